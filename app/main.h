@@ -1,0 +1,14 @@
+// Process entry, start-up and the main loop with the scene switch and its music.
+#pragma once
+
+#include "platform/win32.h"
+
+extern HWND g_hwnd;
+
+int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int cmdShow);
+
+// Start-up steps up to the main loop; false when no window could be made (WinMain then
+// returns 0 at once).
+bool StartUp(HINSTANCE instance, int cmdShow);
+// One turn of the main loop; true once WM_QUIT has been fetched, with its exit code.
+bool LoopTurn(int* exitCode);

@@ -1,0 +1,4 @@
+// The play scene, one frame per call.
+#pragma once
+
+void GameFrame();

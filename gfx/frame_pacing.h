@@ -1,0 +1,15 @@
+// Frame pacing shared by every drawing scene, and the frame-rate text.
+#pragma once
+
+#include <cstdint>
+
+extern std::uint32_t g_frameLast;
+extern int g_fpsFrames;
+extern std::uint32_t g_fpsLast;
+extern char g_fpsText[16];
+
+// 1 when fewer than periodMs have passed since the last frame let through (skip the
+// frame), 0 when the frame may be drawn (and the stamp moves to now).
+int FrameGate(std::uint32_t periodMs);
+// Counts a frame and writes the rate, updated once a second, at the top left of g_back.
+void DrawFps();

@@ -1,0 +1,52 @@
+// The one seam both backends implement (the SDL backend for the game, the headless
+// backend for the tests). The stand-in above it never sees SDL.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace backend {
+
+constexpr int SCREEN_WIDTH = 640;
+constexpr int SCREEN_HEIGHT = 480;
+
+// Opens the game window; false when there is no display.
+bool OpenWindow(const char* title);
+void CloseWindow();
+
+// Shows a 640x480 frame of palette indices (rows 640 bytes apart) through a palette of
+// 256 entries 0x00RRGGBB.
+void Present(const std::uint8_t* pixels, const std::uint32_t* palette);
+
+// Delivers pending input and window events through the callbacks, on the calling thread.
+struct EventSink {
+    void (*keyDown)(int virtualKey);
+    void (*closeRequested)();
+};
+void PumpEvents(const EventSink& sink);
+
+// True while the key (a virtual-key code) is held.
+bool KeyHeld(int virtualKey);
+
+// Milliseconds since boot, monotonic (the headless backend's clock is virtual).
+std::uint64_t NowMs();
+
+// Called on a loop turn that drew nothing and fetched no message: give the processor
+// away for at most about a millisecond.
+void Idle();
+
+// Audio. A sound is opened from a file; music pieces play one at a time, effects mix
+// over them. Ids are >= 0; -1 means the file could not be opened.
+int OpenSound(const std::string& path, bool music);
+void PlaySound(int id);  // from the beginning, restarting if already playing
+void StopSound(int id);
+void CloseSound(int id);
+
+// Every MCI command string as sent (the headless backend logs them for the tests).
+void RecordMciCommand(const char* command);
+
+}  // namespace backend
+
+// Implemented by the stand-in: a piece played to its end (not stopped). Safe to call
+// from any thread; the notification becomes a message when the queue is next pumped.
+void NotifySoundFinished(int id);

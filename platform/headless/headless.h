@@ -1,0 +1,48 @@
+// Control of the headless backend for tests: a virtual clock, scripted keys, the frames
+// presented, the log of MCI command strings, and the end of a playing piece.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace headless {
+
+struct Frame {
+    std::vector<std::uint8_t> pixels;  // 640x480 palette indices
+    std::uint32_t palette[256];        // 0x00RRGGBB
+    std::uint32_t atMs;                // virtual time of the present
+};
+
+// Back to the state at process start (clock at 1 000 000 ms, no keys, no frames, no log).
+void Reset();
+
+std::uint64_t Now();
+void SetTime(std::uint64_t ms);
+void Advance(std::uint64_t ms);
+
+// Press posts a key-down event (as a held key would) and holds the key until release.
+void PressKey(int virtualKey);
+void ReleaseKey(int virtualKey);
+void RequestClose();
+// Makes OpenWindow fail, as on a machine without a display.
+void SetDisplayAvailable(bool available);
+
+// Frames presented so far (only the last `keep` are stored, 4 by default), and the count.
+void KeepFrames(std::size_t keep);
+const std::vector<Frame>& Frames();
+std::uint64_t FrameCount();
+const Frame& LastFrame();
+
+// Every MCI command string sent, in order.
+const std::vector<std::string>& MciLog();
+void ClearMciLog();
+// Files opened as sounds, and which are playing.
+bool IsPlaying(const std::string& fileName);
+// Ends the playing piece of that file as if it had played to its end.
+void FinishPiece(const std::string& fileName);
+
+// Writes a frame as PNG (8-bit palettized) for looking at it.
+bool WritePng(const Frame& frame, const std::string& path);
+
+}  // namespace headless

@@ -1,0 +1,28 @@
+// Stand-in for the Windows multimedia calls: the millisecond clock and MCI command
+// strings. Devices are named by alias: ".mid" files play on the one sequencer (a second
+// piece stops the first), ".wav" effects mix freely over the music. A play with
+// "notify" posts MM_MCINOTIFY to the callback window: MCI_NOTIFY_SUCCESSFUL when the
+// piece plays to its end, MCI_NOTIFY_ABORTED (during the call) when a pending notify is
+// cut short by a new play, a stop or a close.
+#pragma once
+
+#include "platform/win32.h"
+
+using MCIERROR = DWORD;
+
+constexpr UINT MM_MCINOTIFY = 0x03B9;
+constexpr WPARAM MCI_NOTIFY_SUCCESSFUL = 0x0001;
+constexpr WPARAM MCI_NOTIFY_SUPERSEDED = 0x0002;
+constexpr WPARAM MCI_NOTIFY_ABORTED = 0x0004;
+constexpr WPARAM MCI_NOTIFY_FAILURE = 0x0008;
+
+constexpr MCIERROR MCIERR_INVALID_DEVICE_NAME = 263;
+constexpr MCIERROR MCIERR_UNRECOGNIZED_COMMAND = 261;
+constexpr MCIERROR MCIERR_FILE_NOT_FOUND = 275;
+
+// Milliseconds since boot from the monotonic clock, wrapping at 32 bits.
+DWORD timeGetTime();
+
+// Supports "open FILE alias NAME", "play NAME [from N] [notify]", "stop NAME",
+// "close NAME"; verbs and options are case-insensitive. Returns 0 on success.
+MCIERROR mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND callback);

@@ -1,0 +1,5 @@
+// The ranking screen: sliding panel behind opening blinds.
+#pragma once
+
+void RankingInit();
+void RankingFrame();

@@ -1,0 +1,53 @@
+// Shared test helpers: a scratch working directory and the game run headless on the real
+// main loop, turn by turn.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace test {
+
+// Creates a fresh temporary folder, makes it the working directory, and removes it
+// (restoring the old working directory) when destroyed.
+class ScratchDir {
+public:
+    ScratchDir();
+    ~ScratchDir();
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+    std::filesystem::path previous_;
+};
+
+// Writes a text file (creating its folders); the path uses forward slashes.
+void WriteFile(const std::string& path, const std::string& contents);
+std::string ReadFile(const std::string& path);
+// Copies the repository's data/ tree into the working directory.
+void CopyRealData();
+// Writes an uncompressed 8-bit BMP of the given indices (rows top to bottom) with a
+// palette of 256 entries 0x00RRGGBB.
+void WriteBmp(const std::string& path, int width, int height, const std::vector<std::uint8_t>& pixels,
+              const std::vector<std::uint32_t>& palette);
+
+// Runs the start-up on the headless backend; the loop is then driven with Turn().
+void StartGame();
+// One loop turn; true once the game has ended (exit code in *exitCode if given).
+bool Turn(int* exitCode = nullptr);
+// Runs turns until the predicate holds or maxTurns pass; false on timeout or game end.
+template <typename Pred>
+bool RunUntil(Pred pred, int maxTurns = 200000) {
+    for (int i = 0; i < maxTurns; ++i) {
+        if (pred()) return true;
+        if (Turn()) return false;
+    }
+    return pred();
+}
+// Runs turns until n more frames have been presented.
+bool RunFrames(int n, int maxTurns = 200000);
+
+}  // namespace test
