@@ -1,0 +1,69 @@
+#include "app/window_proc.h"
+
+#include "gfx/surfaces.h"
+#include "platform/mmsystem.h"
+
+namespace {
+
+constexpr const char* OPEN_COMMANDS[] = {
+    "Open BATTLE03.mid Alias BAT03", "Open BATTLE02.mid Alias BAT02",
+    "Open ENDING.mid Alias END01",   "Open GAMEOVER.mid Alias GAM01",
+    "Open OPENING.mid Alias OPE01",  "Open OPTION.mid Alias OPT01",
+    "Open PROG.mid Alias PRO01",     "Open RANK.mid Alias RAN01",
+    "Open BreakEnem.wav Alias BEN",  "Open dmg01.wav Alias DMG",
+    "Open Sword.wav Alias SWO",
+};
+
+constexpr const char* STOP_COMMANDS[] = {
+    "Stop BAT03", "Stop BAT02", "Stop END01", "Stop GAM01",
+    "Stop OPE01", "Stop OPT01", "Stop PRO01", "Stop RAN01",
+};
+
+constexpr const char* CLOSE_COMMANDS[] = {
+    "Close BAT03", "Close BAT02", "Close END01", "Close GAM01", "Close OPE01", "Close OPT01",
+    "Close PRO01", "Close RAN01", "Close BEN",   "Close DMG",   "Close SWO",
+};
+
+void ReleaseSurface(IDirectDrawSurface*& surface) {
+    if (surface == nullptr) return;
+    surface->Release();
+    surface = nullptr;
+}
+
+// Restores the display, silences and closes every device, releases the display objects
+// and ends the loop. Both teardowns leave g_dd null, so a second Escape (or an Escape
+// after the quit scene) finds nothing left to release and does nothing.
+void EscapeTeardown() {
+    if (g_dd == nullptr) return;
+    g_dd->RestoreDisplayMode();
+    for (const char* command : STOP_COMMANDS) mciSendStringA(command, nullptr, 0, nullptr);
+    for (const char* command : CLOSE_COMMANDS) mciSendStringA(command, nullptr, 0, nullptr);
+    ReleaseSurface(g_primary);
+    g_back = nullptr;  // went with the primary
+    ReleaseSurface(g_offscreen2);
+    ReleaseSurface(g_offscreen3);
+    ReleaseSurface(g_offscreen4);
+    ReleaseSurface(g_offscreen1);
+    g_dd->Release();
+    g_dd = nullptr;
+    PostQuitMessage(0);
+}
+
+}  // namespace
+
+LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+        case WM_CREATE:
+            for (const char* command : OPEN_COMMANDS) mciSendStringA(command, nullptr, 0, nullptr);
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+        case WM_KEYDOWN:
+            if (wParam == VK_ESCAPE) EscapeTeardown();
+            return 0;
+        case WM_CLOSE:
+            // Closing the window ends the game as Escape does.
+            EscapeTeardown();
+            return 0;
+        default:
+            return DefWindowProcA(hwnd, message, wParam, lParam);
+    }
+}

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the game and the tests need (as root, or
+# through sudo), skipping the download when everything is already there.
+set -euo pipefail
+
+PACKAGES=(
+  g++ cmake ninja-build pkg-config git
+  libsdl2-dev libsdl2-mixer-dev timgm6mb-soundfont libpng-dev
+  libgtest-dev libbenchmark-dev
+  xvfb xauth xdotool
+  clang libclang-rt-14-dev
+)
+
+missing=()
+for package in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$package")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+  echo "Installing: ${missing[*]}"
+  $SUDO apt-get update
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi
