@@ -1,0 +1,163 @@
+// The game window: fullscreen-desktop by default (a resizable window with
+// LANTERN_BLADE_WINDOWED=1 or after Alt+Enter), the 640x480 picture letterboxed and scaled
+// by whole multiples where it fits, never smoothed. Presents do not wait for vertical sync,
+// so 50 frames a second are not cut down on a 60 Hz screen.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/backend.h"
+#include "platform/sdl/sdl_internal.h"
+
+namespace {
+
+SDL_Window* g_window = nullptr;
+SDL_Renderer* g_renderer = nullptr;
+SDL_Texture* g_texture = nullptr;
+bool g_hasFrame = false;  // the texture holds a presented frame
+
+[[noreturn]] void FailDisplay() {
+    std::fprintf(stderr, "lantern-blade: cannot open a display: %s\n", SDL_GetError());
+    std::exit(1);
+}
+
+bool StartWindowed() {
+    const char* value = std::getenv("LANTERN_BLADE_WINDOWED");
+    return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
+// Whole-multiple scaling only when at least one multiple fits; a window shrunk below
+// 640x480 still shows the whole picture, scaled down.
+void UpdateScaling() {
+    int width = 0;
+    int height = 0;
+    SDL_GetRendererOutputSize(g_renderer, &width, &height);
+    const bool fits = width >= backend::SCREEN_WIDTH && height >= backend::SCREEN_HEIGHT;
+    SDL_RenderSetIntegerScale(g_renderer, fits ? SDL_TRUE : SDL_FALSE);
+}
+
+void ShowTexture() {
+    if (!g_hasFrame) {
+        return;
+    }
+    SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
+    SDL_RenderClear(g_renderer);
+    SDL_RenderCopy(g_renderer, g_texture, nullptr, nullptr);
+    SDL_RenderPresent(g_renderer);
+}
+
+}  // namespace
+
+namespace sdl_backend {
+
+void ToggleFullscreen() {
+    if (g_window == nullptr) {
+        return;
+    }
+    const bool fullscreen = (SDL_GetWindowFlags(g_window) & SDL_WINDOW_FULLSCREEN) != 0;
+    SDL_SetWindowFullscreen(g_window, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    UpdateScaling();
+    ShowTexture();
+}
+
+void HandleWindowEvent(const SDL_WindowEvent& event) {
+    switch (event.event) {
+        case SDL_WINDOWEVENT_SIZE_CHANGED:
+            UpdateScaling();
+            ShowTexture();
+            break;
+        case SDL_WINDOWEVENT_EXPOSED:
+            // The game may not present for a while (the results hold a second).
+            ShowTexture();
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            SDL_ShowCursor(SDL_DISABLE);
+            break;
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            SDL_ShowCursor(SDL_ENABLE);
+            break;
+        default:
+            break;
+    }
+}
+
+}  // namespace sdl_backend
+
+namespace backend {
+
+bool OpenWindow(const char* title) {
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        FailDisplay();
+    }
+    sdl_backend::ShutDownAtExit();
+    // Without controller support the keyboard still plays the game.
+    SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
+
+    const Uint32 flags =
+        SDL_WINDOW_RESIZABLE | (StartWindowed() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    g_window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                SCREEN_WIDTH, SCREEN_HEIGHT, flags);
+    if (g_window == nullptr) {
+        FailDisplay();
+    }
+    SDL_SetWindowMinimumSize(g_window, SCREEN_WIDTH / 4, SCREEN_HEIGHT / 4);
+    g_renderer = SDL_CreateRenderer(g_window, -1, 0);
+    if (g_renderer == nullptr) {
+        FailDisplay();
+    }
+    SDL_RenderSetLogicalSize(g_renderer, SCREEN_WIDTH, SCREEN_HEIGHT);
+    UpdateScaling();
+    g_texture = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_ARGB8888,
+                                  SDL_TEXTUREACCESS_STREAMING, SCREEN_WIDTH, SCREEN_HEIGHT);
+    if (g_texture == nullptr) {
+        FailDisplay();
+    }
+    SDL_SetTextureBlendMode(g_texture, SDL_BLENDMODE_NONE);
+    SDL_ShowCursor(SDL_DISABLE);
+    return true;
+}
+
+void CloseWindow() {
+    if (g_texture != nullptr) {
+        SDL_DestroyTexture(g_texture);
+    }
+    if (g_renderer != nullptr) {
+        SDL_DestroyRenderer(g_renderer);
+    }
+    if (g_window != nullptr) {
+        SDL_DestroyWindow(g_window);
+    }
+    g_texture = nullptr;
+    g_renderer = nullptr;
+    g_window = nullptr;
+    g_hasFrame = false;
+}
+
+void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
+    if (g_texture == nullptr) {
+        return;
+    }
+    std::uint32_t opaque[256];
+    for (int i = 0; i < 256; ++i) {
+        opaque[i] = palette[i] | 0xFF000000u;
+    }
+    void* target = nullptr;
+    int pitch = 0;
+    if (SDL_LockTexture(g_texture, nullptr, &target, &pitch) != 0) {
+        return;
+    }
+    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+        const std::uint8_t* source = pixels + y * SCREEN_WIDTH;
+        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(target) + y * pitch);
+        for (int x = 0; x < SCREEN_WIDTH; ++x) {
+            row[x] = opaque[source[x]];
+        }
+    }
+    SDL_UnlockTexture(g_texture);
+    g_hasFrame = true;
+    ShowTexture();
+}
+
+}  // namespace backend
