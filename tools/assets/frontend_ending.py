@@ -1,0 +1,75 @@
+"""The ending picture: 640 x 2000, read top to bottom as it scrolls up.
+
+The sky runs from deep night at the top to dawn at the bottom, so the
+credits travel through the night towards morning; the last 480 rows, which
+stand still on screen before they leave, show the sunrise behind the castle
+and "THE END".
+"""
+import numpy as np
+
+from . import frontend_scenery as scenery
+from . import frontend_text as text
+from .frontend_layout import ENDING_H as H, SCREEN_H, SCREEN_W as W
+from .frontend_paint import (add_light, below, blend, dilate, lamplight, moon, quantise, radial,
+                             ridge, stars, vgradient)
+from .palette import ramp
+
+LAST = H - SCREEN_H          # first row of the closing screen
+CREDITS = (
+    (640, "A GAME BY", ("the Lantern Blade team",)),
+    (980, "ART", ("drawn by code",)),
+    (1130, "MUSIC", ("composed by code",)),
+    (1280, "SOUND", ("made by code",)),
+    (1430, "CODE", ("written by the team", "in C++ and Python")),
+)
+
+
+def picture():
+    rgb = vgradient(H, W, [(0.0, (3, 3, 12)), (0.45, (12, 12, 36)), (0.7, (30, 24, 64)),
+                           (0.84, (80, 44, 84)), (0.93, (190, 96, 70)), (1.0, (250, 176, 90))])
+    lunar = moon(rgb, 470, 150, 44, seed=19)
+
+    # The wanderer on a hill, halfway down, his lantern lighting the grass.
+    hill = below(H, W, 840 + 0.0004 * (np.arange(W) - 320) ** 2 * 120)
+    hill &= np.arange(H)[:, None] < 900
+    blend(rgb, (12, 10, 22), hill * 1.0)
+    figure, hand = scenery.wanderer(H, W, 300, 846, 64)
+    glow = radial(H, W, hand[0], hand[1], 200, sy=0.8)
+    lamplight(rgb, glow ** 1.5, 0.8)
+    blend(rgb, (6, 5, 10), figure * 1.0)
+    fade = np.clip((np.arange(H) - 870) / 30.0, 0, 1)[:, None] * hill
+    blend(rgb, (12, 12, 36), fade * 0.9)
+
+    # Dawn: sun low on the horizon, hills and the castle against it.
+    sun_y = H - 110
+    add_light(rgb, (255, 210, 120), 0.8 * radial(H, W, 320, sun_y, 260, sy=0.6) ** 2)
+    far = ridge(W, H - 120, 16, seed=51)
+    blend(rgb, (96, 50, 70), below(H, W, far) * 1.0)
+    keep, windows, _ = scenery.castle(H, W, 430, H - 70, 0.55, seed=23)
+    near = ridge(W, H - 60, 10, seed=53)
+    blend(rgb, (40, 20, 34), (keep | below(H, W, near)) * 1.0)
+    trees = np.zeros((H, W), dtype=bool)
+    for tx, th in ((20, 180), (70, 130), (600, 160), (640, 120)):
+        trees |= scenery.pine(H, W, tx, H, th)
+    blend(rgb, (20, 10, 20), trees * 1.0)
+
+    idx = quantise(rgb, amplitude=16)
+    sky = (np.arange(H)[:, None] < 1500) & ~dilate(lunar, 3) & ~hill
+    stars(idx, sky, 900, seed=14)
+    scenery.light_windows(idx, windows, seed=2, bright=0.5)
+    scenery.lantern(idx, int(hand[0]), int(hand[1]) - 3, size=2)
+
+    text.centred(idx, "Lantern Blade", W / 2, 300, text.SERIF_BOLD, 62, "gold", levels=(15, 6),
+                 outline_width=2, shadow_offset=(3, 4), rim=ramp("bone", 15))
+    scenery.sword(idx, 160, 356, 320)
+    for row, heading, lines in CREDITS:
+        text.centred(idx, heading, W / 2, row, text.SERIF_BOLD, 30, "gold", levels=(15, 8),
+                     outline_width=1, shadow_offset=(2, 3))
+        for i, line in enumerate(lines):
+            text.centred(idx, line, W / 2, row + 46 + 34 * i, text.SERIF_CONDENSED, 26, "bone",
+                         levels=(15, 10), shadow_offset=(2, 2))
+    text.centred(idx, "THE END", W / 2, LAST + 200, text.SERIF_BOLD, 72, "lantern", levels=(15, 8),
+                 outline_width=2, shadow_offset=(3, 4), rim=ramp("bone", 15))
+    text.centred(idx, "Thank you for carrying the light", W / 2, LAST + 272, text.SERIF_CONDENSED, 22,
+                 "bone", levels=(15, 11), shadow_offset=(2, 2))
+    return idx
