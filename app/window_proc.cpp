@@ -24,12 +24,6 @@ constexpr const char* CLOSE_COMMANDS[] = {
     "Close PRO01", "Close RAN01", "Close BEN",   "Close DMG",   "Close SWO",
 };
 
-void ReleaseSurface(IDirectDrawSurface*& surface) {
-    if (surface == nullptr) return;
-    surface->Release();
-    surface = nullptr;
-}
-
 // Restores the display, silences and closes every device, releases the display objects
 // and ends the loop. Both teardowns leave g_dd null, so a second Escape (or an Escape
 // after the quit scene) finds nothing left to release and does nothing.
@@ -38,12 +32,7 @@ void EscapeTeardown() {
     g_dd->RestoreDisplayMode();
     for (const char* command : STOP_COMMANDS) mciSendStringA(command, nullptr, 0, nullptr);
     for (const char* command : CLOSE_COMMANDS) mciSendStringA(command, nullptr, 0, nullptr);
-    ReleaseSurface(g_primary);
-    g_back = nullptr;  // went with the primary
-    ReleaseSurface(g_offscreen2);
-    ReleaseSurface(g_offscreen3);
-    ReleaseSurface(g_offscreen4);
-    ReleaseSurface(g_offscreen1);
+    ReleaseSurfaces();
     g_dd->Release();
     g_dd = nullptr;
     PostQuitMessage(0);

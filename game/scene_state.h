@@ -1,6 +1,8 @@
 // The scene state machine's current scene and the key latch the menus and play share.
 #pragma once
 
+#include "platform/win32.h"
+
 constexpr int SCENE_OPENING_INIT = -2;
 constexpr int SCENE_OPENING = -1;
 constexpr int SCENE_TITLE_INIT = 0;
@@ -22,3 +24,6 @@ constexpr int SCENE_ENDING = 15;
 
 extern int g_scene;
 extern int g_keyLatch;
+
+// A key counts as down while bit 15 of its polled state is set.
+inline bool IsKeyDown(int virtualKey) { return (GetAsyncKeyState(virtualKey) & 0x8000) != 0; }

@@ -22,3 +22,7 @@ void CreateOffscreen(IDirectDrawSurface** surface, DWORD width, DWORD height, DW
 // Copies the bitmap to (0, 0) of the surface and makes its colour table the screen
 // palette; a file that cannot be read changes nothing.
 void LoadBitmapToSurface(IDirectDrawSurface* surface, const char* path);
+
+// Releases the primary (its back buffer goes with it), then the offscreen surfaces 2, 3,
+// 4 and 1, each only if it exists, and clears every handle so nothing can use them again.
+void ReleaseSurfaces();

@@ -1,0 +1,48 @@
+#include "scenes/ranking.h"
+
+#include "game/scene_state.h"
+#include "gfx/blit.h"
+#include "gfx/digits.h"
+#include "gfx/frame_pacing.h"
+#include "gfx/surfaces.h"
+#include "gfx/transitions.h"
+#include "records/numbers.h"
+
+namespace {
+
+// Entry i is a column at x = 370 - 60 i, read top to bottom: the units digit at y = 370,
+// each further digit 34 pixels higher.
+constexpr int FIRST_COLUMN_X = 370;
+constexpr int COLUMN_STEP = -60;
+constexpr int UNITS_Y = 370;
+constexpr int DIGIT_STEP = -34;
+
+}  // namespace
+
+void RankingInit() {
+    ColorFill(g_offscreen3, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, 0);
+    LoadBitmapToSurface(g_offscreen1, "bmp\\Ranking\\RankingBack.bmp");
+    LoadBitmapToSurface(g_offscreen2, "bmp\\Ranking\\Ranking.bmp");
+    // Loaded last, so the character sheet's palette is the one on screen.
+    LoadBitmapToSurface(g_offscreen3, "bmp\\Char\\My_char.bmp");
+    ColorFill(g_back, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, 0);
+    g_scene += 1;
+    for (int entry = 0; entry < RANKING_SIZE; ++entry) {
+        DrawNumberFiveDigits(g_ranking[entry], g_offscreen3, g_offscreen2,
+                             FIRST_COLUMN_X + COLUMN_STEP * entry, UNITS_Y, 0, DIGIT_STEP,
+                             DDBLTFAST_SRCCOLORKEY);
+    }
+}
+
+void RankingFrame() {
+    if (FrameGate(20)) return;
+    RECT whole{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
+    g_back->BltFast(0, 0, g_offscreen1, &whole, DDBLTFAST_NOCOLORKEY);
+    SlidePanel(g_back, g_offscreen2);
+    VerticalBlinds(g_back);
+    if (IsKeyDown('X')) {
+        g_scene = SCENE_TITLE_INIT;
+        ResetTransitions();
+    }
+    g_primary->Flip(nullptr, DDFLIP_WAIT);
+}
