@@ -1,0 +1,107 @@
+// Headless audio: sounds are files that exist; playing only marks them, and a test ends
+// a piece with FinishPiece. Every MCI command string is logged.
+#include <strings.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/backend.h"
+#include "platform/headless/headless.h"
+#include "platform/headless/headless_internal.h"
+
+namespace {
+
+struct Sound {
+    std::string path;
+    bool music;
+    bool open;
+    bool playing;
+};
+
+std::vector<Sound> g_sounds;  // indexed by sound id
+std::vector<std::string> g_mciLog;
+
+Sound* Find(int id) {
+    if (id < 0 || static_cast<std::size_t>(id) >= g_sounds.size() || !g_sounds[id].open) return nullptr;
+    return &g_sounds[id];
+}
+
+// Tests name a sound by its file name, whatever folder or letter case it was opened with.
+bool IsFile(const Sound& sound, const std::string& fileName) {
+    const std::string opened = std::filesystem::path(sound.path).filename().string();
+    const std::string wanted = std::filesystem::path(fileName).filename().string();
+    return sound.open && strcasecmp(opened.c_str(), wanted.c_str()) == 0;
+}
+
+}  // namespace
+
+namespace backend {
+
+int OpenSound(const std::string& path, bool music) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(path).good()) return -1;
+    g_sounds.push_back(Sound{path, music, true, false});
+    return static_cast<int>(g_sounds.size() - 1);
+}
+
+void PlaySound(int id) {
+    Sound* sound = Find(id);
+    if (sound == nullptr) return;
+    if (sound->music) {
+        for (Sound& other : g_sounds) {
+            if (other.music) other.playing = false;
+        }
+    }
+    sound->playing = true;
+}
+
+void StopSound(int id) {
+    if (Sound* sound = Find(id)) sound->playing = false;
+}
+
+void CloseSound(int id) {
+    if (Sound* sound = Find(id)) {
+        sound->open = false;
+        sound->playing = false;
+    }
+}
+
+void RecordMciCommand(const char* command) {
+    g_mciLog.emplace_back(command);
+}
+
+}  // namespace backend
+
+namespace headless {
+
+void ResetAudio() {
+    g_sounds.clear();
+    g_mciLog.clear();
+}
+
+const std::vector<std::string>& MciLog() {
+    return g_mciLog;
+}
+
+void ClearMciLog() {
+    g_mciLog.clear();
+}
+
+bool IsPlaying(const std::string& fileName) {
+    for (const Sound& sound : g_sounds) {
+        if (IsFile(sound, fileName) && sound.playing) return true;
+    }
+    return false;
+}
+
+void FinishPiece(const std::string& fileName) {
+    for (std::size_t id = 0; id < g_sounds.size(); ++id) {
+        if (IsFile(g_sounds[id], fileName) && g_sounds[id].playing) {
+            g_sounds[id].playing = false;
+            NotifySoundFinished(static_cast<int>(id));
+            return;
+        }
+    }
+}
+
+}  // namespace headless

@@ -1,0 +1,103 @@
+// Headless display: frames presented are kept in memory (the last few) and can be
+// written out as PNG files for looking at them.
+#include <png.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/backend.h"
+#include "platform/headless/headless.h"
+#include "platform/headless/headless_internal.h"
+
+namespace {
+
+constexpr std::size_t DEFAULT_KEEP = 4;
+constexpr std::size_t FRAME_BYTES = std::size_t{backend::SCREEN_WIDTH} * backend::SCREEN_HEIGHT;
+
+bool g_displayAvailable = true;
+std::size_t g_keep = DEFAULT_KEEP;
+std::vector<headless::Frame> g_frames;
+std::uint64_t g_frameCount = 0;
+
+void TrimFrames() {
+    if (g_frames.size() > g_keep) {
+        g_frames.erase(g_frames.begin(), g_frames.end() - static_cast<std::ptrdiff_t>(g_keep));
+    }
+}
+
+}  // namespace
+
+namespace backend {
+
+bool OpenWindow(const char*) {
+    return g_displayAvailable;
+}
+
+void CloseWindow() {}
+
+void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
+    headless::Frame frame;
+    frame.pixels.assign(pixels, pixels + FRAME_BYTES);
+    std::copy(palette, palette + 256, frame.palette);
+    frame.atMs = static_cast<std::uint32_t>(NowMs());
+    g_frames.push_back(std::move(frame));
+    ++g_frameCount;
+    TrimFrames();
+}
+
+}  // namespace backend
+
+namespace headless {
+
+void ResetDisplay() {
+    g_displayAvailable = true;
+    g_keep = DEFAULT_KEEP;
+    g_frames.clear();
+    g_frameCount = 0;
+}
+
+void SetDisplayAvailable(bool available) {
+    g_displayAvailable = available;
+}
+
+void KeepFrames(std::size_t keep) {
+    g_keep = keep;
+    TrimFrames();
+}
+
+const std::vector<Frame>& Frames() {
+    return g_frames;
+}
+
+std::uint64_t FrameCount() {
+    return g_frameCount;
+}
+
+// Before the first present (or with nothing kept) this is an empty frame without pixels.
+const Frame& LastFrame() {
+    static const Frame empty{};
+    return g_frames.empty() ? empty : g_frames.back();
+}
+
+bool WritePng(const Frame& frame, const std::string& path) {
+    if (frame.pixels.size() != FRAME_BYTES) return false;
+    png_color colors[256];
+    for (int i = 0; i < 256; ++i) {
+        colors[i].red = static_cast<png_byte>(frame.palette[i] >> 16);
+        colors[i].green = static_cast<png_byte>(frame.palette[i] >> 8);
+        colors[i].blue = static_cast<png_byte>(frame.palette[i]);
+    }
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = backend::SCREEN_WIDTH;
+    image.height = backend::SCREEN_HEIGHT;
+    image.format = PNG_FORMAT_RGB_COLORMAP;
+    image.colormap_entries = 256;
+    const bool written = png_image_write_to_file(&image, path.c_str(), 0, frame.pixels.data(),
+                                                 backend::SCREEN_WIDTH, colors) != 0;
+    png_image_free(&image);
+    return written;
+}
+
+}  // namespace headless

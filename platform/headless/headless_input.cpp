@@ -1,0 +1,89 @@
+// Headless clock and input: a virtual clock that only tests and idle turns move, keys
+// and window-close requests scripted by tests.
+#include <deque>
+#include <set>
+
+#include "platform/backend.h"
+#include "platform/headless/headless.h"
+#include "platform/headless/headless_internal.h"
+
+namespace {
+
+constexpr std::uint64_t START_MS = 1000000;
+constexpr int CLOSE_EVENT = -1;
+
+std::uint64_t g_nowMs = START_MS;
+std::set<int> g_heldKeys;
+std::deque<int> g_events;  // virtual keys pressed, or CLOSE_EVENT
+
+}  // namespace
+
+namespace backend {
+
+void PumpEvents(const EventSink& sink) {
+    while (!g_events.empty()) {
+        const int event = g_events.front();
+        g_events.pop_front();
+        if (event == CLOSE_EVENT) {
+            sink.closeRequested();
+        } else {
+            sink.keyDown(event);
+        }
+    }
+}
+
+bool KeyHeld(int virtualKey) {
+    return g_heldKeys.contains(virtualKey);
+}
+
+std::uint64_t NowMs() {
+    return g_nowMs;
+}
+
+// A loop that waits by idling still sees time pass, one millisecond per idle turn.
+void Idle() {
+    ++g_nowMs;
+}
+
+}  // namespace backend
+
+namespace headless {
+
+void ResetInput() {
+    g_nowMs = START_MS;
+    g_heldKeys.clear();
+    g_events.clear();
+}
+
+void Reset() {
+    ResetInput();
+    ResetDisplay();
+    ResetAudio();
+}
+
+std::uint64_t Now() {
+    return g_nowMs;
+}
+
+void SetTime(std::uint64_t ms) {
+    g_nowMs = ms;
+}
+
+void Advance(std::uint64_t ms) {
+    g_nowMs += ms;
+}
+
+void PressKey(int virtualKey) {
+    g_heldKeys.insert(virtualKey);
+    g_events.push_back(virtualKey);
+}
+
+void ReleaseKey(int virtualKey) {
+    g_heldKeys.erase(virtualKey);
+}
+
+void RequestClose() {
+    g_events.push_back(CLOSE_EVENT);
+}
+
+}  // namespace headless
