@@ -10,35 +10,34 @@ import numpy as np
 from . import frontend_scenery as scenery
 from . import frontend_text as text
 from .frontend_layout import ENDING_H as H, SCREEN_H, SCREEN_W as W
-from .frontend_paint import (add_light, below, blend, dilate, lamplight, moon, quantise, radial,
-                             ridge, stars, vgradient)
+from .frontend_paint import (add_light, below, blend, dilate, lamplight, moon, polygon, quantise,
+                             radial, ridge, stars, vgradient)
 from .palette import ramp
 
 LAST = H - SCREEN_H          # first row of the closing screen
 CREDITS = (
-    (640, "A GAME BY", ("the Lantern Blade team",)),
-    (980, "ART", ("drawn by code",)),
-    (1130, "MUSIC", ("composed by code",)),
-    (1280, "SOUND", ("made by code",)),
-    (1430, "CODE", ("written by the team", "in C++ and Python")),
+    (620, "A GAME BY", ("the Lantern Blade team",)),
+    (960, "ART", ("drawn by code",)),
+    (1100, "MUSIC", ("composed by code",)),
+    (1240, "SOUND", ("made by code",)),
+    (1380, "CODE", ("written by the team", "in C++ and Python")),
 )
 
 
 def picture():
     rgb = vgradient(H, W, [(0.0, (3, 3, 12)), (0.45, (12, 12, 36)), (0.7, (30, 24, 64)),
-                           (0.84, (80, 44, 84)), (0.93, (190, 96, 70)), (1.0, (250, 176, 90))])
+                           (0.8, (60, 36, 80)), (0.88, (130, 60, 84)), (0.94, (206, 108, 72)),
+                           (1.0, (250, 176, 90))])
     lunar = moon(rgb, 470, 150, 44, seed=19)
 
-    # The wanderer on a hill, halfway down, his lantern lighting the grass.
-    hill = below(H, W, 840 + 0.0004 * (np.arange(W) - 320) ** 2 * 120)
-    hill &= np.arange(H)[:, None] < 900
-    blend(rgb, (12, 10, 22), hill * 1.0)
-    figure, hand = scenery.wanderer(H, W, 300, 846, 64)
-    glow = radial(H, W, hand[0], hand[1], 200, sy=0.8)
+    # The wanderer on a rocky outcrop halfway down, his lantern lighting it.
+    crag = polygon(H, W, [(0, 802), (180, 804), (300, 808), (352, 816), (372, 830), (330, 852),
+                          (240, 880), (150, 930), (60, 980), (0, 1010)])
+    blend(rgb, (34, 28, 40), crag * 1.0)
+    figure, hand = scenery.wanderer(H, W, 290, 809, 64)
+    glow = radial(H, W, hand[0], hand[1], 170, sy=0.8)
     lamplight(rgb, glow ** 1.5, 0.8)
     blend(rgb, (6, 5, 10), figure * 1.0)
-    fade = np.clip((np.arange(H) - 870) / 30.0, 0, 1)[:, None] * hill
-    blend(rgb, (12, 12, 36), fade * 0.9)
 
     # Dawn: sun low on the horizon, hills and the castle against it.
     sun_y = H - 110
@@ -53,16 +52,19 @@ def picture():
         trees |= scenery.pine(H, W, tx, H, th)
     blend(rgb, (20, 10, 20), trees * 1.0)
 
-    idx = quantise(rgb, amplitude=16)
-    sky = (np.arange(H)[:, None] < 1500) & ~dilate(lunar, 3) & ~hill
+    idx = quantise(rgb, amplitude=24)
+    sky = (np.arange(H)[:, None] < 1500) & ~dilate(lunar | crag, 3) & (glow < 0.05)
     stars(idx, sky, 900, seed=14)
     scenery.light_windows(idx, windows, seed=2, bright=0.5)
     scenery.lantern(idx, int(hand[0]), int(hand[1]) - 3, size=2)
+    rim = crag & ~np.roll(crag, 1, axis=0)
+    idx[rim] = ramp("stone", 6)
 
     text.centred(idx, "Lantern Blade", W / 2, 300, text.SERIF_BOLD, 62, "gold", levels=(15, 6),
                  outline_width=2, shadow_offset=(3, 4), rim=ramp("bone", 15))
     scenery.sword(idx, 160, 356, 320)
     for row, heading, lines in CREDITS:
+        _diamond(idx, W // 2, row - 44)
         text.centred(idx, heading, W / 2, row, text.SERIF_BOLD, 30, "gold", levels=(15, 8),
                      outline_width=1, shadow_offset=(2, 3))
         for i, line in enumerate(lines):
@@ -73,3 +75,12 @@ def picture():
     text.centred(idx, "Thank you for carrying the light", W / 2, LAST + 272, text.SERIF_CONDENSED, 22,
                  "bone", levels=(15, 11), shadow_offset=(2, 2))
     return idx
+
+
+def _diamond(idx, cx, cy):
+    """A small gold lozenge with short rules, between credit blocks."""
+    idx[cy, cx - 60:cx - 8] = ramp("gold", 7)
+    idx[cy, cx + 9:cx + 61] = ramp("gold", 7)
+    for d in range(5):
+        idx[cy - 4 + d, cx - d:cx + d + 1] = ramp("gold", 15 - d)
+        idx[cy + 4 - d, cx - d:cx + d + 1] = ramp("gold", 9 + d)

@@ -45,9 +45,23 @@ def plate(w, h, label, size, margin_y=0, ramp_name="lantern"):
     region = cell[margin_y:margin_y + ph]
     region[shape] = body[shape]
     face = text.SERIF_BOLD if len(label) <= 5 else text.SERIF_CONDENSED
-    text.centred(region, label, w / 2, ph / 2 + 1, face, size, ramp_name,
-                 levels=(15, 7), rim=ramp(ramp_name, 15), shadow_offset=(1, 2))
+    box = text.centred(region, label, w / 2, ph / 2 + 1, face, size, ramp_name,
+                       levels=(15, 7), rim=ramp(ramp_name, 15), shadow_offset=(1, 2))
+    if box[0] > 40:
+        _flourish(region, 14, box[0] - 12, ph // 2)
+        _flourish(region, w - 15, box[2] + 11, ph // 2)
     return cell
+
+
+def _flourish(region, outer, inner, y):
+    """A gold rule from the plate's end to a small diamond beside the label."""
+    lo, hi = sorted((outer, inner))
+    region[y, lo:hi + 1] = ramp("gold", 10)
+    region[y + 1, lo:hi + 1] = BLACK
+    for d in range(4):
+        region[y - 3 + d, inner - d:inner + d + 1] = ramp("gold", 14 - d)
+        region[y + 3 - d, inner - d:inner + d + 1] = ramp("gold", 8 + d)
+    region[y, inner] = ramp("lantern", 15)
 
 
 def picture():

@@ -190,6 +190,6 @@ def lamplight(rgb, field, strength=1.0):
     first, count, _, _ = RAMPS["lantern"]
     table = PALETTE[first:first + count].astype(np.float64)
     luma = rgb.mean(axis=2) / 255.0
-    level = np.clip(field * 0.75 + luma * 1.1, 0, 1) * (count - 1)
+    level = np.clip(0.3 + field * 0.6 + luma * 0.9, 0, 1) * (count - 1)
     target = np.stack([np.interp(level, np.arange(count), table[:, c]) for c in range(3)], axis=-1)
     return blend(rgb, target, np.clip(field * strength, 0, 1))

@@ -31,7 +31,7 @@ def _rod(rgb, mask, x0, x1):
     xs = np.arange(W)
     shade = np.clip(1 - ((xs - cx + half * 0.35) / half) ** 2, 0, 1)
     rod = rect(H, W, (int(x0 + half * 0.35), ROD_TOP + 14, int(x1 - half * 0.35), ROD_BOTTOM - 14))
-    wood = np.array([70, 40, 22]) + np.array([110, 70, 40]) * shade[:, None]
+    wood = np.array([34, 20, 12]) + np.array([120, 82, 50]) * shade[:, None]
     rgb[rod] = np.broadcast_to(wood, (H, W, 3))[rod]
     mask |= rod
     for top in (ROD_TOP, ROD_BOTTOM - 18):
@@ -79,6 +79,13 @@ def ranking_picture():
     idx = quantise(rgb, amplitude=14)
     idx[~opaque] = KEY
 
+    # Ink rules along the sheet's top and bottom: the same in every column,
+    # so the sliding edge meets them wherever it stands.
+    x0, x1 = PANEL_EDGE[0] + 40, SHEET_RIGHT - 10
+    for y in (SHEET_TOP + 9, SHEET_BOTTOM - 10):
+        for dy, level in ((-3, ("earth", 4)), (0, ("blood", 1)), (1, ("blood", 1)), (4, ("earth", 4))):
+            line = idx[y + dy, x0:x1]
+            line[opaque[y + dy, x0:x1]] = ramp(*level)
     for i, left in enumerate(RANK_COLUMNS):
         x0, x1 = left - 6, left + DIGIT_W + 6
         idx[SLOT_TOP - 2, x0 - 2:x1 + 2] = ramp("earth", 3)

@@ -99,6 +99,18 @@ def bare_tree(h, w, x, base, height, seed, lean=0.0):
     return mask, tips
 
 
+def bough(h, w, points, thick):
+    """A single tapering branch through the given points."""
+    image = Image.new("1", (w, h), 0)
+    draw = ImageDraw.Draw(image)
+    for i in range(len(points) - 1):
+        t = max(2, int(thick * (1 - i / len(points))))
+        draw.line([points[i], points[i + 1]], fill=1, width=t)
+        draw.ellipse([points[i + 1][0] - t / 2, points[i + 1][1] - t / 2,
+                      points[i + 1][0] + t / 2, points[i + 1][1] + t / 2], fill=1)
+    return np.array(image, dtype=bool)
+
+
 def wanderer(h, w, x, base, height, facing=1):
     """A cloaked hero with a sword on the back; returns (mask, lantern hand)."""
     s = height / 40.0

@@ -8,8 +8,8 @@ import numpy as np
 from . import frontend_scenery as scenery
 from . import frontend_text as text
 from .frontend_layout import SCREEN_H as H, SCREEN_W as W
-from .frontend_paint import (add_light, below, blend, dilate, lamplight, moon, quantise, radial, ridge,
-                             stars, vgradient)
+from .frontend_paint import (add_light, below, blend, dilate, lamplight, moon, polygon, quantise,
+                             radial, ridge, stars, vgradient)
 from .palette import BLACK, ramp
 
 def _sky(top, middle, horizon, horizon_row):
@@ -32,10 +32,8 @@ def opening():
     blend(rgb, (36, 34, 70), far_mask * 1.0)
     _mist(rgb, 300, 30, 0.5)
 
-    crag = ridge(W, 0, 1, seed=5)  # unused shape noise source for the crag edge
     crag_pts = [(40, H), (60, 300), (110, 250), (150, 236), (245, 238), (290, 262), (330, 300), (380, H)]
-    from .frontend_paint import polygon
-    crag_mask = polygon(H, W, crag_pts) | below(H, W, 236 + 6 * np.abs(crag)) & polygon(H, W, crag_pts)
+    crag_mask = polygon(H, W, crag_pts)
     keep, windows, gate = scenery.castle(H, W, 200, 242, 0.72, seed=7)
     silhouette = (22, 18, 40)
     blend(rgb, silhouette, (crag_mask | keep) * 1.0)
@@ -61,7 +59,7 @@ def opening():
     for tx, th in ((440, 60), (470, 72), (150, 56), (190, 48)):
         trees |= scenery.pine(H, W, tx, 372 + (tx % 7), th)
 
-    wanderer, hand = scenery.wanderer(H, W, 372, 438, 40)
+    wanderer, hand = scenery.wanderer(H, W, 366, 440, 58)
     glow = radial(H, W, hand[0], hand[1], 150, sy=0.75)
     lamplight(rgb, glow ** 1.4, 0.9)
     blend(rgb, (6, 6, 12), trees * 1.0)
@@ -69,9 +67,9 @@ def opening():
     blend(rgb, (10, 8, 10), wanderer * 1.0)
 
     idx = quantise(rgb)
-    stars(idx, sky_mask & ~far_mask & (np.arange(H)[:, None] < 250), 220, seed=2)
+    stars(idx, sky_mask & ~far_mask & ~dilate(keep | crag_mask, 2) & (np.arange(H)[:, None] < 250), 220, seed=2)
     scenery.light_windows(idx, windows, seed=4)
-    scenery.lantern(idx, int(hand[0]), int(hand[1]) - 2, size=1)
+    scenery.lantern(idx, int(hand[0]), int(hand[1]) - 3, size=2)
     text.centred(idx, "The night is long. Carry the light.", W / 2, 456, text.SERIF_CONDENSED, 15,
                  "bone", levels=(13, 9), shadow_offset=(1, 1))
     return idx
@@ -95,14 +93,14 @@ def title():
     blend(rgb, (12, 10, 20), ground_mask * 1.0)
 
     tree, tips = scenery.bare_tree(H, W, 70, 470, 420, seed=17, lean=0.25)
-    hang = (186, 250)
-    glow = radial(H, W, hang[0], hang[1] + 14, 200, sy=0.9)
+    hang = (192, 236)
+    tree |= scenery.bough(H, W, [(96, 330), (130, 262), (168, 222), (204, 206), (226, 208)], 9)
+    glow = radial(H, W, hang[0], hang[1] + 14, 160, sy=0.9)
     lamplight(rgb, glow ** 1.5, 0.85)
     blend(rgb, (8, 6, 12), tree * 1.0)
     add_light(rgb, (140, 70, 20), 0.55 * glow ** 2 * tree)
     grass = np.zeros((H, W), dtype=bool)
     rng = np.random.default_rng(23)
-    from .frontend_paint import polygon
     for gx in range(0, W, 5):
         gh = rng.integers(6, 20)
         lean = rng.integers(-4, 5)
@@ -111,11 +109,9 @@ def title():
     blend(rgb, (6, 5, 10), grass * 1.0)
 
     idx = quantise(rgb)
-    stars(idx, sky_mask & ~far_mask & ~keep, 260, seed=6)
+    stars(idx, sky_mask & ~far_mask & ~dilate(keep | tree, 2) & (glow < 0.05), 260, seed=6)
     scenery.light_windows(idx, windows, seed=8)
-    # The branch the lantern hangs from, then the lantern on its chain.
-    idx[hang[1] - 40:hang[1] - 38, hang[0] - 50:hang[0] + 6] = ramp("earth", 1)
-    scenery.lantern(idx, hang[0], hang[1], size=2, chain=38)
+    scenery.lantern(idx, hang[0], hang[1], size=3, chain=26)
 
     text.centred(idx, "Lantern Blade", W / 2 + 4, 92, text.SERIF_BOLD, 66, "gold",
                  levels=(15, 6), outline_width=2, shadow_offset=(3, 4), rim=ramp("bone", 15))
