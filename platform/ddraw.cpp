@@ -1,0 +1,312 @@
+#include "platform/ddraw.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/backend.h"
+#include "platform/gdi_internal.h"
+
+namespace {
+
+// Offscreen surfaces are at most this large; the game's largest is 960x2000.
+constexpr DWORD MAX_SURFACE_SIDE = 16384;
+constexpr std::uint64_t MAX_SURFACE_PIXELS = 64u << 20;
+
+std::uint32_t screenPalette[256];
+std::uint64_t presentedFrames = 0;
+
+// Non-empty, not inverted and wholly inside a surface of that size.
+bool Inside(const RECT& r, int width, int height) {
+    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom &&
+           r.right <= width && r.bottom <= height;
+}
+
+bool Overlap(const RECT& a, const RECT& b) {
+    return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+// The source pixels a keyed copy leaves out: indices low..high (none when the range is empty).
+struct KeyRange {
+    bool active;
+    BYTE low;
+    BYTE span;
+};
+
+KeyRange KeyOf(const IDirectDrawSurface& source, bool keyed) {
+    const DWORD low = source.ColorKeyLow();
+    const DWORD high = std::min<DWORD>(source.ColorKeyHigh(), 255);
+    if (!keyed || !source.HasColorKey() || low > high) return {false, 0, 0};
+    return {true, static_cast<BYTE>(low), static_cast<BYTE>(high - low)};
+}
+
+// One row, equal widths. The keyed loop is a plain select so the compiler can vectorise it.
+void CopyRow(BYTE* to, const BYTE* from, int count, const KeyRange& key) {
+    if (!key.active) {
+        std::memmove(to, from, static_cast<std::size_t>(count));
+        return;
+    }
+    for (int i = 0; i < count; ++i) {
+        const BYTE s = from[i];
+        to[i] = static_cast<BYTE>(s - key.low) <= key.span ? to[i] : s;
+    }
+}
+
+struct Block {
+    BYTE* pixels;  // top-left pixel of the rectangle
+    int pitch;
+    int width;
+    int height;
+};
+
+// Nearest-neighbour: destination offset x reads source offset (x * ((srcW << 16) / dstW)) >> 16.
+void StretchBlock(const Block& to, const Block& from, const KeyRange& key) {
+    const std::uint64_t stepX = (static_cast<std::uint64_t>(from.width) << 16) / to.width;
+    const std::uint64_t stepY = (static_cast<std::uint64_t>(from.height) << 16) / to.height;
+    std::vector<int> column(static_cast<std::size_t>(to.width));
+    for (int x = 0; x < to.width; ++x) column[x] = static_cast<int>((x * stepX) >> 16);
+    for (int y = 0; y < to.height; ++y) {
+        const BYTE* source = from.pixels + static_cast<std::ptrdiff_t>((y * stepY) >> 16) * from.pitch;
+        BYTE* row = to.pixels + static_cast<std::ptrdiff_t>(y) * to.pitch;
+        for (int x = 0; x < to.width; ++x) {
+            const BYTE s = source[column[x]];
+            if (!key.active || static_cast<BYTE>(s - key.low) > key.span) row[x] = s;
+        }
+    }
+}
+
+void CopyBlock(const Block& to, const Block& from, const KeyRange& key) {
+    if (to.width != from.width || to.height != from.height) {
+        StretchBlock(to, from, key);
+        return;
+    }
+    for (int y = 0; y < to.height; ++y) {
+        CopyRow(to.pixels + static_cast<std::ptrdiff_t>(y) * to.pitch,
+                from.pixels + static_cast<std::ptrdiff_t>(y) * from.pitch, to.width, key);
+    }
+}
+
+Block BlockOf(IDirectDrawSurface& surface, const RECT& r) {
+    return {surface.Pixels() + static_cast<std::ptrdiff_t>(r.top) * surface.Width() + r.left,
+            surface.Width(), r.right - r.left, r.bottom - r.top};
+}
+
+// Both rectangles already checked. A copy within one surface whose rectangles overlap goes
+// through a temporary, so it reads the picture as it was before the call.
+void CopyRect(IDirectDrawSurface& dest, const RECT& to, IDirectDrawSurface& source,
+              const RECT& from, bool keyed) {
+    const KeyRange key = KeyOf(source, keyed);
+    Block fromBlock = BlockOf(source, from);
+    std::vector<BYTE> saved;
+    if (&dest == &source && Overlap(to, from)) {
+        saved.resize(static_cast<std::size_t>(fromBlock.width) * fromBlock.height);
+        Block copy{saved.data(), fromBlock.width, fromBlock.width, fromBlock.height};
+        CopyBlock(copy, fromBlock, {false, 0, 0});
+        fromBlock = copy;
+    }
+    CopyBlock(BlockOf(dest, to), fromBlock, key);
+}
+
+RECT Whole(const IDirectDrawSurface& surface) {
+    return {0, 0, surface.Width(), surface.Height()};
+}
+
+}  // namespace
+
+IDirectDrawPalette::IDirectDrawPalette(const PALETTEENTRY* entries) {
+    std::memcpy(entries_, entries, sizeof(entries_));
+}
+
+ULONG IDirectDrawPalette::AddRef() { return ++refs_; }
+
+ULONG IDirectDrawPalette::Release() {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+}
+
+IDirectDrawSurface::IDirectDrawSurface(int width, int height, bool primary)
+    : width_(width),
+      height_(height),
+      primary_(primary),
+      pixels_(static_cast<std::size_t>(width) * static_cast<std::size_t>(height)) {
+    if (primary_) back_ = new IDirectDrawSurface(width, height, false);
+}
+
+IDirectDrawSurface::~IDirectDrawSurface() {
+    if (dc_ != nullptr) gdi::DeleteSurfaceDC(dc_);
+    if (back_ != nullptr) back_->Release();
+    if (palette_ != nullptr) palette_->Release();
+}
+
+ULONG IDirectDrawSurface::Release() {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source,
+                                    RECT* sourceRect, DWORD flags) {
+    if (source == nullptr) return DDERR_INVALIDPARAMS;
+    const RECT from = sourceRect != nullptr ? *sourceRect : Whole(*source);
+    if (!Inside(from, source->width_, source->height_)) return DDERR_INVALIDRECT;
+    const std::int64_t right = std::int64_t{x} + (from.right - from.left);
+    const std::int64_t bottom = std::int64_t{y} + (from.bottom - from.top);
+    if (right > width_ || bottom > height_) return DDERR_INVALIDRECT;
+    const RECT to{static_cast<LONG>(x), static_cast<LONG>(y), static_cast<LONG>(right),
+                  static_cast<LONG>(bottom)};
+    CopyRect(*this, to, *source, from, (flags & DDBLTFAST_SRCCOLORKEY) != 0);
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT* sourceRect,
+                                DWORD flags, DDBLTFX* fx) {
+    const RECT to = destRect != nullptr ? *destRect : Whole(*this);
+    if (!Inside(to, width_, height_)) return DDERR_INVALIDRECT;
+    if ((flags & DDBLT_COLORFILL) != 0) {
+        if (fx == nullptr) return DDERR_INVALIDPARAMS;
+        const Block block = BlockOf(*this, to);
+        for (int y = 0; y < block.height; ++y) {
+            std::memset(block.pixels + static_cast<std::ptrdiff_t>(y) * block.pitch,
+                        static_cast<BYTE>(fx->dwFillColor), static_cast<std::size_t>(block.width));
+        }
+        return DD_OK;
+    }
+    if (source == nullptr) return DDERR_INVALIDPARAMS;
+    const RECT from = sourceRect != nullptr ? *sourceRect : Whole(*source);
+    if (!Inside(from, source->width_, source->height_)) return DDERR_INVALIDRECT;
+    CopyRect(*this, to, *source, from, (flags & DDBLT_KEYSRC) != 0);
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD flags) {
+    if (!primary_ || target != nullptr) return DDERR_INVALIDPARAMS;
+    if (locked_ || back_->locked_) return DDERR_SURFACEBUSY;
+    pixels_.swap(back_->pixels_);
+    ++presentedFrames;
+    backend::Present(pixels_.data(), screenPalette);
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::GetAttachedSurface(DDSCAPS* caps, IDirectDrawSurface** attached) {
+    if (caps == nullptr || attached == nullptr) return DDERR_INVALIDPARAMS;
+    if (!primary_ || (caps->dwCaps & DDSCAPS_BACKBUFFER) == 0) return DDERR_INVALIDPARAMS;
+    // Not counted: the back buffer lives and dies with the primary.
+    *attached = back_;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::GetDC(HDC* dc) {
+    if (dc == nullptr) return DDERR_INVALIDPARAMS;
+    if (dc_ != nullptr) return DDERR_SURFACEBUSY;
+    dc_ = gdi::CreateSurfaceDC(this);
+    *dc = dc_;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::ReleaseDC(HDC dc) {
+    if (dc == nullptr || dc != dc_) return DDERR_INVALIDPARAMS;
+    gdi::DeleteSurfaceDC(dc_);
+    dc_ = nullptr;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD flags, HANDLE event) {
+    if (desc == nullptr) return DDERR_INVALIDPARAMS;
+    if (locked_) return DDERR_SURFACEBUSY;
+    const RECT area = rect != nullptr ? *rect : Whole(*this);
+    if (!Inside(area, width_, height_)) return DDERR_INVALIDRECT;
+    desc->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_LPSURFACE;
+    desc->dwWidth = static_cast<DWORD>(width_);
+    desc->dwHeight = static_cast<DWORD>(height_);
+    desc->lPitch = width_;
+    desc->lpSurface = BlockOf(*this, area).pixels;
+    locked_ = true;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::Unlock(void* rect) {
+    if (!locked_) return DDERR_NOTLOCKED;
+    locked_ = false;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::SetColorKey(DWORD flags, DDCOLORKEY* key) {
+    if ((flags & DDCKEY_SRCBLT) == 0) return DDERR_INVALIDPARAMS;
+    hasKey_ = key != nullptr;
+    keyLow_ = hasKey_ ? key->dwColorSpaceLowValue : 0;
+    keyHigh_ = hasKey_ ? key->dwColorSpaceHighValue : 0;
+    return DD_OK;
+}
+
+HRESULT IDirectDrawSurface::SetPalette(IDirectDrawPalette* palette) {
+    if (!primary_ || palette == nullptr) return DDERR_INVALIDPARAMS;
+    palette->AddRef();
+    if (palette_ != nullptr) palette_->Release();
+    palette_ = palette;
+    const PALETTEENTRY* entries = palette->Entries();
+    for (int i = 0; i < 256; ++i) {
+        screenPalette[i] = (std::uint32_t{entries[i].peRed} << 16) |
+                           (std::uint32_t{entries[i].peGreen} << 8) | entries[i].peBlue;
+    }
+    // The picture already on screen changes colour at once.
+    backend::Present(pixels_.data(), screenPalette);
+    return DD_OK;
+}
+
+ULONG IDirectDraw::Release() {
+    const ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+}
+
+HRESULT IDirectDraw::SetCooperativeLevel(HWND hwnd, DWORD flags) { return DD_OK; }
+
+HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) {
+    const bool supported = width == static_cast<DWORD>(backend::SCREEN_WIDTH) &&
+                           height == static_cast<DWORD>(backend::SCREEN_HEIGHT) &&
+                           bitsPerPixel == 8;
+    return supported ? DD_OK : DDERR_INVALIDPARAMS;
+}
+
+HRESULT IDirectDraw::RestoreDisplayMode() { return DD_OK; }
+
+HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface,
+                                   void* outer) {
+    if (desc == nullptr || surface == nullptr) return DDERR_INVALIDPARAMS;
+    *surface = nullptr;
+    if ((desc->dwFlags & DDSD_CAPS) == 0) return DDERR_INVALIDPARAMS;
+    if ((desc->ddsCaps.dwCaps & DDSCAPS_PRIMARYSURFACE) != 0) {
+        if ((desc->dwFlags & DDSD_BACKBUFFERCOUNT) == 0 || desc->dwBackBufferCount != 1) {
+            return DDERR_INVALIDPARAMS;
+        }
+        *surface = new IDirectDrawSurface(backend::SCREEN_WIDTH, backend::SCREEN_HEIGHT, true);
+        return DD_OK;
+    }
+    const DWORD sized = DDSD_WIDTH | DDSD_HEIGHT;
+    if ((desc->dwFlags & sized) != sized) return DDERR_INVALIDPARAMS;
+    const DWORD width = desc->dwWidth;
+    const DWORD height = desc->dwHeight;
+    if (width == 0 || height == 0 || width > MAX_SURFACE_SIDE || height > MAX_SURFACE_SIDE ||
+        std::uint64_t{width} * height > MAX_SURFACE_PIXELS) {
+        return DDERR_INVALIDPARAMS;
+    }
+    *surface = new IDirectDrawSurface(static_cast<int>(width), static_cast<int>(height), false);
+    return DD_OK;
+}
+
+HRESULT IDirectDraw::CreatePalette(DWORD flags, PALETTEENTRY* entries,
+                                   IDirectDrawPalette** palette, void* outer) {
+    if (entries == nullptr || palette == nullptr) return DDERR_INVALIDPARAMS;
+    *palette = new IDirectDrawPalette(entries);
+    return DD_OK;
+}
+
+HRESULT DirectDrawCreate(void* guid, IDirectDraw** directDraw, void* outer) {
+    if (directDraw == nullptr) return DDERR_INVALIDPARAMS;
+    *directDraw = new IDirectDraw();
+    return DD_OK;
+}
+
+const std::uint32_t* ScreenPalette() { return screenPalette; }
+
+std::uint64_t PresentedFrameCount() { return presentedFrames; }
