@@ -44,7 +44,7 @@ def picture():
     add_light(rgb, (255, 210, 120), 0.8 * radial(H, W, 320, sun_y, 260, sy=0.6) ** 2)
     far = ridge(W, H - 120, 16, seed=51)
     blend(rgb, (96, 50, 70), below(H, W, far) * 1.0)
-    keep, windows, _ = scenery.castle(H, W, 430, H - 70, 0.55, seed=23)
+    keep, windows = scenery.castle(H, W, 430, H - 70, 0.55, seed=23)
     near = ridge(W, H - 60, 10, seed=53)
     blend(rgb, (40, 20, 34), (keep | below(H, W, near)) * 1.0)
     trees = np.zeros((H, W), dtype=bool)

@@ -47,11 +47,6 @@ def quantise(rgb, amplitude=18.0):
     return _lut()[code]
 
 
-def colour(index):
-    """The RGB of a palette entry, as floats."""
-    return PALETTE[index].astype(np.float64)
-
-
 def vgradient(h, w, stops, y0=0, y1=None):
     """Vertical gradient through (t, rgb) stops; t runs 0..1 from row y0 to y1."""
     y1 = h if y1 is None else y1
@@ -173,10 +168,6 @@ def moon(rgb, cx, cy, r, seed, glow=2.2):
     rgb[disc] = surface[disc]
     return disc
 
-
-def fill(idx, mask, index):
-    idx[mask] = index
-    return idx
 
 
 def lamplight(rgb, field, strength=1.0):

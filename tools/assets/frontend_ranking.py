@@ -12,8 +12,8 @@ from . import frontend_scenery as scenery
 from . import frontend_text as text
 from .frontend_layout import (DIGIT_H, DIGIT_W, PANEL_EDGE, RANK_COLUMNS, RANK_DIGIT_TOPS,
                               SCREEN_H as H, SCREEN_W as W)
-from .frontend_paint import (add_light, blend, dilate, ellipse, lamplight, moon, polygon, quantise, radial,
-                             rect, stars, vgradient)
+from .frontend_paint import (add_light, dilate, ellipse, lamplight, moon, quantise, radial, rect,
+                             stars, vgradient)
 from .palette import BLACK, KEY, ramp
 
 SHEET_TOP, SHEET_BOTTOM = 44, 436
@@ -103,7 +103,7 @@ def ranking_picture():
                  outline=None, shadow=ramp("earth", 11), shadow_offset=(1, 1))
     text.centred(idx, "Lanterns", 490, 122, text.SERIF_BOLD, 30, "blood",
                  levels=(5, 2), outline=None, shadow=ramp("earth", 10), shadow_offset=(1, 1))
-    hand = scenery.lantern(idx, 490, 190, size=3, chain=16)
+    scenery.lantern(idx, 490, 190, size=3, chain=16)
     text.centred(idx, "The brightest", 490, 330, text.SERIF_CONDENSED, 15, "earth", levels=(3, 3),
                  outline=None, shadow=None)
     text.centred(idx, "stand on the right", 490, 348, text.SERIF_CONDENSED, 15, "earth", levels=(3, 3),

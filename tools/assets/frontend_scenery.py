@@ -41,8 +41,7 @@ def castle(h, w, x, base, scale, seed):
             if rng.random() < 0.75:
                 wx = int(cx - 2 * s + rng.integers(-3, 4) * s / 2)
                 windows.append((wx, row, wx + max(2, int(4 * s)), row + max(3, int(8 * s))))
-    gate = (int(x - 12 * s), base - int(26 * s), int(x + 12 * s), base)
-    return mask, windows, gate
+    return mask, windows
 
 
 def light_windows(idx, windows, seed, bright=0.7):
@@ -75,7 +74,6 @@ def bare_tree(h, w, x, base, height, seed, lean=0.0):
     rng = np.random.default_rng(seed)
     image = Image.new("1", (w, h), 0)
     draw = ImageDraw.Draw(image)
-    tips = []
 
     def branch(x0, y0, angle, length, thick, depth):
         x1 = x0 + length * np.sin(angle)
@@ -84,7 +82,6 @@ def bare_tree(h, w, x, base, height, seed, lean=0.0):
         if thick > 3:
             draw.ellipse([x1 - thick / 2, y1 - thick / 2, x1 + thick / 2, y1 + thick / 2], fill=1)
         if depth == 0 or length < 6:
-            tips.append((x1, y1))
             return
         for spread in (-1, 1):
             a = angle + spread * rng.uniform(0.3, 0.7) + rng.uniform(-0.15, 0.15)
@@ -96,7 +93,7 @@ def bare_tree(h, w, x, base, height, seed, lean=0.0):
     mask = np.array(image, dtype=bool)
     mask |= polygon(h, w, [(x - height * 0.09, base), (x + height * 0.09, base),
                            (x + height * 0.03, base - height * 0.15), (x - height * 0.03, base - height * 0.15)])
-    return mask, tips
+    return mask
 
 
 def bough(h, w, points, thick):
@@ -157,13 +154,11 @@ def lantern(idx, cx, top, size=1, chain=0):
     return (cx, body_top + body_h // 2)
 
 
-def sword(idx, x, y, length, horizontal=True):
+def sword(idx, x, y, length):
     """Stamp a plain longsword lying left to right, its pommel at (x, y)."""
     steel = [ramp("steel", v) for v in (15, 12, 8, 4)]
     grip = ramp("earth", 6)
     gold = [ramp("gold", v) for v in (15, 11, 6)]
-    if not horizontal:
-        return
     idx[y - 2:y + 3, x:x + 5] = gold[1]
     idx[y - 1:y + 2, x + 1:x + 4] = gold[0]
     idx[y - 1:y + 2, x + 5:x + 22] = grip

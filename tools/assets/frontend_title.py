@@ -10,7 +10,7 @@ from . import frontend_text as text
 from .frontend_layout import SCREEN_H as H, SCREEN_W as W
 from .frontend_paint import (add_light, below, blend, dilate, lamplight, moon, polygon, quantise,
                              radial, ridge, stars, vgradient)
-from .palette import BLACK, ramp
+from .palette import ramp
 
 def _sky(top, middle, horizon, horizon_row):
     return vgradient(H, W, [(0.0, top), (0.55, middle), (1.0, horizon)], 0, horizon_row)
@@ -24,7 +24,7 @@ def _mist(rgb, row, depth, strength, tint=(70, 70, 110)):
 def opening():
     rgb = _sky((4, 4, 16), (22, 22, 58), (86, 60, 92), 330)
     sky_mask = np.ones((H, W), dtype=bool)
-    lunar = moon(rgb, 500, 96, 40, seed=3)
+    lunar = moon(rgb, 500, 96, 40, seed=9)
     sky_mask &= ~dilate(lunar, 3)
 
     far = ridge(W, 262, 30, seed=11, octaves=5)
@@ -34,7 +34,7 @@ def opening():
 
     crag_pts = [(40, H), (60, 300), (110, 250), (150, 236), (245, 238), (290, 262), (330, 300), (380, H)]
     crag_mask = polygon(H, W, crag_pts)
-    keep, windows, gate = scenery.castle(H, W, 200, 242, 0.72, seed=7)
+    keep, windows = scenery.castle(H, W, 200, 242, 0.72, seed=7)
     silhouette = (22, 18, 40)
     blend(rgb, silhouette, (crag_mask | keep) * 1.0)
     add_light(rgb, (40, 30, 60), 0.6 * radial(H, W, 200, 200, 170) * (keep | crag_mask))
@@ -85,14 +85,14 @@ def title():
     blend(rgb, (30, 28, 60), far_mask * 1.0)
     _mist(rgb, 372, 26, 0.55)
 
-    keep, windows, gate = scenery.castle(H, W, 530, 372, 0.62, seed=13)
+    keep, windows = scenery.castle(H, W, 530, 372, 0.62, seed=13)
     blend(rgb, (16, 14, 32), keep * 1.0)
 
     ground = ridge(W, 430, 8, seed=41, octaves=4)
     ground_mask = below(H, W, ground)
     blend(rgb, (12, 10, 20), ground_mask * 1.0)
 
-    tree, tips = scenery.bare_tree(H, W, 70, 470, 420, seed=17, lean=0.25)
+    tree = scenery.bare_tree(H, W, 70, 470, 420, seed=17, lean=0.25)
     hang = (192, 236)
     tree |= scenery.bough(H, W, [(96, 330), (130, 262), (168, 222), (204, 206), (226, 208)], 9)
     glow = radial(H, W, hang[0], hang[1] + 14, 160, sy=0.9)
