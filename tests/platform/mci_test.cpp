@@ -49,8 +49,10 @@ protected:
         return found;
     }
 
-    // The device id of a piece, read from the notification of its end.
-    LPARAM DeviceIdOf(const std::string& alias, const std::string& file) {
+    // Opens a file under an alias and returns its device id, read from the notification
+    // of a play to its end.
+    LPARAM OpenDevice(const std::string& file, const std::string& alias) {
+        EXPECT_EQ(Send("Open " + file + " Alias " + alias), 0u);
         EXPECT_EQ(Send("play " + alias + " notify"), 0u);
         headless::FinishPiece(file);
         const auto found = Notifications();
@@ -139,10 +141,8 @@ TEST_F(Mci, OpenOfAMissingFileLeavesTheAliasFailingSilently) {
 }
 
 TEST_F(Mci, APieceThatPlaysToItsEndNotifiesSuccessOnceWithItsDevice) {
-    ASSERT_EQ(Send("Open BATTLE03.mid Alias BAT03"), 0u);
-    ASSERT_EQ(Send("Open OPENING.mid Alias OPE01"), 0u);
-    const LPARAM bat = DeviceIdOf("BAT03", "BATTLE03.mid");
-    const LPARAM ope = DeviceIdOf("OPE01", "OPENING.mid");
+    const LPARAM bat = OpenDevice("BATTLE03.mid", "BAT03");
+    const LPARAM ope = OpenDevice("OPENING.mid", "OPE01");
     EXPECT_NE(bat, ope);
 
     ASSERT_EQ(Send("Play BAT03 from 0 notify"), 0u);
@@ -162,8 +162,7 @@ TEST_F(Mci, APieceThatPlaysToItsEndNotifiesSuccessOnceWithItsDevice) {
 }
 
 TEST_F(Mci, ANewPlayAbortsThePendingNotifyDuringTheCall) {
-    ASSERT_EQ(Send("Open OPENING.mid Alias OPE01"), 0u);
-    const LPARAM ope = DeviceIdOf("OPE01", "OPENING.mid");
+    const LPARAM ope = OpenDevice("OPENING.mid", "OPE01");
 
     // The restart the loop sends after a finished piece.
     ASSERT_EQ(Send("Play OPE01 from 0 notify"), 0u);
@@ -177,10 +176,8 @@ TEST_F(Mci, ANewPlayAbortsThePendingNotifyDuringTheCall) {
 }
 
 TEST_F(Mci, StopAndCloseAbortThePendingNotifyOnce) {
-    ASSERT_EQ(Send("Open OPENING.mid Alias OPE01"), 0u);
-    ASSERT_EQ(Send("Open Sword.wav Alias SWO"), 0u);
-    const LPARAM ope = DeviceIdOf("OPE01", "OPENING.mid");
-    const LPARAM swo = DeviceIdOf("SWO", "Sword.wav");
+    const LPARAM ope = OpenDevice("OPENING.mid", "OPE01");
+    const LPARAM swo = OpenDevice("Sword.wav", "SWO");
 
     // The Escape teardown: stop, then close.
     ASSERT_EQ(Send("Play OPE01 from 0 notify"), 0u);
@@ -199,10 +196,9 @@ TEST_F(Mci, StopAndCloseAbortThePendingNotifyOnce) {
 }
 
 TEST_F(Mci, OneMusicPieceAtATimeWhileEffectsMix) {
-    ASSERT_EQ(Send("Open BATTLE03.mid Alias BAT03"), 0u);
     ASSERT_EQ(Send("Open OPENING.mid Alias OPE01"), 0u);
     ASSERT_EQ(Send("Open Sword.wav Alias SWO"), 0u);
-    const LPARAM bat = DeviceIdOf("BAT03", "BATTLE03.mid");
+    const LPARAM bat = OpenDevice("BATTLE03.mid", "BAT03");
 
     ASSERT_EQ(Send("Play BAT03 from 0 notify"), 0u);
     ASSERT_EQ(Send("Play SWO from 0 notify", false), 0u);
@@ -235,10 +231,8 @@ TEST_F(Mci, ANullCallbackPostsNothing) {
 }
 
 TEST_F(Mci, AFinishReportedBeforeAStopOrRestartIsNotASuccess) {
-    ASSERT_EQ(Send("Open BATTLE03.mid Alias BAT03"), 0u);
-    ASSERT_EQ(Send("Open OPENING.mid Alias OPE01"), 0u);
-    const LPARAM bat = DeviceIdOf("BAT03", "BATTLE03.mid");
-    const LPARAM ope = DeviceIdOf("OPE01", "OPENING.mid");
+    const LPARAM bat = OpenDevice("BATTLE03.mid", "BAT03");
+    const LPARAM ope = OpenDevice("OPENING.mid", "OPE01");
 
     // The end is reported (as from the audio thread) but not yet fetched when the piece
     // is restarted: the old play counts as interrupted, the new one is still pending.
