@@ -1,6 +1,11 @@
 #include "records/numbers.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 
 #include <filesystem>
 #include <vector>
@@ -9,18 +14,18 @@
 
 namespace {
 
+using V = std::vector<std::int32_t>;
+
 std::vector<std::int32_t> Read(const std::string& contents, std::vector<std::int32_t> values) {
     test::WriteFile("txt/Ranking/Ranking.txt", contents);
     ReadNumbers(static_cast<int>(values.size()), values.data(), "txt\\Ranking\\Ranking.txt");
     return values;
 }
 
-using V = std::vector<std::int32_t>;
-
 TEST(ReadNumbers, AcceptsCommasWhiteSpaceAndSigns) {
     test::ScratchDir dir;
     EXPECT_EQ(Read("598,597,600,0,12,", V(5, 0)), (V{598, 597, 600, 0, 12}));
-    EXPECT_EQ(Read(" 1\n2\t,  -3,\r\n+4 5", V(5, 0)), (V{1, 2, -3, 4, 5}));
+    EXPECT_EQ(Read(" 1\n2,\t-3,\r\n+4 5", V(5, 0)), (V{1, 2, -3, 4, 5}));
     EXPECT_EQ(Read("-1,5,", V(5, 0)), (V{-1, 5, 0, 0, 0}));
 }
 
@@ -99,6 +104,38 @@ TEST(SortDescending, SortsOnlyTheCountGiven) {
     V values{1, 2, 3, 99};
     SortDescending(3, values.data());
     EXPECT_EQ(values, (V{3, 2, 1, 99}));
+}
+
+}  // namespace
+
+namespace {
+
+// A save cut short (the process killed mid-write, or the disk full) leaves the old
+// ranking whole.
+void SaveWithFileSizeLimit(bool killOnLimit) {
+    const pid_t child = fork();
+    if (child == 0) {
+        struct rlimit limit {4, 4};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        if (!killOnLimit) signal(SIGXFSZ, SIG_IGN);
+        const std::int32_t values[5] = {99999, 88888, 77777, 66666, 55555};
+        SaveNumbersAtomically(5, values, "txt\\Ranking\\Ranking.txt");
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+}
+
+TEST(SaveNumbersAtomically, AnInterruptedWriteLeavesTheOldFileWhole) {
+    test::ScratchDir dir;
+    test::WriteFile("txt/Ranking/Ranking.txt", "1,2,3,4,5,");
+    SaveWithFileSizeLimit(true);
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "1,2,3,4,5,");
+    SaveWithFileSizeLimit(false);
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "1,2,3,4,5,");
+    std::vector<std::int32_t> values(5, 0);
+    ReadNumbers(5, values.data(), "txt\\Ranking\\Ranking.txt");
+    EXPECT_EQ(values, (V{1, 2, 3, 4, 5}));
 }
 
 }  // namespace

@@ -1,0 +1,73 @@
+#include "tests/scenes/scene_data.h"
+
+#include <vector>
+
+#include "platform/headless/headless.h"
+#include "tests/support/harness.h"
+
+namespace scene_data {
+
+namespace {
+
+struct Picture {
+    int width;
+    int height;
+    std::vector<std::uint8_t> pixels;
+
+    Picture(int w, int h, std::uint8_t fill) : width(w), height(h), pixels(w * h, fill) {}
+    void Fill(int left, int top, int right, int bottom, std::uint8_t index) {
+        for (int y = top; y < bottom; ++y) {
+            for (int x = left; x < right; ++x) pixels[y * width + x] = index;
+        }
+    }
+    void Save(const char* path) const {
+        std::vector<std::uint32_t> palette(256);
+        for (int i = 0; i < 256; ++i) palette[i] = static_cast<std::uint32_t>(i * 0x010101);
+        palette[38] = 0xFF00FF;
+        test::WriteBmp(path, width, height, pixels, palette);
+    }
+};
+
+constexpr std::uint8_t KEY = 38;
+
+}  // namespace
+
+void WriteAll() {
+    Picture sheet(640, 480, KEY);
+    for (int d = 0; d < 10; ++d) sheet.Fill(18 * d, 257, 18 * d + 18, 287, DIGIT_BASE + d);
+    sheet.Fill(200, 260, 260, 290, CAPTION_BASE);
+    sheet.Fill(263, 260, 325, 290, CAPTION_BASE + 1);
+    sheet.Fill(327, 260, 384, 290, CAPTION_BASE + 2);
+    sheet.Save("bmp/Char/My_char.bmp");
+
+    Picture menu(640, 480, KEY);
+    menu.Fill(0, 66, 100, 130, TITLE_ITEM_BASE);
+    menu.Fill(200, 66, 300, 130, TITLE_ITEM_BASE + 1);
+    menu.Fill(300, 66, 400, 130, TITLE_ITEM_BASE + 2);
+    menu.Fill(0, 212, 98, 260, PAUSE_ITEM_BASE);
+    menu.Fill(400, 70, 500, 120, PAUSE_ITEM_BASE + 1);
+    menu.Fill(0, 161, 230, 211, PAUSE_ITEM_BASE + 2);
+    menu.Fill(500, 70, 600, 120, PAUSE_ITEM_BASE + 3);
+    menu.Save("bmp/ets.bmp");
+
+    Picture(640, 480, TITLE_PICTURE).Save("bmp/Title/Title.bmp");
+    Picture(640, 480, OPENING_PICTURE).Save("bmp/OP.bmp");
+    Picture(640, 480, RANKING_BACK).Save("bmp/Ranking/RankingBack.bmp");
+    Picture(640, 480, RANKING_PICTURE).Save("bmp/Ranking/Ranking.bmp");
+    Picture(640, 480, STAGE_PICTURE).Save("bmp/Map.bmp");
+    Picture(960, 2000, STAGE_PICTURE).Save("bmp/Char/Enem.bmp");
+
+    Picture ending(640, 2000, 0);
+    for (int row = 0; row < 2000; ++row) ending.Fill(0, row, 640, row + 1, row % 250 + 1);
+    ending.Save("bmp/Endhing.bmp");
+
+    for (const char* name : {"BATTLE03.mid", "BATTLE02.mid", "ENDING.mid", "GAMEOVER.mid",
+                             "OPENING.mid", "OPTION.mid", "PROG.mid", "RANK.mid", "BreakEnem.wav",
+                             "dmg01.wav", "Sword.wav"}) {
+        test::WriteFile(name, "sound");
+    }
+}
+
+std::uint8_t PixelAt(int x, int y) { return headless::LastFrame().pixels[y * 640 + x]; }
+
+}  // namespace scene_data
