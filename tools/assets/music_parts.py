@@ -79,7 +79,8 @@ def arpeggio(part, segs, low, step, pattern, velocity, length=None):
         t, i = 0.0, 0
         while t < seg_len - 1e-9:
             accent = 10 if t == 0 else (4 if t % 1 == 0 else 0)
-            part.note(beat + t, length or step * 0.95, tones[pattern[i % len(pattern)]], velocity + accent)
+            held = min(length or step * 0.95, seg_len - t)  # never ring into the next chord
+            part.note(beat + t, held, tones[pattern[i % len(pattern)]], velocity + accent)
             t += step
             i += 1
 
@@ -144,7 +145,8 @@ def drums(part, start, bars, style, velocity, fill_every=0, crash_every=0):
 class Motif:
     """A melodic idea: onsets, lengths and scale-step moves, realised anew over any harmony.
 
-    Notes on strong beats snap to chord tones, so the same motif follows each progression.
+    Notes on strong beats and long notes snap to chord tones, so the same motif follows each
+    progression; short notes between them pass through the scale.
     """
 
     def __init__(self, rng, bars, cells, moves, beats_per_bar=4, cadence=True):
@@ -175,7 +177,7 @@ class Motif:
             else:
                 idx = _scale_index(pitch, pcs) + move
                 pitch = _from_index(idx, pcs)
-                if (onset % 2 == 0) or length >= 2:
+                if onset % 2 == 0 or length >= 1:
                     pitch = nearest(pitch, chord.pcs, low, high)
                 if pitch > high:
                     pitch = nearest(pitch - 12, pcs, low, high)

@@ -233,9 +233,9 @@ def ending():
     sentence(flute, a, 0, (m1, m2, m1, m2), 74, (0, 0, 3, 0), 67, 88, 74, s.scale)
     sentence(flute, b, 32, (m3, m3, m1, m2), 76, (0, 2, 5, 0), 67, 90, 80, s.scale)
     sentence(flute, a2, 64, (m1, m2, m1), 74, (0, 3, 5), 67, 90, 78, s.scale)
-    for k, pitch in enumerate((74, 72, 71, 67)):
-        flute.note(88 + 2 * k, 2 if k < 3 else 4, pitch, 70 - 4 * k)
-    flute.note(96, 4, 67, 60)
+    for k, pitch in enumerate((76, 74, 75, 72)):  # the borrowed E flat of C minor, then home
+        flute.note(88 + 2 * k, 1.9, pitch, 72 - 3 * k)
+    flute.note(96, 4, 71, 62)
     return s
 
 
