@@ -1,13 +1,9 @@
 // Sound through SDL2_mixer: MIDI pieces through FluidSynth with Debian's General MIDI
-// soundfont, WAV effects each on a mixer channel of its own so they mix over the music and
-// a replay restarts only that effect. Without an audio device or without the soundfont
-// the game runs silent: sounds still open, plays do nothing.
-//
-// A FluidSynth instance holds the whole soundfont, so only the piece that plays is kept
-// loaded; it is loaded when it is first played, not when it is opened.
+// soundfont (see sdl_music.h), WAV effects each on a mixer channel of its own so they mix
+// over the music and a replay restarts only that effect. Without an audio device or
+// without the soundfont the game runs silent: sounds still open, plays do nothing.
 #include <unistd.h>
 
-#include <atomic>
 #include <string>
 #include <vector>
 
@@ -15,6 +11,7 @@
 
 #include "platform/backend.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_music.h"
 
 namespace {
 
@@ -35,20 +32,6 @@ bool g_musicAvailable = false;
 std::vector<Sound> g_sounds;
 int g_effectChannels = 0;
 
-Mix_Music* g_loadedMusic = nullptr;
-int g_loadedMusicId = -1;
-// The piece now playing, -1 for none. Cleared before every halt, so the finished hook,
-// which SDL_mixer calls both at the end of a piece (on the audio thread) and when it is
-// halted, reports only pieces that really played to their end.
-std::atomic<int> g_playingMusic{-1};
-
-void MusicFinished() {
-    const int id = g_playingMusic.exchange(-1);
-    if (id >= 0) {
-        NotifySoundFinished(id);
-    }
-}
-
 bool Readable(const std::string& path) {
     return access(path.c_str(), R_OK) == 0;
 }
@@ -66,46 +49,22 @@ void StartAudio() {
     }
     g_audio = AudioState::Ready;
     g_musicAvailable = Readable(SOUNDFONT_PATH) && Mix_SetSoundFonts(SOUNDFONT_PATH) != 0;
-    Mix_HookMusicFinished(MusicFinished);
+    if (g_musicAvailable) {
+        sdl_backend::StartMusic();
+    }
 }
 
-Sound* Find(int id) {
-    if (id < 0 || id >= static_cast<int>(g_sounds.size()) || !g_sounds[id].open) {
+// The open sound with that id when it can be heard, else null.
+Sound* Audible(int id) {
+    if (g_audio != AudioState::Ready || id < 0 || id >= static_cast<int>(g_sounds.size()) ||
+        !g_sounds[id].open) {
         return nullptr;
     }
-    return &g_sounds[id];
-}
-
-void HaltMusic() {
-    g_playingMusic = -1;
-    Mix_HaltMusic();
-}
-
-void UnloadMusic() {
-    if (g_loadedMusic != nullptr) {
-        Mix_FreeMusic(g_loadedMusic);
+    Sound* sound = &g_sounds[id];
+    if (sound->music ? !g_musicAvailable : sound->chunk == nullptr) {
+        return nullptr;
     }
-    g_loadedMusic = nullptr;
-    g_loadedMusicId = -1;
-}
-
-void PlayMusic(int id, const Sound& sound) {
-    HaltMusic();
-    if (!g_musicAvailable) {
-        return;
-    }
-    if (g_loadedMusicId != id) {
-        UnloadMusic();
-        g_loadedMusic = Mix_LoadMUS(sound.path.c_str());
-        if (g_loadedMusic == nullptr) {
-            return;
-        }
-        g_loadedMusicId = id;
-    }
-    g_playingMusic = id;
-    if (Mix_PlayMusic(g_loadedMusic, 0) != 0) {
-        g_playingMusic = -1;
-    }
+    return sound;
 }
 
 }  // namespace
@@ -116,8 +75,9 @@ void ShutDownAudio() {
     if (g_audio != AudioState::Ready) {
         return;
     }
-    HaltMusic();
-    UnloadMusic();
+    if (g_musicAvailable) {
+        ShutDownMusic();
+    }
     Mix_HaltChannel(-1);
     for (Sound& sound : g_sounds) {
         if (sound.chunk != nullptr) {
@@ -142,51 +102,51 @@ int OpenSound(const std::string& path, bool music) {
         StartAudio();
     }
     Sound sound{path, music, true, -1, nullptr};
-    if (!music) {
+    if (!music && g_audio == AudioState::Ready) {
         sound.channel = g_effectChannels++;
-        if (g_audio == AudioState::Ready) {
-            Mix_AllocateChannels(g_effectChannels);
-            sound.chunk = Mix_LoadWAV(path.c_str());
-        }
+        Mix_AllocateChannels(g_effectChannels);
+        sound.chunk = Mix_LoadWAV(path.c_str());
     }
     g_sounds.push_back(sound);
     return static_cast<int>(g_sounds.size()) - 1;
 }
 
 void PlaySound(int id) {
-    const Sound* sound = Find(id);
-    if (sound == nullptr || g_audio != AudioState::Ready) {
+    const Sound* sound = Audible(id);
+    if (sound == nullptr) {
         return;
     }
     if (sound->music) {
-        PlayMusic(id, *sound);
-    } else if (sound->chunk != nullptr) {
+        sdl_backend::PlayMusic(id, sound->path);
+    } else {
         Mix_PlayChannel(sound->channel, sound->chunk, 0);
     }
 }
 
 void StopSound(int id) {
-    const Sound* sound = Find(id);
-    if (sound == nullptr || g_audio != AudioState::Ready) {
+    const Sound* sound = Audible(id);
+    if (sound == nullptr) {
         return;
     }
-    if (!sound->music) {
+    if (sound->music) {
+        sdl_backend::StopMusic(id);
+    } else {
         Mix_HaltChannel(sound->channel);
-    } else if (g_playingMusic == id) {
-        HaltMusic();
     }
 }
 
 void CloseSound(int id) {
-    Sound* sound = Find(id);
+    Sound* sound = Audible(id);
     if (sound == nullptr) {
+        if (id >= 0 && id < static_cast<int>(g_sounds.size())) {
+            g_sounds[id].open = false;
+        }
         return;
     }
-    StopSound(id);
-    if (sound->music && g_loadedMusicId == id) {
-        UnloadMusic();
-    }
-    if (sound->chunk != nullptr) {
+    if (sound->music) {
+        sdl_backend::ReleaseMusic(id);
+    } else {
+        Mix_HaltChannel(sound->channel);
         Mix_FreeChunk(sound->chunk);
         sound->chunk = nullptr;
     }
