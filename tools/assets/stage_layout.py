@@ -55,25 +55,26 @@ def tile_map():
 
 HERO_START = (352, 352)
 
-# (sprite, x, y, speed x, speed y, hit points, facing, animation start)
+# (sprite, x, y, speed x, speed y, hit points, facing, animation start); the enemy sheet holds
+# seven kinds (sprite mod 7: slime, skeleton, bat, ghost, goblin, spider, imp) in five colourings.
 # The first five wait close to the start in three groups, slow and frail (2 hit points: one sword
 # frame at the hero's power of 2), so a quick player can sweep them in about five seconds: a pair
 # a step to the east, a pair up the hall to the west, one down the rug. The rest roam the other
 # rooms and need several hits, each of which knocks them back.
 ENEMIES = [
-    (0, 470, 352, 1, 1, 2, 3, 0),
-    (1, 460, 400, 1, 1, 2, 1, 5),
-    (2, 230, 260, 1, 1, 2, 0, 10),
-    (0, 270, 290, 1, 1, 2, 2, 3),
-    (1, 300, 480, 1, 1, 2, 1, 8),
-    (3, 864, 352, 2, 2, 6, 3, 0),
-    (4, 1120, 224, 3, 2, 8, 0, 4),
-    (5, 160, 736, 2, 2, 8, 2, 12),
-    (6, 416, 800, 2, 3, 6, 1, 6),
-    (7, 928, 672, 3, 3, 10, 0, 2),
+    (0, 470, 352, 1, 1, 2, 3, 0),  # slime
+    (2, 460, 400, 1, 1, 2, 1, 5),  # bat
+    (0, 230, 260, 1, 1, 2, 0, 10),  # slime
+    (2, 270, 290, 1, 1, 2, 2, 3),  # bat
+    (5, 300, 480, 1, 1, 2, 1, 8),  # spider
+    (6, 864, 352, 2, 2, 6, 3, 0),  # imp at the shrine
+    (3, 1120, 224, 3, 2, 8, 0, 4),  # ghost at the shrine
+    (1, 160, 736, 2, 2, 8, 2, 12),  # skeleton in the crypt
+    (10, 416, 800, 2, 3, 6, 1, 6),  # pale ghost in the crypt
+    (4, 928, 672, 3, 3, 10, 0, 2),  # goblin in the cave
     # Read and set aside by the game (it keeps the first ten); here for stages that grow.
     (8, 1056, 864, 2, 2, 8, 3, 1),
-    (9, 736, 544, 2, 2, 8, 2, 9),
+    (11, 736, 544, 2, 2, 8, 2, 9),
 ]
 ALIVE = 3
 
