@@ -10,29 +10,32 @@ a flooded cave with the stairs down to the south-east.
 LEGEND = {
     ".": 0, "1": 1, "2": 2, "3": 3, "4": 4, "5": 5, "6": 6, "7": 7, "8": 8, "9": 9,
     "r": 10, "b": 11, "x": 12, "g": 13, "u": 14, "c": 15, "k": 16, "p": 17, "o": 18, "d": 19,
-    "T": 22, "K": 23, "M": 24, "B": 25,
-    "%": 30, "&": 31,
-    "P": 40, "C": 41, "O": 42, "S": 43, "F": 44, "L": 45, "H": 46, "V": 48, "G": 50, "R": 51,
+    "T": 22, "K": 23, "M": 24, "B": 25, "<": 26, ">": 27,  # torch, cracked, mossy, banner, ends
+    "%": 30, "&": 31, "^": 33, "~": 35, "(": 36, "!": 37, "?": 38,  # cave rock, earth, moss,
+    # crystal, roots, stalagmites, skull
+    "P": 40, "Q": 41, "C": 42, "X": 43, "O": 44, "Y": 45, "S": 46, "F": 48, "L": 49, "H": 50,
+    "V": 52, "G": 54, "R": 55, "J": 59,  # pillar, broken pillar, crate(s), barrel(s), knight
+    # statue, brazier, bookshelf, chest, pit, tombstone, weapon rack, sarcophagus
     "s": 61, "n": 62, "w": 64, "v": 65, "m": 66, "q": 67, "a": 68, "$": 69,
     "*": 99,
 }
-FACES = {21, 22, 23, 24, 25}  # wall faces are seen from the south: floor must lie below them
+FACES = set(range(21, 28))  # wall faces are seen from the south: floor must lie below them
 
 GRID = [
     # 0123456789        0123456789   (columns 0..9 | 10..19)
-    "#T#B##B#T#" + "#T#B#T#M##",  # 1 wall: faces over the hall and the shrine
-    "#P.1rr.2P#" + "#L.L.c.LH#",  # 2 hall with its rug | shrine: bookshelves, candles, chest
-    "#...rr.3.#" + "#1S.non.F#",  # 3 | statue, rune ring, brazier
+    "#T#B##B#T#" + "#T#B#T#M##",  # 1 wall
+    "#P.1rr.2Q#" + "#L.L.c.LH#",  # 2 hall with its rug | shrine: bookshelves, candles, chest
+    "#...rr.3.#" + "#1S.non.F#",  # 3 | knight statue, rune ring, brazier
     "#...rr..6d" + "dm..o*o..#",  # 4 doorway hall -> shrine; the special cell in the ring
     "#.k.rr..1#" + "#.S2non.F#",  # 5 the hero starts at column 5
     "#4..rr.x.#" + "#O.5.k.4R#",  # 6 | barrel, weapon rack
-    "#.b.rr.5.#" + "#&%%&dd%&#",  # 7 | the cave opens below the shrine
-    "#P.6rr.uP#" + "%q9.u..v%#",  # 8 | cave
-    "##K#dd#M##" + "%7.ww..$.#",  # 9 doorway hall -> crypt | pool
-    "#G.G.3G.G#" + "%9pwww.6.#",  # 10 crypt: tombstones | cave
-    "#7b..a.8c#" + "%V.k.u.CO#",  # 11 | pit, crates and barrels
-    "#G.G.c.G.d" + "d.3.g.CsC#",  # 12 passage crypt -> cave | stairs down
-    "#6.a.b.9x#" + "%O.u..v.O#",  # 13
+    "#.b.rr.5.#" + "#&~%^dd!&#",  # 7 | the cave opens below the shrine
+    "#P.6rr.uP#" + "%q9.u..v?#",  # 8 | cave
+    "##K>dd<M##" + "(7.ww..$.#",  # 9 doorway hall -> crypt, the wall ending at both sides | pool
+    "#G.G.3G.G#" + "^9pwww.6.#",  # 10 crypt: tombstones | cave
+    "#7b.Ja.8c#" + "&V.k.u.CO#",  # 11 sarcophagus | pit, crates and barrels
+    "#G.G.c.G.d" + "d.3.g.XsC#",  # 12 passage crypt -> cave | stairs down
+    "#6.a.b.9x#" + "!O.u..v.Y#",  # 13
 ]
 BORDER = "#" * 20  # rows 0 and 14
 
