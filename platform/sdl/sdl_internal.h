@@ -1,8 +1,12 @@
 // Pieces the SDL backend's files share with each other; nothing outside platform/sdl/
-// includes this.
+// includes this but the benchmark of the frame conversion.
 #pragma once
 
 #include <SDL.h>
+
+#include <cstdint>
+
+#include "platform/backend.h"
 
 namespace sdl_backend {
 
@@ -16,6 +20,12 @@ void HandleWindowEvent(const SDL_WindowEvent& event);
 void HandleControllerEvent(const SDL_Event& event, void (*keyDown)(int virtualKey));
 // True while a connected controller holds the button or stick direction mapped to the key.
 bool ControllerHeld(int virtualKey);
+
+// Converts a 640x480 frame of palette indices into opaque ARGB8888 rows pitch bytes apart.
+void ConvertFrame(const std::uint8_t* pixels, const std::uint32_t* palette, void* target,
+                  int pitch);
+// Appends the time of a present to the LANTERN_BLADE_FRAME_LOG file, when one is named.
+void LogPresent();
 
 // Stops the audio thread before the process's static objects go away.
 void ShutDownAudio();

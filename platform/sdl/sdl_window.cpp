@@ -153,25 +153,16 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
     if (g_texture == nullptr) {
         return;
     }
-    std::uint32_t opaque[256];
-    for (int i = 0; i < 256; ++i) {
-        opaque[i] = palette[i] | 0xFF000000u;
-    }
     void* target = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(g_texture, nullptr, &target, &pitch) != 0) {
         return;
     }
-    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
-        const std::uint8_t* source = pixels + y * SCREEN_WIDTH;
-        auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(target) + y * pitch);
-        for (int x = 0; x < SCREEN_WIDTH; ++x) {
-            row[x] = opaque[source[x]];
-        }
-    }
+    sdl_backend::ConvertFrame(pixels, palette, target, pitch);
     SDL_UnlockTexture(g_texture);
     g_hasFrame = true;
     ShowTexture();
+    sdl_backend::LogPresent();
 }
 
 }  // namespace backend
