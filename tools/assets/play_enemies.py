@@ -82,11 +82,16 @@ def slime(direction, frame, m):
     cv[top + 6, 32 - w + 5] = C(m, 15)
     d.outline(cv)
     if direction == 0:
-        _eyes(cv, [(26, 42), (35, 42)], ramp("night", 0), ramp("grey", 14))
-        cv[49, 29:35] = C(m, 1)
+        for ex in (25, 35):
+            d.fill(cv, E(ex, 38, ex + 5, 45), ramp("night", 0))
+            cv[39:41, ex + 1:ex + 3] = ramp("grey", 14)
+        cv[48, 29:36] = ramp("night", 0)
+        cv[49, 31:34] = C("red", 9)
     elif direction in (2, 3):
-        ex = 38 if direction == 2 else 22
-        _eyes(cv, [(ex, 42), (ex + 4 if direction == 2 else ex - 4, 42)], ramp("night", 0), ramp("grey", 14))
+        for ex in (34, 42):
+            x = ex if direction == 2 else 64 - ex - 5
+            d.fill(cv, E(x, 38, x + 4, 45), ramp("night", 0))
+            cv[39:41, x + 1:x + 3] = ramp("grey", 14)
     return cv
 
 

@@ -50,22 +50,22 @@ def _lantern(cv, x, y, swing=0):
 
 
 def _legs_front(cv, step):
-    """Boots seen from the front; step -1/0/1 lifts one of them."""
-    lift_l = 2 if step > 0 else 0
-    lift_r = 2 if step < 0 else 0
-    for x0, lift in ((25, lift_l), (33, lift_r)):
-        d.paint(cv, _m_rect(x0, 44, x0 + 6, 52 - lift), "earth", 3, 6, soft=1)
-        d.paint(cv, _m_rect(x0 - 1, 51 - lift, x0 + 7, 56 - lift), "earth", 1, 4, soft=1)
+    """Boots seen from the front; step -1/0/1 puts one foot forward, the other back."""
+    for x0, phase in ((25, step), (33, -step)):
+        # A foot forward comes down lower and nearer; a foot back is lifted.
+        bottom = 56 + phase if phase >= 0 else 53
+        d.paint(cv, _m_rect(x0, 44, x0 + 6, bottom - 4), "earth", 2 + (phase < 0), 6, soft=1)
+        d.paint(cv, _m_rect(x0 - 1, bottom - 5, x0 + 7, bottom), "earth", 1, 4 - (phase < 0), soft=1)
 
 
 def _legs_side(cv, step):
-    """Legs in profile (facing right); step spreads them."""
-    spread = [5, 0, -5][step + 1]
-    for dx, lv in ((-spread, (2, 4)), (spread, (3, 6))):
-        top = 43
+    """Legs in profile (facing right); step spreads them into a stride."""
+    spread = [7, 1, -7][step + 1]
+    for dx, lv in ((-spread, (1, 4)), (spread, (3, 7))):
         foot_x = 31 + dx
-        d.paint(cv, _m_poly((29, top), (35, top), (foot_x + 4, 52), (foot_x - 1, 52)), "earth", lv[0], lv[1], soft=1)
-        d.paint(cv, _m_rect(foot_x - 2, 51, foot_x + 6, 56), "earth", lv[0] - 1, lv[1] - 1, soft=1)
+        lift = 1 if abs(dx) < 3 and dx < 0 else 0
+        d.paint(cv, _m_poly((28, 42), (35, 42), (foot_x + 4, 52 - lift), (foot_x - 1, 52 - lift)), "earth", lv[0], lv[1], soft=1)
+        d.paint(cv, _m_rect(foot_x - 2, 51 - lift, foot_x + 6, 56 - lift), "earth", lv[0] - 1, lv[1] - 1, soft=1)
 
 
 def _body_front(cv, bob, arm):
@@ -86,7 +86,7 @@ def _head_front(cv, bob):
     d.paint(cv, _m_ell(21, 10 + bob, 43, 33 + bob), "blue", 3, 10, soft=3)
     face = _m_ell(25, 17 + bob, 39, 32 + bob)
     d.paint(cv, face, "skin", 5, 12, soft=2)
-    cv[17 + bob:20 + bob, 26:38][face[17 + bob:20 + bob, 26:38]] = ramp("skin", 2)
+    cv[17 + bob:19 + bob, 26:38][face[17 + bob:19 + bob, 26:38]] = ramp("skin", 3)
     cv[24 + bob, 28:30] = ramp("night", 0)
     cv[24 + bob, 34:36] = ramp("night", 0)
     cv[28 + bob, 31:33] = ramp("skin", 4)
@@ -133,11 +133,11 @@ def _side(step, bob):
     cv = d.canvas(W, S)
     _shadow(cv)
     _legs_side(cv, step)
-    cloak = _m_poly((25, 28 + bob), (38, 28 + bob), (41, 50), (22, 50))
+    cloak = _m_poly((25, 28 + bob), (38, 28 + bob), (41, 47), (22, 47))
     d.paint(cv, cloak, "blue", 3, 9, soft=2.5)
     d.fill(cv, d.line(S, S, [(24, 25 + bob), (20, 45 + bob)], 3), ramp("earth", 3))
     cv[24 + bob, 22:28] = ramp("gold", 9)
-    d.paint(cv, _m_poly((34, 32 + bob), (39, 31 + bob), (41, 48), (35, 48)), "earth", 5, 9, soft=1.5)
+    d.paint(cv, _m_poly((34, 32 + bob), (39, 31 + bob), (41, 46), (35, 46)), "earth", 5, 9, soft=1.5)
     cv[41 + bob, 30:41] = ramp("earth", 2)
     # Lantern arm reaching forward.
     d.paint(cv, _m_poly((28, 31 + bob), (33, 30 + bob), (43, 38 + bob + step), (40, 41 + bob + step)), "blue", 3, 8, soft=1.5)
@@ -145,7 +145,7 @@ def _side(step, bob):
     d.paint(cv, _m_ell(22, 10 + bob, 42, 33 + bob), "blue", 3, 10, soft=3)
     face = _m_ell(33, 17 + bob, 43, 31 + bob)
     d.paint(cv, face, "skin", 5, 12, soft=2)
-    cv[17 + bob:20 + bob, 33:43][face[17 + bob:20 + bob, 33:43]] = ramp("skin", 2)
+    cv[17 + bob:19 + bob, 33:43][face[17 + bob:19 + bob, 33:43]] = ramp("skin", 3)
     d.paint(cv, _m_ell(29, 14 + bob, 42, 23 + bob), "blue", 4, 10, soft=2)
     cv[24 + bob, 38:40] = ramp("night", 0)
     cv[27 + bob, 42] = ramp("skin", 8)
@@ -176,7 +176,7 @@ def _angle(p):
     return math.atan2(p[1] - PIVOT[1], p[0] - PIVOT[0])
 
 
-def _smear(cv, a_from, a_to, r0=16, r1=30):
+def _smear(cv, a_from, a_to, r0=23, r1=29):
     """A pale motion arc swept from angle a_from to a_to, only over empty pixels."""
     yy, xx = np.mgrid[0:S, 0:S]
     dx, dy = xx - PIVOT[0], yy - PIVOT[1]
@@ -184,13 +184,11 @@ def _smear(cv, a_from, a_to, r0=16, r1=30):
     a = np.arctan2(dy, dx)
     lo, hi = min(a_from, a_to), max(a_from, a_to)
     inside = (r >= r0) & (r <= r1) & (a >= lo) & (a <= hi)
-    # Brighter and denser toward the blade's present angle and outer edge.
+    # Solid near the blade, thinning out toward where the swing began.
     t = np.clip((a - a_from) / (a_to - a_from), 0, 1)
     u = (r - r0) / (r1 - r0)
-    strength = t * (0.4 + 0.6 * u)
-    thr = d.dither(S, S) + 0.5
-    sel = inside & (strength > thr * 0.9) & (cv == KEY)
-    cv[sel] = d.to_index("ghost", 8 + strength * 7, 0.8)[sel]
+    keep = inside & (t + u * 0.5 > d.dither(S, S) + 0.75) & (cv == KEY)
+    cv[keep] = d.to_index("steel", 8 + t * 5 + u * 2, 0.8)[keep]
 
 
 def _blade(cv, hilt, tip):

@@ -114,12 +114,12 @@ def caption(lines, w, h=30):
     if len(lines) == 1:
         size = 13
         tw = text_width(lines[0], size, "DejaVuSansCondensed-Bold.ttf")
-        a = _text(lines[0], w, h, size, w - tw - 1, 7, "DejaVuSansCondensed-Bold.ttf")
+        a = _text(lines[0], w, h, size, max(10, w - tw - 1), 7, "DejaVuSansCondensed-Bold.ttf")
     else:
         for i, t in enumerate(lines):
             size = 11
             tw = text_width(t, size, "DejaVuSansCondensed-Bold.ttf")
-            a = np.maximum(a, _text(t, w, h, size, w - tw - 1, 1 + 14 * i, "DejaVuSansCondensed-Bold.ttf"))
+            a = np.maximum(a, _text(t, w, h, size, 11, 1 + 14 * i, "DejaVuSansCondensed-Bold.ttf"))
     cv = np.full((h, w), KEY, np.uint8)
     m = a >= 0.45
     soft = (a >= 0.2) & ~m

@@ -55,7 +55,7 @@ LAYOUTS = [
 ]
 
 
-def floor(seed, wear=0.0, cracks=0, pebbles=0, moss=0.0, material="stone", base=7.0):
+def floor(seed, wear=0.0, cracks=0, pebbles=0, moss=0.0, material="stone", base=6.0, warm=True):
     rng = np.random.default_rng(1000 + seed)
     layout = LAYOUTS[seed % len(LAYOUTS)]
     level = np.zeros((T, T))
@@ -73,9 +73,17 @@ def floor(seed, wear=0.0, cracks=0, pebbles=0, moss=0.0, material="stone", base=
             lit = d.shade_field(stone, soft=1.6)
             level[stone] = (sv + (lit[stone] - 0.5) * (5.0 - 3.0 * wear)
                             + (tex[stone] - 0.5) * 2.2 + (fine[stone] - 0.5) * 1.4 * (1 - wear))
-    level[mortar] = 2.2 + fine[mortar]
+    level[mortar] = 1.5 + fine[mortar]
     cv = d.to_index(material, level * (RAMPS[material][1] - 1) / 15.0, 0.7)
-    cv[mortar] = d.to_index("stone", np.full((T, T), 2.0) + fine, 0.5)[mortar]
+    if material == "stone" and warm:
+        warm = np.zeros((T, T), bool)
+        for top, bot, joints in layout:
+            edges = joints + [T]
+            for a, b in zip(edges[:-1], edges[1:]):
+                if rng.random() < 0.18:
+                    warm[top + 1:bot, a + 1:b] = True
+        cv[warm] = d.to_index("earth", level * 0.62, 0.7)[warm]
+    cv[mortar] = d.to_index("stone", np.full((T, T), 1.2) + fine, 0.5)[mortar]
     for k in range(cracks):
         x, y = rng.uniform(8, 56, 2)
         pts = [(x, y)]
@@ -218,7 +226,7 @@ def puddle():
     n = d.noise(T, T, 17, 9.0)
     r = np.hypot(XX - 32, (YY - 32) * 1.3) + (n - 0.5) * 16
     m = r < 20
-    cv[m] = d.to_index("blue", 3 + (1 - r / 20) * 3 + n, 0.7)[m]
+    cv[m] = d.to_index("blue", 5 + (1 - r / 20) * 3 + n * 2, 0.7)[m]
     cv[d.border(m)] = C("blue", 8)
     cv[m & (np.abs(YY - 26) < 1) & (np.abs(XX - 28) < 6)] = C("blue", 14)
     cv[m & (np.abs(YY - 30) < 1) & (np.abs(XX - 36) < 3)] = C("blue", 12)
@@ -263,6 +271,16 @@ def details():
 
 
 # --- walls (20..39) ----------------------------------------------------------
+
+def _glow(cv, cx, cy, radius, gain):
+    """Warm firelight on grey stone: brighter and more golden toward the flame."""
+    r = np.hypot(XX - cx, YY - cy)
+    t = np.clip(1 - r / radius, 0, 1)
+    grey = (cv >= ramp("stone", 0)) & (cv <= ramp("stone", 15))
+    lit = grey & (t * 1.6 > d.dither(T, T) + 0.5)
+    lv = (cv.astype(int) - ramp("stone", 0)) + np.rint(t * gain).astype(int)
+    cv[lit] = (ramp("earth", 0) + np.clip(lv, 0, 15))[lit]
+
 
 def wall_top(seed=0, rim_bottom=False):
     """The top of a wall mass seen from above: dark heavy capstones."""
@@ -333,11 +351,7 @@ def wall_face(seed=0, torch=False, crack=False, moss=False, banner=False, end=No
         P(cv, emblem, "gold", 6, 14, soft=1)
         d.fill(cv, E(30, 27, 35, 33), C("lantern", 15))
     if torch:
-        glow = np.hypot(XX - 32, YY - 26)
-        warm = (glow < 22) & ~R(0, 0, T, 7)
-        lv = (cv[warm].astype(int) - ramp("stone", 0)).clip(0, 15)
-        cv[warm] = np.where(glow[warm] < 14, ramp("earth", 0) + np.clip(lv + 4, 0, 15),
-                            ramp("earth", 0) + np.clip(lv + 2, 0, 15))
+        _glow(cv, 32, 26, 26, 4.5)
         d.fill(cv, R(29, 34, 35, 44), C("steel", 4))
         d.fill(cv, R(27, 32, 37, 35), C("steel", 8))
         d.fill(cv, R(30, 26, 34, 33), C("earth", 5))
@@ -360,9 +374,10 @@ def wall_face(seed=0, torch=False, crack=False, moss=False, banner=False, end=No
 def rock(seed, hint="stone", extra=None):
     """A mass of dark cave rock: lumpy boulders packed together."""
     rng = np.random.default_rng(500 + seed)
-    cv = np.full((T, T), ramp("night", 1), np.uint8)
+    ground = d.noise(T, T, 510 + seed, 3.0)
+    cv = d.to_index(hint, 1 + ground * 2 * (RAMPS[hint][1] - 1) / 15.0, 0.8)
     lumps = []
-    for _ in range(14):
+    for _ in range(16):
         x, y = rng.uniform(-6, 70, 2)
         r = rng.uniform(9, 18)
         lumps.append((y, x, r))
@@ -372,8 +387,9 @@ def rock(seed, hint="stone", extra=None):
         cv[d.grow(m) & ~m] = ramp("night", 0)
         P(cv, m, hint, 2, 9, soft=3)
     tex = d.noise(T, T, 520 + seed, 2.0)
-    speck = (tex > 0.82)
-    cv[speck] = np.minimum(cv[speck] + 1, ramp(hint, 15 if hint != "earth" else 15))
+    first, count = RAMPS[hint][0], RAMPS[hint][1]
+    speck = (tex > 0.85) & (cv >= first) & (cv < first + count - 1)
+    cv[speck] += 1
     if extra:
         extra(cv, rng)
     return cv
@@ -577,10 +593,7 @@ def statue(kind):
 
 def brazier():
     cv = _on_floor(1)
-    glow = np.hypot(XX - 32, YY - 28)
-    warm = glow < 30
-    lv = (cv[warm].astype(int) - ramp("stone", 0)).clip(0, 15)
-    cv[warm] = ramp("earth", 0) + np.clip(lv + 3, 0, 15)
+    _glow(cv, 32, 28, 34, 4.0)
     _shadow(cv, (14, 48, 54, 62))
     legs = L([(20, 58), (26, 38)], 3) | L([(44, 58), (38, 38)], 3) | L([(32, 60), (32, 38)], 3)
     bowl = E(12, 24, 52, 46) & (YY > 30)
@@ -872,7 +885,7 @@ def planks():
 
 
 def shallow_water():
-    cv = floor(31, wear=0.5)
+    cv = floor(31, wear=0.5, warm=False)
     n = d.noise(T, T, 64, 8.0)
     mix = (cv.astype(int) - ramp("stone", 0)) * 0.35 + n * 2
     cv[:] = ramp("blue", 0) + np.clip(np.rint(mix + 2 + d.dither(T, T) * 0.8), 0, 15).astype(np.uint8)
@@ -925,7 +938,7 @@ def cobbles():
 
 
 def ash():
-    cv = floor(33, wear=0.5, cracks=2)
+    cv = floor(33, wear=0.5, cracks=2, warm=False)
     n = d.noise(T, T, 68, 9.0)
     r = np.hypot(XX - 32, YY - 32) + (n - 0.5) * 24
     scorch = r < 26
