@@ -127,7 +127,13 @@ TEST_F(DrawCircleTest, KeepsThePictureInsideTheDiscAndBlackensTheRest) {
     EXPECT_EQ(At(screen_, 320, 240), Pattern(320, 240));
     EXPECT_EQ(At(screen_, 320 + 100, 240), Pattern(320 + 100, 240));
     EXPECT_EQ(At(screen_, 320, 240 - 100), Pattern(320, 240 - 100));
-    EXPECT_EQ(At(screen_, 320 - 128, 240), 0);  // the black outline
+    // The box is (192, 112, 448, 368), right and bottom exclusive, with a black outline.
+    EXPECT_EQ(At(screen_, 192, 240), 0);
+    EXPECT_EQ(At(screen_, 193, 240), Pattern(193, 240));
+    EXPECT_EQ(At(screen_, 447, 240), 0);
+    EXPECT_EQ(At(screen_, 446, 240), Pattern(446, 240));
+    EXPECT_EQ(At(screen_, 320, 367), 0);
+    EXPECT_EQ(At(screen_, 320, 366), Pattern(320, 366));
     EXPECT_EQ(At(screen_, 320 + 100, 240 + 100), 0);
     EXPECT_EQ(At(screen_, 0, 0), 0);
     EXPECT_EQ(At(screen_, 639, 479), 0);
