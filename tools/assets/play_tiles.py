@@ -76,13 +76,13 @@ def floor(seed, wear=0.0, cracks=0, pebbles=0, moss=0.0, material="stone", base=
     level[mortar] = 1.5 + fine[mortar]
     cv = d.to_index(material, level * (RAMPS[material][1] - 1) / 15.0, 0.7)
     if material == "stone" and warm:
-        warm = np.zeros((T, T), bool)
+        tinted = np.zeros((T, T), bool)
         for top, bot, joints in layout:
             edges = joints + [T]
             for a, b in zip(edges[:-1], edges[1:]):
                 if rng.random() < 0.18:
-                    warm[top + 1:bot, a + 1:b] = True
-        cv[warm] = d.to_index("earth", level * 0.62, 0.7)[warm]
+                    tinted[top + 1:bot, a + 1:b] = True
+        cv[tinted] = d.to_index("earth", level * 0.62, 0.7)[tinted]
     cv[mortar] = d.to_index("stone", np.full((T, T), 1.2) + fine, 0.5)[mortar]
     for k in range(cracks):
         x, y = rng.uniform(8, 56, 2)
@@ -283,19 +283,21 @@ def _glow(cv, cx, cy, radius, gain):
 
 
 def wall_top(seed=0, rim_bottom=False):
-    """The top of a wall mass seen from above: dark heavy capstones."""
+    """The top of a wall mass seen from above: dark, rough-hewn blocks in deep
+    shadow, clearly unlike the lit floor."""
     rng = np.random.default_rng(200 + seed)
-    n = d.noise(T, T, 200 + seed, 5.0)
-    level = np.zeros((T, T))
-    for top in (0, 32):
-        off = 0 if top == 0 else 21
-        for a in range(-64 + off, T, 42):
-            stone = R(a + 1, top + 1, a + 42, top + 32)
-            sv = 4.5 + rng.uniform(-0.8, 0.8)
-            lit = d.shade_field(stone, soft=2)
-            level[stone] = sv + (lit[stone] - 0.5) * 3 + (n[stone] - 0.5) * 2
-    cv = d.to_index("stone", level, 0.6)
-    cv[level == 0] = C("stone", 1)
+    n = d.noise(T, T, 200 + seed, 3.0)
+    level = np.full((T, T), 0.6)
+    for row, top in enumerate(range(0, T, 16)):
+        off = (row % 2) * 10
+        for a in range(-20 + off, T, 20):
+            w = 20 - int(rng.integers(0, 3))
+            stone = R(a + 1, top + 1, a + w, top + 15)
+            lit = d.shade_field(stone, soft=1.5)
+            level[stone] = 3.0 + rng.uniform(-0.6, 0.6) + (lit[stone] - 0.5) * 3.5 + (n[stone] - 0.5) * 1.5
+    cv = d.to_index("night", level * 11 / 15.0, 0.6)
+    lit_edge = (level > 4.2)
+    cv[lit_edge] = d.to_index("stone", level, 0.5)[lit_edge]
     if rim_bottom:
         cv[54:58, :] = C("stone", 11)
         cv[58:64, :] = C("stone", 3)
