@@ -6,7 +6,6 @@ sprite number a stage names (0..34) is a finished monster.  Kinds:
 Levels below are given on a 0..15 scale and stretched to the ramp's length,
 so the short ramps serve as colourings as well.
 """
-import math
 
 import numpy as np
 

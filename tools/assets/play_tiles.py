@@ -490,7 +490,6 @@ def pillar(broken=False):
     shaft = R(19, 6 if not broken else 26, 45, 50)
     _ol(cv, base | shaft)
     P(cv, base, "stone", 4, 11, soft=2)
-    yy = np.zeros((T, T))
     cyl = 1 - np.abs(XX - 30) / 16.0
     lv = 4 + cyl * 7 - (XX > 36) * 2
     cv[shaft] = d.to_index("stone", lv, 0.6)[shaft]
@@ -683,7 +682,6 @@ def pit():
     m = r < 27
     lip = m & (r > 23)
     cv[m] = ramp("night", 0)
-    depth = m & (YY < 32 - np.sqrt(np.clip(27 ** 2 - (XX - 32) ** 2, 0, None)) * 0.5)
     cv[lip] = d.to_index("earth", 2 + n * 3, 0.7)[lip]
     wall = m & ~lip & (r > 16) & (YY < 34)
     cv[wall] = d.to_index("stone", 1 + (r - 16) / 8, 0.8)[wall]
@@ -954,7 +952,6 @@ def ash():
 def coins():
     cv = floor(34)
     rng = np.random.default_rng(70)
-    pile = E(14, 22, 50, 50)
     for _ in range(60):
         a, r = rng.uniform(0, 2 * math.pi), rng.uniform(0, 1) ** 0.7 * 18
         x, y = 32 + r * math.cos(a), 36 + r * math.sin(a) * 0.7
