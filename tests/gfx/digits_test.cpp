@@ -10,16 +10,6 @@ using gfxtest::UNTOUCHED;
 
 constexpr int GLYPH_HEIGHT = 30;
 
-TEST(DigitRects, EighteenWideGlyphsSideBySideFromZero) {
-    for (int d = 0; d < 10; ++d) {
-        const RECT& r = g_digitRects[static_cast<std::size_t>(d)];
-        EXPECT_EQ(r.left, DIGIT_WIDTH * d) << d;
-        EXPECT_EQ(r.right, DIGIT_WIDTH * (d + 1)) << d;
-        EXPECT_EQ(r.top, 257) << d;
-        EXPECT_EQ(r.bottom, 287) << d;
-    }
-}
-
 // A character sheet whose glyph d is filled with palette index 100 + d, so the glyph that
 // landed anywhere can be read off the destination.
 class DigitsTest : public gfxtest::SurfaceTest {
