@@ -39,15 +39,29 @@ KeyRange KeyOf(const IDirectDrawSurface& source, bool keyed) {
     return {true, static_cast<BYTE>(low), static_cast<BYTE>(high - low)};
 }
 
-// One row, equal widths. The keyed loop is a plain select so the compiler can vectorise it.
+// Sixteen pixels at a time; GCC and Clang lower this to the target's vector instructions.
+using Pixels16 = BYTE __attribute__((vector_size(16)));
+
+// One row, equal widths. Keyed: where a source pixel lies in the key range the destination
+// keeps its pixel.
 void CopyRow(BYTE* to, const BYTE* from, int count, const KeyRange& key) {
     if (!key.active) {
         std::memmove(to, from, static_cast<std::size_t>(count));
         return;
     }
-    for (int i = 0; i < count; ++i) {
+    int i = 0;
+    for (; i + 16 <= count; i += 16) {
+        Pixels16 source;
+        Pixels16 dest;
+        std::memcpy(&source, from + i, sizeof(source));
+        std::memcpy(&dest, to + i, sizeof(dest));
+        const auto keep = reinterpret_cast<Pixels16>(static_cast<Pixels16>(source - key.low) <= key.span);
+        const Pixels16 merged = (dest & keep) | (source & ~keep);
+        std::memcpy(to + i, &merged, sizeof(merged));
+    }
+    for (; i < count; ++i) {
         const BYTE s = from[i];
-        to[i] = static_cast<BYTE>(s - key.low) <= key.span ? to[i] : s;
+        if (static_cast<BYTE>(s - key.low) > key.span) to[i] = s;
     }
 }
 
