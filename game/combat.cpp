@@ -17,8 +17,6 @@ const RECT g_swordBoxes[SWORD_PHASES] = {
 
 namespace {
 
-constexpr int SPRITE_HALF = TILE_SIZE / 2;
-
 void KnockBack(Actor& enemy, std::uint8_t heroDir) {
     switch (heroDir) {
     case DIR_DOWN: enemy.y += KNOCK_BACK; break;

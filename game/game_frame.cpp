@@ -24,7 +24,6 @@ constexpr std::uint32_t FRAME_PERIOD_MS = 20;
 constexpr DWORD BACKGROUND_COLOR = 243;
 constexpr int VIEW_TILE_COLS = 8;
 constexpr int VIEW_TILE_ROWS = 9;
-constexpr int SPRITE_HALF = TILE_SIZE / 2;
 constexpr int TILE_SHEET_COLS = 10;
 // Codes from here up (and below 0) lie off the 640x480 tile sheet, whose copy the device
 // would refuse; skipping them also keeps the source arithmetic in range.
@@ -57,10 +56,6 @@ constexpr RECT OVERVIEW_AREA = {OVERVIEW_X, OVERVIEW_Y, 640, 180};
 
 constexpr int COUNTDOWN_X = 600;
 constexpr int COUNTDOWN_STEP = -17;
-
-bool KeyHeld(int virtualKey) {
-    return (GetAsyncKeyState(virtualKey) & 0x8000) != 0;
-}
 
 // Positions on g_back are passed to the device unclipped; a negative one becomes a huge
 // unsigned value, and the device refuses the copy.
@@ -115,19 +110,19 @@ void DrawEnemies() {
 // With several arrows held the last in the order up, down, left, right wins.
 void ReadArrowKeys() {
     if (g_player.attack != 0) return;
-    if (KeyHeld(VK_UP)) {
+    if (IsKeyDown(VK_UP)) {
         g_moveRequest = MOVE_UP;
         g_player.dir = DIR_UP;
     }
-    if (KeyHeld(VK_DOWN)) {
+    if (IsKeyDown(VK_DOWN)) {
         g_moveRequest = MOVE_DOWN;
         g_player.dir = DIR_DOWN;
     }
-    if (KeyHeld(VK_LEFT)) {
+    if (IsKeyDown(VK_LEFT)) {
         g_moveRequest = MOVE_LEFT;
         g_player.dir = DIR_LEFT;
     }
-    if (KeyHeld(VK_RIGHT)) {
+    if (IsKeyDown(VK_RIGHT)) {
         g_moveRequest = MOVE_RIGHT;
         g_player.dir = DIR_RIGHT;
     }
@@ -135,28 +130,28 @@ void ReadArrowKeys() {
 
 // A new swing needs Z released since the last one (or since a menu left the latch set).
 void ReadSwordKey() {
-    if (KeyHeld(KEY_SWORD)) {
+    if (IsKeyDown(KEY_SWORD)) {
         if (g_player.attack == 0 && g_keyLatch == 0) {
             g_player.attack = SWING_START;
             PlayEffect(SOUND_SWING);
         }
         g_keyLatch = LATCH_SWORD;
     }
-    if (!KeyHeld(KEY_SWORD)) g_keyLatch = 0;
+    if (!IsKeyDown(KEY_SWORD)) g_keyLatch = 0;
 }
 
 // X, C and A act while held; the later one wins when several are.
 void ReadSceneKeys() {
-    if (KeyHeld(KEY_PAUSE)) {
+    if (IsKeyDown(KEY_PAUSE)) {
         g_scene = SCENE_PAUSE_INIT;
         g_keyLatch = LATCH_PAUSE;
     }
-    if (KeyHeld(KEY_RESTART)) {
+    if (IsKeyDown(KEY_RESTART)) {
         LoadStage();
         g_scene = SCENE_STAGE_INIT;
         g_keyLatch = LATCH_RESTART;
     }
-    if (KeyHeld(KEY_RESULTS)) g_scene = SCENE_RESULT_INIT;
+    if (IsKeyDown(KEY_RESULTS)) g_scene = SCENE_RESULT_INIT;
 }
 
 void AdvanceSwing() {

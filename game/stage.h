@@ -9,6 +9,8 @@ constexpr int ENEMY_COUNT = 10;
 constexpr int MAP_ROWS = 15;
 constexpr int MAP_COLS = 20;
 constexpr int TILE_SIZE = 64;
+// Sprites are 64x64 round the actor's position.
+constexpr int SPRITE_HALF = TILE_SIZE / 2;
 
 // Facing; also the sprite row on both sheets.
 constexpr std::uint8_t DIR_DOWN = 0;
