@@ -1,0 +1,46 @@
+# `cmake --install` layout under the prefix (GNU directories):
+#   bin/lantern-blade                   the launcher: makes a per-user copy of the data, then
+#                                       starts the game in it
+#   libexec/lantern-blade               the game; started directly it finds
+#                                       ../share/lantern-blade/data by itself
+#   share/lantern-blade/data/           the data tree, never written at run time
+#   share/applications/lantern-blade.desktop
+#   share/icons/hicolor/256x256/apps/lantern-blade.png
+include(GNUInstallDirs)
+
+install(TARGETS lantern-blade RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR})
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/lantern-blade/data)
+install(FILES ${CMAKE_SOURCE_DIR}/dist/lantern-blade.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/dist/lantern-blade.png
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
+
+# The launcher finds the game and its data relative to itself, so the installed tree can
+# be moved (or installed with a different --prefix) without breaking it.
+function(lb_relative_to_bindir output target)
+  set(from "${CMAKE_INSTALL_BINDIR}")
+  if(NOT IS_ABSOLUTE "${from}")
+    set(from "/prefix/${from}")
+  endif()
+  if(IS_ABSOLUTE "${target}")
+    set(${output} "${target}" PARENT_SCOPE)
+  elseif(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}")
+    set(${output} "${CMAKE_INSTALL_PREFIX}/${target}" PARENT_SCOPE)
+  else()
+    file(RELATIVE_PATH relative "${from}" "/prefix/${target}")
+    set(${output} "$here/${relative}" PARENT_SCOPE)
+  endif()
+endfunction()
+lb_relative_to_bindir(LB_LAUNCH_GAME "${CMAKE_INSTALL_LIBEXECDIR}/lantern-blade")
+lb_relative_to_bindir(LB_LAUNCH_DATA "${CMAKE_INSTALL_DATADIR}/lantern-blade/data")
+configure_file(${CMAKE_SOURCE_DIR}/dist/lantern-blade.sh.in
+               ${CMAKE_BINARY_DIR}/launcher/lantern-blade @ONLY)
+install(PROGRAMS ${CMAKE_BINARY_DIR}/launcher/lantern-blade DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+# The install test runs `cmake --install` on this build, so the game must be built first.
+function(lb_install_test_needs_game)
+  if(TARGET test_install)
+    add_dependencies(test_install lantern-blade)
+  endif()
+endfunction()
+cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL lb_install_test_needs_game)
