@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "tests/platform/display_helpers.h"
 #include "tests/support/harness.h"
 
 namespace {
@@ -29,12 +30,7 @@ protected:
     void SetUp() override {
         headless::Reset();
         DirectDrawCreate(nullptr, &g_dd, nullptr);
-        DDSURFACEDESC desc{};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-        desc.dwBackBufferCount = 1;
-        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-        g_dd->CreateSurface(&desc, &g_primary, nullptr);
+        g_primary = platformtest::CreatePrimary(g_dd);
     }
 
     void TearDown() override {

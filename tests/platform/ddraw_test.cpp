@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "tests/platform/display_helpers.h"
 
 namespace {
 
@@ -24,27 +25,15 @@ protected:
     }
 
     IDirectDrawSurface* Offscreen(int width, int height, BYTE fill = BACKGROUND) {
-        DDSURFACEDESC desc{};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-        desc.dwWidth = static_cast<DWORD>(width);
-        desc.dwHeight = static_cast<DWORD>(height);
-        IDirectDrawSurface* surface = nullptr;
-        EXPECT_EQ(dd_->CreateSurface(&desc, &surface, nullptr), DD_OK);
+        IDirectDrawSurface* surface = platformtest::CreatePlain(dd_, width, height, fill);
+        EXPECT_NE(surface, nullptr);
         made_.push_back(surface);
-        Fill(surface, fill);
         return surface;
     }
 
     IDirectDrawSurface* Primary() {
-        DDSURFACEDESC desc{};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-        desc.dwBackBufferCount = 1;
-        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-        IDirectDrawSurface* primary = nullptr;
-        EXPECT_EQ(dd_->CreateSurface(&desc, &primary, nullptr), DD_OK);
+        IDirectDrawSurface* primary = platformtest::CreatePrimary(dd_);
+        EXPECT_NE(primary, nullptr);
         made_.push_back(primary);
         return primary;
     }

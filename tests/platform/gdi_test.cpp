@@ -7,6 +7,7 @@
 
 #include "platform/ddraw.h"
 #include "platform/headless/headless.h"
+#include "tests/platform/display_helpers.h"
 #include "tests/support/harness.h"
 
 namespace {
@@ -80,12 +81,7 @@ protected:
     void SetUp() override {
         headless::Reset();
         DirectDrawCreate(nullptr, &dd_, nullptr);
-        DDSURFACEDESC desc{};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
-        desc.dwBackBufferCount = 1;
-        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
-        dd_->CreateSurface(&desc, &primary_, nullptr);
+        primary_ = platformtest::CreatePrimary(dd_);
         PALETTEENTRY entries[256];
         for (int i = 0; i < 256; ++i) {
             entries[i] = {static_cast<BYTE>(i), 100, static_cast<BYTE>(255 - i), 0};
@@ -112,15 +108,7 @@ protected:
     }
 
     IDirectDrawSurface* Surface(int width, int height) {
-        DDSURFACEDESC desc{};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
-        desc.dwWidth = static_cast<DWORD>(width);
-        desc.dwHeight = static_cast<DWORD>(height);
-        IDirectDrawSurface* surface = nullptr;
-        dd_->CreateSurface(&desc, &surface, nullptr);
-        std::fill_n(surface->Pixels(), width * height, BACKGROUND);
+        IDirectDrawSurface* surface = platformtest::CreatePlain(dd_, width, height, BACKGROUND);
         made_.push_back(surface);
         return surface;
     }
