@@ -26,8 +26,8 @@ void CreateOffscreen(IDirectDrawSurface** surface, DWORD width, DWORD height, DW
 }
 
 void LoadBitmapToSurface(IDirectDrawSurface* surface, const char* path) {
-    auto* bitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), path, IMAGE_BITMAP,
-                                                   0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    auto* bitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), path, IMAGE_BITMAP, 0,
+                                                   0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
     if (bitmap == nullptr) return;
     BITMAP description{};
     GetObjectA(bitmap, sizeof(description), &description);

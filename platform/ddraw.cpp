@@ -17,8 +17,8 @@ std::uint64_t presentedFrames = 0;
 
 // Non-empty, not inverted and wholly inside a surface of that size.
 bool Inside(const RECT& r, int width, int height) {
-    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom &&
-           r.right <= width && r.bottom <= height;
+    return r.left >= 0 && r.top >= 0 && r.left < r.right && r.top < r.bottom && r.right <= width &&
+           r.bottom <= height;
 }
 
 bool Overlap(const RECT& a, const RECT& b) {
@@ -55,7 +55,8 @@ void CopyRow(BYTE* to, const BYTE* from, int count, const KeyRange& key) {
         Pixels16 dest;
         std::memcpy(&source, from + i, sizeof(source));
         std::memcpy(&dest, to + i, sizeof(dest));
-        const auto keep = reinterpret_cast<Pixels16>(static_cast<Pixels16>(source - key.low) <= key.span);
+        const auto keep =
+            reinterpret_cast<Pixels16>(static_cast<Pixels16>(source - key.low) <= key.span);
         const Pixels16 merged = (dest & keep) | (source & ~keep);
         std::memcpy(to + i, &merged, sizeof(merged));
     }
@@ -79,7 +80,8 @@ void StretchBlock(const Block& to, const Block& from, const KeyRange& key) {
     std::vector<int> column(static_cast<std::size_t>(to.width));
     for (int x = 0; x < to.width; ++x) column[x] = static_cast<int>((x * stepX) >> 16);
     for (int y = 0; y < to.height; ++y) {
-        const BYTE* source = from.pixels + static_cast<std::ptrdiff_t>((y * stepY) >> 16) * from.pitch;
+        const BYTE* source =
+            from.pixels + static_cast<std::ptrdiff_t>((y * stepY) >> 16) * from.pitch;
         BYTE* row = to.pixels + static_cast<std::ptrdiff_t>(y) * to.pitch;
         for (int x = 0; x < to.width; ++x) {
             const BYTE s = source[column[x]];
@@ -130,7 +132,9 @@ IDirectDrawPalette::IDirectDrawPalette(const PALETTEENTRY* entries) {
     std::memcpy(entries_, entries, sizeof(entries_));
 }
 
-ULONG IDirectDrawPalette::AddRef() { return ++refs_; }
+ULONG IDirectDrawPalette::AddRef() {
+    return ++refs_;
+}
 
 ULONG IDirectDrawPalette::Release() {
     const ULONG left = --refs_;
@@ -158,8 +162,8 @@ ULONG IDirectDrawSurface::Release() {
     return left;
 }
 
-HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source,
-                                    RECT* sourceRect, DWORD flags) {
+HRESULT IDirectDrawSurface::BltFast(DWORD x, DWORD y, IDirectDrawSurface* source, RECT* sourceRect,
+                                    DWORD flags) {
     if (source == nullptr) return DDERR_INVALIDPARAMS;
     const RECT from = sourceRect != nullptr ? *sourceRect : Whole(*source);
     if (!Inside(from, source->width_, source->height_)) return DDERR_INVALIDRECT;
@@ -273,7 +277,9 @@ ULONG IDirectDraw::Release() {
     return left;
 }
 
-HRESULT IDirectDraw::SetCooperativeLevel(HWND hwnd, DWORD flags) { return DD_OK; }
+HRESULT IDirectDraw::SetCooperativeLevel(HWND hwnd, DWORD flags) {
+    return DD_OK;
+}
 
 HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) {
     const bool supported = width == static_cast<DWORD>(backend::SCREEN_WIDTH) &&
@@ -282,10 +288,11 @@ HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixe
     return supported ? DD_OK : DDERR_INVALIDPARAMS;
 }
 
-HRESULT IDirectDraw::RestoreDisplayMode() { return DD_OK; }
+HRESULT IDirectDraw::RestoreDisplayMode() {
+    return DD_OK;
+}
 
-HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface,
-                                   void* outer) {
+HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** surface, void* outer) {
     if (desc == nullptr || surface == nullptr) return DDERR_INVALIDPARAMS;
     *surface = nullptr;
     if ((desc->dwFlags & DDSD_CAPS) == 0) return DDERR_INVALIDPARAMS;
@@ -308,8 +315,8 @@ HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** sur
     return DD_OK;
 }
 
-HRESULT IDirectDraw::CreatePalette(DWORD flags, PALETTEENTRY* entries,
-                                   IDirectDrawPalette** palette, void* outer) {
+HRESULT IDirectDraw::CreatePalette(DWORD flags, PALETTEENTRY* entries, IDirectDrawPalette** palette,
+                                   void* outer) {
     if (entries == nullptr || palette == nullptr) return DDERR_INVALIDPARAMS;
     *palette = new IDirectDrawPalette(entries);
     return DD_OK;
@@ -321,6 +328,10 @@ HRESULT DirectDrawCreate(void* guid, IDirectDraw** directDraw, void* outer) {
     return DD_OK;
 }
 
-const std::uint32_t* ScreenPalette() { return screenPalette; }
+const std::uint32_t* ScreenPalette() {
+    return screenPalette;
+}
 
-std::uint64_t PresentedFrameCount() { return presentedFrames; }
+std::uint64_t PresentedFrameCount() {
+    return presentedFrames;
+}

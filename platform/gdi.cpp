@@ -29,7 +29,9 @@ struct Canvas {
     int width = 0;
     int height = 0;
 
-    BYTE* Row(std::int64_t y) const { return pixels + y * width; }
+    BYTE* Row(std::int64_t y) const {
+        return pixels + y * width;
+    }
 };
 
 bool CanvasOf(HDC dc, Canvas* canvas) {
@@ -110,7 +112,9 @@ GdiObject* DecodeBmp(const std::vector<BYTE>& file) {
     const std::uint32_t bitsPerPixel = Read16(file, 28);
     const std::uint32_t compression = Read32(file, 30);
     const std::uint32_t colorsUsed = Read32(file, 46);
-    if (headerSize < INFO_HEADER_SIZE || headerSize > file.size() - FILE_HEADER_SIZE) return nullptr;
+    if (headerSize < INFO_HEADER_SIZE || headerSize > file.size() - FILE_HEADER_SIZE) {
+        return nullptr;
+    }
     if (planes != 1 || bitsPerPixel != 8 || compression != 0) return nullptr;
     if (width <= 0 || width > MAX_BITMAP_SIDE || height == 0 || height < -MAX_BITMAP_SIDE ||
         height > MAX_BITMAP_SIDE) {
@@ -237,19 +241,21 @@ int GetObjectA(HANDLE object, int size, void* out) {
     if (bitmap == nullptr || bitmap->kind != GdiObject::Kind::Bitmap) return 0;
     if (out == nullptr) return sizeof(BITMAP);
     // Rows top to bottom, `width` bytes apart.
-    const BITMAP description{0,
-                             bitmap->width,
-                             bitmap->height,
-                             bitmap->width,
-                             1,
-                             8,
-                             bitmap->pixels.data()};
+    BITMAP description{};
+    description.bmWidth = bitmap->width;
+    description.bmHeight = bitmap->height;
+    description.bmWidthBytes = bitmap->width;
+    description.bmPlanes = 1;
+    description.bmBitsPixel = 8;
+    description.bmBits = bitmap->pixels.data();
     const int copied = std::clamp(size, 0, static_cast<int>(sizeof(BITMAP)));
     std::memcpy(out, &description, static_cast<std::size_t>(copied));
     return copied;
 }
 
-HGDIOBJ GetStockObject(int object) { return object == WHITE_BRUSH ? &whiteBrush : nullptr; }
+HGDIOBJ GetStockObject(int object) {
+    return object == WHITE_BRUSH ? &whiteBrush : nullptr;
+}
 
 HDC CreateCompatibleDC(HDC dc) {
     HDC memory = new HDC__{nullptr, nullptr, &whiteBrush};
@@ -288,10 +294,26 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourc
     }
     // Cut the copy to both device contexts: first their left and top edges, then the rest.
     std::int64_t toX = x, toY = y, fromX = sourceX, fromY = sourceY, w = width, h = height;
-    if (toX < 0) { w += toX; fromX -= toX; toX = 0; }
-    if (fromX < 0) { w += fromX; toX -= fromX; fromX = 0; }
-    if (toY < 0) { h += toY; fromY -= toY; toY = 0; }
-    if (fromY < 0) { h += fromY; toY -= fromY; fromY = 0; }
+    if (toX < 0) {
+        w += toX;
+        fromX -= toX;
+        toX = 0;
+    }
+    if (fromX < 0) {
+        w += fromX;
+        toX -= fromX;
+        fromX = 0;
+    }
+    if (toY < 0) {
+        h += toY;
+        fromY -= toY;
+        toY = 0;
+    }
+    if (fromY < 0) {
+        h += fromY;
+        toY -= fromY;
+        fromY = 0;
+    }
     w = std::min({w, to.width - toX, from.width - fromX});
     h = std::min({h, to.height - toY, from.height - fromY});
     if (w <= 0 || h <= 0) return TRUE;

@@ -14,7 +14,9 @@ constexpr BYTE BEFORE = 250;
 
 std::vector<std::uint32_t> Palette(std::uint32_t seed) {
     std::vector<std::uint32_t> colours(256);
-    for (std::uint32_t i = 0; i < 256; ++i) colours[i] = (seed * 0x010203u + i * 0x00030507u) & 0xFFFFFF;
+    for (std::uint32_t i = 0; i < 256; ++i) {
+        colours[i] = (seed * 0x010203u + i * 0x00030507u) & 0xFFFFFF;
+    }
     return colours;
 }
 
@@ -47,7 +49,9 @@ protected:
         return surface;
     }
 
-    static std::vector<std::uint32_t> Screen() { return {ScreenPalette(), ScreenPalette() + 256}; }
+    static std::vector<std::uint32_t> Screen() {
+        return {ScreenPalette(), ScreenPalette() + 256};
+    }
 
     static std::vector<BYTE> Row(IDirectDrawSurface* surface, int y) {
         const BYTE* row = surface->Pixels() + y * surface->Width();
@@ -85,8 +89,10 @@ TEST_F(SurfacesTest, SmallerBitmapFillsOnlyItsRectangleAndSetsThePalette) {
     const std::uint64_t presents = headless::FrameCount();
     LoadBitmapToSurface(surface, "bmp\\Small.bmp");
 
-    EXPECT_EQ(Row(surface, 0), (std::vector<BYTE>{1, 38, 3, BEFORE, BEFORE, BEFORE, BEFORE, BEFORE}));
-    EXPECT_EQ(Row(surface, 1), (std::vector<BYTE>{4, 5, 6, BEFORE, BEFORE, BEFORE, BEFORE, BEFORE}));
+    EXPECT_EQ(Row(surface, 0),
+              (std::vector<BYTE>{1, 38, 3, BEFORE, BEFORE, BEFORE, BEFORE, BEFORE}));
+    EXPECT_EQ(Row(surface, 1),
+              (std::vector<BYTE>{4, 5, 6, BEFORE, BEFORE, BEFORE, BEFORE, BEFORE}));
     for (int y = 2; y < 6; ++y) EXPECT_EQ(Row(surface, y), std::vector<BYTE>(8, BEFORE));
     EXPECT_EQ(Screen(), Palette(7));
     // The new palette shows at once, on the picture already on screen.

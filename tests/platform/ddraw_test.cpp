@@ -49,7 +49,9 @@ protected:
     // Every pixel different within a row and from row to row; never the key.
     static IDirectDrawSurface* Numbered(IDirectDrawSurface* surface) {
         for (int y = 0; y < surface->Height(); ++y) {
-            for (int x = 0; x < surface->Width(); ++x) At(surface, x, y) = static_cast<BYTE>(100 + 10 * y + x);
+            for (int x = 0; x < surface->Width(); ++x) {
+                At(surface, x, y) = static_cast<BYTE>(100 + 10 * y + x);
+            }
         }
         return surface;
     }
@@ -78,18 +80,19 @@ TEST_F(DDrawTest, RefusesRectanglesThatAreEmptyInvertedOrOutside) {
         const char* name;
         RECT rect;
     };
-    const Case badSource[] = {{"empty", {2, 2, 2, 5}},       {"inverted", {5, 2, 2, 5}},
+    const Case badSource[] = {{"empty", {2, 2, 2, 5}},         {"inverted", {5, 2, 2, 5}},
                               {"left outside", {-1, 0, 4, 4}}, {"right outside", {4, 0, 9, 4}},
                               {"below", {0, 5, 4, 9}},         {"above", {0, -2, 4, 4}}};
     for (const Case& c : badSource) {
         RECT rect = c.rect;
         EXPECT_NE(dest->BltFast(0, 0, source, &rect, 0), DD_OK) << c.name;
         RECT whole{0, 0, 8, 8};
-        EXPECT_NE(dest->Blt(&whole, source, &rect, DDBLT_KEYSRC | DDBLT_WAIT, nullptr), DD_OK) << c.name;
+        EXPECT_NE(dest->Blt(&whole, source, &rect, DDBLT_KEYSRC | DDBLT_WAIT, nullptr), DD_OK)
+            << c.name;
     }
     const Case badDest[] = {{"empty", {3, 3, 3, 9}},         {"inverted", {3, 9, 9, 3}},
-                            {"left outside", {-1, 0, 8, 8}},   {"right outside", {9, 0, 17, 8}},
-                            {"below", {0, 9, 8, 17}},          {"above", {0, -1, 8, 7}}};
+                            {"left outside", {-1, 0, 8, 8}}, {"right outside", {9, 0, 17, 8}},
+                            {"below", {0, 9, 8, 17}},        {"above", {0, -1, 8, 7}}};
     for (const Case& c : badDest) {
         RECT rect = c.rect;
         EXPECT_NE(dest->Blt(&rect, source, nullptr, DDBLT_WAIT, nullptr), DD_OK) << c.name;
@@ -158,7 +161,9 @@ TEST_F(DDrawTest, ColorKeyRangeAndMissingKey) {
 TEST_F(DDrawTest, KeyedCopyOfAWideSurfaceKeepsEveryNonKeyPixel) {
     // Long rows exercise the row loop past any unrolled or vectorised width.
     IDirectDrawSurface* source = Offscreen(640, 3);
-    for (int i = 0; i < 640 * 3; ++i) source->Pixels()[i] = static_cast<BYTE>(i % 3 == 0 ? KEY : 40 + i % 200);
+    for (int i = 0; i < 640 * 3; ++i) {
+        source->Pixels()[i] = static_cast<BYTE>(i % 3 == 0 ? KEY : 40 + i % 200);
+    }
     SetKey(source, KEY, KEY);
     IDirectDrawSurface* dest = Offscreen(640, 3);
     dest->BltFast(0, 0, source, nullptr, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
@@ -183,7 +188,9 @@ TEST_F(DDrawTest, StretchReadsTheFixedPointSourceOffset) {
     const int columns[3] = {0, 3, 6};
     const int rows[2] = {0, 2};
     for (int y = 0; y < 2; ++y) {
-        for (int x = 0; x < 3; ++x) EXPECT_EQ(At(small, 1 + x, 1 + y), At(source, columns[x], rows[y]));
+        for (int x = 0; x < 3; ++x) {
+            EXPECT_EQ(At(small, 1 + x, 1 + y), At(source, columns[x], rows[y]));
+        }
     }
     EXPECT_EQ(At(small, 0, 1), BACKGROUND);
     EXPECT_EQ(At(small, 4, 1), BACKGROUND);
@@ -198,8 +205,8 @@ TEST_F(DDrawTest, StretchLeavesKeyPixelsOut) {
     SetKey(source, KEY, KEY);
     IDirectDrawSurface* dest = Offscreen(4, 2);
     dest->Blt(nullptr, source, nullptr, DDBLT_KEYSRC | DDBLT_WAIT, nullptr);
-    EXPECT_EQ(Snapshot(dest), (std::vector<BYTE>{BACKGROUND, BACKGROUND, 4, 4, BACKGROUND,
-                                                 BACKGROUND, 4, 4}));
+    EXPECT_EQ(Snapshot(dest),
+              (std::vector<BYTE>{BACKGROUND, BACKGROUND, 4, 4, BACKGROUND, BACKGROUND, 4, 4}));
 }
 
 TEST_F(DDrawTest, OverlappingCopyWithinOneSurfaceReadsTheOldPicture) {

@@ -21,8 +21,8 @@ constexpr BYTE GREEN = 50;  // also at 60: the first exact match wins
 // The layout of a test bitmap file; the defaults make a valid 3x2 bottom-up bitmap.
 struct BmpSpec {
     int width = 3;
-    int height = 2;  // negative: rows stored top-down
-    int firstPixel = 1;  // pixels count up from here, rows top to bottom
+    int height = 2;                 // negative: rows stored top-down
+    int firstPixel = 1;             // pixels count up from here, rows top to bottom
     std::uint32_t headerSize = 40;  // 40 or more
     int bitsPerPixel = 8;
     std::uint32_t compression = 0;
@@ -38,7 +38,8 @@ void Put(std::string& out, std::uint32_t value, int bytes) {
 std::string Bmp(const BmpSpec& spec) {
     const int rows = spec.height < 0 ? -spec.height : spec.height;
     const int stride = (spec.width + 3) & ~3;
-    const std::uint32_t colors = spec.colorsUsed == 0 ? 256 : std::min<std::uint32_t>(spec.colorsUsed, 256);
+    const std::uint32_t colors =
+        spec.colorsUsed == 0 ? 256 : std::min<std::uint32_t>(spec.colorsUsed, 256);
     const std::uint32_t dataOffset = 14 + spec.headerSize + colors * 4;
     std::string out = "BM";
     Put(out, dataOffset + static_cast<std::uint32_t>(stride * rows), 4);
@@ -65,15 +66,16 @@ std::string Bmp(const BmpSpec& spec) {
     for (int r = 0; r < rows; ++r) {
         const int row = spec.height > 0 ? rows - 1 - r : r;
         for (int x = 0; x < stride; ++x) {
-            out += x < spec.width ? static_cast<char>(spec.firstPixel + row * spec.width + x) : '\0';
+            out +=
+                x < spec.width ? static_cast<char>(spec.firstPixel + row * spec.width + x) : '\0';
         }
     }
     return out;
 }
 
 HBITMAP Load(const char* path) {
-    return static_cast<HBITMAP>(LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0,
-                                           LR_LOADFROMFILE | LR_CREATEDIBSECTION));
+    return static_cast<HBITMAP>(
+        LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
 }
 
 class GdiTest : public ::testing::Test {
@@ -127,7 +129,8 @@ protected:
         SelectObject(memory, bitmap);
         HDC dc = nullptr;
         surface->GetDC(&dc);
-        EXPECT_TRUE(BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, sourceX, sourceY, SRCCOPY));
+        EXPECT_TRUE(
+            BitBlt(dc, x, y, info.bmWidth, info.bmHeight, memory, sourceX, sourceY, SRCCOPY));
         surface->ReleaseDC(dc);
         DeleteDC(memory);
         return surface;
@@ -163,7 +166,8 @@ TEST_F(GdiTest, LoadsBottomUpAndTopDownRowsAlike) {
         EXPECT_EQ(info.bmWidth, 3);
         EXPECT_EQ(info.bmHeight, 2);
         IDirectDrawSurface* surface = Drawn(bitmap, 4, 3);
-        const std::vector<BYTE> expected = {1, 2, 3, BACKGROUND, 4, 5, 6, BACKGROUND,
+        const std::vector<BYTE> expected = {1,          2,          3,          BACKGROUND,
+                                            4,          5,          6,          BACKGROUND,
                                             BACKGROUND, BACKGROUND, BACKGROUND, BACKGROUND};
         EXPECT_EQ(std::vector<BYTE>(surface->Pixels(), surface->Pixels() + 12), expected) << path;
         EXPECT_TRUE(DeleteObject(bitmap));
@@ -284,7 +288,8 @@ void ExpectEllipse(IDirectDrawSurface* surface, RECT box, BYTE fill) {
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             if (!painted(x, y)) continue;
-            ASSERT_TRUE(x >= box.left && x < box.right && y >= box.top && y < box.bottom) << x << "," << y;
+            ASSERT_TRUE(x >= box.left && x < box.right && y >= box.top && y < box.bottom)
+                << x << "," << y;
             touches[0] |= x == box.left;
             touches[1] |= x == box.right - 1;
             touches[2] |= y == box.top;
