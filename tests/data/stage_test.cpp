@@ -33,7 +33,7 @@ bool BoxIsFree(std::int32_t x, std::int32_t y) {
     return true;
 }
 
-class Stage : public ::testing::Test {
+class ShippedStage : public ::testing::Test {
 protected:
     void SetUp() override {
         test::CopyRealData();
@@ -77,7 +77,7 @@ protected:
 
 // Codes 0 to 69 have a tile; 99 is the marked cell. Anything else would be drawn as bare
 // background. Nothing stops a step off the map, so the edge must be wall all round.
-TEST_F(Stage, MapHasAll300CodesEachATileAndAClosedEdge) {
+TEST_F(ShippedStage, MapHasAll300CodesEachATileAndAClosedEdge) {
     for (int row = 0; row < MAP_ROWS; ++row) {
         for (int column = 0; column < MAP_COLS; ++column) {
             const std::int32_t code = g_map[row][column];
@@ -93,12 +93,12 @@ TEST_F(Stage, MapHasAll300CodesEachATileAndAClosedEdge) {
     }
 }
 
-TEST_F(Stage, HeroStartsOnAFreeCell) {
+TEST_F(ShippedStage, HeroStartsOnAFreeCell) {
     EXPECT_FALSE(Blocks(g_map[START_ROW][START_COLUMN])) << g_map[START_ROW][START_COLUMN];
     EXPECT_TRUE(BoxIsFree(g_player.x, g_player.y));
 }
 
-TEST_F(Stage, EnoughLiveEnemiesStandFreeWithinReachOfTheHero) {
+TEST_F(ShippedStage, EnoughLiveEnemiesStandFreeWithinReachOfTheHero) {
     const std::vector<std::vector<bool>> reachable = Reachable();
     datatest::Picture sheet;
     ASSERT_TRUE(datatest::LoadPicture("bmp\\Char\\Enem.bmp", &sheet));
@@ -126,7 +126,7 @@ TEST_F(Stage, EnoughLiveEnemiesStandFreeWithinReachOfTheHero) {
     EXPECT_GE(within, CLEAR_KILLS) << "the stage cannot be cleared";
 }
 
-TEST_F(Stage, RankingFileHoldsFiveScores) {
+TEST_F(ShippedStage, RankingFileHoldsFiveScores) {
     std::int32_t scores[RANKING_SIZE];
     for (std::int32_t& score : scores) score = UNREAD;
     ReadNumbers(RANKING_SIZE, scores, "txt\\Ranking\\Ranking.txt");

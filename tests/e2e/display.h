@@ -1,0 +1,38 @@
+// A private X server for the end-to-end tests, and the few things done to the game's
+// window from outside: find it, press keys, close it, read the screen.
+#pragma once
+
+#include <chrono>
+#include <memory>
+#include <string>
+
+#include "tests/e2e/process.h"
+
+namespace e2e {
+
+class VirtualDisplay {
+public:
+    // Starts Xvfb at 640x480x24 on a display number it picks itself; Ready() tells
+    // whether it came up.
+    explicit VirtualDisplay(const std::string& logFile);
+    bool Ready() const { return !name_.empty(); }
+    // ":N"
+    const std::string& Name() const { return name_; }
+    // The environment with DISPLAY set to this server.
+    Environment With(Environment environment) const;
+
+    // The id of the first window whose name matches, or empty after the timeout.
+    std::string WaitForWindow(const std::string& title, std::chrono::milliseconds timeout) const;
+    // Holds the key down for a while, long enough for frame polling to see it.
+    bool PressKey(const std::string& key) const;
+    // Asks the window to close as a window manager does: WM_PROTOCOLS/WM_DELETE_WINDOW.
+    bool SendDeleteWindow(const std::string& window) const;
+    // Pixels of the whole screen that are not black, or -1 if it cannot be read.
+    long LitPixels() const;
+
+private:
+    std::unique_ptr<Process> server_;
+    std::string name_;
+};
+
+}  // namespace e2e
