@@ -38,12 +38,18 @@ import os, subprocess, sys, time
 exe, scratch, seconds, label = sys.argv[1], sys.argv[2], float(sys.argv[3]), sys.argv[4]
 log = os.path.join(scratch, "frames.log")
 env = dict(os.environ, LANTERN_BLADE_FRAME_LOG=log, SDL_AUDIODRIVER="dummy")
-ticks = os.sysconf("SC_CLK_TCK")
 
 def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as f:
-        fields = f.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / ticks  # utime + stime
+    # Run time of every thread in nanoseconds: exact, where the tick-sampled utime and
+    # stime would be skewed by a process that wakes on the clock's whole milliseconds.
+    total = 0
+    for task in os.listdir(f"/proc/{pid}/task"):
+        try:
+            with open(f"/proc/{pid}/task/{task}/schedstat") as f:
+                total += int(f.read().split()[0])
+        except FileNotFoundError:
+            pass
+    return total / 1e9
 
 def peak_rss_mb(pid):
     with open(f"/proc/{pid}/status") as f:
