@@ -161,7 +161,7 @@ def bat(direction, frame, m):
     bob = [0, 1, 2][frame]
     _shadow(cv, 24, 40, 54, 60)
     for side in (-1, 1):
-        tip = (32 + side * 29, 26 + lift)
+        tip = (32 + side * 27, 26 + lift)
         wing = Q((32 + side * 4, 26 + bob), tip, (32 + side * 24, 38 + lift // 2),
                  (32 + side * 17, 34 + lift // 3), (32 + side * 11, 40), (32 + side * 5, 36 + bob))
         P(cv, wing, m, 2, 8, soft=1.5)

@@ -168,8 +168,13 @@ def _walk(direction, col):
 # The swing: hilt position and tip of the blade per sword column.  The
 # column shows (3 + counter / 5): counter 1..4 the low wind-up across the
 # feet, 5..9 the cut down and right, 10..14 the blade out to the right.
+# Every blade and trail stays a pixel clear of the cell's edge, so no
+# frame is cut off when the sheet is drawn cell by cell.
 PIVOT = (32, 40)
-SWORD = [((25, 44), (9, 60)), ((35, 46), (55, 60)), ((41, 36), (63, 30))]
+SWORD = [((25, 44), (10, 59)), ((35, 45), (52, 56)), ((41, 36), (59, 30))]
+# The trail is an ellipse flattened top to bottom: under the feet there
+# is less room to the cell's bottom than there is to its sides.
+SQUASH = 1.35
 
 
 def _angle(p):
@@ -180,7 +185,7 @@ def _smear(cv, a_from, a_to, r0=23, r1=29):
     """A pale motion arc swept from angle a_from to a_to, only over empty pixels."""
     yy, xx = np.mgrid[0:S, 0:S]
     dx, dy = xx - PIVOT[0], yy - PIVOT[1]
-    r = np.hypot(dx, dy)
+    r = np.hypot(dx, dy * SQUASH)
     a = np.arctan2(dy, dx)
     lo, hi = min(a_from, a_to), max(a_from, a_to)
     inside = (r >= r0) & (r <= r1) & (a >= lo) & (a <= hi)
