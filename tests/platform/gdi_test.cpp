@@ -415,15 +415,4 @@ TEST_F(GdiTest, TextPastTheEdgesIsCut) {
     EXPECT_NE(At(surface, 19, 9), BACKGROUND);
 }
 
-TEST_F(GdiTest, NullHandlesAreRefused) {
-    EXPECT_EQ(SelectObject(nullptr, GetStockObject(WHITE_BRUSH)), nullptr);
-    EXPECT_FALSE(Ellipse(nullptr, 0, 0, 4, 4));
-    EXPECT_FALSE(TextOutA(nullptr, 0, 0, "a", 1));
-    EXPECT_FALSE(BitBlt(nullptr, 0, 0, 1, 1, nullptr, 0, 0, SRCCOPY));
-    EXPECT_EQ(GetDIBColorTable(nullptr, 0, 1, nullptr), 0u);
-    EXPECT_EQ(GetObjectA(nullptr, sizeof(BITMAP), nullptr), 0);
-    EXPECT_FALSE(DeleteDC(nullptr));
-    EXPECT_TRUE(DeleteObject(GetStockObject(WHITE_BRUSH)));
-}
-
 }  // namespace
