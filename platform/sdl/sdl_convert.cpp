@@ -1,19 +1,16 @@
-// The frame's conversion for display: palette indices into opaque ARGB8888.
+// The frame's conversion for display: palette indices into XRGB8888 (SDL's RGB888), the
+// palette's own 0x00RRGGBB form.
 #include "platform/sdl/sdl_internal.h"
 
 namespace sdl_backend {
 
 void ConvertFrame(const std::uint8_t* pixels, const std::uint32_t* palette, void* target,
                   int pitch) {
-    std::uint32_t opaque[256];
-    for (int i = 0; i < 256; ++i) {
-        opaque[i] = palette[i] | 0xFF000000u;
-    }
     for (int y = 0; y < backend::SCREEN_HEIGHT; ++y) {
         const std::uint8_t* source = pixels + y * backend::SCREEN_WIDTH;
         auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(target) + y * pitch);
         for (int x = 0; x < backend::SCREEN_WIDTH; ++x) {
-            row[x] = opaque[source[x]];
+            row[x] = palette[source[x]];
         }
     }
 }

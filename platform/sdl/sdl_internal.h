@@ -21,7 +21,7 @@ void HandleControllerEvent(const SDL_Event& event, void (*keyDown)(int virtualKe
 // True while a connected controller holds the button or stick direction mapped to the key.
 bool ControllerHeld(int virtualKey);
 
-// Converts a 640x480 frame of palette indices into opaque ARGB8888 rows pitch bytes apart.
+// Converts a 640x480 frame of palette indices into XRGB8888 rows pitch bytes apart.
 void ConvertFrame(const std::uint8_t* pixels, const std::uint32_t* palette, void* target,
                   int pitch);
 // Appends the time of a present to the LANTERN_BLADE_FRAME_LOG file, when one is named.

@@ -21,6 +21,15 @@ bool g_hasFrame = false;  // the texture holds a presented frame
     std::exit(1);
 }
 
+// With no X11 or Wayland display SDL falls back on its offscreen driver, which shows
+// nothing; only someone who asks for such a driver by SDL_VIDEODRIVER gets it.
+bool OnlyInvisibleDisplay() {
+    const char* requested = std::getenv("SDL_VIDEODRIVER");
+    const char* driver = SDL_GetCurrentVideoDriver();
+    return (requested == nullptr || requested[0] == '\0') && driver != nullptr &&
+           (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
 bool StartWindowed() {
     const char* value = std::getenv("LANTERN_BLADE_WINDOWED");
     return value != nullptr && std::strcmp(value, "1") == 0;
@@ -104,6 +113,10 @@ bool OpenWindow(const char* title) {
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         FailDisplay();
     }
+    if (OnlyInvisibleDisplay()) {
+        SDL_SetError("no X11 or Wayland display found (is DISPLAY set?)");
+        FailDisplay();
+    }
     sdl_backend::ShutDownAtExit();
     ChooseRenderer();
     // Without controller support the keyboard still plays the game.
@@ -123,12 +136,13 @@ bool OpenWindow(const char* title) {
     }
     SDL_RenderSetLogicalSize(g_renderer, SCREEN_WIDTH, SCREEN_HEIGHT);
     UpdateScaling();
-    g_texture = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_ARGB8888,
+    // 0x00RRGGBB palette entries go into the texture as they are; it is also the window
+    // surface's own format, so software drawing copies it without converting.
+    g_texture = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_RGB888,
                                   SDL_TEXTUREACCESS_STREAMING, SCREEN_WIDTH, SCREEN_HEIGHT);
     if (g_texture == nullptr) {
         FailDisplay();
     }
-    SDL_SetTextureBlendMode(g_texture, SDL_BLENDMODE_NONE);
     SDL_ShowCursor(SDL_DISABLE);
     return true;
 }
