@@ -5,6 +5,7 @@
 #include "game/random.h"
 #include "game/scene_state.h"
 #include "game/stage.h"
+#include "gfx/frame_pacing.h"
 #include "gfx/surfaces.h"
 #include "gfx/transitions.h"
 #include "platform/backend.h"
@@ -161,8 +162,9 @@ bool LoopTurn(int* exitCode) {
     RunScene();
 #ifndef LB_SPIN
     // The frame gate only tells a scene to skip its frame; rather than spin a whole core
-    // until the next one is due, give the processor away on a turn that drew nothing.
-    if (PresentedFrameCount() == framesBefore) backend::Idle();
+    // until the next one is due, give the processor away on a turn that drew nothing,
+    // waking for that frame (and at least every 10 ms to fetch messages).
+    if (PresentedFrameCount() == framesBefore) backend::Idle(MsUntilNextFrame(10));
 #endif
     return false;
 }

@@ -32,8 +32,9 @@ bool KeyHeld(int virtualKey);
 std::uint64_t NowMs();
 
 // Called on a loop turn that drew nothing and fetched no message: give the processor
-// away for at most about a millisecond.
-void Idle();
+// away until the clock has moved on by `milliseconds` whole milliseconds (at least to the
+// next one). Input that arrives meanwhile waits for the end of the pause.
+void Idle(std::uint32_t milliseconds);
 
 // Audio. A sound is opened from a file; music pieces play one at a time, effects mix
 // over them. Ids are >= 0; -1 means the file could not be opened.

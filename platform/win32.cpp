@@ -108,7 +108,7 @@ BOOL PeekMessageA(MSG* msg, HWND, UINT, UINT, UINT removeFlags) {
 BOOL GetMessageA(MSG* msg, HWND, UINT, UINT) {
     PumpQueue();
     while (g_queue.empty()) {
-        backend::Idle();
+        backend::Idle(1);
         PumpQueue();
     }
     const MSG next = g_queue.front();

@@ -35,17 +35,16 @@ std::uint64_t NowMs() {
            static_cast<std::uint64_t>(now.tv_nsec) / 1000000u;
 }
 
-// Wakes just after the clock's next whole millisecond rather than a millisecond from now:
-// the frame gate counts whole milliseconds, so a frame then passes on the tick it is due
-// instead of up to a millisecond late, and the frames keep their 20 ms beat.
-void Idle() {
+// Wakes just after a whole millisecond of the clock rather than some milliseconds from
+// now: the frame gate counts whole milliseconds, so a frame then passes on the tick it is
+// due instead of up to a millisecond late, and the frames keep their 20 ms beat.
+void Idle(std::uint32_t milliseconds) {
+    const long steps = milliseconds > 0 ? static_cast<long>(milliseconds) : 1;
     timespec wake{};
     clock_gettime(CLOCK_MONOTONIC, &wake);
-    wake.tv_nsec = (wake.tv_nsec / 1000000 + 1) * 1000000;
-    if (wake.tv_nsec >= 1000000000) {
-        wake.tv_nsec -= 1000000000;
-        ++wake.tv_sec;
-    }
+    const long wholeMs = wake.tv_nsec / 1000000 + steps;
+    wake.tv_sec += wholeMs / 1000;
+    wake.tv_nsec = (wholeMs % 1000) * 1000000;
     clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wake, nullptr);
 }
 
