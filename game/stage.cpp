@@ -1,5 +1,6 @@
 #include "game/stage.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "game/game_frame.h"
@@ -24,25 +25,28 @@ constexpr int HERO_SPEED = 5;
 constexpr std::uint8_t HERO_POWER = 2;
 constexpr COLORREF KEY_BRUSH_COLOR = 0x00FF00FF;
 
+// Wider numbers are cut to this: positions, steps and hit points stay far enough from
+// the ends of int that no sum of the play frame (steps, boxes, camera, damage) overflows.
+constexpr std::int32_t FILE_NUMBER_LIMIT = 1 << 20;
+
 // Reads "%d," numbers one field at a time. The first text that is not a number ends the
 // reading: that field and every later one keep their values.
 struct NumberReader {
     std::FILE* file;
     bool ok = true;
 
+    bool Scan(int& value) {
+        ok = ok && std::fscanf(file, "%d,", &value) == 1;
+        return ok;
+    }
     void Read(std::int32_t& field) {
         int value = 0;
-        if (ok && std::fscanf(file, "%d,", &value) == 1) {
-            field = value;
-        } else {
-            ok = false;
-        }
+        if (Scan(value)) field = std::clamp(value, -FILE_NUMBER_LIMIT, FILE_NUMBER_LIMIT);
     }
     // Eight-bit fields keep the low 8 bits of the number.
     void Read(std::uint8_t& field) {
-        std::int32_t value = field;
-        Read(value);
-        field = static_cast<std::uint8_t>(value);
+        int value = 0;
+        if (Scan(value)) field = static_cast<std::uint8_t>(value);
     }
 };
 
