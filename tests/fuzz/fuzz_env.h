@@ -1,0 +1,18 @@
+// What every fuzz target shares: the game started once, headless, in a scratch working
+// directory of its own, so each input can be written there as the file the game reads.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace fuzz {
+
+// Starts the game on first use; later calls do nothing.
+void Prepare();
+// Writes the bytes as a file under the scratch directory (folders made as needed).
+void WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size);
+
+}  // namespace fuzz
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size);

@@ -1,0 +1,62 @@
+// The number files: the input holds the enemy file, the map file and the ranking file,
+// split at '|' bytes (a missing part is a missing file). The ranking is read and shown,
+// the stage is loaded and played for a few frames with the sword swinging.
+#include <cstring>
+#include <filesystem>
+#include <string>
+
+#include "game/game_frame.h"
+#include "game/scene_state.h"
+#include "game/stage.h"
+#include "platform/headless/headless.h"
+#include "records/numbers.h"
+#include "scenes/ranking.h"
+#include "tests/fuzz/fuzz_env.h"
+
+namespace {
+
+constexpr const char* PATHS[] = {"txt/en.txt", "txt/Map/Map.txt", "txt/Ranking/Ranking.txt"};
+constexpr int FRAMES = 1;
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    fuzz::Prepare();
+    std::size_t start = 0;
+    for (const char* path : PATHS) {
+        if (start > size) {
+            std::filesystem::remove(path);
+            continue;
+        }
+        const auto* bar = static_cast<const std::uint8_t*>(std::memchr(data + start, '|', size - start));
+        const std::size_t end = bar == nullptr ? size : static_cast<std::size_t>(bar - data);
+        fuzz::WriteInput(path, data + start, end - start);
+        start = end + 1;
+    }
+
+    // Fields a short file leaves alone keep their values; start every input from zero.
+    std::memset(g_ranking, 0, sizeof g_ranking);
+    std::memset(g_enemies, 0, sizeof g_enemies);
+    std::memset(g_map, 0, sizeof g_map);
+    g_player = Actor{};
+
+    ReadNumbers(RANKING_SIZE, g_ranking, "txt\\Ranking\\Ranking.txt");
+    SortDescending(RANKING_SIZE, g_ranking);
+    RankingInit();
+
+    LoadStage();
+    headless::PressKey('Z');
+    headless::PressKey(VK_RIGHT);
+    for (int frame = 0; frame < FRAMES; ++frame) {
+        headless::Advance(20);
+        GameFrame();
+        // Z again for each frame: a new swing starts as soon as the last has ended.
+        headless::ReleaseKey('Z');
+        headless::Advance(20);
+        GameFrame();
+        headless::PressKey('Z');
+    }
+    headless::ReleaseKey('Z');
+    headless::ReleaseKey(VK_RIGHT);
+    return 0;
+}
