@@ -21,13 +21,23 @@ bool g_hasFrame = false;  // the texture holds a presented frame
     std::exit(1);
 }
 
+bool IsSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] != '\0';
+}
+
 // With no X11 or Wayland display SDL falls back on its offscreen driver, which shows
 // nothing; only someone who asks for such a driver by SDL_VIDEODRIVER gets it.
 bool OnlyInvisibleDisplay() {
-    const char* requested = std::getenv("SDL_VIDEODRIVER");
     const char* driver = SDL_GetCurrentVideoDriver();
-    return (requested == nullptr || requested[0] == '\0') && driver != nullptr &&
+    return !IsSet("SDL_VIDEODRIVER") && driver != nullptr &&
            (std::strcmp(driver, "offscreen") == 0 || std::strcmp(driver, "dummy") == 0);
+}
+
+// Without a display named in the environment there is nothing to open; finding that out
+// before SDL tries its drivers keeps their own complaints off the terminal.
+bool NoDisplayNamed() {
+    return !IsSet("SDL_VIDEODRIVER") && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY");
 }
 
 bool StartWindowed() {
@@ -110,6 +120,10 @@ namespace backend {
 bool OpenWindow(const char* title) {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    if (NoDisplayNamed()) {
+        SDL_SetError("no X11 or Wayland display found (is DISPLAY set?)");
+        FailDisplay();
+    }
     if (SDL_Init(SDL_INIT_VIDEO) != 0) {
         FailDisplay();
     }
