@@ -1,76 +1,59 @@
 #include "tests/data/pictures.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace datatest {
 
-namespace {
-
-bool Inside(RECT rect, int x, int y) {
-    return x >= rect.left && x < rect.right && y >= rect.top && y < rect.bottom;
-}
-
-}  // namespace
-
-bool LoadPicture(const char* gamePath, Picture* out) {
+Picture LoadPicture(const char* gamePath) {
+    Picture out;
     auto* bitmap = static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), gamePath,
                                                    IMAGE_BITMAP, 0, 0,
                                                    LR_LOADFROMFILE | LR_CREATEDIBSECTION));
-    if (bitmap == nullptr) return false;
+    EXPECT_NE(bitmap, nullptr) << gamePath;
+    if (bitmap == nullptr) return out;
     BITMAP description{};
     GetObjectA(bitmap, sizeof description, &description);
-    out->width = description.bmWidth;
-    out->height = description.bmHeight;
-    out->pixels.assign(static_cast<std::size_t>(out->width) * out->height, 0);
+    out.width = description.bmWidth;
+    out.height = description.bmHeight;
     const auto* bits = static_cast<const std::uint8_t*>(description.bmBits);
-    for (int y = 0; y < out->height; ++y) {
-        std::memcpy(&out->pixels[static_cast<std::size_t>(y) * out->width],
-                    bits + static_cast<std::size_t>(y) * description.bmWidthBytes,
-                    static_cast<std::size_t>(out->width));
+    for (int y = 0; y < out.height; ++y) {
+        const std::uint8_t* row = bits + static_cast<std::size_t>(y) * description.bmWidthBytes;
+        out.pixels.insert(out.pixels.end(), row, row + out.width);
     }
     HDC dc = CreateCompatibleDC(nullptr);
     SelectObject(dc, bitmap);
     RGBQUAD table[256] = {};
-    const UINT entries = GetDIBColorTable(dc, 0, 256, table);
-    out->palette.assign(table, table + entries);
+    out.palette.assign(table, table + GetDIBColorTable(dc, 0, 256, table));
     DeleteDC(dc);
     DeleteObject(bitmap);
-    return true;
+    return out;
 }
 
-int PicturePixels(const Picture& picture, RECT rect) {
+int Art(const Picture& picture, RECT rect) {
     int count = 0;
     for (int y = std::max<int>(rect.top, 0); y < std::min<int>(rect.bottom, picture.height); ++y) {
         for (int x = std::max<int>(rect.left, 0); x < std::min<int>(rect.right, picture.width);
              ++x) {
-            if (picture.At(x, y) != KEY) ++count;
+            count += picture.At(x, y) != KEY;
         }
     }
     return count;
 }
 
-bool MarginIsKey(const Picture& picture, RECT rect) {
-    const RECT inner{rect.left + 1, rect.top + 1, rect.right - 1, rect.bottom - 1};
-    return PicturePixels(picture, rect) == PicturePixels(picture, inner);
-}
-
-std::vector<std::string> ArtAround(const Picture& picture, RECT rect,
-                                   std::initializer_list<RECT> others) {
-    std::vector<std::string> found;
+int ArtAround(const Picture& picture, RECT rect, const std::vector<RECT>& others) {
+    auto inside = [](RECT r, int x, int y) {
+        return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+    };
+    int count = 0;
     for (int y = rect.top - 1; y <= rect.bottom; ++y) {
         for (int x = rect.left - 1; x <= rect.right; ++x) {
-            if (Inside(rect, x, y) || x < 0 || y < 0 || x >= picture.width ||
-                y >= picture.height || picture.At(x, y) == KEY) {
-                continue;
-            }
-            if (std::none_of(others.begin(), others.end(),
-                             [&](RECT other) { return Inside(other, x, y); })) {
-                found.push_back("(" + std::to_string(x) + "," + std::to_string(y) + ")");
-            }
+            count += x >= 0 && y >= 0 && x < picture.width && y < picture.height &&
+                     !inside(rect, x, y) && picture.At(x, y) != KEY &&
+                     std::none_of(others.begin(), others.end(),
+                                  [&](RECT other) { return inside(other, x, y); });
         }
     }
-    return found;
+    return count;
 }
 
 bool SameCells(const Picture& picture, RECT a, RECT b) {
@@ -83,6 +66,8 @@ bool SameCells(const Picture& picture, RECT a, RECT b) {
     }
     return true;
 }
+
+int Area(RECT rect) { return (rect.right - rect.left) * (rect.bottom - rect.top); }
 
 std::string Describe(RECT rect) {
     return "(" + std::to_string(rect.left) + ", " + std::to_string(rect.top) + ", " +
