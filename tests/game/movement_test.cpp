@@ -1,4 +1,4 @@
-// Steps, tile collision with its stopping positions, sprite cells, camera and overlap.
+// Steps, tile collision with its stopping positions, sprite cells and the camera.
 #include "game/movement.h"
 
 #include <gtest/gtest.h>
@@ -7,137 +7,73 @@
 
 namespace {
 
-class Collision : public ::testing::Test {
-protected:
-    void SetUp() override {
-        for (auto& row : g_map) {
-            for (std::int32_t& code : row) code = 0;
+// Walks an actor of speed (5, 4) from (x, y) for `frames` frames over walls of `code` in
+// column `col` or row `row`, or only in their cell when both are given (-1: none).
+std::pair<int, int> Walk(int x, int y, std::uint8_t dir, int frames, int col, int row, int code) {
+    for (int r = 0; r < MAP_ROWS; ++r) {
+        for (int c = 0; c < MAP_COLS; ++c) {
+            const bool wall = col >= 0 && row >= 0 ? r == row && c == col : r == row || c == col;
+            g_map[r][c] = wall ? code : 0;
         }
     }
-    static void WallColumn(int col, int code = 20) {
-        for (auto& row : g_map) row[col] = code;
-    }
-    static void WallRow(int row, int code = 20) {
-        for (std::int32_t& code2 : g_map[row]) code2 = code;
-    }
-    // Steps the actor `frames` times in one direction and returns where it ends.
-    static Actor Walk(Actor a, std::uint8_t dir, int frames) {
-        a.dir = dir;
-        for (int i = 0; i < frames; ++i) {
-            a.dx = 0;
-            a.dy = 0;
-            StepActor(a);
-            CollideWithMap(a.x, a.y, a.dx, a.dy);
-        }
-        return a;
-    }
-    static Actor At(int x, int y) {
-        Actor a{};
-        a.x = x;
-        a.y = y;
-        a.speedX = 5;
-        a.speedY = 5;
-        return a;
-    }
-};
-
-TEST_F(Collision, StopsAtTheWallEdgeRightLeftAndUp) {
-    WallColumn(7);
-    EXPECT_EQ(Walk(At(400, 352), DIR_RIGHT, 20).x, 430);
-    WallColumn(3);
-    EXPECT_EQ(Walk(At(300, 352), DIR_LEFT, 20).x, 273);
-    WallRow(3);
-    EXPECT_EQ(Walk(At(352, 300), DIR_UP, 20).y, 273);
-}
-
-// Downward the whole step is refused, so the actor rests short of the wall.
-TEST_F(Collision, DownwardRefusesTheWholeStep) {
-    WallRow(8);
-    Actor a = At(352, 480);
-    a = Walk(a, DIR_DOWN, 1);
-    EXPECT_EQ(a.y, 485);
-    a = Walk(a, DIR_DOWN, 1);
-    EXPECT_EQ(a.y, 490);
-    EXPECT_EQ(Walk(a, DIR_DOWN, 10).y, 490);
-
-    // A sideways step with the bottom edge's row blocked is cancelled as well.
-    g_map[7][5] = 20;  // in the row of the bottom edge of the box at (370, 440)
-    std::int32_t x = 370, y = 440, dx = 5, dy = 0;
-    CollideWithMap(x, y, dx, dy);
-    EXPECT_EQ(x, 370);
-    EXPECT_EQ(dx, 0);
-}
-
-TEST_F(Collision, WallCodesAreTwentyToSixty) {
-    for (int code : {19, 20, 60, 61}) {
-        WallColumn(7, code);
-        const bool blocks = code >= 20 && code <= 60;
-        EXPECT_EQ(Walk(At(400, 352), DIR_RIGHT, 20).x, blocks ? 430 : 500) << code;
-    }
-}
-
-TEST_F(Collision, AZeroStepPushesOutOfAWallAndTheMapEdgeDoesNotStop) {
-    g_map[5][7] = 20;
-    std::int32_t x = 440, y = 370, dx = 0, dy = 0;  // right edge 457 inside cell (5, 7)
-    CollideWithMap(x, y, dx, dy);
-    EXPECT_EQ(x, 430);
-    EXPECT_EQ(Walk(At(20, 352), DIR_LEFT, 10).x, -30);
-    EXPECT_EQ(Walk(At(352, 950), DIR_DOWN, 10).y, 1000);
-}
-
-TEST(StepActor, SetsOneComponentAndCyclesTheAnimation) {
     Actor a{};
-    a.speedX = 3;
-    a.speedY = 2;
-    const std::pair<std::uint8_t, std::pair<int, int>> steps[] = {{DIR_DOWN, {0, 2}},
-                                                                  {DIR_UP, {0, -2}},
-                                                                  {DIR_RIGHT, {3, 0}},
-                                                                  {DIR_LEFT, {-3, 0}},
-                                                                  {7, {0, 0}}};
-    for (const auto& [dir, step] : steps) {
-        a.dir = dir;
-        a.dx = 0;
-        a.dy = 0;
-        a.anim = 15;
+    a.x = x, a.y = y, a.speedX = 5, a.speedY = 4, a.dir = dir, a.anim = 15;
+    for (int i = 0; i < frames; ++i) {
+        a.dx = a.dy = 0;
         StepActor(a);
-        EXPECT_EQ(std::make_pair(a.dx, a.dy), step) << int(dir);
-        EXPECT_EQ(a.anim, 0);
+        CollideWithMap(a.x, a.y, a.dx, a.dy);
     }
-    a.anim = 4;
-    StepActor(a);
-    EXPECT_EQ(a.anim, 5);
+    EXPECT_EQ(a.anim, (frames - 1) % 16);  // from 15, wrapping at 16
+    return {a.x, a.y};
 }
 
-TEST(AnimColumn, WalksZeroOneTwoOneAndStaysInTheTable) {
-    EXPECT_EQ(AnimColumn(4), 0);
-    EXPECT_EQ(AnimColumn(5), 1);
-    EXPECT_EQ(AnimColumn(14), 2);
-    EXPECT_EQ(AnimColumn(15), 1);
-    EXPECT_EQ(AnimColumn(16), 0);
-    EXPECT_EQ(AnimColumn(255), 0);
+// Codes 20 to 60 are walls. Downward the whole step is refused, so the actor rests short
+// of the wall, and a sideways step with the bottom edge in a wall row as well. A zero step
+// pushes out of a wall, the map edge stops nothing, and an unknown direction does not move.
+TEST(Collision, StoppingPositions) {
+    const struct {
+        const char* name;
+        int x, y;
+        std::uint8_t dir;
+        int frames, col, row, code;
+        std::pair<int, int> end;
+    } cases[] = {
+        {"right", 400, 352, DIR_RIGHT, 20, 7, -1, 20, {430, 352}},
+        {"right, code 60", 400, 352, DIR_RIGHT, 20, 7, -1, 60, {430, 352}},
+        {"right, code 19", 400, 352, DIR_RIGHT, 20, 7, -1, 19, {500, 352}},
+        {"right, code 61", 400, 352, DIR_RIGHT, 20, 7, -1, 61, {500, 352}},
+        {"left", 300, 352, DIR_LEFT, 20, 3, -1, 20, {273, 352}},
+        {"up", 352, 300, DIR_UP, 20, -1, 3, 20, {352, 273}},
+        {"down, one step", 352, 480, DIR_DOWN, 1, -1, 8, 20, {352, 484}},
+        {"down", 352, 480, DIR_DOWN, 12, -1, 8, 20, {352, 492}},
+        {"past the left edge", 20, 352, DIR_LEFT, 10, -1, -1, 0, {-30, 352}},
+        {"past the bottom edge", 352, 950, DIR_DOWN, 10, -1, -1, 0, {352, 990}},
+        {"direction 7", 352, 352, 7, 3, -1, -1, 0, {352, 352}},
+        {"no step, right edge in a wall", 440, 370, 7, 1, 7, 5, 20, {430, 370}},
+        {"sideways, bottom edge in a wall", 370, 440, DIR_RIGHT, 1, 5, 7, 20, {370, 440}},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Walk(c.x, c.y, c.dir, c.frames, c.col, c.row, c.code), c.end) << c.name;
+    }
 }
 
-TEST(Camera, FollowsTheHeroInsideTheWorld) {
-    UpdateCamera(100, 100);
-    EXPECT_EQ(std::make_pair(g_camera.x, g_camera.y), std::make_pair(0, 0));
-    UpdateCamera(1200, 900);
-    EXPECT_EQ(std::make_pair(g_camera.x, g_camera.y), std::make_pair(768, 480));
-    UpdateCamera(600, 500);
-    EXPECT_EQ(std::make_pair(g_camera.x, g_camera.y), std::make_pair(344, 292));
-}
-
-TEST(SpriteRect, FindsTheCellInItsBlockAndBand) {
+// Columns walk 0, 1, 2, 1 and stay in the table; a cell is found in its block and band.
+TEST(Sprites, AnimationColumnsAndCells) {
+    const std::pair<int, int> columns[] = {{4, 0}, {5, 1}, {14, 2}, {15, 1}, {16, 0}, {255, 0}};
+    for (const auto& [anim, column] : columns) EXPECT_EQ(AnimColumn(anim), column) << anim;
     RECT r;
     SpriteRect(7, 2, 1, &r);
     EXPECT_EQ(std::make_tuple(r.left, r.top, r.right, r.bottom),
               std::make_tuple(448, 384, 512, 448));
 }
 
-TEST(RectsOverlap, TouchingIsNotOverlappingAndNegativeSizesStay) {
-    EXPECT_EQ(RectsOverlap(0, 0, 10, 10, 10, 0, 10, 10), 0);
-    EXPECT_EQ(RectsOverlap(0, 0, 10, 10, 9, 9, 10, 10), 1);
-    EXPECT_EQ(RectsOverlap(25, 0, -58, 41, -34, 0, 64, 64), 1);
-    EXPECT_EQ(RectsOverlap(25, 0, -58, 41, -39, 0, 64, 64), 0);
+TEST(Camera, FollowsTheHeroInsideTheWorld) {
+    const std::pair<std::pair<int, int>, std::pair<int, int>> cases[] = {
+        {{100, 100}, {0, 0}}, {{1200, 900}, {768, 480}}, {{600, 500}, {344, 292}}};
+    for (const auto& [hero, camera] : cases) {
+        UpdateCamera(hero.first, hero.second);
+        EXPECT_EQ(std::make_pair(g_camera.x, g_camera.y), camera) << hero.first;
+    }
 }
 
 }  // namespace

@@ -2,42 +2,31 @@
 // the scene keys, the swing's timing, and the composed frame as the player sees it.
 #include <gtest/gtest.h>
 
-#include <string>
-#include <vector>
-
 #include "game/game_frame.h"
 #include "game/scene_state.h"
-#include "game/stage.h"
 #include "platform/headless/headless.h"
 #include "tests/game/stage_files.h"
 
 namespace {
 
 using namespace gametest;
+using Commands = std::vector<std::string>;
+const std::string SWING = "Play SWO from 0 notify", DAMAGE = "Play DMG from 0 notify",
+                  BREAK = "Play BEN from 0 notify";
 
-const std::string SWING = "Play SWO from 0 notify";
-const std::string DAMAGE = "Play DMG from 0 notify";
-const std::string BREAK = "Play BEN from 0 notify";
-
-// Four enemies with 2 hit points and one with 3 stand inside the swing's first box (just
-// left of the hero at (352, 352)); the other five are gone.
-std::vector<Record> CloseEnemies() {
-    std::vector<Record> enemies = {Enemy(0, 348, 352, 2, 3), Enemy(0, 348, 360, 2, 3),
-                                   Enemy(0, 348, 340, 3, 3), Enemy(0, 349, 352, 2, 3),
-                                   Enemy(0, 347, 352, 2, 3)};
-    for (int i = 0; i < 5; ++i) enemies.push_back(Enemy(0, 1000, 800, 2, 0));
+// Ten enemies, all gone but the `alive` ones given as {x, y, hp}.
+std::vector<Record> Enemies(const std::vector<std::array<int, 3>>& alive = {}) {
+    std::vector<Record> enemies(10, Enemy(0, 1000, 800, 2, ACTOR_GONE));
+    for (std::size_t i = 0; i < alive.size(); ++i) {
+        enemies[i] = Enemy(0, alive[i][0], alive[i][1], alive[i][2], ACTOR_ALIVE);
+    }
     return enemies;
-}
-
-std::vector<Record> NoEnemies() {
-    return std::vector<Record>(10, Enemy(0, 1000, 800, 2, 0));
 }
 
 class Play : public ::testing::Test {
 protected:
     // Loads the stage on the first loop turn; t0 is the virtual time of the load.
     void Start(const std::vector<Record>& enemies) {
-        WriteSheets();
         WriteStage(enemies, {{2, 10, 99}});
         test::StartGame();
         for (int turn = 0; turn < 10 && g_scene != SCENE_PLAY; ++turn) {
@@ -46,29 +35,22 @@ protected:
         }
         ASSERT_EQ(g_scene, SCENE_PLAY);
         ASSERT_EQ(g_stageStart, t0_);
-    }
-
-    // The effect commands sent since the last call.
-    static std::vector<std::string> Effects() {
-        std::vector<std::string> effects;
-        for (const std::string& command : headless::MciLog()) {
-            if (command == SWING || command == DAMAGE || command == BREAK)
-                effects.push_back(command);
-        }
         headless::ClearMciLog();
-        return effects;
     }
 
-    static void Frame() { ASSERT_TRUE(test::RunFrames(1)); }
+    // One frame; the sound commands it sent.
+    static Commands Frame() {
+        headless::ClearMciLog();
+        EXPECT_TRUE(test::RunFrames(1));
+        return headless::MciLog();
+    }
 
     static BYTE Pixel(int x, int y) { return headless::LastFrame().pixels[y * 640 + x]; }
 
-    // Units digit at (600, 0), each further digit 17 px to the left.
+    // Units digit at (600, 0), each further digit 17 px to the left; 0 draws nothing.
     static void ExpectCountdown(std::uint32_t value) {
-        if (value == 0) {
-            EXPECT_EQ(Pixel(609, 15), 0);
-        }
-        for (int k = 0; value != 0; ++k, value /= 10) {
+        EXPECT_EQ(Pixel(609, 15), value == 0 ? 0 : DIGIT_COLOR + value % 10);
+        for (int k = 1; value /= 10; ++k) {
             EXPECT_EQ(Pixel(609 - 17 * k, 15), DIGIT_COLOR + value % 10) << "digit " << k;
         }
     }
@@ -79,20 +61,16 @@ protected:
     std::uint32_t t0_ = 0;
 };
 
+// Four enemies with 2 hit points and one with 3 stand inside the swing's first box, just
+// left of the hero at (352, 352).
 TEST_F(Play, TheSwordClearsTheStageOnTheFifthCountedKill) {
-    Start(CloseEnemies());
-    Frame();
-    Frame();
-    EXPECT_TRUE(Effects().empty());
-
+    Start(Enemies({{348, 352, 2}, {348, 360, 2}, {348, 340, 3}, {349, 352, 2}, {347, 352, 2}}));
+    EXPECT_TRUE(Frame().empty());
     headless::PressKey('Z');
-    Frame();  // the press frame: the first box hits all five
-    EXPECT_EQ(Effects(), (std::vector<std::string>{SWING, BREAK, BREAK, DAMAGE, BREAK, BREAK}));
-    Frame();  // the pushed one is still in the second box
-    EXPECT_EQ(Effects(), std::vector<std::string>{BREAK});
+    EXPECT_EQ(Frame(), (Commands{SWING, BREAK, BREAK, DAMAGE, BREAK, BREAK}));
+    EXPECT_EQ(Frame(), Commands{BREAK});  // the pushed one is still in the second box
     for (int frame = 2; frame <= 10; ++frame) {
-        Frame();
-        EXPECT_TRUE(Effects().empty()) << frame;
+        EXPECT_TRUE(Frame().empty()) << frame;
         EXPECT_EQ(g_killCount, frame == 10 ? 4 : 0) << frame;
         ASSERT_EQ(g_scene, SCENE_PLAY);
     }
@@ -104,8 +82,7 @@ TEST_F(Play, TheSwordClearsTheStageOnTheFifthCountedKill) {
     EXPECT_EQ(g_scene, SCENE_CLEAR_INIT);
     EXPECT_EQ(g_clearTime, Elapsed());
     EXPECT_EQ(g_killCount, 0);
-    EXPECT_EQ(g_player.x, 256);  // on screen: the camera stood at (96, 144)
-    EXPECT_EQ(g_player.y, 208);
+    EXPECT_EQ(std::make_pair(g_player.x, g_player.y), std::make_pair(256, 208));  // on screen
 
     // No mask, no overview; the countdown as usual.
     EXPECT_EQ(Pixel(20, 460), TILE_COLOR);
@@ -115,20 +92,19 @@ TEST_F(Play, TheSwordClearsTheStageOnTheFifthCountedKill) {
 }
 
 TEST_F(Play, TheFrameShowsTheDiscOverviewAndCountdownOverTheDark) {
-    std::vector<Record> enemies = NoEnemies();
-    enemies[3] = Enemy(0, 452, 352, 9, 3);
-    Start(enemies);
+    Start(Enemies({{452, 352, 9}}));
     Frame();
     Frame();
-    EXPECT_EQ(Pixel(256, 208), HERO_COLOR);
-    EXPECT_EQ(Pixel(356, 208), ENEMY_COLOR);
-    EXPECT_EQ(Pixel(316, 268), TILE_COLOR);
-    EXPECT_EQ(Pixel(100, 450), 0);
-    EXPECT_EQ(Pixel(500, 30), 0);
-    EXPECT_EQ(Pixel(561, 121), CELL_COLOR);
-    EXPECT_EQ(Pixel(601, 129), SPECIAL_CELL_COLOR);  // map cell (2, 10)
-    EXPECT_EQ(Pixel(589, 141), ENEMY_DOT_COLOR);     // map cell (5, 7)
-    EXPECT_EQ(Pixel(581, 141), HERO_DOT_COLOR);      // map cell (5, 5)
+    const std::pair<std::pair<int, int>, int> pixels[] = {
+        {{256, 208}, HERO_COLOR}, {{356, 208}, ENEMY_COLOR}, {{316, 268}, TILE_COLOR},
+        {{100, 450}, 0},          {{500, 30}, 0},            {{561, 121}, CELL_COLOR},
+        {{601, 129}, SPECIAL_CELL_COLOR},  // map cell (2, 10)
+        {{589, 141}, ENEMY_DOT_COLOR},     // map cell (5, 7)
+        {{581, 141}, HERO_DOT_COLOR},      // map cell (5, 5)
+    };
+    for (const auto& [at, colour] : pixels) {
+        EXPECT_EQ(Pixel(at.first, at.second), colour) << at.first << ", " << at.second;
+    }
     ExpectCountdown(60000 - Elapsed());
 
     // Paused time is left out whole; past the allowance nothing is drawn.
@@ -145,69 +121,52 @@ TEST_F(Play, TheFrameShowsTheDiscOverviewAndCountdownOverTheDark) {
 // A swing runs 13 frames after the press; arrows are read only in the press frame, and
 // a held Z starts nothing new.
 TEST_F(Play, ASwingTakesThirteenFramesAndNeedsZReleased) {
-    Start(NoEnemies());
+    Start(Enemies());
     headless::PressKey(VK_RIGHT);
     headless::PressKey('Z');
-    Frame();
-    EXPECT_EQ(g_player.attack, 2);
-    EXPECT_EQ(g_player.x, 357);
-    EXPECT_EQ(Effects(), std::vector<std::string>{SWING});
-    for (int attack = 3; attack <= 14; ++attack) {
-        Frame();
-        EXPECT_EQ(g_player.attack, attack);
-        EXPECT_EQ(g_player.x, 357);
+    for (int attack = 2; attack <= 14; ++attack) {
+        EXPECT_EQ(Frame(), attack == 2 ? Commands{SWING} : Commands{});
+        EXPECT_EQ(std::make_pair(int(g_player.attack), g_player.x), std::make_pair(attack, 357));
     }
-    Frame();
+    EXPECT_TRUE(Frame().empty());
     EXPECT_EQ(g_player.attack, 0);
-    Frame();
-    EXPECT_EQ(g_player.x, 362);
-    EXPECT_EQ(g_player.attack, 0);
-    EXPECT_TRUE(Effects().empty());
-
+    EXPECT_TRUE(Frame().empty());
+    EXPECT_EQ(std::make_pair(int(g_player.attack), g_player.x), std::make_pair(0, 362));
     headless::ReleaseKey('Z');
     Frame();
     headless::PressKey('Z');
-    Frame();
+    EXPECT_EQ(Frame(), Commands{SWING});
     EXPECT_EQ(g_player.attack, 2);
-    EXPECT_EQ(Effects(), std::vector<std::string>{SWING});
 }
 
-// C loads the stage in the frame and again on the next turn, and again while held.
+// C loads the stage in the frame, again on the next turn, and again while held.
 TEST_F(Play, HeldCRestartsTheStageTwiceAFrame) {
-    Start(CloseEnemies());
+    Start(Enemies({{348, 352, 2}}));
     Frame();
     g_enemies[0].hp = 99;
     g_killCount = 3;
     headless::PressKey('C');
     Frame();
-    EXPECT_EQ(g_scene, SCENE_STAGE_INIT);
-    EXPECT_EQ(g_keyLatch, 256);
-    EXPECT_EQ(g_enemies[0].hp, 2);
-    EXPECT_EQ(g_killCount, 0);
+    EXPECT_EQ(std::make_tuple(g_scene, g_keyLatch, g_enemies[0].hp, g_killCount),
+              std::make_tuple(SCENE_STAGE_INIT, 256, 2, 0));
     EXPECT_EQ(Pixel(256, 208), 0);  // the play view was wiped by the load
     EXPECT_EQ(Pixel(561, 121), CELL_COLOR);
-
     g_enemies[0].hp = 77;
-    headless::ClearMciLog();
     ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_PLAY; }));
     EXPECT_EQ(g_enemies[0].hp, 2);
-    EXPECT_EQ(headless::MciLog(),
-              (std::vector<std::string>{"Stop OPE01", "Stop GAM01", "Play BAT03 from 0 notify"}));
     Frame();
     EXPECT_EQ(g_scene, SCENE_STAGE_INIT);
 }
 
-TEST_F(Play, HeldXPausesWithItsLatch) {
-    Start(NoEnemies());
+// X and A are read while held; the pause keeps X latched.
+TEST_F(Play, HeldXPausesAndHeldAGoesToTheResults) {
+    Start(Enemies());
     headless::PressKey('X');
     Frame();
-    EXPECT_EQ(g_scene, SCENE_PAUSE_INIT);
-    EXPECT_EQ(g_keyLatch, 16);
-}
-
-TEST_F(Play, HeldAGoesToTheResults) {
-    Start(NoEnemies());
+    EXPECT_EQ(std::make_pair(g_scene, g_keyLatch), std::make_pair(SCENE_PAUSE_INIT, 16));
+    headless::ReleaseKey('X');
     headless::PressKey('A');
+    g_scene = SCENE_PLAY;
     Frame();
     EXPECT_EQ(g_scene, SCENE_RESULT_INIT);
 }
