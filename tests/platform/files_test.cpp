@@ -14,38 +14,39 @@ namespace fs = std::filesystem;
 std::string Read(std::FILE* file) {
     std::string text;
     if (file == nullptr) return text;
-    char buffer[64];
-    std::size_t n = 0;
-    while ((n = std::fread(buffer, 1, sizeof(buffer), file)) > 0) text.append(buffer, n);
+    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text += static_cast<char>(c);
     std::fclose(file);
     return text;
 }
 
-TEST(ResolvePathTest, MatchesEveryComponentWithoutRegardToCase) {
-    test::ScratchDir scratch;
-    test::WriteFile("bmp/Char/My_Char.bmp", "sheet");
-    EXPECT_EQ(ResolvePath("bmp\\Char\\My_char.bmp"), "bmp/Char/My_Char.bmp");
-    EXPECT_EQ(ResolvePath("BMP\\cHAR\\MY_CHAR.BMP"), "bmp/Char/My_Char.bmp");
-    EXPECT_EQ(ResolvePath("bmp/Char/My_Char.bmp"), "bmp/Char/My_Char.bmp");
-    EXPECT_EQ(Read(OpenGameFile("Bmp\\char\\my_char.bmp", "rb")), "sheet");
+int Entries(const char* folder) {
+    const fs::directory_iterator all(folder);
+    return static_cast<int>(std::distance(fs::begin(all), fs::end(all)));
 }
 
-TEST(ResolvePathTest, PrefersTheExactNameAndKeepsMissingPartsAsWritten) {
+TEST(ResolvePathTest, MatchesEachComponentWithoutRegardToCasePreferringTheExactName) {
     test::ScratchDir scratch;
+    test::WriteFile("bmp/Char/My_Char.bmp", "sheet");
     test::WriteFile("txt/Ranking.txt", "upper");
     test::WriteFile("txt/ranking.txt", "lower");
+    const std::pair<const char*, const char*> cases[] = {
+        {"bmp\\Char\\My_char.bmp", "bmp/Char/My_Char.bmp"},
+        {"BMP\\cHAR\\MY_CHAR.BMP", "bmp/Char/My_Char.bmp"},
+        {"bmp/Char/My_Char.bmp", "bmp/Char/My_Char.bmp"},
+        {"txt\\ranking.txt", "txt/ranking.txt"},
+        {"txt\\Ranking.txt", "txt/Ranking.txt"},
+        {"TXT\\RANKING.TXT", "txt/Ranking.txt"},  // neither exact: a stable choice
+        {"TXT\\New\\File.txt", "txt/New/File.txt"},  // missing parts stay as written
+    };
+    for (const auto& [path, found] : cases) EXPECT_EQ(ResolvePath(path), found) << path;
+    EXPECT_EQ(Read(OpenGameFile("Bmp\\char\\my_char.bmp", "rb")), "sheet");
     EXPECT_EQ(Read(OpenGameFile("txt\\ranking.txt", "rt")), "lower");
-    EXPECT_EQ(Read(OpenGameFile("txt\\Ranking.txt", "rt")), "upper");
-    // Two case variants, neither exact: the choice is stable.
-    EXPECT_EQ(ResolvePath("TXT\\RANKING.TXT"), "txt/Ranking.txt");
-
-    EXPECT_EQ(ResolvePath("TXT\\New\\File.txt"), "txt/New/File.txt");
     EXPECT_EQ(OpenGameFile("txt\\missing.txt", "rt"), nullptr);
     const fs::path absolute = scratch.Path() / "txt" / "ranking.txt";
     EXPECT_EQ(ResolvePath(absolute.c_str()), absolute.string());
 }
 
-TEST(ReplaceFileAtomicallyTest, ReplacesTheContentsAndLeavesNoTemporary) {
+TEST(ReplaceFileAtomicallyTest, ReplacesKeepingPermissionsOrFailsLeavingTheOldAndNoTemporary) {
     test::ScratchDir scratch;
     test::WriteFile("txt/Ranking/Ranking.txt", "1,2,3,");
     ::chmod("txt/Ranking/Ranking.txt", 0640);
@@ -53,27 +54,17 @@ TEST(ReplaceFileAtomicallyTest, ReplacesTheContentsAndLeavesNoTemporary) {
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "9,8,7,6,5,");
     EXPECT_EQ(fs::status("txt/Ranking/Ranking.txt").permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    int entries = 0;
-    for (const auto& entry : fs::directory_iterator("txt/Ranking")) entries += entry.exists();
-    EXPECT_EQ(entries, 1);
-
+    EXPECT_EQ(Entries("txt/Ranking"), 1);
     ASSERT_TRUE(ReplaceFileAtomically("txt\\Ranking\\New.txt", "1,"));
     EXPECT_EQ(test::ReadFile("txt/Ranking/New.txt"), "1,");
-}
 
-TEST(ReplaceFileAtomicallyTest, FailureLeavesTheOldFileAndNoTemporary) {
-    test::ScratchDir scratch;
     EXPECT_FALSE(ReplaceFileAtomically("no\\such\\folder.txt", "x"));
     EXPECT_FALSE(fs::exists("no"));
-
     // A folder in the target's place cannot be replaced by a file.
-    fs::create_directories("txt/Ranking.txt");
     test::WriteFile("txt/Ranking.txt/inside", "kept");
     EXPECT_FALSE(ReplaceFileAtomically("txt\\Ranking.txt", "x"));
     EXPECT_EQ(test::ReadFile("txt/Ranking.txt/inside"), "kept");
-    int entries = 0;
-    for (const auto& entry : fs::directory_iterator("txt")) entries += entry.exists();
-    EXPECT_EQ(entries, 1);
+    EXPECT_EQ(Entries("txt"), 2);
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-// MCI command strings: the parser, the aliases, and which notifications reach the
-// callback window. Sound files are small files in a scratch folder; the headless backend
-// says what plays and ends pieces on request.
+// MCI command strings: the parser, the aliases, and which notifications reach the callback
+// window. The headless backend says what plays and ends pieces on request.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -13,6 +13,10 @@
 
 namespace {
 
+using Notes = std::vector<std::pair<WPARAM, LPARAM>>;
+constexpr WPARAM SUCCESS = MCI_NOTIFY_SUCCESSFUL;
+constexpr WPARAM ABORTED = MCI_NOTIFY_ABORTED;
+
 LRESULT IgnoringProc(HWND, UINT, WPARAM, LPARAM) {
     return 0;
 }
@@ -20,10 +24,9 @@ LRESULT IgnoringProc(HWND, UINT, WPARAM, LPARAM) {
 class Mci : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::WriteFile("Battle03.mid", "MThd");
-        test::WriteFile("OPENING.mid", "MThd");
-        test::WriteFile("Sword.wav", "RIFF");
-        test::WriteFile("notes.txt", "text");
+        for (const char* file : {"Battle03.mid", "OPENING.mid", "Sword.wav", "notes.txt"}) {
+            test::WriteFile(file, "data");
+        }
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = IgnoringProc;
         windowClass.lpszClassName = "Sound Test";
@@ -38,8 +41,8 @@ protected:
     }
 
     // Every MM_MCINOTIFY waiting in the queue, as (code, device) pairs.
-    std::vector<std::pair<WPARAM, LPARAM>> Notifications() {
-        std::vector<std::pair<WPARAM, LPARAM>> found;
+    Notes Notifications() {
+        Notes found;
         MSG msg{};
         while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
             if (msg.message != MM_MCINOTIFY) continue;
@@ -49,13 +52,24 @@ protected:
         return found;
     }
 
-    // Opens a file under an alias and returns its device id, read from the notification
-    // of a play to its end.
+    // Sends each command, expecting success ("~" first: without a callback window), or ends
+    // the piece named after "end "; then the notifications waiting.
+    Notes Run(std::initializer_list<std::string> steps) {
+        for (const std::string& step : steps) {
+            if (step.starts_with("end ")) {
+                headless::FinishPiece(step.substr(4));
+            } else {
+                EXPECT_EQ(Send(step.substr(step[0] == '~'), step[0] != '~'), 0u) << step;
+            }
+        }
+        return Notifications();
+    }
+
+    // Opens a file under an alias; its device id, read from the notification of a play to
+    // its end.
     LPARAM OpenDevice(const std::string& file, const std::string& alias) {
-        EXPECT_EQ(Send("Open " + file + " Alias " + alias), 0u);
-        EXPECT_EQ(Send("play " + alias + " notify"), 0u);
-        headless::FinishPiece(file);
-        const auto found = Notifications();
+        const Notes found =
+            Run({"Open " + file + " Alias " + alias, "play " + alias + " notify", "end " + file});
         return found.size() == 1 ? found[0].second : -1;
     }
 
@@ -63,28 +77,14 @@ protected:
     HWND hwnd_ = nullptr;
 };
 
-using Notes = std::vector<std::pair<WPARAM, LPARAM>>;
-
-}  // namespace
-
-TEST_F(Mci, VerbsOptionsAndAliasesIgnoreCaseAndRunsOfBlanks) {
-    EXPECT_EQ(Send("  OPEN\tBATTLE03.MID   aLiAs  Bat03 "), 0u);
-    EXPECT_EQ(Send("Play bat03 FROM 0 NOTIFY"), 0u);
+TEST_F(Mci, ParserIgnoresCaseAndBlanksAndRefusesMalformedCommandsWithoutSideEffects) {
+    Run({"  OPEN\tBATTLE03.MID   aLiAs  Bat03 ", "Play bat03 FROM 0 NOTIFY"});
     EXPECT_TRUE(headless::IsPlaying("Battle03.mid"));
-    EXPECT_EQ(Send("stop BAT03\t"), 0u);
+    Run({"stop BAT03\t", "CLOSE Bat03", "open OPENING.mid alias OPE01",
+         "play OPE01 notify from 000"});
     EXPECT_FALSE(headless::IsPlaying("Battle03.mid"));
-    EXPECT_EQ(Send("play BAT03 notify from 000"), 0u);
-    EXPECT_TRUE(headless::IsPlaying("Battle03.mid"));
-    EXPECT_EQ(Send("CLOSE Bat03"), 0u);
-    EXPECT_FALSE(headless::IsPlaying("Battle03.mid"));
-}
-
-TEST_F(Mci, MalformedCommandsFailWithoutSideEffectsAndAreAllLogged) {
-    ASSERT_EQ(Send("open OPENING.mid alias OPE01"), 0u);
-    ASSERT_EQ(Send("play OPE01 from 0 notify"), 0u);
     headless::ClearMciLog();
-    Notifications();
-
+    test::WriteFile("folder.mid/inside", "");
     const std::vector<std::pair<std::string, MCIERROR>> bad = {
         {"", MCIERR_MISSING_COMMAND_STRING},
         {" \t ", MCIERR_MISSING_COMMAND_STRING},
@@ -98,7 +98,6 @@ TEST_F(Mci, MalformedCommandsFailWithoutSideEffectsAndAreAllLogged) {
         {"play OPE01 loudly", MCIERR_UNRECOGNIZED_KEYWORD},
         {"stop OPE01 now", MCIERR_UNRECOGNIZED_KEYWORD},
         {"close OPE01 now", MCIERR_UNRECOGNIZED_KEYWORD},
-        {"play NOPE", MCIERR_INVALID_DEVICE_NAME},
         {"open Sword.wav", MCIERR_MISSING_PARAMETER},
         {"open Sword.wav alias", MCIERR_MISSING_PARAMETER},
         {"open Sword.wav as SWO", MCIERR_UNRECOGNIZED_KEYWORD},
@@ -106,151 +105,86 @@ TEST_F(Mci, MalformedCommandsFailWithoutSideEffectsAndAreAllLogged) {
         {"open notes.txt alias TXT", MCIERR_EXTENSION_NOT_FOUND},
         {"open noextension alias NX", MCIERR_EXTENSION_NOT_FOUND},
         {"open Sword.wav alias ope01", MCIERR_DUPLICATE_ALIAS},
+        {"Open GAMEOVER.mid Alias GAM01", MCIERR_FILE_NOT_FOUND},
+        {"Open folder.mid Alias DIR", MCIERR_FILE_NOT_FOUND},
         {"play OPE01" + std::string(MCI_MAX_COMMAND_LENGTH, ' '), MCIERR_PARAM_OVERFLOW},
+        // No refused open made its alias.
+        {"Play GAM01 from 0 notify", MCIERR_INVALID_DEVICE_NAME},
+        {"Stop GAM01", MCIERR_INVALID_DEVICE_NAME},
+        {"Close GAM01", MCIERR_INVALID_DEVICE_NAME},
+        {"play DIR", MCIERR_INVALID_DEVICE_NAME},
+        {"play SWO", MCIERR_INVALID_DEVICE_NAME},
+        {"play TXT", MCIERR_INVALID_DEVICE_NAME},
     };
     for (const auto& [command, error] : bad) {
         EXPECT_EQ(Send(command), error) << '"' << command << '"';
     }
     EXPECT_EQ(mciSendStringA(nullptr, nullptr, 0, hwnd_), MCIERR_MISSING_COMMAND_STRING);
+    ASSERT_EQ(headless::MciLog().size(), bad.size());
+    for (std::size_t i = 0; i < bad.size(); ++i) EXPECT_EQ(headless::MciLog()[i], bad[i].first);
 
     // Nothing was interrupted: the piece plays on, its notify still pending.
     EXPECT_TRUE(headless::IsPlaying("OPENING.mid"));
     EXPECT_TRUE(Notifications().empty());
-    headless::FinishPiece("OPENING.mid");
-    const Notes notes = Notifications();
-    ASSERT_EQ(notes.size(), 1u);
-    EXPECT_EQ(notes[0].first, MCI_NOTIFY_SUCCESSFUL);
-
-    ASSERT_EQ(headless::MciLog().size(), bad.size());
-    for (std::size_t i = 0; i < bad.size(); ++i) EXPECT_EQ(headless::MciLog()[i], bad[i].first);
-    // The refused aliases were not created.
-    EXPECT_EQ(Send("play SWO"), MCIERR_INVALID_DEVICE_NAME);
-    EXPECT_EQ(Send("play TXT"), MCIERR_INVALID_DEVICE_NAME);
+    EXPECT_EQ(Run({"end OPENING.mid"}).size(), 1u);
 }
 
-TEST_F(Mci, OpenOfAMissingFileLeavesTheAliasFailingSilently) {
-    test::WriteFile("folder.mid/inside", "");
-    EXPECT_EQ(Send("Open GAMEOVER.mid Alias GAM01"), MCIERR_FILE_NOT_FOUND);
-    EXPECT_EQ(Send("Open folder.mid Alias DIR"), MCIERR_FILE_NOT_FOUND);
-    EXPECT_EQ(Send("Play GAM01 from 0 notify"), MCIERR_INVALID_DEVICE_NAME);
-    EXPECT_EQ(Send("Stop GAM01"), MCIERR_INVALID_DEVICE_NAME);
-    EXPECT_EQ(Send("Close GAM01"), MCIERR_INVALID_DEVICE_NAME);
-    EXPECT_EQ(Send("Play DIR"), MCIERR_INVALID_DEVICE_NAME);
-    EXPECT_TRUE(Notifications().empty());
-    EXPECT_EQ(headless::MciLog().size(), 6u);
-}
-
-TEST_F(Mci, APieceThatPlaysToItsEndNotifiesSuccessOnceWithItsDevice) {
+TEST_F(Mci, EachNotifyEndsOnceInSuccessOrAbortAndOnlyWithACallback) {
     const LPARAM bat = OpenDevice("BATTLE03.mid", "BAT03");
     const LPARAM ope = OpenDevice("OPENING.mid", "OPE01");
-    EXPECT_NE(bat, ope);
-
-    ASSERT_EQ(Send("Play BAT03 from 0 notify"), 0u);
-    headless::FinishPiece("BATTLE03.mid");
-    EXPECT_FALSE(headless::IsPlaying("BATTLE03.mid"));
-    EXPECT_EQ(Notifications(), (Notes{{MCI_NOTIFY_SUCCESSFUL, bat}}));
-
-    // The notify was used up: stopping or closing the ended piece reports nothing.
-    EXPECT_EQ(Send("Stop BAT03"), 0u);
-    EXPECT_EQ(Send("Close BAT03"), 0u);
-    EXPECT_TRUE(Notifications().empty());
-
-    // A play without notify ends silently.
-    ASSERT_EQ(Send("Play OPE01 from 0"), 0u);
-    headless::FinishPiece("OPENING.mid");
-    EXPECT_TRUE(Notifications().empty());
-}
-
-TEST_F(Mci, ANewPlayAbortsThePendingNotifyDuringTheCall) {
-    const LPARAM ope = OpenDevice("OPENING.mid", "OPE01");
-
-    // The restart the loop sends after a finished piece.
-    ASSERT_EQ(Send("Play OPE01 from 0 notify"), 0u);
-    ASSERT_EQ(Send("Play OPE01 from 0 notify"), 0u);
-    EXPECT_EQ(Notifications(), (Notes{{MCI_NOTIFY_ABORTED, ope}}));
-    EXPECT_TRUE(headless::IsPlaying("OPENING.mid"));
-
-    // The second play still has its notify.
-    headless::FinishPiece("OPENING.mid");
-    EXPECT_EQ(Notifications(), (Notes{{MCI_NOTIFY_SUCCESSFUL, ope}}));
-}
-
-TEST_F(Mci, StopAndCloseAbortThePendingNotifyOnce) {
-    const LPARAM ope = OpenDevice("OPENING.mid", "OPE01");
     const LPARAM swo = OpenDevice("Sword.wav", "SWO");
+    EXPECT_NE(bat, ope);
+    EXPECT_NE(ope, swo);
 
-    // The Escape teardown: stop, then close.
-    ASSERT_EQ(Send("Play OPE01 from 0 notify"), 0u);
-    ASSERT_EQ(Send("Stop OPE01"), 0u);
-    ASSERT_EQ(Send("Close OPE01"), 0u);
-    EXPECT_EQ(Notifications(), (Notes{{MCI_NOTIFY_ABORTED, ope}}));
-
+    EXPECT_EQ(Run({"Play BAT03 from 0 notify", "end BATTLE03.mid"}), (Notes{{SUCCESS, bat}}));
+    EXPECT_FALSE(headless::IsPlaying("BATTLE03.mid"));
+    // The notify was used up: stopping or closing the ended piece reports nothing.
+    EXPECT_EQ(Run({"Stop BAT03", "Close BAT03"}), Notes{});
+    // The restart the loop sends after a finished piece aborts the pending notify at once;
+    // the new play keeps its own until the Escape teardown stops and closes.
+    EXPECT_EQ(Run({"Play OPE01 from 0 notify", "Play OPE01 from 0 notify"}),
+              (Notes{{ABORTED, ope}}));
+    EXPECT_TRUE(headless::IsPlaying("OPENING.mid"));
+    EXPECT_EQ(Run({"Stop OPE01", "Close OPE01"}), (Notes{{ABORTED, ope}}));
     // A close without a stop aborts as well, and the alias is gone until opened again.
-    ASSERT_EQ(Send("Play SWO from 0 notify"), 0u);
-    ASSERT_EQ(Send("Close SWO"), 0u);
-    EXPECT_EQ(Notifications(), (Notes{{MCI_NOTIFY_ABORTED, swo}}));
+    EXPECT_EQ(Run({"Play SWO from 0 notify", "Close SWO"}), (Notes{{ABORTED, swo}}));
     EXPECT_FALSE(headless::IsPlaying("Sword.wav"));
     EXPECT_EQ(Send("Play SWO"), MCIERR_INVALID_DEVICE_NAME);
-    EXPECT_EQ(Send("Open Sword.wav Alias SWO"), 0u);
-    EXPECT_EQ(Send("Play SWO"), 0u);
+    // Without notify, or without a callback window, nothing is posted.
+    EXPECT_EQ(Run({"Open Sword.wav Alias SWO", "Play SWO from 0", "end Sword.wav",
+                   "~Play SWO from 0 notify", "end Sword.wav", "~Play SWO from 0 notify",
+                   "~Play SWO from 0 notify", "~Close SWO"}),
+              Notes{});
 }
 
 TEST_F(Mci, OneMusicPieceAtATimeWhileEffectsMix) {
-    ASSERT_EQ(Send("Open OPENING.mid Alias OPE01"), 0u);
-    ASSERT_EQ(Send("Open Sword.wav Alias SWO"), 0u);
     const LPARAM bat = OpenDevice("BATTLE03.mid", "BAT03");
-
-    ASSERT_EQ(Send("Play BAT03 from 0 notify"), 0u);
-    ASSERT_EQ(Send("Play SWO from 0 notify", false), 0u);
+    EXPECT_EQ(Run({"Open OPENING.mid Alias OPE01", "Open Sword.wav Alias SWO",
+                   "Play BAT03 from 0 notify", "~Play SWO from 0 notify"}),
+              Notes{});
     EXPECT_TRUE(headless::IsPlaying("BATTLE03.mid"));
     EXPECT_TRUE(headless::IsPlaying("Sword.wav"));
-    EXPECT_TRUE(Notifications().empty());
 
-    ASSERT_EQ(Send("Play OPE01 from 0 notify"), 0u);
-    EXPECT_EQ(Notifications(), (Notes{{MCI_NOTIFY_ABORTED, bat}}));
+    EXPECT_EQ(Run({"Play OPE01 from 0 notify"}), (Notes{{ABORTED, bat}}));
     EXPECT_FALSE(headless::IsPlaying("BATTLE03.mid"));
     EXPECT_TRUE(headless::IsPlaying("OPENING.mid"));
     EXPECT_TRUE(headless::IsPlaying("Sword.wav"));
-
     // The replaced piece was stopped: stopping it again reports nothing.
-    EXPECT_EQ(Send("Stop BAT03"), 0u);
-    EXPECT_TRUE(Notifications().empty());
-}
-
-TEST_F(Mci, ANullCallbackPostsNothing) {
-    ASSERT_EQ(Send("Open Sword.wav Alias SWO"), 0u);
-    ASSERT_EQ(Send("Open OPENING.mid Alias OPE01"), 0u);
-    ASSERT_EQ(Send("Play SWO from 0 notify", false), 0u);
-    headless::FinishPiece("Sword.wav");
-    ASSERT_EQ(Send("Play SWO from 0 notify", false), 0u);
-    ASSERT_EQ(Send("Play SWO from 0 notify", false), 0u);
-    ASSERT_EQ(Send("Play OPE01 from 0 notify", false), 0u);
-    ASSERT_EQ(Send("Stop OPE01", false), 0u);
-    ASSERT_EQ(Send("Close SWO", false), 0u);
-    EXPECT_TRUE(Notifications().empty());
+    EXPECT_EQ(Run({"Stop BAT03"}), Notes{});
 }
 
 TEST_F(Mci, AFinishReportedBeforeAStopOrRestartIsNotASuccess) {
     const LPARAM bat = OpenDevice("BATTLE03.mid", "BAT03");
     const LPARAM ope = OpenDevice("OPENING.mid", "OPE01");
-
-    // The end is reported (as from the audio thread) but not yet fetched when the piece
-    // is restarted: the old play counts as interrupted, the new one is still pending.
-    ASSERT_EQ(Send("Play BAT03 from 0 notify"), 0u);
-    headless::FinishPiece("BATTLE03.mid");
-    ASSERT_EQ(Send("Play BAT03 from 0 notify"), 0u);
-    EXPECT_EQ(Notifications(), (Notes{{MCI_NOTIFY_ABORTED, bat}}));
+    // The end is reported (as from the audio thread) but not yet fetched when the piece is
+    // restarted, stopped or replaced: the old play counts as interrupted.
+    EXPECT_EQ(Run({"Play BAT03 from 0 notify", "end BATTLE03.mid", "Play BAT03 from 0 notify"}),
+              (Notes{{ABORTED, bat}}));
     EXPECT_TRUE(headless::IsPlaying("BATTLE03.mid"));
-
-    headless::FinishPiece("BATTLE03.mid");
-    ASSERT_EQ(Send("Stop BAT03"), 0u);
-    EXPECT_EQ(Notifications(), (Notes{{MCI_NOTIFY_ABORTED, bat}}));
-
-    ASSERT_EQ(Send("Play BAT03 from 0 notify"), 0u);
-    headless::FinishPiece("BATTLE03.mid");
-    ASSERT_EQ(Send("Play OPE01 from 0 notify"), 0u);
-    EXPECT_EQ(Notifications(), (Notes{{MCI_NOTIFY_ABORTED, bat}}));
-
-    headless::FinishPiece("OPENING.mid");
-    EXPECT_EQ(Notifications(), (Notes{{MCI_NOTIFY_SUCCESSFUL, ope}}));
+    EXPECT_EQ(Run({"end BATTLE03.mid", "Stop BAT03"}), (Notes{{ABORTED, bat}}));
+    EXPECT_EQ(Run({"Play BAT03 from 0 notify", "end BATTLE03.mid", "Play OPE01 from 0 notify"}),
+              (Notes{{ABORTED, bat}}));
+    EXPECT_EQ(Run({"end OPENING.mid"}), (Notes{{SUCCESS, ope}}));
 }
+
+}  // namespace
