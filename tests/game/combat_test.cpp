@@ -23,11 +23,8 @@ const std::string DAMAGE = "Play DMG from 0 notify", BREAK = "Play BEN from 0 no
 class Sword : public ::testing::Test {
 protected:
     void SetUp() override {
-        test::StartGame();
-        g_player = Actor{};
+        test::StartGame();  // each test runs in its own process: the globals start at zero
         g_player.x = HX, g_player.y = HY, g_player.power = 2, g_player.attack = 3;
-        for (Actor& enemy : g_enemies) enemy = Actor{};
-        std::fill(&g_map[0][0], &g_map[0][0] + MAP_ROWS * MAP_COLS, 0);
         g_camera = {96, 144};
         headless::ClearMciLog();
     }
@@ -100,7 +97,7 @@ TEST_F(Sword, HitsPushThroughWallsAndTheLastOneBreaks) {
 TEST_F(Sword, ADestroyedEnemyShattersThenCounts) {
     for (int i = 0; i < 960 * 2000; ++i) g_offscreen3->Pixels()[i] = static_cast<BYTE>(1 + i % 97);
     Actor& enemy = Place(4, 480, 520, 2, ACTOR_ALIVE);
-    enemy.sprite = 7, enemy.dir = DIR_RIGHT, enemy.anim = 6;
+    enemy.sprite = 7, enemy.dir = DIR_RIGHT, enemy.anim = 6;  // the sheet cell at (448, 384)
     SwordPass();
     ASSERT_EQ(enemy.state, ACTOR_DYING);
     for (int frame = 1; frame <= 9; ++frame) {
@@ -135,17 +132,16 @@ TEST_F(Sword, StatesDecideWhoIsHitAndHowItSounds) {
     EXPECT_EQ(headless::MciLog(), (Commands{BREAK, BREAK}));
 }
 
-// Every enemy, gone or not, turns and takes one step and gets its hit box; speed 0 stays.
+// Every enemy, gone or not, turns, takes one step and gets its hit box; speed 0 stays.
 TEST_F(Sword, EnemiesWanderOneStepInTheirNewDirection) {
     Actor& walker = Place(0, 300, 300, 1, ACTOR_GONE);
     walker.speedX = 3, walker.speedY = 2;
-    for (int frame = 0; frame < 8; ++frame) {
-        const Actor before = walker;
+    for (int frame = 0, x = 300, y = 300; frame < 8; ++frame) {
         WanderEnemies();
-        const int sx = walker.dir == DIR_RIGHT ? 3 : walker.dir == DIR_LEFT ? -3 : 0;
-        const int sy = walker.dir == DIR_DOWN ? 2 : walker.dir == DIR_UP ? -2 : 0;
+        x += walker.dir == DIR_RIGHT ? 3 : walker.dir == DIR_LEFT ? -3 : 0;
+        y += walker.dir == DIR_DOWN ? 2 : walker.dir == DIR_UP ? -2 : 0;
         EXPECT_EQ(std::make_tuple(walker.x, walker.y, walker.hitRect.left, walker.hitRect.bottom),
-                  std::make_tuple(before.x + sx, before.y + sy, walker.x - 32, walker.y + 32));
+                  std::make_tuple(x, y, x - 32, y + 32));
         EXPECT_EQ(std::make_tuple(g_enemies[1].x, g_enemies[1].y), std::make_tuple(0, 0));
     }
 }

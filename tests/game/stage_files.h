@@ -13,16 +13,15 @@
 
 namespace gametest {
 
-constexpr std::uint8_t TILE_COLOR = 50, HERO_COLOR = 60, ENEMY_COLOR = 90, KEY = 38;
-constexpr std::uint8_t DIGIT_COLOR = 70;  // digit d is DIGIT_COLOR + d
-constexpr std::uint8_t CELL_COLOR = 80, SPECIAL_CELL_COLOR = 81, ENEMY_DOT_COLOR = 82,
-                       HERO_DOT_COLOR = 83;
+// Digit d is drawn in DIGIT_COLOR + d.
+constexpr int TILE_COLOR = 50, HERO_COLOR = 60, DIGIT_COLOR = 70, ENEMY_COLOR = 90;
+constexpr int CELL_COLOR = 80, SPECIAL_CELL_COLOR = 81, ENEMY_DOT_COLOR = 82, HERO_DOT_COLOR = 83;
 
 // The 21 numbers of an enemy record in file order (hit box bottom before right).
 using Record = std::array<std::int32_t, 21>;
 
-inline Record Enemy(int sprite, int x, int y, int hp, int state) {
-    return {sprite, x, y, 0, 0, 0, 0, hp, state, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+inline Record Enemy(int x, int y, int hp, int state) {
+    return {0, x, y, 0, 0, 0, 0, hp, state, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
 }
 
 inline Record FieldsOf(const Actor& a) {
@@ -42,7 +41,7 @@ inline std::string EnemyText(const std::vector<Record>& records, const std::stri
     return text;
 }
 
-// All code 0 but the listed {row, col, code} cells.
+// All code 0 but the listed {row, col, code} cells, a line a row.
 inline std::string MapText(const std::vector<std::array<int, 3>>& cells = {}) {
     int map[MAP_ROWS][MAP_COLS] = {};
     for (const auto& [row, col, code] : cells) map[row][col] = code;
@@ -54,32 +53,30 @@ inline std::string MapText(const std::vector<std::array<int, 3>>& cells = {}) {
     return text;
 }
 
-// A sheet of the key colour with the given {left, top, right, bottom, colour} fills;
-// the palette makes 38 the only magenta and 0 the only black.
+// A sheet of key colour 38 with {left, top, right, bottom, colour} fills; the palette
+// makes 38 the only magenta and 0 the only black.
 inline void WriteSheet(const std::string& path, int width, int height,
                        const std::vector<std::array<int, 5>>& fills) {
-    std::vector<std::uint8_t> pixels(width * height, KEY);
+    std::vector<std::uint8_t> pixels(width * height, 38);
     for (const auto& [left, top, right, bottom, colour] : fills) {
         for (int y = top; y < bottom; ++y) {
             std::fill_n(&pixels[y * width + left], right - left, static_cast<std::uint8_t>(colour));
         }
     }
     std::vector<std::uint32_t> palette(256);
-    for (std::uint32_t i = 0; i < 256; ++i) palette[i] = (i << 16) | (i << 8) | (255 - i);
-    palette[0] = 0;
-    palette[KEY] = 0xFF00FF;
+    for (std::uint32_t i = 1; i < 256; ++i) palette[i] = (i << 16) | (i << 8) | (255 - i);
+    palette[38] = 0xFF00FF;
     test::WriteBmp(path, width, height, pixels, palette);
 }
 
 // Writes the three sheets and the stage: the enemies and a map of code 0 but `cells`.
 inline void WriteStage(const std::vector<Record>& enemies,
-                       const std::vector<std::array<int, 3>>& cells = {}) {
+                       const std::vector<std::array<int, 3>>& cells) {
     WriteSheet("bmp/Map.bmp", 640, 480, {{0, 0, 64, 64, TILE_COLOR}});
-    std::vector<std::array<int, 5>> chars = {{0, 0, 384, 256, HERO_COLOR},
-                                             {183, 260, 187, 264, CELL_COLOR},
-                                             {187, 260, 191, 264, SPECIAL_CELL_COLOR},
-                                             {195, 260, 199, 264, ENEMY_DOT_COLOR},
-                                             {203, 260, 207, 264, HERO_DOT_COLOR}};
+    std::vector<std::array<int, 5>> chars = {
+        {0, 0, 384, 256, HERO_COLOR}, {183, 260, 187, 264, CELL_COLOR},
+        {187, 260, 191, 264, SPECIAL_CELL_COLOR}, {195, 260, 199, 264, ENEMY_DOT_COLOR},
+        {203, 260, 207, 264, HERO_DOT_COLOR}};
     for (int d = 0; d < 10; ++d) chars.push_back({18 * d, 257, 18 * d + 18, 287, DIGIT_COLOR + d});
     WriteSheet("bmp/Char/My_char.bmp", 640, 480, chars);
     WriteSheet("bmp/Char/Enem.bmp", 960, 2000, {{0, 0, 960, 2000, ENEMY_COLOR}});
