@@ -1,5 +1,5 @@
 // A private X server for the end-to-end tests, and the few things done to the game's
-// window from outside: find it, press keys, close it, read the screen.
+// window from outside: find it, press a key, close it, read the screen.
 #pragma once
 
 #include <chrono>
@@ -12,25 +12,26 @@ namespace e2e {
 
 class VirtualDisplay {
 public:
-    // Starts Xvfb at 640x480x24 on a display number it picks itself; Ready() tells
-    // whether it came up.
+    // Starts Xvfb at 640x480x24 on a display number it picks itself.
     explicit VirtualDisplay(const std::string& logFile);
     bool Ready() const { return !name_.empty(); }
     // ":N"
     const std::string& Name() const { return name_; }
-    // The environment with DISPLAY set to this server.
-    Environment With(Environment environment) const;
 
-    // The id of the first window whose name matches, or empty after the timeout.
+    // The id of the first window with the title, or empty after the timeout.
     std::string WaitForWindow(const std::string& title, std::chrono::milliseconds timeout) const;
-    // Holds the key down for a while, long enough for frame polling to see it.
+    // Holds the key down long enough for the game's frame polling to see it.
     bool PressKey(const std::string& key) const;
     // Asks the window to close as a window manager does: WM_PROTOCOLS/WM_DELETE_WINDOW.
     bool SendDeleteWindow(const std::string& window) const;
-    // Pixels of the whole screen that are not black, or -1 if it cannot be read.
+    // Pixels of the screen that are not black, or -1 if it cannot be read.
     long LitPixels() const;
 
 private:
+    // Runs an X client command line on this display, killed after a deadline; true when
+    // it exits with 0. Its standard output goes to *output.
+    bool Run(const std::string& command, std::string* output = nullptr) const;
+
     std::unique_ptr<Process> server_;
     std::string name_;
 };

@@ -1,5 +1,5 @@
 // Child processes for the end-to-end tests: each runs in its own process group, so that
-// it and everything it starts can be stopped together, and every wait has a deadline.
+// it and everything it starts stop together, and every wait has a deadline.
 #pragma once
 
 #include <sys/types.h>
@@ -11,28 +11,23 @@
 
 namespace e2e {
 
+// Changes to this process's environment for a child; an empty value removes the variable.
 using Environment = std::map<std::string, std::string>;
-
-// This process's environment, to be changed for a child.
-Environment CurrentEnvironment();
-// The program's path if it is an executable on PATH, else empty.
-std::string FindProgram(const std::string& name);
 
 class Process {
 public:
-    // Starts argv[0] (looked up on PATH) in `dir` with exactly `environment`; its stdout
-    // and stderr go to `output` (appended), and `keepFd`, if not -1, stays open in it.
-    Process(const std::vector<std::string>& argv, const Environment& environment,
+    // Starts argv[0] (looked up on PATH) in `dir`; its stdout and stderr go to `output`
+    // (appended), and `keepFd`, if not -1, stays open in it.
+    Process(const std::vector<std::string>& argv, const Environment& changes,
             const std::string& dir, const std::string& output, int keepFd = -1);
-    // Kills the process group if it still runs.
-    ~Process();
+    ~Process() { Kill(); }
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
     bool Started() const { return pid_ > 0; }
-    // True once the process has ended within the timeout; its exit code in *code
-    // (128 + signal number when a signal ended it).
-    bool Wait(std::chrono::milliseconds timeout, int* code);
+    // The exit code (128 + the signal's number when a signal ended it), or -1 when the
+    // process is still running at the deadline, which kills it.
+    int Wait(std::chrono::milliseconds timeout);
     // SIGKILL to the whole group, then reaps the process.
     void Kill();
 
@@ -40,10 +35,5 @@ private:
     pid_t pid_ = -1;
     bool reaped_ = false;
 };
-
-// Runs a short command to its end (killed after the timeout) and returns its output;
-// *code gets the exit code, or -1 on timeout.
-std::string Run(const std::vector<std::string>& argv, const Environment& environment,
-                std::chrono::milliseconds timeout, int* code);
 
 }  // namespace e2e

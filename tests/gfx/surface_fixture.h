@@ -1,5 +1,4 @@
-// Software surfaces for the drawing tests, made through the display device stand-in, with
-// direct access to their pixels (one byte each, rows `width` bytes apart).
+// Software surfaces for the drawing tests, one byte a pixel, and checks of their pictures.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,40 +8,45 @@
 
 #include "gfx/surfaces.h"
 #include "platform/ddraw.h"
+#include "platform/headless/headless.h"
 
 namespace gfxtest {
 
-// Palette index that no painted pattern uses: left in place, it shows a pixel untouched.
+// A palette index no painted pattern uses: left in place, it shows a pixel untouched.
 constexpr BYTE UNTOUCHED = 250;
 
 class SurfaceTest : public ::testing::Test {
 protected:
-    void SetUp() override { DirectDrawCreate(nullptr, &dd_, nullptr); }
+    // The game's device and flipping primary, which palettes are shown through.
+    void SetUp() override {
+        headless::Reset();
+        DirectDrawCreate(nullptr, &g_dd, nullptr);
+        DDSURFACEDESC desc{};
+        desc.dwSize = sizeof(desc);
+        desc.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
+        desc.dwBackBufferCount = 1;
+        desc.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX;
+        g_dd->CreateSurface(&desc, &g_primary, nullptr);
+        ASSERT_NE(g_primary, nullptr);
+        made_.push_back(g_primary);
+    }
 
     void TearDown() override {
         for (IDirectDrawSurface* surface : made_) surface->Release();
-        dd_->Release();
+        g_dd->Release();
     }
 
-    // An offscreen surface keyed on KEY_COLOR_INDEX, filled with UNTOUCHED.
-    IDirectDrawSurface* MakeSurface(int width, int height) {
-        DDSURFACEDESC desc{};
-        desc.dwSize = sizeof(desc);
-        desc.dwFlags = DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT;
-        desc.dwWidth = static_cast<DWORD>(width);
-        desc.dwHeight = static_cast<DWORD>(height);
-        desc.ddsCaps.dwCaps = DDSCAPS_OFFSCREENPLAIN;
+    // An offscreen surface filled with UNTOUCHED, keyed as the game's are.
+    IDirectDrawSurface* MakeSurface(int width = SCREEN_WIDTH, int height = SCREEN_HEIGHT,
+                                    DWORD keyLow = KEY_COLOR_INDEX,
+                                    DWORD keyHigh = KEY_COLOR_INDEX) {
         IDirectDrawSurface* surface = nullptr;
-        dd_->CreateSurface(&desc, &surface, nullptr);
+        CreateOffscreen(&surface, DWORD(width), DWORD(height), keyLow, keyHigh);
         EXPECT_NE(surface, nullptr);
-        DDCOLORKEY key{KEY_COLOR_INDEX, KEY_COLOR_INDEX};
-        surface->SetColorKey(DDCKEY_SRCBLT, &key);
         made_.push_back(surface);
-        Paint(surface, [](int, int) { return UNTOUCHED; });
+        Clear(surface);
         return surface;
     }
-
-    IDirectDrawSurface* MakeScreen() { return MakeSurface(SCREEN_WIDTH, SCREEN_HEIGHT); }
 
     static BYTE& At(IDirectDrawSurface* surface, int x, int y) {
         return surface->Pixels()[y * surface->Width() + x];
@@ -54,15 +58,26 @@ protected:
         }
     }
 
-    // A pattern that tells pixels apart and avoids 0, the key and UNTOUCHED.
-    static BYTE Pattern(int x, int y) { return static_cast<BYTE>(100 + (x * 7 + y * 13) % 128); }
+    static void Clear(IDirectDrawSurface* surface) { Paint(surface, Blank); }
 
-    static std::vector<BYTE> Snapshot(IDirectDrawSurface* surface) {
-        const BYTE* pixels = surface->Pixels();
-        return {pixels, pixels + surface->Width() * surface->Height()};
+    static bool Inside(int x, int y, const RECT& r) {
+        return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
     }
 
-    IDirectDraw* dd_ = nullptr;
+    static BYTE Blank(int, int) { return UNTOUCHED; }
+
+    // Tells pixels apart and avoids 0, the key and UNTOUCHED.
+    static BYTE Pattern(int x, int y) { return static_cast<BYTE>(100 + (x * 7 + y * 13) % 128); }
+
+    // Pixels that differ from the expected picture.
+    static int Mismatches(IDirectDrawSurface* surface,
+                          const std::function<BYTE(int, int)>& expected) {
+        int count = 0;
+        for (int y = 0; y < surface->Height(); ++y) {
+            for (int x = 0; x < surface->Width(); ++x) count += At(surface, x, y) != expected(x, y);
+        }
+        return count;
+    }
 
 private:
     std::vector<IDirectDrawSurface*> made_;

@@ -5,219 +5,139 @@
 
 namespace {
 
-using gfxtest::SurfaceTest;
 using gfxtest::UNTOUCHED;
 
 constexpr BYTE BLIND = 5;
 
-class BlindsTest : public SurfaceTest {
+class TransitionsTest : public gfxtest::SurfaceTest {
 protected:
     void SetUp() override {
         SurfaceTest::SetUp();
         ResetTransitions();
-        screen_ = MakeScreen();
+        screen_ = MakeSurface();
     }
 
-    // Calls the wipe n times, each on a fresh screen, as a scene redraws its picture.
-    template <typename Wipe>
-    void Run(int n, Wipe wipe) {
+    // Calls the step n times, each on a fresh screen, as a scene redraws its picture.
+    template <typename Step>
+    void Run(int n, Step step) {
         for (int i = 0; i < n; ++i) {
-            Paint(screen_, [](int, int) { return UNTOUCHED; });
-            wipe();
+            Clear(screen_);
+            step();
         }
     }
 
     IDirectDrawSurface* screen_ = nullptr;
 };
 
-TEST_F(BlindsTest, HorizontalFirstStepCoversEverythingThenSlatsOpenDownward) {
-    auto wipe = [&] { HorizontalBlinds(screen_, BLIND); };
-    Run(1, wipe);
-    EXPECT_EQ(Snapshot(screen_), std::vector<BYTE>(SCREEN_WIDTH * SCREEN_HEIGHT, BLIND));
-    Run(3, wipe);  // fourth call: three rows of each band are free
-    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
-        const BYTE expected = y % 32 < 3 ? UNTOUCHED : BLIND;
-        ASSERT_EQ(At(screen_, 0, y), expected) << y;
-        ASSERT_EQ(At(screen_, 639, y), expected) << y;
-    }
-}
-
-TEST_F(BlindsTest, HorizontalStepThirtyThreeAndLaterCoverNothing) {
-    auto wipe = [&] { HorizontalBlinds(screen_, BLIND); };
-    Run(32, wipe);
-    EXPECT_EQ(At(screen_, 0, 31), BLIND);
-    EXPECT_EQ(At(screen_, 0, 30), UNTOUCHED);
+TEST_F(TransitionsTest, HorizontalBlindsOpenDownwardAndAreGoneFromThe33rdStep) {
+    auto step = [&] { HorizontalBlinds(screen_, BLIND); };
+    Run(1, step);
+    EXPECT_EQ(Mismatches(screen_, [](int, int) { return BLIND; }), 0);
+    Run(3, step);  // fourth step: three rows of each slat are free
+    EXPECT_EQ(Mismatches(screen_, [](int, int y) { return y % 32 < 3 ? UNTOUCHED : BLIND; }), 0);
+    Run(28, step);
+    EXPECT_EQ(Mismatches(screen_, [](int, int y) { return y % 32 < 31 ? UNTOUCHED : BLIND; }), 0);
     for (int call = 33; call <= 40; ++call) {
-        Run(1, wipe);
-        ASSERT_EQ(Snapshot(screen_), std::vector<BYTE>(SCREEN_WIDTH * SCREEN_HEIGHT, UNTOUCHED))
-            << call;
+        Run(1, step);
+        EXPECT_EQ(Mismatches(screen_, Blank), 0) << call;
     }
     EXPECT_EQ(g_wipeStep, 32);
 }
 
-TEST_F(BlindsTest, VerticalSlatsOpenRightwardInBlack) {
-    auto wipe = [&] { VerticalBlinds(screen_); };
-    Run(1, wipe);
-    EXPECT_EQ(Snapshot(screen_), std::vector<BYTE>(SCREEN_WIDTH * SCREEN_HEIGHT, 0));
-    Run(1, wipe);
-    for (int x = 0; x < SCREEN_WIDTH; ++x) {
-        const BYTE expected = x % 32 == 0 ? UNTOUCHED : 0;
-        ASSERT_EQ(At(screen_, x, 0), expected) << x;
-        ASSERT_EQ(At(screen_, x, 479), expected) << x;
-    }
-    Run(31, wipe);  // the 33rd call
-    EXPECT_EQ(Snapshot(screen_), std::vector<BYTE>(SCREEN_WIDTH * SCREEN_HEIGHT, UNTOUCHED));
+TEST_F(TransitionsTest, VerticalBlindsOpenRightwardInBlack) {
+    auto step = [&] { VerticalBlinds(screen_); };
+    Run(1, step);
+    EXPECT_EQ(Mismatches(screen_, [](int, int) { return BYTE{0}; }), 0);
+    Run(1, step);
+    EXPECT_EQ(Mismatches(screen_, [](int x, int) { return x % 32 == 0 ? UNTOUCHED : BYTE{0}; }), 0);
+    Run(31, step);
+    EXPECT_EQ(Mismatches(screen_, Blank), 0);
 }
 
-class SlidePanelTest : public SurfaceTest {
-protected:
-    void SetUp() override {
-        SurfaceTest::SetUp();
-        ResetTransitions();
-        picture_ = MakeScreen();
-        Paint(picture_, Pattern);
-        screen_ = MakeScreen();
-    }
-
-    // Draws call number n (counted from 1 after a reset) on a fresh screen.
-    void DrawCall(int n) {
-        for (int i = 1; i < n; ++i) SlidePanel(screen_, picture_);
-        Paint(screen_, [](int, int) { return UNTOUCHED; });
-        SlidePanel(screen_, picture_);
-    }
-
-    // Screen row 100: the strip of source columns 20..94 ending right against the picture
-    // shown in place from column `edge`.
-    void ExpectPanelEdgeAt(int edge) {
-        for (int x = 0; x < SCREEN_WIDTH; ++x) {
-            BYTE expected = UNTOUCHED;
-            if (x >= edge) expected = Pattern(x, 100);
-            else if (x >= edge - 75) expected = Pattern(x - (edge - 75) + 20, 100);
-            ASSERT_EQ(At(screen_, x, 100), expected) << x;
-        }
-    }
-
-    IDirectDrawSurface* picture_ = nullptr;
-    IDirectDrawSurface* screen_ = nullptr;
-};
-
-TEST_F(SlidePanelTest, FirstCallShowsTheRightPartAndTheStripBeforeIt) {
-    DrawCall(1);
-    ExpectPanelEdgeAt(545);
+// The panel: the strip of source columns 20..94 ending right against the picture shown
+// in place from column `edge`; key pixels of the picture are left out.
+TEST_F(TransitionsTest, SlidePanelOffsets) {
+    IDirectDrawSurface* picture = MakeSurface();
+    Paint(picture, Pattern);
+    At(picture, 600, 0) = KEY_COLOR_INDEX;
+    At(picture, 30, 0) = KEY_COLOR_INDEX;
+    const auto panel = [&](int edge) {
+        return [=](int x, int y) {
+            if (y == 0 && (x == 600 || x == edge - 75 + 10)) return UNTOUCHED;
+            if (x >= edge) return Pattern(x, y);
+            return x >= edge - 75 ? Pattern(x - (edge - 75) + 20, y) : UNTOUCHED;
+        };
+    };
+    auto step = [&] { SlidePanel(screen_, picture); };
+    Run(1, step);
+    EXPECT_EQ(Mismatches(screen_, panel(545)), 0);
     EXPECT_EQ(g_slideOffset, 4);
-}
-
-TEST_F(SlidePanelTest, CallHundredThirteenDrawsAt448AndEndsAt450) {
-    DrawCall(113);
-    ExpectPanelEdgeAt(545 - 448);
+    Run(112, step);  // the 113th step draws at 448 and ends at 450
+    EXPECT_EQ(Mismatches(screen_, panel(545 - 448)), 0);
     EXPECT_EQ(g_slideOffset, 450);
-}
-
-TEST_F(SlidePanelTest, KeyPixelsOfThePictureAreLeftOut) {
-    At(picture_, 600, 0) = KEY_COLOR_INDEX;
-    At(picture_, 30, 0) = KEY_COLOR_INDEX;
-    DrawCall(1);
-    EXPECT_EQ(At(screen_, 600, 0), UNTOUCHED);
-    EXPECT_EQ(At(screen_, 470 + 10, 0), UNTOUCHED);
 }
 
 // A 64x64 sprite at (64, 128) of a sheet narrower than the screen, so the two surfaces'
 // rows lie at different distances.
-class ShatterTest : public SurfaceTest {
+class ShatterTest : public TransitionsTest {
 protected:
-    static constexpr int SPRITE_X = 64;
-    static constexpr int SPRITE_Y = 128;
-
     void SetUp() override {
-        SurfaceTest::SetUp();
+        TransitionsTest::SetUp();
         sheet_ = MakeSurface(256, 256);
         Paint(sheet_, Pattern);
-        At(sheet_, SPRITE_X, SPRITE_Y) = KEY_COLOR_INDEX;
-        screen_ = MakeScreen();
+        At(sheet_, 64, 128) = KEY_COLOR_INDEX;
     }
 
-    // The sprite's pixel at (i, j) from its top-left.
-    BYTE Sprite(int i, int j) { return At(sheet_, SPRITE_X + i, SPRITE_Y + j); }
-
-    // Only block (0, 0) of a 2x2 sprite moves, by its table entries.
-    void ShatterOneBlock(int dx, int dy, int x, int y, int spread) {
-        g_shatterDX[0][0] = dx;
-        g_shatterDY[0][0] = dy;
-        ShatterBlit(screen_, x, y, sheet_, SPRITE_X, SPRITE_Y, 2, 2, spread);
-    }
-
-    void ExpectBlockAt(int x, int y) {
-        for (int j = 0; j < 2; ++j) {
-            for (int i = 0; i < 2; ++i) EXPECT_EQ(At(screen_, x + i, y + j), Sprite(i, j));
-        }
-    }
-
-    int CountUntouched() {
-        int count = 0;
-        for (BYTE pixel : Snapshot(screen_)) count += pixel == UNTOUCHED;
-        return count;
+    // The sprite's top-left size x size pixels at (left, top), and nothing else.
+    int Mismatched(int left, int top, int size) {
+        return Mismatches(screen_, [&](int x, int y) {
+            return Inside(x, y, {left, top, left + size, top + size})
+                       ? At(sheet_, 64 + x - left, 128 + y - top)
+                       : UNTOUCHED;
+        });
     }
 
     IDirectDrawSurface* sheet_ = nullptr;
-    IDirectDrawSurface* screen_ = nullptr;
 };
 
-TEST_F(ShatterTest, SpreadZeroCopiesTheSpriteInPlaceKeyIncluded) {
-    for (int row = 0; row < SHATTER_TABLE_SIZE; ++row) {
-        for (int column = 0; column < SHATTER_TABLE_SIZE; ++column) {
-            g_shatterDX[row][column] = NextRandom() % 640 - 320;
-            g_shatterDY[row][column] = NextRandom() % 480 - 240;
-        }
+TEST_F(ShatterTest, SpreadZeroCopiesTheSpriteInPlaceKeyIncludedAndUnlocksBoth) {
+    for (int i = 0; i < SHATTER_TABLE_SIZE * SHATTER_TABLE_SIZE; ++i) {
+        g_shatterDX[i / SHATTER_TABLE_SIZE][i % SHATTER_TABLE_SIZE] = NextRandom() % 640 - 320;
+        g_shatterDY[i / SHATTER_TABLE_SIZE][i % SHATTER_TABLE_SIZE] = NextRandom() % 480 - 240;
     }
-    ShatterBlit(screen_, 300, 200, sheet_, SPRITE_X, SPRITE_Y, 64, 64, 0);
-    for (int j = 0; j < 64; ++j) {
-        for (int i = 0; i < 64; ++i) ASSERT_EQ(At(screen_, 300 + i, 200 + j), Sprite(i, j));
-    }
-    EXPECT_EQ(At(screen_, 300, 200), KEY_COLOR_INDEX);
-    EXPECT_EQ(CountUntouched(), SCREEN_WIDTH * SCREEN_HEIGHT - 64 * 64);
-}
-
-// -279 / 32 * 3 = -26.2 and -13 / 24 * 3 = -1.6: truncated toward zero, not rounded down.
-TEST_F(ShatterTest, FirstBlockMovesByTheTruncatedDisplacement) {
-    ShatterOneBlock(-279, -13, 300, 200, 3);
-    ExpectBlockAt(300 - 26, 200 - 1);
-    EXPECT_EQ(CountUntouched(), SCREEN_WIDTH * SCREEN_HEIGHT - 4);
-
-    Paint(screen_, [](int, int) { return UNTOUCHED; });
-    ShatterOneBlock(-279, -13, 300, 200, 9);
-    ExpectBlockAt(300 - 78, 200 - 4);
-    EXPECT_EQ(CountUntouched(), SCREEN_WIDTH * SCREEN_HEIGHT - 4);
-}
-
-TEST_F(ShatterTest, BlockAcrossTheRightOrBottomEdgeWritesOnlyItsOnScreenPixels) {
-    ShatterOneBlock(32, 0, 637, 100, 2);  // lands on columns 639 and 640
-    EXPECT_EQ(At(screen_, 639, 100), Sprite(0, 0));
-    EXPECT_EQ(At(screen_, 639, 101), Sprite(0, 1));
-    EXPECT_EQ(At(screen_, 0, 101), UNTOUCHED);
-    EXPECT_EQ(At(screen_, 0, 102), UNTOUCHED);
-    EXPECT_EQ(CountUntouched(), SCREEN_WIDTH * SCREEN_HEIGHT - 2);
-
-    Paint(screen_, [](int, int) { return UNTOUCHED; });
-    ShatterOneBlock(0, 24, 10, 478, 1);  // lands on rows 479 and 480
-    EXPECT_EQ(At(screen_, 10, 479), Sprite(0, 0));
-    EXPECT_EQ(At(screen_, 11, 479), Sprite(1, 0));
-    EXPECT_EQ(CountUntouched(), SCREEN_WIDTH * SCREEN_HEIGHT - 2);
-}
-
-TEST_F(ShatterTest, BlockAcrossTheLeftOrTopEdgeIsLeftOutWhole) {
-    ShatterOneBlock(-32, 0, 0, 100, 1);  // columns -1 and 0
-    ShatterOneBlock(0, -24, 100, 0, 1);  // rows -1 and 0
-    ShatterOneBlock(0, 0, -1, 200, 0);
-    EXPECT_EQ(CountUntouched(), SCREEN_WIDTH * SCREEN_HEIGHT);
-}
-
-TEST_F(ShatterTest, BothSurfacesAreUnlockedAfterwards) {
-    ShatterOneBlock(0, 0, 10, 10, 0);
+    ShatterBlit(screen_, 300, 200, sheet_, 64, 128, 64, 64, 0);
+    EXPECT_EQ(Mismatched(300, 200, 64), 0);
     for (IDirectDrawSurface* surface : {screen_, sheet_}) {
         DDSURFACEDESC desc{};
         desc.dwSize = sizeof(desc);
         EXPECT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
         surface->Unlock(nullptr);
+    }
+}
+
+// Block (0, 0) of a 2x2 sprite, moved by its table entries: only its on-screen pixels are
+// written, and a block reaching past the left or top edge is left out whole.
+TEST_F(ShatterTest, BlockZeroMovesByTheTruncatedDisplacement) {
+    constexpr int NOWHERE = -100;
+    struct Case {
+        int dx, dy, x, y, spread, left, top;
+    };
+    const Case cases[] = {
+        {-279, -13, 300, 200, 3, 300 - 26, 200 - 1},  // -26.2 and -1.6 truncated toward zero
+        {-279, -13, 300, 200, 9, 300 - 78, 200 - 4},
+        {32, 0, 637, 100, 2, 639, 100},  // columns 639 and 640
+        {0, 24, 10, 478, 1, 10, 479},    // rows 479 and 480
+        {-32, 0, 0, 100, 1, NOWHERE, NOWHERE},
+        {0, -24, 100, 0, 1, NOWHERE, NOWHERE},
+        {0, 0, -1, 200, 0, NOWHERE, NOWHERE},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.x << "," << c.y << " spread " << c.spread);
+        Clear(screen_);
+        g_shatterDX[0][0] = c.dx;
+        g_shatterDY[0][0] = c.dy;
+        ShatterBlit(screen_, c.x, c.y, sheet_, 64, 128, 2, 2, c.spread);
+        EXPECT_EQ(Mismatched(c.left, c.top, 2), 0);
     }
 }
 
