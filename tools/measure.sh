@@ -8,8 +8,9 @@
 #
 # Each game plays from a scratch copy of data/ (the repository is never written), with
 # the dummy audio driver (the mixer still runs) on a 640x480 screen, the picture's own
-# size (MEASURE_SCREEN changes it). The window lasts MEASURE_SECONDS (default 10) from
-# the first presented frame; the game is then ended with Escape. The CPU figure is the
+# size (MEASURE_SCREEN changes it). The window lasts MEASURE_SECONDS (default 10) and
+# opens MEASURE_WARMUP seconds (default 2) after the first presented frame, once the
+# battle music has been loaded, so the figures are those of steady play; the game is then ended with Escape. The CPU figure is the
 # game process only (all its threads), in percent of one core; the X server's share is
 # not in it.
 set -eu
@@ -24,6 +25,7 @@ done
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 seconds=${MEASURE_SECONDS:-10}
+warmup=${MEASURE_WARMUP:-2}
 screen=${MEASURE_SCREEN:-640x480x24}
 
 for build in "$@"; do
@@ -32,10 +34,11 @@ for build in "$@"; do
     scratch=$(mktemp -d)
     cp -R "$repo/data" "$scratch/data"
     # One X server per game, so neither sees the other's load.
-    xvfb-run -a -s "-screen 0 $screen" /usr/bin/python3 - "$exe" "$scratch" "$seconds" "$build" <<'EOF'
+    xvfb-run -a -s "-screen 0 $screen" /usr/bin/python3 - "$exe" "$scratch" "$seconds" "$build" "$warmup" <<'EOF'
 import os, subprocess, sys, time
 
 exe, scratch, seconds, label = sys.argv[1], sys.argv[2], float(sys.argv[3]), sys.argv[4]
+warmup = float(sys.argv[5])
 log = os.path.join(scratch, "frames.log")
 env = dict(os.environ, LANTERN_BLADE_FRAME_LOG=log, SDL_AUDIODRIVER="dummy")
 
@@ -73,6 +76,7 @@ while not stamps():
         sys.exit(f"{label}: the game presented no frame")
     time.sleep(0.001)
 first = stamps()[0]
+time.sleep(warmup)
 cpu_start, wall_start = cpu_seconds(game.pid), time.monotonic()
 time.sleep(seconds)
 cpu_end, wall_end = cpu_seconds(game.pid), time.monotonic()
@@ -84,15 +88,16 @@ except subprocess.TimeoutExpired:
     game.kill()
     code = "killed"
 
-window_end = first + int(seconds * 1e9)
-frames = [t for t in stamps() if t <= window_end]
+window_start = first + int(warmup * 1e9)
+window_end = window_start + int(seconds * 1e9)
+frames = [t for t in stamps() if window_start <= t <= window_end]
 intervals = sorted((b - a) / 1e6 for a, b in zip(frames, frames[1:]))
 
 def percentile(p):
     return intervals[min(len(intervals) - 1, int(p / 100 * len(intervals)))]
 
 within = sum(1 for i in intervals if 18.0 <= i <= 22.0) / len(intervals) * 100
-print(f"== {label} ({exe}), {seconds:g} s window, exit code {code}")
+print(f"== {label} ({exe}), {seconds:g} s window after {warmup:g} s, exit code {code}")
 print(f"presented frames/s        {(len(frames) - 1) / ((frames[-1] - frames[0]) / 1e9):.2f}")
 print(f"interval ms p1/p50/p99    {percentile(1):.2f} / {percentile(50):.2f} / {percentile(99):.2f}"
       f"  (min {intervals[0]:.2f}, max {intervals[-1]:.2f})")
