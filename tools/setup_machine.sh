@@ -7,7 +7,7 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config git
   libsdl2-dev libsdl2-mixer-dev timgm6mb-soundfont libpng-dev
   libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool
+  xvfb xauth xdotool imagemagick
   clang libclang-rt-14-dev
 )
 
