@@ -8,7 +8,7 @@
 #include "game/game_frame.h"
 #include "gfx/surfaces.h"
 #include "platform/headless/headless.h"
-#include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_convert.h"
 
 namespace {
 

@@ -1,6 +1,8 @@
 // The frame's conversion for display: palette indices into XRGB8888 (SDL's RGB888), the
 // palette's own 0x00RRGGBB form.
-#include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_convert.h"
+
+#include "platform/backend.h"
 
 namespace sdl_backend {
 

@@ -1,5 +1,5 @@
 // Pieces the SDL backend's files share with each other; nothing outside platform/sdl/
-// includes this but the benchmark of the frame conversion.
+// includes this.
 #pragma once
 
 #include <SDL.h>
@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "platform/backend.h"
+#include "platform/sdl/sdl_convert.h"
 
 namespace sdl_backend {
 
@@ -21,9 +22,6 @@ void HandleControllerEvent(const SDL_Event& event, void (*keyDown)(int virtualKe
 // True while a connected controller holds the button or stick direction mapped to the key.
 bool ControllerHeld(int virtualKey);
 
-// Converts a 640x480 frame of palette indices into XRGB8888 rows pitch bytes apart.
-void ConvertFrame(const std::uint8_t* pixels, const std::uint32_t* palette, void* target,
-                  int pitch);
 // Appends the time of a present to the LANTERN_BLADE_FRAME_LOG file, when one is named.
 void LogPresent();
 
