@@ -1,4 +1,5 @@
-// The clear circle, the results picture, the score and its count-up.
+// The clear circle, the results picture, the score and its count-up, and the ending scroll.
+#include <string>
 #include <vector>
 
 #include "game/game_frame.h"
@@ -11,119 +12,109 @@
 
 namespace {
 
-using scene_data::PixelAt;
-
 class ClearResults : public SceneTest {
 protected:
-    void Clear(std::uint32_t playTime) {
+    void Clear(std::uint32_t playTime, int until) {
         g_clearTime = playTime;
         g_player.x = 320;
         g_player.y = 240;
-        EnterScene(SCENE_CLEAR_INIT);
+        Open(SCENE_CLEAR_INIT, until);
     }
 };
 
-TEST_F(ClearResults, TheCircleOpensByTenAndClosesByTwentyIn49Frames) {
-    Clear(4321);
-    ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_CLEAR; }));
-    std::vector<int> radii;
-    while (g_scene == SCENE_CLEAR) {
-        radii.push_back(g_clearRadius);
-        Frame();
-        if (g_clearRadius == 100) {
-            EXPECT_NE(PixelAt(320, 240), 0);  // the frozen frame inside the disc
-            EXPECT_EQ(PixelAt(5, 5), 0);
-        }
-    }
+TEST_F(ClearResults, TheCircleOpensByTenAndClosesByTwentyIn49FramesEveryTime) {
     std::vector<int> expected;
     for (int r = 0; r <= 310; r += 10) expected.push_back(r);
     for (int r = 320; r >= 0; r -= 20) expected.push_back(r);
-    EXPECT_EQ(radii, expected);
-    EXPECT_EQ(radii.size(), 49u);
-    EXPECT_EQ(g_scene, SCENE_RESULT_INIT);
-}
-
-TEST_F(ClearResults, ASecondClearPlaysInFull) {
     for (int run = 0; run < 2; ++run) {
-        Clear(1000);
-        ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_CLEAR; }));
-        const std::uint64_t before = headless::FrameCount();
-        ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_RESULT_INIT; }));
-        EXPECT_EQ(headless::FrameCount() - before, 49u);
+        SCOPED_TRACE(run);
+        Clear(4321, SCENE_CLEAR);
+        std::vector<int> radii;
+        while (g_scene == SCENE_CLEAR) {
+            radii.push_back(g_clearRadius);
+            Frame();
+            if (g_clearRadius == 100) {
+                EXPECT_NE(PixelAt(320, 240), 0);  // the frozen frame inside the disc
+                EXPECT_EQ(PixelAt(5, 5), 0);
+            }
+        }
+        EXPECT_EQ(radii, expected);
+        EXPECT_EQ(g_scene, SCENE_RESULT_INIT);
     }
 }
 
-TEST_F(ClearResults, ResultInitStopsTheBattleMusicAfterEveryCallUntilTheGateOpens) {
-    Clear(4321);
-    ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_RESULT_INIT; }));
-    headless::ClearMciLog();
-    int calls = 0;
-    std::size_t logged = 0;
+TEST_F(ClearResults, TheShortcutStopsTheBattleMusicOnEveryCallTillTheGateOpensAndShowsNoPlayTime) {
+    g_clearTime = 0;
+    Open(SCENE_RESULT_INIT, SCENE_RESULT_INIT);
+    std::size_t calls = 0;
     while (g_scene == SCENE_RESULT_INIT) {
         test::Turn();
         const auto& log = headless::MciLog();
-        if (log.size() > logged) {
-            ASSERT_EQ(log.size(), logged + 1);
-            EXPECT_EQ(log.back(), "Stop BAT03");
-            ++calls;
-        }
-        logged = log.size();
+        if (log.size() == calls) continue;  // a turn that did not reach the scene
+        ASSERT_EQ(log.size(), ++calls);
+        EXPECT_EQ(log.back(), "Stop BAT03");
     }
-    // One second of one-millisecond idle turns.
-    EXPECT_GE(calls, 990);
-    EXPECT_LE(calls, 1001);
+    EXPECT_GE(calls, 990u);  // one second of one-millisecond idle turns
+    EXPECT_LE(calls, 1001u);
+    Frame();
+    EXPECT_EQ(DigitsAt(480, 200, -34, 0), "");
+    EXPECT_EQ(g_clearTime, 6000u);
 }
 
 TEST_F(ClearResults, TheResultsShowParTimePlayTimeAndCountTheScoreUp) {
-    Clear(4321);
-    ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_RESULT; }));
+    Clear(4321, SCENE_RESULT);
     EXPECT_EQ(g_clearTime, 1679u);
-    std::vector<long long> shown;
+    std::vector<std::string> shown;
     for (int frame = 0; frame < 100; ++frame) {
         ASSERT_EQ(g_scene, SCENE_RESULT);
         Frame();
-        shown.push_back(NumberAt(480, 300, -34, 0));
-        if (frame == 0) {
-            EXPECT_EQ(NumberAt(480, 100, -34, 0), 6000);
-            EXPECT_EQ(PixelAt(378 + 9, 115), scene_data::DIGIT_BASE + 6);
-            EXPECT_EQ(PixelAt(344 + 9, 115), 255);  // no fifth digit
-            EXPECT_EQ(NumberAt(480, 200, -34, 0), 4321);
-            EXPECT_EQ(PixelAt(210, 110), scene_data::CAPTION_BASE);
-            EXPECT_EQ(PixelAt(210, 210), scene_data::CAPTION_BASE + 1);
-            EXPECT_EQ(PixelAt(210, 310), scene_data::CAPTION_BASE + 2);
-        }
+        shown.push_back(DigitsAt(480, 300, -34, 0));
+        if (frame > 0) continue;
+        EXPECT_EQ(DigitsAt(480, 100, -34, 0), "6000");  // par time, units digit at x = 480
+        EXPECT_EQ(DigitsAt(480, 200, -34, 0), "4321");
+        for (int row = 0; row < 3; ++row) EXPECT_EQ(PixelAt(210, 110 + 100 * row), CAPTION_BASE + row);
     }
-    EXPECT_EQ(shown[0], -1);  // 0 % draws nothing
-    EXPECT_EQ(shown[1], 16);
-    EXPECT_EQ(shown[50], 839);
-    EXPECT_EQ(shown[99], 1662);
+    EXPECT_EQ(shown[0], "");  // 0 % draws nothing
+    EXPECT_EQ(shown[1], "16");
+    EXPECT_EQ(shown[50], "839");
+    EXPECT_EQ(shown[99], "1662");
     EXPECT_EQ(g_scene, SCENE_ENDING_INIT);
     EXPECT_EQ(g_countUpPercent, 0);
-}
-
-TEST_F(ClearResults, ResultsStraightFromPlayAtStartShowNoPlayTimeAndScore6000) {
-    g_clearTime = 0;
-    EnterScene(SCENE_RESULT_INIT);
-    ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_RESULT; }));
-    Frame();
-    EXPECT_EQ(NumberAt(480, 200, -34, 0), -1);
-    EXPECT_EQ(g_clearTime, 6000u);
 }
 
 TEST_F(ClearResults, TheScoreEntersTheRankingNeverBelowZeroAndEntryTwoIsKept) {
     const std::int32_t start[6] = {5000, 4000, 3000, 2000, 1000, 77};
     std::copy(start, start + 6, g_ranking);
-    Clear(5000);  // score 1000: equal to the last entry, so it enters
-    ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_RESULT; }));
+    Clear(5000, SCENE_RESULT);  // score 1000: equal to the last entry, so it enters
     EXPECT_EQ(std::vector<std::int32_t>(g_ranking, g_ranking + 6),
               (std::vector<std::int32_t>{5000, 4000, 3000, 2000, 1000, 1000}));
-
     g_ranking[5] = 55;
-    Clear(9000);  // slower than par: scores 0, below every entry
-    ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_RESULT; }));
+    Clear(9000, SCENE_RESULT);  // slower than par: scores 0, below every entry
     EXPECT_EQ(g_clearTime, 0u);
     EXPECT_EQ(std::vector<std::int32_t>(g_ranking, g_ranking + 6),
               (std::vector<std::int32_t>{5000, 4000, 3000, 2000, 1000, 55}));
+}
+
+TEST_F(ClearResults, EndingRisesScrollsAndLeavesIn125FramesEveryTime) {
+    // Frame, screen row, picture row (-1: black).
+    const int checks[][3] = {{2, 459, -1},    {2, 460, 0},      {2, 479, 19},    {25, 0, 0},
+                             {25, 479, 479},  {26, 0, 20},      {26, 479, 499},  {101, 0, 1520},
+                             {101, 479, 1999}, {124, 0, 1980},  {124, 19, 1999}};
+    for (int run = 0; run < 2; ++run) {
+        Open(SCENE_ENDING_INIT, SCENE_ENDING);
+        int frames = 0;
+        while (g_scene == SCENE_ENDING) {
+            Frame();
+            ++frames;
+            for (const auto& [frame, y, row] : checks) {
+                if (frame != frames) continue;
+                SCOPED_TRACE(testing::Message() << "run " << run << " frame " << frame << " y " << y);
+                EXPECT_EQ(PixelAt(5, y), row < 0 ? 0 : row % 250 + 1);
+            }
+        }
+        EXPECT_EQ(frames, 125);
+        EXPECT_EQ(g_scene, SCENE_TITLE_INIT);
+    }
 }
 
 }  // namespace

@@ -8,66 +8,58 @@
 
 namespace {
 
-using scene_data::PAUSE_ITEM_BASE;
-using scene_data::PixelAt;
-using scene_data::TITLE_ITEM_BASE;
-
 class Menus : public SceneTest {
 protected:
     void OpenTitle() {
-        EnterScene(SCENE_TITLE_INIT);
-        ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_TITLE; }));
+        Open(SCENE_TITLE_INIT, SCENE_TITLE);
         Frame();
     }
     void OpenPause() {
-        EnterScene(SCENE_PAUSE_INIT);
-        ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_PAUSE; }));
+        Open(SCENE_PAUSE_INIT, SCENE_PAUSE);
         Frame();
+    }
+    void Press(int key, int frames) {
+        headless::PressKey(key);
+        for (int i = 0; i < frames; ++i) Frame();
+        headless::ReleaseKey(key);
+        Frame();
+    }
+    // Picks the item `downs` below the first and runs the game to its end.
+    int PickAndRunToExit(int downs) {
+        for (int k = 0; k < downs; ++k) TapKey(VK_DOWN);
+        headless::ClearMciLog();
+        headless::PressKey('Z');
+        return test::RunToExit();
     }
 };
 
-TEST_F(Menus, TitleMovesOneItemPerPressWithinBounds) {
+TEST_F(Menus, TitleMovesOnePerPressWithinBoundsAndDrawsTheThirdItemCutToTheScreen) {
     OpenTitle();
-    EXPECT_EQ(g_titleSel, 0);
+    EXPECT_EQ(PixelAt(252, 182), TITLE_ITEM_BASE);      // highlight of item 0
+    EXPECT_EQ(PixelAt(275, 305), TITLE_ITEM_BASE + 1);  // item 1 plain
+    EXPECT_EQ(PixelAt(252, 290), TITLE_PICTURE);
     TapKey(VK_UP);
     EXPECT_EQ(g_titleSel, 0);
-    headless::PressKey(VK_DOWN);
-    for (int i = 0; i < 5; ++i) Frame();
-    EXPECT_EQ(g_titleSel, 1);  // held: one move only
-    headless::ReleaseKey(VK_DOWN);
-    Frame();
+    Press(VK_DOWN, 4);  // held: one move only
+    EXPECT_EQ(g_titleSel, 1);
     TapKey(VK_DOWN);
     TapKey(VK_DOWN);
     EXPECT_EQ(g_titleSel, 2);
-    // Both together with the latch free: Up wins.
-    headless::PressKey(VK_UP);
-    headless::PressKey(VK_DOWN);
-    Frame();
-    EXPECT_EQ(g_titleSel, 1);
-    EXPECT_EQ(g_keyLatch, 16);
-}
-
-TEST_F(Menus, TitleDrawsTheSelectedItemEnlargedAndTheThirdCutToTheScreen) {
-    OpenTitle();
-    Frame();
-    EXPECT_EQ(PixelAt(252, 182), TITLE_ITEM_BASE);      // highlight of item 0
-    EXPECT_EQ(PixelAt(275, 305), TITLE_ITEM_BASE + 1);  // item 1 plain
-    EXPECT_EQ(PixelAt(252, 290), scene_data::TITLE_PICTURE);
-    TapKey(VK_DOWN);
-    TapKey(VK_DOWN);
-    Frame();
     EXPECT_EQ(PixelAt(252, 382), TITLE_ITEM_BASE + 2);
     EXPECT_EQ(PixelAt(388, 479), TITLE_ITEM_BASE + 2);
+    headless::PressKey(VK_UP);
+    headless::PressKey(VK_DOWN);
+    Frame();  // with the latch free, Up wins
+    EXPECT_EQ(g_titleSel, 1);
+    EXPECT_EQ(g_keyLatch, 16);
 }
 
 TEST_F(Menus, ZHeldOnArrivalAtTheTitlePicksNothingUntilPressedAgain) {
     g_keyLatch = 1;
     headless::PressKey('Z');
     OpenTitle();
-    for (int i = 0; i < 5; ++i) Frame();
+    Press('Z', 5);
     EXPECT_EQ(g_scene, SCENE_TITLE);
-    headless::ReleaseKey('Z');
-    Frame();
     EXPECT_EQ(g_keyLatch, 0);
     TapKey(VK_DOWN);
     headless::PressKey('Z');
@@ -75,35 +67,17 @@ TEST_F(Menus, ZHeldOnArrivalAtTheTitlePicksNothingUntilPressedAgain) {
     EXPECT_EQ(g_scene, SCENE_RANKING_INIT);
 }
 
-TEST_F(Menus, QuittingFromTheTitleEndsTheProcessWithCodeZero) {
-    OpenTitle();
-    TapKey(VK_DOWN);
-    TapKey(VK_DOWN);
-    headless::ClearMciLog();
-    headless::PressKey('Z');
-    EXPECT_EQ(test::RunToExit(), 0);
-    EXPECT_EQ(CountOf("Stop OPE01"), 0);
-    EXPECT_EQ(CountOf("Play END01 from 0 notify"), 1);
-}
-
-TEST_F(Menus, PauseShowsTheFrozenPictureAndItsFourItems) {
+TEST_F(Menus, PauseShowsFourItemsAndMovesWithinBoundsWithUpAndDownCancellingOut) {
     OpenPause();
     EXPECT_EQ(PixelAt(262, 62), PAUSE_ITEM_BASE);  // resume, enlarged
     EXPECT_EQ(PixelAt(272, 172), PAUSE_ITEM_BASE + 1);
     EXPECT_EQ(PixelAt(202, 272), PAUSE_ITEM_BASE + 2);
     EXPECT_EQ(PixelAt(272, 372), PAUSE_ITEM_BASE + 3);
     EXPECT_EQ(PixelAt(262, 162), PixelAt(262, 158));  // item 1 not enlarged
-}
-
-TEST_F(Menus, PauseMovesWithinBoundsAndUpWithDownCancelsOut) {
-    OpenPause();
     TapKey(VK_UP);
     EXPECT_EQ(g_pauseSel, 0);
-    headless::PressKey(VK_DOWN);
-    for (int i = 0; i < 4; ++i) Frame();
+    Press(VK_DOWN, 4);
     EXPECT_EQ(g_pauseSel, 1);
-    headless::ReleaseKey(VK_DOWN);
-    Frame();
     for (int i = 0; i < 4; ++i) TapKey(VK_DOWN);
     EXPECT_EQ(g_pauseSel, 3);
     headless::PressKey(VK_UP);
@@ -114,26 +88,23 @@ TEST_F(Menus, PauseMovesWithinBoundsAndUpWithDownCancelsOut) {
 }
 
 TEST_F(Menus, EachPauseItemLeadsToItsSceneAndLatchesZ) {
+    const int targets[4] = {SCENE_PLAY, SCENE_STAGE_INIT, SCENE_TITLE_INIT, SCENE_QUIT_INIT};
     for (int item = 0; item < 4; ++item) {
+        SCOPED_TRACE(item);
         OpenPause();
         for (int k = 0; k < item; ++k) TapKey(VK_DOWN);
         headless::PressKey('Z');
         Frame();
         headless::ReleaseKey('Z');
-        EXPECT_EQ(g_scene, PAUSE_TARGETS[item]);
+        EXPECT_EQ(g_scene, targets[item]);
         EXPECT_EQ(g_keyLatch, 1);
         EXPECT_EQ(g_pauseSel, 0);
     }
-    EXPECT_EQ(PAUSE_TARGETS[0], SCENE_PLAY);
-    EXPECT_EQ(PAUSE_TARGETS[1], SCENE_STAGE_INIT);
-    EXPECT_EQ(PAUSE_TARGETS[2], SCENE_TITLE_INIT);
-    EXPECT_EQ(PAUSE_TARGETS[3], SCENE_QUIT_INIT);
 }
 
 TEST_F(Menus, ZHeldWhenThePauseOpensResumesAndThePauseIsLeftOutOfThePlayTime) {
     headless::PressKey('Z');
-    EnterScene(SCENE_PAUSE_INIT);
-    ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_PAUSE; }));
+    Open(SCENE_PAUSE_INIT, SCENE_PAUSE);
     const std::uint32_t totalBefore = g_pauseTotal;
     headless::ReleaseKey('Z');
     headless::Advance(5000);
@@ -144,12 +115,16 @@ TEST_F(Menus, ZHeldWhenThePauseOpensResumesAndThePauseIsLeftOutOfThePlayTime) {
     EXPECT_LE(g_pauseTotal - totalBefore, 5100u);
 }
 
+TEST_F(Menus, QuittingFromTheTitleEndsTheProcessWithCodeZero) {
+    OpenTitle();
+    EXPECT_EQ(PickAndRunToExit(2), 0);
+    EXPECT_EQ(CountOf("Stop OPE01"), 0);
+    EXPECT_EQ(CountOf("Play END01 from 0 notify"), 1);
+}
+
 TEST_F(Menus, QuittingFromThePauseEndsTheProcessWithCodeZero) {
     OpenPause();
-    for (int k = 0; k < 3; ++k) TapKey(VK_DOWN);
-    headless::ClearMciLog();
-    headless::PressKey('Z');
-    EXPECT_EQ(test::RunToExit(), 0);
+    EXPECT_EQ(PickAndRunToExit(3), 0);
     EXPECT_EQ(CountOf("Stop GAM01"), 0);
 }
 

@@ -1,29 +1,38 @@
-// A game started headless on pictures whose cells are told apart by their index.
+// A game started headless on pictures whose every cell has its own palette index, so a test
+// can tell from a captured frame which glyph, caption or menu item landed where.
 #pragma once
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
-#include "tests/scenes/scene_data.h"
 #include "tests/support/harness.h"
+
+constexpr std::uint8_t DIGIT_BASE = 100;    // glyph of digit d: index 100 + d
+constexpr std::uint8_t CAPTION_BASE = 120;  // results caption of row r: 120 + r
+constexpr std::uint8_t TITLE_ITEM_BASE = 130;
+constexpr std::uint8_t PAUSE_ITEM_BASE = 140;
+constexpr std::uint8_t TITLE_PICTURE = 5;
+
+// Writes every picture and sound of the game into the working directory; the ending
+// picture's row r has index r % 250 + 1.
+void WriteSceneData();
+std::uint8_t PixelAt(int x, int y);
+// Holds a key for one frame, then lets it go for one frame.
+void TapKey(int key);
 
 class SceneTest : public ::testing::Test {
 protected:
     void SetUp() override;
-    // Jumps to a scene as its predecessor would hand over.
-    void EnterScene(int scene);
-    // Draws one more frame.
+    // Jumps to a scene as its predecessor would hand over and runs until the game is in
+    // `scene`.
+    void Open(int initScene, int scene);
     void Frame();
-    // The number whose units digit has its top-left corner at (x, y), further digits a
-    // step (dx, dy) away, read off the captured frame; -1 when no digit is there.
-    long long NumberAt(int x, int y, int dx, int dy, int maxDigits = 10) const;
+    // The digits drawn with the units digit's top-left corner at (x, y), further digits a
+    // step (dx, dy) away, most significant first; empty when none is there.
+    std::string DigitsAt(int x, int y, int dx, int dy) const;
     int CountOf(const std::string& command) const;
 
     test::ScratchDir dir_;
 };
-
-// Holds a key for one frame, then lets it go for one frame.
-void TapKey(int key);
