@@ -3,7 +3,6 @@
 #include "game/scene_state.h"
 #include "platform/headless/headless.h"
 #include "platform/win32.h"
-#include "tests/support/harness.h"
 
 namespace whole {
 
@@ -11,27 +10,36 @@ namespace {
 
 // A swing lasts 14 frames after the frame that starts it.
 constexpr int SWING_FRAMES = 15;
+constexpr int MAX_TURNS = 400000;
 
-// One leg of the route: an arrow held for a number of frames, (key Z) that many swings,
-// or (key 0) the end of the first group.
-struct Leg {
-    int key;
-    int count;
-};
+// One leg of the route: an arrow held for a number of frames, 'Z' swung that many
+// times, or 0 for the end of the first group.
+struct Leg { int key; int count; };
 
-// The hero starts at (352, 352). Enemies 0 and 1 stand just to the right, 2 and 3 up
-// and to the left, 4 below: the sword's boxes reach below and to the right of the hero,
-// so each group is approached from above or the left. Two swings per group: the first
-// cuts, the second carries the break-up to its end (it only runs while a swing does).
+// The hero starts at (352, 352); enemies 0 and 1 stand just to the right, 2 and 3 up
+// and to the left, 4 below. The sword reaches below and to the right, so each group is
+// approached from above or the left. Two swings a group: the first cuts, the second
+// carries the break-up to its end (it only runs while a swing does).
 constexpr Leg ROUTE[] = {
     {VK_RIGHT, 14}, {'Z', 2}, {0, 0},
     {VK_LEFT, 36}, {VK_UP, 20}, {'Z', 2},
     {VK_DOWN, 38}, {VK_RIGHT, 10}, {'Z', 2},
 };
 
+std::function<bool()> AfterFrames(int n) {
+    const std::uint64_t target = headless::FrameCount() + static_cast<std::uint64_t>(n);
+    return [target] { return headless::FrameCount() >= target; };
+}
+
+std::function<bool()> InScene(int scene) {
+    return [scene] { return g_scene == scene; };
+}
+
 }  // namespace
 
-GameRun::GameRun() {
+GameRun::GameRun(const std::function<void()>& prepare) {
+    test::CopyRealData();
+    if (prepare) prepare();
     test::StartGame();
     Note();
 }
@@ -51,152 +59,81 @@ void GameRun::EscapeOn(int scene) {
 
 bool GameRun::Turn() {
     if (ended_) return false;
-    int code = -1;
-    if (test::Turn(&code)) {
-        ended_ = true;
-        exitCode_ = code;
-        return false;
-    }
-    Note();
-    return true;
+    ended_ = test::Turn(&exitCode_);
+    if (!ended_) Note();
+    return !ended_;
 }
 
-bool GameRun::Until(const std::function<bool()>& done, int maxTurns) {
-    for (int i = 0; i < maxTurns; ++i) {
+bool GameRun::Until(const std::function<bool()>& done) {
+    for (int i = 0; i < MAX_TURNS; ++i) {
         if (done()) return true;
         if (!Turn()) return false;
     }
     return done();
 }
 
-bool GameRun::UntilScene(int scene, int maxTurns) {
-    return Until([scene] { return g_scene == scene; }, maxTurns);
-}
+bool GameRun::UntilScene(int scene) { return Until(InScene(scene)); }
 
-bool GameRun::Frames(int n) {
-    const std::uint64_t target = headless::FrameCount() + static_cast<std::uint64_t>(n);
-    return Until([target] { return headless::FrameCount() >= target; });
-}
+bool GameRun::Frames(int n) { return Until(AfterFrames(n)); }
 
-bool GameRun::Tap(int key) { return Hold(key, 1) && Frames(1); }
-
-bool GameRun::Hold(int key, int frames) {
+bool GameRun::PressUntil(int key, const std::function<bool()>& done) {
     headless::PressKey(key);
-    const bool ok = Frames(frames);
+    const bool ok = Until(done);
     headless::ReleaseKey(key);
     return ok;
 }
 
-int GameRun::ToExit(int maxTurns) {
-    for (int i = 0; i < maxTurns && Turn(); ++i) {
-    }
-    return ended_ ? exitCode_ : -1;
-}
+bool GameRun::PressUntilScene(int key, int scene) { return PressUntil(key, InScene(scene)); }
 
-bool Swing(GameRun& run) { return run.Hold('Z', 1) && run.Frames(SWING_FRAMES - 1); }
+bool GameRun::Hold(int key, int frames) { return PressUntil(key, AfterFrames(frames)); }
 
 bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup) {
     for (const Leg& leg : ROUTE) {
+        bool ok = true;
         if (leg.key == 0) {
-            if (afterFirstGroup && !afterFirstGroup()) return false;
+            ok = !afterFirstGroup || afterFirstGroup();
         } else if (leg.key == 'Z') {
-            for (int i = 0; i < leg.count; ++i) {
-                if (!Swing(run)) return false;
+            for (int i = 0; ok && i < leg.count; ++i) {
+                ok = run.Hold('Z', 1) && run.Frames(SWING_FRAMES - 1);
             }
-        } else if (!run.Hold(leg.key, leg.count)) {
-            return false;
+        } else {
+            ok = run.Hold(leg.key, leg.count);
         }
+        if (!ok) return false;
     }
     return true;
 }
 
-namespace {
-
-// Each step names what it waits for, so a run that stops somewhere says where.
-struct Stepper {
-    GameRun& run;
-    std::string* failed;
-
-    bool Check(bool ok, const char* step) {
-        if (!ok && failed != nullptr && failed->empty()) *failed = step;
-        return ok;
-    }
-};
-
-}  // namespace
-
 bool PlayWholeRing(GameRun& run, std::string* failedStep) {
-    Stepper s{run, failedStep};
-    if (!s.Check(run.UntilScene(SCENE_PLAY), "the stage loads")) return false;
-    if (!s.Check(PlayRoute(run), "the route is played")) return false;
-    // Without five kills (damaged stage files) the A key leads to the results instead.
-    if (g_scene == SCENE_PLAY) {
-        headless::PressKey('A');
-        const bool left = run.Until([] { return g_scene != SCENE_PLAY; });
-        headless::ReleaseKey('A');
-        if (!s.Check(left, "A leaves the stage")) return false;
-    }
-    if (!s.Check(run.UntilScene(SCENE_TITLE), "clear, results and ending lead to the title"))
-        return false;
-    // The title: let the keys settle, then Down to the ranking and Z.
-    if (!s.Check(run.Frames(2) && run.Tap(VK_DOWN), "the title is shown")) return false;
-    headless::PressKey('Z');
-    const bool ranking = run.UntilScene(SCENE_RANKING);
-    headless::ReleaseKey('Z');
-    if (!s.Check(ranking, "the title's second item shows the ranking")) return false;
-    if (!s.Check(run.Frames(60), "the ranking is shown")) return false;
-    headless::PressKey('X');
-    const bool back = run.UntilScene(SCENE_TITLE);
-    headless::ReleaseKey('X');
-    if (!s.Check(back, "X leaves the ranking for the title")) return false;
-    // Up to the first item, Z starts the stage.
-    if (!s.Check(run.Frames(2) && run.Tap(VK_UP), "the title is shown again")) return false;
-    headless::PressKey('Z');
-    const bool started = run.UntilScene(SCENE_PLAY);
-    headless::ReleaseKey('Z');
-    if (!s.Check(started, "the title's first item starts the stage")) return false;
-    // Pause, Down to retry, Z.
-    if (!s.Check(run.Hold(VK_RIGHT, 10) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE),
-                 "X pauses the play")) {
-        return false;
-    }
-    if (!s.Check(run.Frames(2) && run.Tap(VK_DOWN), "the pause menu is shown")) return false;
-    headless::PressKey('Z');
-    const bool retried = run.UntilScene(SCENE_STAGE_INIT) && run.UntilScene(SCENE_PLAY);
-    headless::ReleaseKey('Z');
-    if (!s.Check(retried, "the pause menu's second item retries the stage")) return false;
-    // Pause again, Down twice to the title, Z.
-    if (!s.Check(run.Hold(VK_DOWN, 10) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE),
-                 "X pauses the retried play")) {
-        return false;
-    }
-    if (!s.Check(run.Frames(2) && run.Tap(VK_DOWN) && run.Tap(VK_DOWN),
-                 "the pause menu is shown again")) {
-        return false;
-    }
-    headless::PressKey('Z');
-    const bool title = run.UntilScene(SCENE_TITLE);
-    headless::ReleaseKey('Z');
-    if (!s.Check(title, "the pause menu's third item leads to the title")) return false;
-    // Down twice to quit, Z.
-    if (!s.Check(run.Frames(2) && run.Tap(VK_DOWN) && run.Tap(VK_DOWN), "the title is shown last")) {
-        return false;
-    }
-    headless::PressKey('Z');
-    const int exitCode = run.ToExit();
-    headless::ReleaseKey('Z');
-    return s.Check(exitCode == 0, "the title's third item quits with exit code 0");
-}
-
-std::vector<std::string> Collapse(const std::vector<std::string>& log) {
-    std::vector<std::string> collapsed;
-    for (std::size_t i = 0; i < log.size();) {
-        std::size_t end = i;
-        while (end < log.size() && log[end] == log[i]) ++end;
-        collapsed.push_back(end - i > 1 ? log[i] + " x" + std::to_string(end - i) : log[i]);
-        i = end;
-    }
-    return collapsed;
+    auto step = [failedStep](const char* what, bool ok) {
+        if (!ok && failedStep != nullptr && failedStep->empty()) *failedStep = what;
+        return ok;
+    };
+    // Lets the menu's keys settle, moves its cursor, and holds Z until the scene comes.
+    auto choose = [&run](int key, int moves, int scene) {
+        bool ok = run.Frames(2);
+        for (int i = 0; ok && i < moves; ++i) ok = run.Hold(key, 1) && run.Frames(1);
+        return ok && run.PressUntilScene('Z', scene);
+    };
+    auto pause = [&run](int key) {
+        return run.Hold(key, 10) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE);
+    };
+    return step("the stage loads", run.UntilScene(SCENE_PLAY)) &&
+           step("the route is played", PlayRoute(run)) &&
+           // Without five kills (damaged stage files) A leads to the results instead.
+           step("A leaves the stage",
+                g_scene != SCENE_PLAY || run.PressUntil('A', [] { return g_scene != SCENE_PLAY; })) &&
+           step("clear, results and ending lead to the title", run.UntilScene(SCENE_TITLE)) &&
+           step("the title's second item shows the ranking", choose(VK_DOWN, 1, SCENE_RANKING)) &&
+           step("X leaves the ranking", run.Frames(60) && run.PressUntilScene('X', SCENE_TITLE)) &&
+           step("the title's first item starts the stage", choose(VK_UP, 1, SCENE_PLAY)) &&
+           step("X pauses the play", pause(VK_RIGHT)) &&
+           step("the pause menu's second item retries the stage",
+                choose(VK_DOWN, 1, SCENE_STAGE_INIT) && run.UntilScene(SCENE_PLAY)) &&
+           step("X pauses the retried play", pause(VK_DOWN)) &&
+           step("the pause menu's third item leads to the title", choose(VK_DOWN, 2, SCENE_TITLE)) &&
+           step("the title's third item quits with exit code 0",
+                choose(VK_DOWN, 2, SCENE_QUIT) && !run.Until([] { return false; }) && run.ExitCode() == 0);
 }
 
 }  // namespace whole
