@@ -1,6 +1,8 @@
 #include "tests/whole_game/game_run.h"
 
 #include "game/scene_state.h"
+#include "game/stage.h"
+#include "game/game_frame.h"
 #include "platform/headless/headless.h"
 #include "platform/win32.h"
 
@@ -8,23 +10,11 @@ namespace whole {
 
 namespace {
 
-// A swing lasts 14 frames after the frame that starts it.
-constexpr int SWING_FRAMES = 15;
 constexpr int MAX_TURNS = 400000;
 
-// One leg of the route: an arrow held for a number of frames, 'Z' swung that many
-// times, or 0 for the end of the first group.
-struct Leg { int key; int count; };
-
-// The hero starts at (352, 352); enemies 0 and 1 stand just to the right, 2 and 3 up
-// and to the left, 4 below. The sword reaches below and to the right, so each group is
-// approached from above or the left. Two swings a group: the first cuts, the second
-// carries the break-up to its end (it only runs while a swing does).
-constexpr Leg ROUTE[] = {
-    {VK_RIGHT, 14}, {'Z', 2}, {0, 0},
-    {VK_LEFT, 36}, {VK_UP, 20}, {'Z', 2},
-    {VK_DOWN, 38}, {VK_RIGHT, 10}, {'Z', 2},
-};
+std::uint32_t PlayClock() {
+    return static_cast<std::uint32_t>(headless::Now()) - g_stageStart - g_pauseTotal;
+}
 
 std::function<bool()> AfterFrames(int n) {
     const std::uint64_t target = headless::FrameCount() + static_cast<std::uint64_t>(n);
@@ -87,21 +77,22 @@ bool GameRun::PressUntilScene(int key, int scene) { return PressUntil(key, InSce
 
 bool GameRun::Hold(int key, int frames) { return PressUntil(key, AfterFrames(frames)); }
 
-bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup) {
-    for (const Leg& leg : ROUTE) {
-        bool ok = true;
-        if (leg.key == 0) {
-            ok = !afterFirstGroup || afterFirstGroup();
-        } else if (leg.key == 'Z') {
-            for (int i = 0; ok && i < leg.count; ++i) {
-                ok = run.Hold('Z', 1) && run.Frames(SWING_FRAMES - 1);
-            }
-        } else {
-            ok = run.Hold(leg.key, leg.count);
+// Holds each action's key from its start to its end on the play clock; after the
+// route, waits for the last break-up to clear the stage (or a second to show it will not).
+bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup, std::uint32_t lateBy) {
+    std::uint32_t late = 0;
+    for (const RouteAction& action : ROUTE) {
+        const std::uint32_t down = action.downMs + late, up = action.upMs + late;
+        if (!run.Until([down] { return PlayClock() >= down; })) return false;
+        if (action.key == 0) {
+            if (afterFirstGroup && !afterFirstGroup()) return false;
+            continue;
         }
-        if (!ok) return false;
+        if (!run.PressUntil(action.key, [up] { return PlayClock() >= up; })) return false;
+        late += lateBy;
     }
-    return true;
+    const std::uint32_t giveUp = PlayClock() + 1000;
+    return run.Until([giveUp] { return g_scene != SCENE_PLAY || PlayClock() >= giveUp; });
 }
 
 bool PlayWholeRing(GameRun& run, std::string* failedStep) {

@@ -2,10 +2,12 @@
 // scratch folder holding a copy of the shipped data, the scenes it passes recorded.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/win32.h"
 #include "tests/support/harness.h"
 
 namespace whole {
@@ -44,10 +46,27 @@ private:
     int escapeScene_ = NO_SCENE;
 };
 
-// The fixed play of the stage on the shipped data: cuts down the five enemies near the
-// start. `afterFirstGroup`, if given, runs once the first two are down; the route goes
-// on if it returns true.
-bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup = nullptr);
+// The route a quick player takes through the shipped stage, at a human pace: an arrow
+// held or a tap of Z, each action starting at least 200 ms after the one before it ends,
+// at times that fall between frames (play-clock milliseconds from the stage's start).
+// Right to the pair east of the start and a swing, down to the one below it and a swing,
+// left across the rug to the pair in the west and a swing. Key 0 marks the end of the
+// first group.
+struct RouteAction {
+    int key;
+    std::uint32_t downMs, upMs;
+};
+constexpr RouteAction ROUTE[] = {
+    {VK_RIGHT, 230, 430}, {'Z', 650, 740}, {0, 950, 950},
+    {VK_DOWN, 970, 1170}, {'Z', 1390, 1480},
+    {VK_LEFT, 1710, 2110}, {'Z', 2330, 2420},
+};
+
+// Plays the route on the shipped data. `afterFirstGroup`, if given, runs once the first
+// two are down; the route goes on if it returns true. `lateBy` starts every action after
+// the first that much later again than the one before (a slower player).
+bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup = nullptr,
+               std::uint32_t lateBy = 0);
 
 // The route (A for the results if the stage did not clear); clear, results and ending to
 // the title; the ranking and back; start, pause, retry, pause, title, quit. False as soon

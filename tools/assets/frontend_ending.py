@@ -1,9 +1,10 @@
 """The ending picture: 640 x 2000, read top to bottom as it scrolls up.
 
-The sky runs from deep night at the top to dawn at the bottom, so the
-credits travel through the night towards morning; the last 480 rows, which
-stand still on screen before they leave, show the sunrise behind the castle
-and "THE END".
+The sky runs from deep night at the top to dawn, so the credits travel
+through the night towards morning, and the sunrise behind the castle with
+"THE END" passes last. The last 480 rows, which stand on screen while the
+picture leaves at the top (the rows below it are not redrawn then), are plain
+black, the colour the ending blanks the screen to, so nothing stale shows.
 """
 import numpy as np
 
@@ -12,29 +13,37 @@ from . import frontend_text as text
 from .frontend_layout import ENDING_H as H, SCREEN_H, SCREEN_W as W
 from .frontend_paint import (add_light, below, blend, dilate, lamplight, moon, polygon, quantise,
                              radial, ridge, stars, vgradient)
-from .palette import ramp
+from .palette import BLACK, ramp
 
-LAST = H - SCREEN_H          # first row of the closing screen
+ART_H = H - SCREEN_H         # rows of art; the plain tail follows
+LAST = ART_H - SCREEN_H      # first row of the sunrise screen
 CREDITS = (
-    (620, "A GAME BY", ("the Lantern Blade team",)),
-    (960, "ART", ("drawn by code",)),
-    (1100, "MUSIC", ("composed by code",)),
-    (1240, "SOUND", ("made by code",)),
-    (1380, "CODE", ("written by the team", "in C++ and Python")),
+    (450, "A GAME BY", ("the Lantern Blade team",)),
+    (760, "ART", ("drawn by code",)),
+    (870, "MUSIC", ("composed by code",)),
+    (980, "SOUND", ("made by code",)),
+    (1090, "CODE", ("written by the team", "in C++ and Python")),
 )
 
 
 def picture():
+    idx = np.full((H, W), BLACK, dtype=np.uint8)
+    idx[:ART_H] = _art()
+    return idx
+
+
+def _art():
+    H = ART_H
     rgb = vgradient(H, W, [(0.0, (3, 3, 12)), (0.45, (12, 12, 36)), (0.7, (30, 24, 64)),
                            (0.8, (60, 36, 80)), (0.88, (130, 60, 84)), (0.94, (206, 108, 72)),
                            (1.0, (250, 176, 90))])
     lunar = moon(rgb, 470, 150, 44, seed=19)
 
     # The wanderer on a rocky outcrop halfway down, his lantern lighting it.
-    crag = polygon(H, W, [(0, 802), (180, 804), (300, 808), (352, 816), (372, 830), (330, 852),
-                          (240, 880), (150, 930), (60, 980), (0, 1010)])
+    crag = polygon(H, W, [(0, 632), (180, 634), (300, 638), (352, 646), (372, 660), (330, 682),
+                          (240, 710), (150, 760), (60, 810), (0, 840)])
     blend(rgb, (34, 28, 40), crag * 1.0)
-    figure, hand = scenery.wanderer(H, W, 290, 809, 64)
+    figure, hand = scenery.wanderer(H, W, 290, 639, 64)
     glow = radial(H, W, hand[0], hand[1], 170, sy=0.8)
     lamplight(rgb, glow ** 1.5, 0.8)
     blend(rgb, (6, 5, 10), figure * 1.0)
@@ -53,7 +62,7 @@ def picture():
     blend(rgb, (20, 10, 20), trees * 1.0)
 
     idx = quantise(rgb, amplitude=24)
-    sky = (np.arange(H)[:, None] < 1500) & ~dilate(lunar | crag, 3) & (glow < 0.05)
+    sky = (np.arange(H)[:, None] < LAST + 60) & ~dilate(lunar | crag, 3) & (glow < 0.05)
     stars(idx, sky, 900, seed=14)
     scenery.light_windows(idx, windows, seed=2, bright=0.5)
     scenery.lantern(idx, int(hand[0]), int(hand[1]) - 3, size=2)
@@ -70,9 +79,9 @@ def picture():
         for i, line in enumerate(lines):
             text.centred(idx, line, W / 2, row + 46 + 34 * i, text.SERIF_CONDENSED, 26, "bone",
                          levels=(15, 10), shadow_offset=(2, 2))
-    text.centred(idx, "THE END", W / 2, LAST + 200, text.SERIF_BOLD, 72, "lantern", levels=(15, 8),
+    text.centred(idx, "THE END", W / 2, LAST + 220, text.SERIF_BOLD, 72, "lantern", levels=(15, 8),
                  outline_width=2, shadow_offset=(3, 4), rim=ramp("bone", 15))
-    text.centred(idx, "Thank you for carrying the light", W / 2, LAST + 272, text.SERIF_CONDENSED, 22,
+    text.centred(idx, "Thank you for carrying the light", W / 2, LAST + 292, text.SERIF_CONDENSED, 22,
                  "bone", levels=(15, 11), shadow_offset=(2, 2))
     return idx
 

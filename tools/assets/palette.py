@@ -2,8 +2,15 @@
 
 Scenes show all their pictures through the palette of whichever bitmap was
 loaded last, so every picture must share this table. Fixed meanings:
-0 black (darkness, fills), 38 the transparent key and the only pure magenta,
-243 the play background, 255 the results background, 15 white.
+0 black (darkness, fills), 38 the transparent key, 243 the play background,
+255 the results background, 15 white.
+
+The key is a deep violet that no visible pixel uses: the break-up copies key
+pixels, so they must read as dark debris, not as a flash of magenta. The key
+brush of the darkness disc is the colour 0xFF00FF, matched to the nearest
+entry, so the key stays the entry nearest to magenta: every other colour is
+pushed out of that ball (which keeps the palest purples and reds a little
+paler than their ramps would make them).
 """
 import numpy as np
 
@@ -12,6 +19,9 @@ WHITE = 15
 KEY = 38
 PLAY_BACKGROUND = 243
 RESULTS_BACKGROUND = 255
+KEY_RGB = np.array([84, 0, 150])
+MAGENTA = np.array([255, 0, 255])
+KEY_MARGIN = 1500  # squared distance by which every other entry lies farther from magenta
 
 # name: (first index, count, darkest rgb, brightest rgb)
 RAMPS = {
@@ -42,9 +52,16 @@ def _build():
             t = k / (count - 1)
             table[first + k] = [round(d + (b - d) * t) for d, b in zip(dark, bright)]
     table[BLACK] = (0, 0, 0)
-    table[KEY] = (255, 0, 255)
     table[PLAY_BACKGROUND] = (14, 12, 18)
     table[RESULTS_BACKGROUND] = (10, 14, 32)
+    key_distance = ((KEY_RGB - MAGENTA) ** 2).sum()
+    for i in range(256):
+        offset = table[i].astype(np.float64) - MAGENTA
+        distance = (offset ** 2).sum()
+        if distance < key_distance + KEY_MARGIN:
+            pushed = MAGENTA + offset * np.sqrt((key_distance + KEY_MARGIN) / distance)
+            table[i] = np.clip(np.ceil(np.abs(pushed)) * np.sign(pushed), 0, 255)
+    table[KEY] = KEY_RGB
     return table
 
 
