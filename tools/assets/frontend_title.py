@@ -116,4 +116,25 @@ def title():
     text.centred(idx, "Lantern Blade", W / 2 + 4, 92, text.SERIF_BOLD, 66, "gold",
                  levels=(15, 6), outline_width=2, shadow_offset=(3, 4), rim=ramp("bone", 15))
     scenery.sword(idx, 150, 148, 340)
+    # The keys, on the dark ground either side of the lowest menu item.
+    _keys(idx, [("ARROWS", " walk   "), ("Z", " sword and pick")], 130, 458)
+    _keys(idx, [("X", " pause   "), ("ESC", " quits")], 515, 458)
     return idx
+
+
+def _keys(idx, pairs, cx, cy):
+    """One line of key names in gold and what they do in bone, centred on (cx, cy)."""
+    size = 14
+    line = "".join(key + action for key, action in pairs)
+    glyphs = text.mask(line, text.SANS_CONDENSED, size)
+    font = text.font(text.SANS_CONDENSED, size)
+    advance = np.cumsum([0.0] + [font.getlength(ch) for ch in line])  # as text.mask lays it out
+    names = np.zeros(glyphs.shape, dtype=bool)
+    start = 0
+    for key, action in pairs:
+        names[:, int(advance[start]):int(np.ceil(advance[start + len(key)]))] = True
+        start += len(key) + len(action)
+    h, w = glyphs.shape
+    x, y = int(round(cx - w / 2)), int(round(cy - h / 2))
+    for part, name in ((glyphs & ~names, "bone"), (glyphs & names, "gold")):
+        text.stamp(idx, part, x, y, name, levels=(15, 11), shadow_offset=(1, 1))

@@ -30,7 +30,7 @@ SAW_LEAD, WARM_PAD, CHOIR = 81, 89, 52
 def battle03():
     """The play theme: D minor, 152 bpm, driving eighths and a saw lead doubled by strings."""
     rng = np.random.default_rng(303)
-    s = Song("BATTLE03", 152, "D", "minor", level=1.1)
+    s = Song("BATTLE03", 152, "D", "minor", level=0.906)
     lead = s.part("Lead", 0, SAW_LEAD, volume=78, pan=70)
     double = s.part("Strings lead", 1, STRINGS, volume=70, pan=50, reverb=60)
     gtr = s.part("Power chords", 2, OVERDRIVE_GTR, volume=68, pan=40)
@@ -76,7 +76,7 @@ def battle03():
 def battle02():
     """A second battle piece: E minor, 138 bpm, galloping synth bass and brass stabs."""
     rng = np.random.default_rng(202)
-    s = Song("BATTLE02", 138, "E", "minor")
+    s = Song("BATTLE02", 138, "E", "minor", level=0.824)
     melody = s.part("Strings", 0, STRINGS, volume=92, pan=60, reverb=60)
     brass = s.part("Brass", 1, BRASS, volume=76, pan=80)
     low = s.part("Synth bass", 2, SYNTH_BASS, volume=92)
@@ -108,7 +108,7 @@ def battle02():
 def opening():
     """The title theme: D major, 100 bpm, a horn call over strings and harp, brass at the climax."""
     rng = np.random.default_rng(101)
-    s = Song("OPENING", 100, "D", "major")
+    s = Song("OPENING", 100, "D", "major", level=0.85)
     horn = s.part("Horn", 0, HORN, volume=96, pan=56, reverb=70)
     trumpet = s.part("Trumpet", 1, TRUMPET, volume=84, pan=72, reverb=70)
     strings = s.part("Strings", 2, STRINGS, volume=80, pan=80, reverb=80)
@@ -153,7 +153,7 @@ def opening():
 def rank():
     """The ranking screen: F major, 84 bpm, electric piano and vibraphone over a soft groove."""
     rng = np.random.default_rng(404)
-    s = Song("RANK", 84, "F", "major", level=1.3)
+    s = Song("RANK", 84, "F", "major", level=1.157)
     vibes = s.part("Vibraphone", 0, VIBES, volume=90, pan=70, reverb=70)
     keys = s.part("Electric piano", 1, EPIANO, volume=76, pan=50, reverb=60)
     warm = s.part("Pad", 2, WARM_PAD, volume=58, reverb=80)
@@ -182,7 +182,7 @@ def rank():
 def gameover():
     """The pause menu: A minor, 66 bpm, sparse piano over slow strings, a clarinet answering."""
     rng = np.random.default_rng(505)
-    s = Song("GAMEOVER", 66, "A", "minor", level=1.3)
+    s = Song("GAMEOVER", 66, "A", "minor", level=1.352)
     piano = s.part("Piano", 0, ACOUSTIC_GRAND, volume=84, pan=56, reverb=80)
     strings = s.part("Strings", 1, SLOW_STRINGS, volume=66, pan=76, reverb=90)
     clar = s.part("Clarinet", 2, CLARINET, volume=74, pan=40, reverb=80)
@@ -205,7 +205,7 @@ def gameover():
 def ending():
     """The ending: G major, 88 bpm, flute and strings with harp, closing on a plagal C - Cm - G."""
     rng = np.random.default_rng(606)
-    s = Song("ENDING", 88, "G", "major", level=1.05)
+    s = Song("ENDING", 88, "G", "major", level=0.908)
     flute = s.part("Flute", 0, FLUTE, volume=88, pan=66, reverb=80)
     strings = s.part("Strings", 1, STRINGS, volume=78, pan=80, reverb=80)
     harp = s.part("Harp", 2, HARP, volume=80, pan=44, reverb=70)
@@ -242,7 +242,7 @@ def ending():
 def option():
     """A light piece: Bb major, 116 bpm, marimba and pizzicato with a flute tune."""
     rng = np.random.default_rng(707)
-    s = Song("OPTION", 116, "Bb", "major", level=1.25)
+    s = Song("OPTION", 116, "Bb", "major", level=1.051)
     flute = s.part("Flute", 0, FLUTE, volume=86, pan=70, reverb=50)
     mar = s.part("Marimba", 1, MARIMBA, volume=88, pan=46, reverb=40)
     pizz = s.part("Pizzicato", 2, PIZZICATO, volume=96, pan=60, reverb=40)
@@ -270,7 +270,7 @@ def option():
 def prog():
     """A marching travel piece: G mixolydian, 120 bpm, oboe and accordion over snare and bassoon."""
     rng = np.random.default_rng(808)
-    s = Song("PROG", 120, "G", "mixolydian", level=1.25)
+    s = Song("PROG", 120, "G", "mixolydian", level=1.09)
     oboe = s.part("Oboe", 0, OBOE, volume=88, pan=70, reverb=50)
     acc = s.part("Accordion", 1, ACCORDION, volume=66, pan=44, reverb=40)
     low = s.part("Bassoon", 2, BASSOON, volume=90, pan=60, reverb=40)

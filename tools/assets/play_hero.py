@@ -202,9 +202,13 @@ def _blade(cv, hilt, tip):
     length = math.hypot(tx - hx, ty - hy)
     ux, uy = (tx - hx) / length, (ty - hy) / length
     px, py = -uy, ux
+    # Bright steel with a white edge inside a dark rim: the blade reads over every floor,
+    # pale flagstones as much as dark earth.
     blade = d.line(S, S, [(hx + ux * 3, hy + uy * 3), (tx, ty)], 3)
     d.fill(cv, d.grow(blade), ramp("night", 0))
-    d.fill(cv, blade, ramp("steel", 8))
+    d.fill(cv, blade, ramp("steel", 12))
+    edge = d.line(S, S, [(hx + ux * 3 - px, hy + uy * 3 - py), (tx - ux - px, ty - uy - py)], 1)
+    d.fill(cv, edge & blade, ramp("grey", 14))
     d.fill(cv, d.line(S, S, [(hx + ux * 3, hy + uy * 3), (tx - ux, ty - uy)], 1), ramp("steel", 15))
     guard = d.line(S, S, [(hx + px * 4, hy + py * 4), (hx - px * 4, hy - py * 4)], 2)
     d.fill(cv, d.grow(guard) & ~blade, ramp("night", 0))

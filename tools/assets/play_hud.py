@@ -13,6 +13,7 @@ import numpy as np
 from PIL import Image, ImageDraw, ImageFont
 
 from .palette import KEY, ramp
+from . import frontend_text as text
 from . import play_draw as d
 
 FONT_DIR = "/usr/share/fonts/truetype/dejavu/"
@@ -86,18 +87,6 @@ def digit(n):
     return cv
 
 
-def _text(text, w, h, size, x, y, font="DejaVuSans-Bold.ttf"):
-    f = ImageFont.truetype(FONT_DIR + font, size)
-    img = Image.new("L", (w, h), 0)
-    ImageDraw.Draw(img).text((x, y), text, font=f, fill=255)
-    return np.array(img, float) / 255.0
-
-
-def text_width(text, size, font="DejaVuSans-Bold.ttf"):
-    f = ImageFont.truetype(FONT_DIR + font, size)
-    return f.getlength(text)
-
-
 def _lantern_icon(cv):
     """The small hanging lantern at the caption's top left; its light is the hero dot."""
     cv[0:4, 3:7] = hero_dot()
@@ -109,26 +98,21 @@ def _lantern_icon(cv):
 
 
 def caption(lines, w, h=30):
-    """A keyed caption: one or two lines of pale gold capitals with a dark rim."""
-    a = np.zeros((h, w))
-    if len(lines) == 1:
-        size = 13
-        tw = text_width(lines[0], size, "DejaVuSansCondensed-Bold.ttf")
-        a = _text(lines[0], w, h, size, max(10, w - tw - 1), 7, "DejaVuSansCondensed-Bold.ttf")
-    else:
-        for i, t in enumerate(lines):
-            size = 11
-            tw = text_width(t, size, "DejaVuSansCondensed-Bold.ttf")
-            a = np.maximum(a, _text(t, w, h, size, 11, 1 + 14 * i, "DejaVuSansCondensed-Bold.ttf"))
+    """A keyed caption: one or two lines of pale capitals 12 px high with a dark rim.
+
+    Two lines start right of the lantern; a single line sits below it.
+    """
     cv = np.full((h, w), KEY, np.uint8)
-    m = a >= 0.45
-    soft = (a >= 0.2) & ~m
-    ring = d.grow(m) & ~m
-    cv[ring] = ramp("night", 0)
-    cv[soft] = ramp("gold", 5)
-    yy = np.arange(h)[:, None] * np.ones((1, w))
-    band = (yy % 14) if len(lines) > 1 else (yy - 6)
-    lv = 15 - band * 0.45
-    cv[m] = d.to_index("bone", lv, 0.5)[m]
+    places = [(10, 2), (10, 16)] if len(lines) > 1 else [(3, 12)]
+    m = np.zeros((h, w), bool)
+    for line, (x, y) in zip(lines, places):
+        glyphs = text.mask(line, text.SANS_CONDENSED, 16)
+        gh, gw = glyphs.shape
+        m[y:y + gh, x:x + gw] |= glyphs[:h - y, :w - x]
+    cv[d.grow(m) & ~m] = ramp("night", 0)
+    level = np.full((h, w), 15.0)
+    for _, y in places:  # each line bright at its top, like the digits
+        level[y:] = 15 - np.arange(h - y)[:, None] * 0.45
+    cv[m] = d.to_index("bone", level, 0.5)[m]
     _lantern_icon(cv)
     return cv
