@@ -14,7 +14,7 @@ using Pictures = ShippedData;
 
 // Every load the scenes make, the second spelling of the character sheet too. Opaque ones
 // cover the screen: the opening and title go keyed, where a key pixel would be a hole, the
-// ranking background and ending unkeyed, where it would show as magenta.
+// ranking background and ending unkeyed, where it would show as the key colour.
 constexpr struct {
     const char* path;  // as the game writes it
     int width, height;

@@ -13,21 +13,19 @@ sheet="$(mktemp -d)"
 trap 'rm -rf "$sheet"' EXIT
 
 # Times in virtual milliseconds from the start; a frame is drawn every 20 ms. The play
-# follows the route of the whole-run tests: right to the first pair of enemies, two
-# swings, left and up to the second pair, two swings, down and right to the last one.
-script="t=100 down Right; t=380 up Right;
-t=380 down Z; t=400 up Z; t=680 down Z; t=700 up Z;
-t=980 down Left; t=1700 up Left; t=1700 down Up; t=2100 up Up;
-t=2100 down Z; t=2120 up Z; t=2400 down Z; t=2420 up Z;
-t=2700 down Down; t=3460 up Down; t=3460 down Right; t=3660 up Right;
-t=3660 down Z; t=3680 up Z; t=3960 down Z; t=3980 up Z;
-t=11600 down Down; t=11640 up Down; t=11700 down Z; t=11740 up Z;
-t=13600 down X; t=13640 up X;
-t=13800 down Up; t=13840 up Up; t=13900 down Z; t=13940 up Z;
-t=14000 down Right; t=14400 up Right; t=14500 down X; t=14520 up X"
+# follows the human-paced route of the whole-run tests: right to the first pair of enemies
+# and a swing, down to the third and a swing, left to the last pair and a swing; the clear
+# enters the ranking in first place.
+script="t=230 down Right; t=430 up Right; t=650 down Z; t=740 up Z;
+t=970 down Down; t=1170 up Down; t=1390 down Z; t=1480 up Z;
+t=1710 down Left; t=2110 up Left; t=2330 down Z; t=2420 up Z;
+t=9800 down Down; t=9840 up Down; t=9900 down Z; t=9940 up Z;
+t=12500 down X; t=12540 up X;
+t=12700 down Up; t=12740 up Up; t=12800 down Z; t=12840 up Z;
+t=12900 down Right; t=13300 up Right; t=13400 down X; t=13420 up X"
 
-shots=(--shot "1960:$out/play.png" --shot "7800:$out/results.png" --shot "9600:$out/ending.png"
-       --shot "11500:$out/title.png" --shot "13500:$out/ranking.png" --shot "15000:$out/pause.png")
+shots=(--shot "800:$out/play.png" --shot "6500:$out/results.png" --shot "8100:$out/ending.png"
+       --shot "9600:$out/title.png" --shot "12400:$out/ranking.png" --shot "13900:$out/pause.png")
 for i in $(seq 0 11); do
   shots+=(--shot "$((200 + i * 200)):$sheet/$(printf '%02d' "$i").png")
 done
