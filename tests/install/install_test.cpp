@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string INSTALLED_RANKING = "3000,2500,2000,1500,1000,";
+const std::string INSTALLED_RANKING = "3200,2400,1600,1000,500,";
 
 bool HasCommand(const std::string& name) {
     return std::system(("command -v " + name + " >/dev/null 2>&1").c_str()) == 0;
