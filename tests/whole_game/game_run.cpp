@@ -1,8 +1,8 @@
 #include "tests/whole_game/game_run.h"
 
+#include "game/game_frame.h"
 #include "game/scene_state.h"
 #include "game/stage.h"
-#include "game/game_frame.h"
 #include "platform/headless/headless.h"
 #include "platform/win32.h"
 
