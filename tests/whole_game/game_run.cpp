@@ -50,7 +50,10 @@ void GameRun::EscapeOn(int scene) {
 bool GameRun::Turn() {
     if (ended_) return false;
     ended_ = test::Turn(&exitCode_);
-    if (!ended_) Note();
+    if (!ended_) {
+        Note();
+        if (afterTurn_) afterTurn_();
+    }
     return !ended_;
 }
 

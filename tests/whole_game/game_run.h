@@ -29,6 +29,8 @@ public:
     bool Hold(int key, int frames);
     // Presses Escape as soon as the game is in the scene (now, if it already is).
     void EscapeOn(int scene);
+    // Calls `afterTurn` after every later turn that leaves the game running.
+    void Watch(const std::function<void()>& afterTurn) { afterTurn_ = afterTurn; }
 
     // The game's exit code once it has ended, -1 before.
     int ExitCode() const { return exitCode_; }
@@ -44,6 +46,7 @@ private:
     std::vector<int> scenes_;
     static constexpr int NO_SCENE = -100;
     int escapeScene_ = NO_SCENE;
+    std::function<void()> afterTurn_;
 };
 
 // The route a quick player takes through the shipped stage, at a human pace: an arrow
