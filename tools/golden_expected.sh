@@ -8,8 +8,7 @@ cd "$(dirname "$0")/.."
 frame="${1:?usage: tools/golden_expected.sh FRAME}"
 commit="$(git log -1 --format=%H -- tests/whole_game/golden/ring.txt)"
 work="$PWD/build/golden-recorded"
-rm -rf "$work"
-git worktree prune
+git worktree remove --force "$work" 2>/dev/null || rm -rf "$work"
 git worktree add --detach "$work" "$commit" >/dev/null
 trap 'git worktree remove --force "$work"' EXIT
 cmake -S "$work" -B "$work/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLB_TESTS=ON >/dev/null

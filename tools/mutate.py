@@ -308,18 +308,19 @@ def folder_of(mutant):
 
 def sample(mutants, count, seed):
     """A fixed random sample spread over the folders in proportion to their mutants, at
-    least five (or all) from each."""
+    least five (or all) from each in a sample of thirty or more."""
     by_folder = collections.defaultdict(list)
     for m in mutants:
         by_folder[folder_of(m)].append(m)
     total = len(mutants)
-    quota = {f: min(len(ms), max(5, round(count * len(ms) / total))) for f, ms in by_folder.items()}
+    least = min(5, max(1, count // len(by_folder)))
+    quota = {f: min(len(ms), max(least, round(count * len(ms) / total))) for f, ms in by_folder.items()}
     # Rounding may leave the sum off the count: take from or give to the largest folders.
     for f in sorted(by_folder, key=lambda f: -len(by_folder[f])):
         diff = count - sum(quota.values())
         if diff == 0:
             break
-        quota[f] = max(min(5, len(by_folder[f])), min(len(by_folder[f]), quota[f] + diff))
+        quota[f] = max(min(least, len(by_folder[f])), min(len(by_folder[f]), quota[f] + diff))
     rng = random.Random(seed)
     chosen = []
     for f in sorted(by_folder):
