@@ -10,6 +10,7 @@ the mutant. The repository's own files are never written, except the report.
   tools/mutate.py --sample 250 --seed 1      # the fixed sample, spread over every folder
   tools/mutate.py --all                      # every mutant (a night)
   tools/mutate.py --list [--only REGEX]      # the mutants, nothing run
+  tools/mutate.py --sample 250 --matrix      # every test on every mutant: which tests kill what
   tools/mutate.py --sample 15 --seed 1 --report-name trial
 
 The report goes to docs/mutation/<name>.md: scores per folder, file and kind of fault,
@@ -378,10 +379,10 @@ def sync_mirror():
 
 
 def configure():
-    if (BUILD / "build.ninja").exists():
-        return
     command = ["cmake", "-S", str(MIRROR), "-B", str(BUILD), "-G", "Ninja", "-DLB_TESTS=ON",
-               "-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_FLAGS_RELEASE=-O1"]
+               "-DCMAKE_BUILD_TYPE=Release", "-DCMAKE_CXX_FLAGS_RELEASE=-O1",
+               # Tests are listed once, not after every link.
+               "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"]
     if shutil.which("ld.lld"):
         command.append("-DCMAKE_EXE_LINKER_FLAGS=-fuse-ld=lld")
     if shutil.which("ccache"):
@@ -484,23 +485,29 @@ def order_for(mutant, tests):
     return batches
 
 
-def test_mutant(mutant, tests, jobs):
-    """Builds and tests one mutant (already in the mirror): its outcome and the killing test.
-    Each program is linked only when its tests come to run."""
+def test_mutant(mutant, tests, jobs, matrix=False):
+    """Builds and tests one mutant (already in the mirror): its outcome and the tests that
+    killed it (the first, or with `matrix` every one). Each program is linked only when its
+    tests come to run."""
     timeouts = []
+    killers = []
     for batch in order_for(mutant, tests):
         if not batch[0].target.startswith("..") and not build([batch[0].target]):
-            return "build-failed", None
-        failed, timed_out, _ = run_tests(batch, jobs)
-        if failed:
-            failed[0].kills += 1
-            return "killed", failed[0].name
+            return "build-failed", []
+        failed, timed_out, _ = run_tests(batch, jobs, stop_on_failure=not matrix)
+        for t in failed:
+            t.kills += 1
+        killers += [t.name for t in failed]
+        if killers and not matrix:
+            break
         timeouts.extend(timed_out)
         if len(timeouts) >= 3:
             break
+    if killers:
+        return "killed", killers
     if timeouts:
-        return "timed-out", timeouts[0].name
-    return "survived", None
+        return "timed-out", [timeouts[0].name]
+    return "survived", []
 
 
 # --- The report ------------------------------------------------------------------------------
@@ -560,7 +567,7 @@ def write_report(name, command, results, elapsed, run_count, skip):
     survivors = [(m, r) for m, r in results if r["outcome"] in ("survived", "timed-out")]
     lines += [f"## Surviving mutants ({len(survivors)})", ""]
     for m, r in survivors:
-        label = "" if r["outcome"] == "survived" else f" (timed out in {r['by']})"
+        label = "" if r["outcome"] == "survived" else f" (timed out in {r['by'][0]})"
         lines += [f"### {m['file']}:{m['line']} {m['kind']}: {m['what']}{label}", "", "```diff",
                   mutant_diff(m).rstrip("\n"), "```", ""]
     failed = [m for m, r in results if r["outcome"] == "build-failed"]
@@ -597,6 +604,8 @@ def main():
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     parser.add_argument("--report-name", help="docs/mutation/<name>.md (default from the selection)")
     parser.add_argument("--fresh", action="store_true", help="ignore results of earlier runs")
+    parser.add_argument("--matrix", action="store_true",
+                        help="run every test on every mutant and record all that kill it (slow)")
     args = parser.parse_args()
 
     mutants = all_mutants()
@@ -619,9 +628,12 @@ def main():
         sys.exit("the unchanged sources do not build in build-mutate/")
     tests = list_tests(args.skip)
     print(f"checking the {len(tests)} tests on them", flush=True)
+    t0 = time.monotonic()
     failed, timed_out, durations = run_tests(tests, args.jobs, stop_on_failure=False)
     if failed or timed_out:
         sys.exit("the suite is not green without mutants: " + ", ".join(t.name for t in failed + timed_out))
+    print(f"all pass in {time.monotonic() - t0:.1f} s (what a surviving mutant costs, besides its build)",
+          flush=True)
     for t in tests:
         t.baseline = durations.get(t.name, 1.0)
 
@@ -631,7 +643,7 @@ def main():
     run_count = 0
     with RESULTS.open("a") as log:
         for number, mutant in enumerate(chosen, 1):
-            if mutant["id"] in earlier:
+            if mutant["id"] in earlier and (earlier[mutant["id"]].get("matrix") or not args.matrix):
                 results.append((mutant, earlier[mutant["id"]]))
                 continue
             original = (ROOT / mutant["file"]).read_bytes()
@@ -639,19 +651,20 @@ def main():
             try:
                 APPLIED.write_text(mutant["file"])
                 write_mirror(mutant["file"], apply(original.decode(), mutant["edits"]).encode())
-                outcome, by = test_mutant(mutant, tests, args.jobs)
+                outcome, by = test_mutant(mutant, tests, args.jobs, args.matrix)
             finally:
                 write_mirror(mutant["file"], original)
                 APPLIED.unlink()
             seconds = time.monotonic() - t0
             run_count += 1
             entry = {"id": mutant["id"], "fingerprint": fingerprint, "outcome": outcome, "by": by,
+                     "matrix": args.matrix,
                      "seconds": round(seconds, 2)}
             log.write(json.dumps(entry) + "\n")
             log.flush()
             results.append((mutant, entry))
             print(f"[{number}/{len(chosen)}] {outcome:12} {seconds:5.1f}s {mutant['id']}"
-                  + (f"  ({by})" if by else ""), flush=True)
+                  + (f"  ({', '.join(by)})" if by else ""), flush=True)
     elapsed = time.monotonic() - started
     path = write_report(name, command, results, elapsed, run_count, args.skip)
     if run_count:
@@ -661,7 +674,15 @@ def main():
     return 0
 
 
+def interrupted(signum, frame):
+    raise KeyboardInterrupt
+
+
 if __name__ == "__main__":
+    # Ctrl-C and a kill both end with the mirror restored (and even when started in the
+    # background, where the shell has Ctrl-C ignored).
+    signal.signal(signal.SIGINT, interrupted)
+    signal.signal(signal.SIGTERM, interrupted)
     try:
         sys.exit(main())
     except KeyboardInterrupt:
