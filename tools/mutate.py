@@ -276,7 +276,11 @@ def mutants_of(path, text):
         if is_removable_statement(tokens, i, blocks):
             end = statement_end(tokens, i)
             if end is not None:
-                add("removal", [(tok.start, tokens[end].end, "")], "statement removed")
+                start, stop = tok.start, tokens[end].end
+                line_start = text.rfind("\n", 0, start) + 1
+                if not text[line_start:start].strip() and text.startswith("\n", stop):
+                    start, stop = line_start, stop + 1  # the whole line
+                add("removal", [(start, stop, "")], "statement removed")
     return found
 
 
