@@ -550,6 +550,21 @@ def mutant_diff(mutant):
                                         f"a/{mutant['file']}", f"b/{mutant['file']}", n=2))
 
 
+def kill_matrix(results):
+    """With --matrix: each test's kills, and those no other test makes (a test without any
+    is a candidate for removal)."""
+    killed = [r for _, r in results if r["outcome"] == "killed" and r.get("matrix")]
+    if not killed:
+        return []
+    kills = collections.Counter(name for r in killed for name in r["by"])
+    unique = collections.Counter(r["by"][0] for r in killed if len(r["by"]) == 1)
+    lines = [f"## Tests by the mutants they kill ({len(killed)} killed mutants run on every test)", "",
+             "| test | kills | kills no other test makes |", "|---|---:|---:|"]
+    for name, count in sorted(kills.items(), key=lambda item: (-unique[item[0]], -item[1], item[0])):
+        lines.append(f"| {name} | {count} | {unique[name]} |")
+    return lines + ["", "A test not listed kills none of them.", ""]
+
+
 def write_report(name, command, results, elapsed, run_count, skip):
     REPORTS.mkdir(parents=True, exist_ok=True)
     head = subprocess.run(["git", "rev-parse", "--short", "HEAD"], cwd=ROOT, capture_output=True,
@@ -574,6 +589,7 @@ def write_report(name, command, results, elapsed, run_count, skip):
         label = "" if r["outcome"] == "survived" else f" (timed out in {r['by'][0]})"
         lines += [f"### {m['file']}:{m['line']} {m['kind']}: {m['what']}{label}", "", "```diff",
                   mutant_diff(m).rstrip("\n"), "```", ""]
+    lines += kill_matrix(results)
     failed = [m for m, r in results if r["outcome"] == "build-failed"]
     if failed:
         lines += [f"## Mutants that do not build ({len(failed)})", ""]
