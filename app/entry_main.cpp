@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "app/main.h"
+#include "app/options.h"
 
 namespace {
 
@@ -36,7 +37,8 @@ void EnterDataFolder() {
 
 }  // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    if (const int exitCode = ReadOptions(argc, argv); exitCode >= 0) return exitCode;
     EnterDataFolder();
     return WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
 }

@@ -10,8 +10,9 @@ namespace backend {
 constexpr int SCREEN_WIDTH = 640;
 constexpr int SCREEN_HEIGHT = 480;
 
-// Opens the game window; false when there is no display.
-bool OpenWindow(const char* title);
+// Opens the game window; false when there is no display. The game names its window as
+// the old interface had it; the backend shows the product's name.
+bool OpenWindow(const char* gameWindowName);
 void CloseWindow();
 
 // Shows a 640x480 frame of palette indices (rows 640 bytes apart) through a palette of
@@ -22,6 +23,8 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette);
 struct EventSink {
     void (*keyDown)(int virtualKey);
     void (*closeRequested)();
+    // The window lost the focus or was minimised (false), or is back (true).
+    void (*activeChanged)(bool active);
 };
 void PumpEvents(const EventSink& sink);
 

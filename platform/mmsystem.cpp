@@ -12,6 +12,7 @@
 
 #include "platform/backend.h"
 #include "platform/files.h"
+#include "platform/suspension.h"
 #include "platform/mci_delivery.h"
 
 namespace {
@@ -163,7 +164,7 @@ MCIERROR Execute(std::string_view command, HWND callback) {
 }  // namespace
 
 DWORD timeGetTime() {
-    return static_cast<DWORD>(backend::NowMs());
+    return static_cast<DWORD>(GameClockMs());
 }
 
 MCIERROR mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND callback) {

@@ -11,6 +11,7 @@
 #include "platform/backend.h"
 #include "platform/mci_delivery.h"
 #include "platform/mmsystem.h"
+#include "platform/suspension.h"
 
 struct HWND__ {
     WNDPROC windowProc;
@@ -40,8 +41,12 @@ void PostClose() {
     PostMessageA(InputWindow(), WM_CLOSE, 0, 0);
 }
 
+void Suspend(bool active) {
+    SetSuspended(!active);
+}
+
 void PumpQueue() {
-    backend::PumpEvents(backend::EventSink{PostKeyDown, PostClose});
+    backend::PumpEvents(backend::EventSink{PostKeyDown, PostClose, Suspend});
     DeliverFinishedSounds();
 }
 

@@ -25,6 +25,8 @@ void Advance(std::uint64_t ms);
 void PressKey(int virtualKey);
 void ReleaseKey(int virtualKey);
 void RequestClose();
+// The window losing (false) or regaining (true) the focus, as the next events.
+void SetFocus(bool focused);
 // Makes OpenWindow fail, as on a machine without a display.
 void SetDisplayAvailable(bool available);
 

@@ -1,11 +1,9 @@
 // Headless display: frames presented are kept in memory (the last few) and can be
 // written out as PNG files for looking at them.
-#include <png.h>
-
 #include <algorithm>
-#include <cstring>
 
 #include "platform/backend.h"
+#include "platform/frame_png.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
 
@@ -80,24 +78,7 @@ const Frame& LastFrame() {
 }
 
 bool WritePng(const Frame& frame, const std::string& path) {
-    if (frame.pixels.size() != FRAME_BYTES) return false;
-    png_color colors[256];
-    for (int i = 0; i < 256; ++i) {
-        colors[i].red = static_cast<png_byte>(frame.palette[i] >> 16);
-        colors[i].green = static_cast<png_byte>(frame.palette[i] >> 8);
-        colors[i].blue = static_cast<png_byte>(frame.palette[i]);
-    }
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    image.width = backend::SCREEN_WIDTH;
-    image.height = backend::SCREEN_HEIGHT;
-    image.format = PNG_FORMAT_RGB_COLORMAP;
-    image.colormap_entries = 256;
-    const bool written = png_image_write_to_file(&image, path.c_str(), 0, frame.pixels.data(),
-                                                 backend::SCREEN_WIDTH, colors) != 0;
-    png_image_free(&image);
-    return written;
+    return frame.pixels.size() == FRAME_BYTES && WriteFramePng(frame.pixels.data(), frame.palette, path);
 }
 
 }  // namespace headless

@@ -11,10 +11,12 @@ namespace {
 
 constexpr std::uint64_t START_MS = 1000000;
 constexpr int CLOSE_EVENT = -1;
+constexpr int FOCUS_LOST_EVENT = -2;
+constexpr int FOCUS_GAINED_EVENT = -3;
 
 std::uint64_t g_nowMs = START_MS;
 std::set<int> g_heldKeys;
-std::deque<int> g_events;  // virtual keys pressed, or CLOSE_EVENT
+std::deque<int> g_events;  // virtual keys pressed, or one of the events above
 
 }  // namespace
 
@@ -26,6 +28,8 @@ void PumpEvents(const EventSink& sink) {
         g_events.pop_front();
         if (event == CLOSE_EVENT) {
             sink.closeRequested();
+        } else if (event == FOCUS_LOST_EVENT || event == FOCUS_GAINED_EVENT) {
+            sink.activeChanged(event == FOCUS_GAINED_EVENT);
         } else {
             sink.keyDown(event);
         }
@@ -85,6 +89,10 @@ void ReleaseKey(int virtualKey) {
 
 void RequestClose() {
     g_events.push_back(CLOSE_EVENT);
+}
+
+void SetFocus(bool focused) {
+    g_events.push_back(focused ? FOCUS_GAINED_EVENT : FOCUS_LOST_EVENT);
 }
 
 }  // namespace headless

@@ -48,6 +48,7 @@ void StartAudio() {
         return;
     }
     g_audio = AudioState::Ready;
+    sdl_backend::ApplyAudioControls();
     g_musicAvailable = Readable(SOUNDFONT_PATH) && Mix_SetSoundFonts(SOUNDFONT_PATH) != 0;
     if (g_musicAvailable) {
         sdl_backend::StartMusic();

@@ -1,6 +1,8 @@
 // Keyboard and window events. SDL key codes become Windows virtual-key codes (letters
-// by the layout's key, so Z is where the keyboard says Z); Alt+Enter is the backend's own
-// and switches fullscreen; closing the window is reported to the stand-in.
+// by the layout's key, so Z is where the keyboard says Z); Enter and Space count as Z.
+// The backend's own keys: Alt+Enter and F11 switch fullscreen, M mutes, minus and plus
+// change the volume, F12 saves a screenshot. Closing the window is reported to the
+// stand-in.
 #include "platform/backend.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/win32.h"
@@ -48,16 +50,35 @@ SDL_Keycode KeycodeOf(int virtualKey) {
     return SDLK_UNKNOWN;
 }
 
-bool IsAltEnter(const SDL_KeyboardEvent& event) {
+// Held keys that count as Z when Alt is not held with them (Alt+Enter is not a pick).
+constexpr SDL_Scancode Z_ALIKE[] = {SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER, SDL_SCANCODE_SPACE};
+
+bool IsEnter(SDL_Keycode key) {
+    return key == SDLK_RETURN || key == SDLK_KP_ENTER;
+}
+
+// True when the key is one of the backend's own, which the game does not see.
+bool HandleBackendKey(const SDL_KeyboardEvent& event) {
     const SDL_Keycode key = event.keysym.sym;
-    return (key == SDLK_RETURN || key == SDLK_KP_ENTER) && (event.keysym.mod & KMOD_ALT) != 0;
+    const bool first = event.repeat == 0;
+    if (key == SDLK_F11 || (IsEnter(key) && (event.keysym.mod & KMOD_ALT) != 0)) {
+        if (first) sdl_backend::ToggleFullscreen();
+    } else if (key == SDLK_F12) {
+        if (first) sdl_backend::SaveScreenshot();
+    } else if (key == SDLK_m) {
+        if (first) sdl_backend::ToggleMute();
+    } else if (key == SDLK_MINUS || key == SDLK_KP_MINUS) {
+        sdl_backend::ChangeVolume(-1);
+    } else if (key == SDLK_EQUALS || key == SDLK_PLUS || key == SDLK_KP_PLUS) {
+        sdl_backend::ChangeVolume(1);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 void HandleKeyDown(const SDL_KeyboardEvent& event, const backend::EventSink& sink) {
-    if (IsAltEnter(event)) {
-        if (event.repeat == 0) {
-            sdl_backend::ToggleFullscreen();
-        }
+    if (HandleBackendKey(event)) {
         return;
     }
     const int virtualKey = VirtualKeyOf(event.keysym.sym);
@@ -81,7 +102,7 @@ void PumpEvents(const EventSink& sink) {
                 HandleKeyDown(event.key, sink);
                 break;
             case SDL_WINDOWEVENT:
-                sdl_backend::HandleWindowEvent(event.window);
+                sdl_backend::HandleWindowEvent(event.window, sink);
                 break;
             default:
                 sdl_backend::HandleControllerEvent(event, sink.keyDown);
@@ -91,13 +112,18 @@ void PumpEvents(const EventSink& sink) {
 }
 
 bool KeyHeld(int virtualKey) {
+    int count = 0;
+    const Uint8* state = SDL_GetKeyboardState(&count);
+    const auto held = [&](SDL_Scancode scancode) {
+        return scancode > SDL_SCANCODE_UNKNOWN && scancode < count && state[scancode] != 0;
+    };
     const SDL_Keycode keycode = KeycodeOf(virtualKey);
-    if (keycode != SDLK_UNKNOWN) {
-        int count = 0;
-        const Uint8* state = SDL_GetKeyboardState(&count);
-        const SDL_Scancode scancode = SDL_GetScancodeFromKey(keycode);
-        if (scancode > SDL_SCANCODE_UNKNOWN && scancode < count && state[scancode] != 0) {
-            return true;
+    if (keycode != SDLK_UNKNOWN && held(SDL_GetScancodeFromKey(keycode))) {
+        return true;
+    }
+    if (virtualKey == 'Z' && (SDL_GetModState() & KMOD_ALT) == 0) {
+        for (const SDL_Scancode alike : Z_ALIKE) {
+            if (held(alike)) return true;
         }
     }
     return sdl_backend::ControllerHeld(virtualKey);

@@ -8,13 +8,31 @@
 
 #include "platform/backend.h"
 #include "platform/sdl/sdl_convert.h"
+#include "platform/settings.h"
 
 namespace sdl_backend {
 
-// Switches between fullscreen-desktop and a resizable window (Alt+Enter).
+// Switches between fullscreen-desktop and a resizable window (Alt+Enter, F11).
 void ToggleFullscreen();
-// Follows size, exposure and focus changes of the game window.
-void HandleWindowEvent(const SDL_WindowEvent& event);
+// Follows size, exposure, focus and minimising of the game window; losing the focus or
+// being minimised suspends the game (reported through activeChanged).
+void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& sink);
+// Without a window manager, puts the window where fullscreen or the window size has it
+// (nobody else would); does nothing when a window manager runs or not on X11.
+void PlaceWithoutWindowManager(SDL_Window* window);
+
+// The player's settings, read from the file at first use; StoreSettings writes them
+// back when they changed.
+Settings& PlayerSettings();
+void StoreSettings();
+// Volume keys: every volume up or down by a step (kept in the settings); mute for the run.
+void ChangeVolume(int steps);
+void ToggleMute();
+
+// The last frame presented, kept for the screenshot key.
+void RememberFrame(const std::uint8_t* pixels, const std::uint32_t* palette);
+// Writes it as a PNG into the screenshot folder under a time-stamped name.
+void SaveScreenshot();
 
 // Opens and closes game controllers as they are plugged in and out; a pressed button
 // reports its virtual key through keyDown.
@@ -24,6 +42,14 @@ bool ControllerHeld(int virtualKey);
 
 // Appends the time of a present to the LANTERN_BLADE_FRAME_LOG file, when one is named.
 void LogPresent();
+
+// Audio controls: volumes 0..100 each; mute; suspension holds everything where it is
+// (a held piece does not reach its end).
+void SetAudioVolumes(int musicPercent, int effectsPercent);
+void SetAudioMuted(bool muted);
+void SetAudioSuspended(bool suspended);
+// Applies the volumes and mute again once the mixer has opened.
+void ApplyAudioControls();
 
 // Stops the audio thread before the process's static objects go away.
 void ShutDownAudio();

@@ -1,7 +1,8 @@
-// The game window: fullscreen-desktop by default (a resizable window with
-// LANTERN_BLADE_WINDOWED=1 or after Alt+Enter), the 640x480 picture letterboxed and scaled
-// by whole multiples where it fits, never smoothed. Presents do not wait for vertical sync,
-// so 50 frames a second are not cut down on a 60 Hz screen.
+// The game window, titled with the product's name: fullscreen-desktop or a resizable
+// window as the settings and the command line say (Alt+Enter and F11 switch), the 640x480
+// picture letterboxed and scaled by whole multiples where it fits, never smoothed.
+// Presents do not wait for vertical sync, so 50 frames a second are not cut down on a
+// 60 Hz screen. While the window is unfocused or minimised nothing is presented.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -15,6 +16,12 @@ SDL_Window* g_window = nullptr;
 SDL_Renderer* g_renderer = nullptr;
 SDL_Texture* g_texture = nullptr;
 bool g_hasFrame = false;  // the texture holds a presented frame
+bool g_focused = true;
+bool g_minimised = false;
+
+constexpr const char* PRODUCT_NAME = "Lantern Blade";
+// The desktop entry's name, which the desktop matches the window's class against.
+constexpr const char* WINDOW_CLASS = "lantern-blade";
 
 [[noreturn]] void FailDisplay() {
     std::fprintf(stderr, "lantern-blade: cannot open a display: %s\n", SDL_GetError());
@@ -40,9 +47,30 @@ bool NoDisplayNamed() {
     return !IsSet("SDL_VIDEODRIVER") && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY");
 }
 
-bool StartWindowed() {
-    const char* value = std::getenv("LANTERN_BLADE_WINDOWED");
-    return value != nullptr && std::strcmp(value, "1") == 0;
+// The saved window size, or 640x480 when that does not fit on the screen.
+void WindowSize(int* width, int* height) {
+    const Settings& settings = sdl_backend::PlayerSettings();
+    SDL_Rect usable;
+    const bool fits = SDL_GetDisplayUsableBounds(0, &usable) != 0 ||
+                      (settings.windowWidth <= usable.w && settings.windowHeight <= usable.h);
+    *width = fits ? settings.windowWidth : backend::SCREEN_WIDTH;
+    *height = fits ? settings.windowHeight : backend::SCREEN_HEIGHT;
+}
+
+bool Fullscreen() {
+    return (SDL_GetWindowFlags(g_window) & SDL_WINDOW_FULLSCREEN) != 0;
+}
+
+// Suspended while unfocused or minimised: the game's clock stops and the sound holds.
+void FollowActivity(bool focused, bool minimised, const backend::EventSink& sink) {
+    const bool wasActive = g_focused && !g_minimised;
+    g_focused = focused;
+    g_minimised = minimised;
+    const bool active = g_focused && !g_minimised;
+    if (active == wasActive) return;
+    SDL_ShowCursor(active ? SDL_DISABLE : SDL_ENABLE);
+    sdl_backend::SetAudioSuspended(!active);
+    sink.activeChanged(active);
 }
 
 // A screen no larger than the picture shows it at its own size: plain software drawing
@@ -86,27 +114,37 @@ void ToggleFullscreen() {
     if (g_window == nullptr) {
         return;
     }
-    const bool fullscreen = (SDL_GetWindowFlags(g_window) & SDL_WINDOW_FULLSCREEN) != 0;
-    SDL_SetWindowFullscreen(g_window, fullscreen ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
+    const bool fullscreen = !Fullscreen();
+    SDL_SetWindowFullscreen(g_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    PlaceWithoutWindowManager(g_window);
     UpdateScaling();
     ShowTexture();
+    PlayerSettings().fullscreen = fullscreen;
+    StoreSettings();
 }
 
-void HandleWindowEvent(const SDL_WindowEvent& event) {
+void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& sink) {
     switch (event.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             UpdateScaling();
             ShowTexture();
+            if (!Fullscreen()) {
+                PlayerSettings().windowWidth = event.data1;
+                PlayerSettings().windowHeight = event.data2;
+                StoreSettings();
+            }
             break;
         case SDL_WINDOWEVENT_EXPOSED:
             // The game may not present for a while (the results hold a second).
             ShowTexture();
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
-            SDL_ShowCursor(SDL_DISABLE);
-            break;
         case SDL_WINDOWEVENT_FOCUS_LOST:
-            SDL_ShowCursor(SDL_ENABLE);
+            FollowActivity(event.event == SDL_WINDOWEVENT_FOCUS_GAINED, g_minimised, sink);
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+        case SDL_WINDOWEVENT_RESTORED:
+            FollowActivity(g_focused, event.event == SDL_WINDOWEVENT_MINIMIZED, sink);
             break;
         default:
             break;
@@ -117,8 +155,11 @@ void HandleWindowEvent(const SDL_WindowEvent& event) {
 
 namespace backend {
 
-bool OpenWindow(const char* title) {
+bool OpenWindow(const char*) {
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    // SDL reads the class from the environment; one the player set stays.
+    setenv("SDL_VIDEO_X11_WMCLASS", WINDOW_CLASS, 0);
+    setenv("SDL_VIDEO_WAYLAND_WMCLASS", WINDOW_CLASS, 0);
     SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
     if (NoDisplayNamed()) {
         SDL_SetError("no X11 or Wayland display found (is DISPLAY set?)");
@@ -136,10 +177,14 @@ bool OpenWindow(const char* title) {
     // Without controller support the keyboard still plays the game.
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
 
-    const Uint32 flags =
-        SDL_WINDOW_RESIZABLE | (StartWindowed() ? 0 : SDL_WINDOW_FULLSCREEN_DESKTOP);
-    g_window = SDL_CreateWindow(title, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
-                                SCREEN_WIDTH, SCREEN_HEIGHT, flags);
+    const Uint32 flags = SDL_WINDOW_RESIZABLE | (OpensFullscreen(sdl_backend::PlayerSettings())
+                                                     ? SDL_WINDOW_FULLSCREEN_DESKTOP
+                                                     : 0);
+    int width = 0;
+    int height = 0;
+    WindowSize(&width, &height);
+    g_window = SDL_CreateWindow(PRODUCT_NAME, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                                width, height, flags);
     if (g_window == nullptr) {
         FailDisplay();
     }
@@ -148,6 +193,8 @@ bool OpenWindow(const char* title) {
     if (g_renderer == nullptr) {
         FailDisplay();
     }
+    // After the renderer, which may make the window anew.
+    sdl_backend::PlaceWithoutWindowManager(g_window);
     SDL_RenderSetLogicalSize(g_renderer, SCREEN_WIDTH, SCREEN_HEIGHT);
     UpdateScaling();
     // 0x00RRGGBB palette entries go into the texture as they are; it is also the window
@@ -178,9 +225,10 @@ void CloseWindow() {
 }
 
 void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
-    if (g_texture == nullptr) {
+    if (g_texture == nullptr || !g_focused || g_minimised) {
         return;
     }
+    sdl_backend::RememberFrame(pixels, palette);
     void* target = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(g_texture, nullptr, &target, &pitch) != 0) {

@@ -1,0 +1,28 @@
+#include "platform/frame_png.h"
+
+#include <png.h>
+
+#include <cstring>
+
+#include "platform/backend.h"
+
+// 8-bit palettized, as the frame is.
+bool WriteFramePng(const std::uint8_t* pixels, const std::uint32_t* palette, const std::string& path) {
+    png_color colors[256];
+    for (int i = 0; i < 256; ++i) {
+        colors[i].red = static_cast<png_byte>(palette[i] >> 16);
+        colors[i].green = static_cast<png_byte>(palette[i] >> 8);
+        colors[i].blue = static_cast<png_byte>(palette[i]);
+    }
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = backend::SCREEN_WIDTH;
+    image.height = backend::SCREEN_HEIGHT;
+    image.format = PNG_FORMAT_RGB_COLORMAP;
+    image.colormap_entries = 256;
+    const bool written = png_image_write_to_file(&image, path.c_str(), 0, pixels,
+                                                 backend::SCREEN_WIDTH, colors) != 0;
+    png_image_free(&image);
+    return written;
+}

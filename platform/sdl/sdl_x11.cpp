@@ -1,0 +1,56 @@
+// Without a window manager (a kiosk, a bare X session) nobody acts on SDL's request for
+// fullscreen: the window keeps its size while SDL draws for the whole screen, and only a
+// corner of the picture shows. The backend then moves and sizes the window itself, as a
+// window manager would.
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+
+#include "platform/sdl/sdl_internal.h"
+
+namespace {
+
+// An EWMH window manager announces itself on the root window.
+bool HasWindowManager(Display* display) {
+    const Atom check = XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", True);
+    if (check == None) return false;
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    const bool found = XGetWindowProperty(display, DefaultRootWindow(display), check, 0, 1, False,
+                                          XA_WINDOW, &type, &format, &count, &after, &data) == Success &&
+                       count == 1;
+    if (data != nullptr) XFree(data);
+    return found;
+}
+
+}  // namespace
+
+namespace sdl_backend {
+
+void PlaceWithoutWindowManager(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11 ||
+        HasWindowManager(info.info.x11.display)) {
+        return;
+    }
+    SDL_Rect screen;
+    if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &screen) != 0) return;
+    SDL_Rect area = screen;
+    if ((SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) == 0) {
+        area.w = std::min(PlayerSettings().windowWidth, screen.w);
+        area.h = std::min(PlayerSettings().windowHeight, screen.h);
+        area.x = screen.x + (screen.w - area.w) / 2;
+        area.y = screen.y + (screen.h - area.h) / 2;
+    }
+    XMoveResizeWindow(info.info.x11.display, info.info.x11.window, area.x, area.y,
+                      static_cast<unsigned>(area.w), static_cast<unsigned>(area.h));
+    XFlush(info.info.x11.display);
+}
+
+}  // namespace sdl_backend

@@ -1,0 +1,27 @@
+// The player's settings, kept between runs in
+// ${XDG_CONFIG_HOME:-~/.config}/lantern-blade/settings.ini.
+#pragma once
+
+struct Settings {
+    bool fullscreen = true;
+    int windowWidth = 1280;  // the window's size when not fullscreen
+    int windowHeight = 960;
+    int musicVolume = 100;  // percent
+    int effectsVolume = 100;
+
+    bool operator==(const Settings&) const = default;
+};
+
+// How the command line asks the window to open; it beats the settings file for this run.
+enum class DisplayChoice { AsSaved, Windowed, Fullscreen };
+void ChooseDisplay(DisplayChoice choice);
+
+// The file's settings: the defaults when there is none; a damaged file is ignored with
+// one line on stderr.
+Settings LoadSettings();
+// Whether this run opens fullscreen: the settings, unless LANTERN_BLADE_WINDOWED=1 or
+// the command line says otherwise. Neither changes the file.
+bool OpensFullscreen(const Settings& settings);
+// Writes the settings when they differ from the file's, atomically. A damaged file is
+// left as the player wrote it: this run then keeps its changes to itself.
+void SaveSettings(const Settings& settings);

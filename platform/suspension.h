@@ -1,0 +1,10 @@
+// The game is suspended while its window has lost the focus or is minimised: its clock
+// (timeGetTime) stands still meanwhile, so every time the game measures (frame gates,
+// the countdown, the play time) leaves the suspension out, and it goes on where it was.
+#pragma once
+
+#include <cstdint>
+
+void SetSuspended(bool suspended);
+// The backend's clock less every suspended span; frozen while suspended.
+std::uint64_t GameClockMs();
