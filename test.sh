@@ -4,7 +4,7 @@
 # libFuzzer, also sanitized) for a fixed number of runs from its kept corpus.
 set -euo pipefail
 cd "$(dirname "$0")"
-tools/setup_machine.sh
+tools/setup_machine.sh --tests
 jobs="$(nproc)"
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLB_TESTS=ON

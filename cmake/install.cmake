@@ -5,15 +5,13 @@
 #                                       ../share/lantern-blade/data by itself
 #   share/lantern-blade/data/           the data tree, never written at run time
 #   share/applications/lantern-blade.desktop
-#   share/icons/hicolor/256x256/apps/lantern-blade.png
+# and what cmake/package.cmake adds: icons, AppStream metainfo, the man page.
 include(GNUInstallDirs)
 
 install(TARGETS lantern-blade RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/lantern-blade/data)
 install(FILES ${CMAKE_SOURCE_DIR}/dist/lantern-blade.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
-install(FILES ${CMAKE_SOURCE_DIR}/dist/lantern-blade.png
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/256x256/apps)
 
 # The launcher finds the game and its data relative to itself, so the installed tree can
 # be moved (or installed with a different --prefix) without breaking it.

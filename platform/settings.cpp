@@ -97,6 +97,7 @@ void ChooseDisplay(DisplayChoice choice) {
 Settings LoadSettings() {
     const std::string path = SettingsFile();
     Settings read;
+    g_writable = true;
     std::ifstream in(path);
     if (in) {
         const std::string problem = Parse(in, &read);

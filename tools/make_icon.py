@@ -1,8 +1,9 @@
 #!/usr/bin/python3
 """Draws the desktop icon: a lantern's glow in the dark with a blade across it.
 
-Writes dist/lantern-blade.png (256x256). Drawn at four times the size and scaled down,
-so the edges are smooth; the same bytes every run.
+Writes dist/icons/hicolor/<N>x<N>/apps/lantern-blade.png in the sizes desktops ask for.
+Drawn at four times the largest size and scaled down, so the edges are smooth; the same
+bytes every run.
 """
 from pathlib import Path
 
@@ -12,7 +13,8 @@ from PIL import Image, ImageDraw
 SIZE = 256
 SCALE = 4
 BIG = SIZE * SCALE
-OUT = Path(__file__).resolve().parent.parent / "dist" / "lantern-blade.png"
+SIZES = (16, 24, 32, 48, 64, 128, 256)
+ICONS = Path(__file__).resolve().parent.parent / "dist" / "icons" / "hicolor"
 
 
 def glow():
@@ -63,8 +65,10 @@ def main():
     draw_lantern(draw)
     draw_blade(draw)
     picture.putalpha(rounded_mask())
-    OUT.parent.mkdir(parents=True, exist_ok=True)
-    picture.resize((SIZE, SIZE), Image.LANCZOS).save(OUT, optimize=True)
+    for size in SIZES:
+        out = ICONS / f"{size}x{size}" / "apps" / "lantern-blade.png"
+        out.parent.mkdir(parents=True, exist_ok=True)
+        picture.resize((size, size), Image.LANCZOS).save(out, optimize=True)
 
 
 if __name__ == "__main__":

@@ -1,15 +1,21 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the game and the tests need (as root, or
-# through sudo), skipping the download when everything is already there.
+# Installs the Debian packages that building and playing need (as root, or through sudo),
+# and with `--tests` also what the tests need, skipping the download when everything is
+# already there.
 set -euo pipefail
 
 PACKAGES=(
   g++ cmake ninja-build pkg-config git
-  libsdl2-dev libsdl2-mixer-dev timgm6mb-soundfont libpng-dev
-  libgtest-dev libbenchmark-dev
-  xvfb xauth xdotool imagemagick
-  clang libclang-rt-14-dev
+  libsdl2-dev libsdl2-mixer-dev libx11-dev libpng-dev timgm6mb-soundfont
 )
+if [ "${1:-}" = "--tests" ]; then
+  PACKAGES+=(
+    libgtest-dev libbenchmark-dev
+    xvfb xauth xdotool x11-utils imagemagick
+    clang libclang-rt-14-dev
+    appstream desktop-file-utils
+  )
+fi
 
 missing=()
 for package in "${PACKAGES[@]}"; do

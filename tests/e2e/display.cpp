@@ -63,7 +63,7 @@ std::string VirtualDisplay::WaitForWindow(const std::string& title,
 
 // 200 ms spans several 20 ms frames.
 bool VirtualDisplay::PressKey(const std::string& key) const {
-    return Run("xdotool keydown " + key + " sleep 0.2 keyup " + key);
+    return Xdotool("keydown " + key + " sleep 0.2 keyup " + key);
 }
 
 // libX11 is opened at run time: the tests need no X link of their own, and only this one

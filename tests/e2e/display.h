@@ -22,6 +22,8 @@ public:
     std::string WaitForWindow(const std::string& title, std::chrono::milliseconds timeout) const;
     // Holds the key down long enough for the game's frame polling to see it.
     bool PressKey(const std::string& key) const;
+    // Runs xdotool with the arguments on this display.
+    bool Xdotool(const std::string& arguments) const { return Run("xdotool " + arguments); }
     // Asks the window to close as a window manager does: WM_PROTOCOLS/WM_DELETE_WINDOW.
     bool SendDeleteWindow(const std::string& window) const;
     // Pixels of the screen that are not black, or -1 if it cannot be read.

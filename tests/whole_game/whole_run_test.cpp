@@ -168,6 +168,25 @@ TEST(WholeRun, ResumeContinuesTheSameStageWithThePauseLeftOutOfThePlayTime) {
     EXPECT_GE(headless::Now() - stageStart, g_clearTime + 20u * PAUSE_FRAMES);
 }
 
+// Focus lost (or the window minimised): the game's clock stands still, nothing is shown,
+// and on return play goes on where it was.
+TEST(WholeRun, TenSecondsWithoutFocusChangeNeitherTheCountdownNorThePlayTime) {
+    whole::GameRun run;
+    ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && run.Frames(50));
+    const std::uint32_t played = PlayTime();
+    const std::uint64_t frames = headless::FrameCount();
+    const std::uint64_t lostAt = headless::Now();
+    headless::SetFocus(false);
+    ASSERT_TRUE(run.Until([&] { return headless::Now() - lostAt >= 10000; }));
+    EXPECT_EQ(headless::FrameCount(), frames);
+    EXPECT_EQ(PlayTime(), played);
+    headless::SetFocus(true);
+    ASSERT_TRUE(run.Frames(2));
+    // Two frames later the countdown (the allowance less the play time) has moved by two
+    // frames, not by ten seconds.
+    EXPECT_LE(PlayTime() - played, 60u);
+}
+
 // Escape in any scene the scripted run reaches (the opening only when put there) ends
 // the game with exit code 0 through the Escape teardown, which closes every device last.
 class EscapeIn : public ::testing::TestWithParam<int> {};

@@ -1,0 +1,191 @@
+// The SDL backend on a private X server: the keys it adds beside the game's, the
+// screenshot of the frame shown, and a game controller (one of SDL's virtual ones)
+// playing the real game and unplugged in the middle of it.
+#include <gtest/gtest.h>
+
+#include <png.h>
+#include <unistd.h>
+
+#include <SDL_mixer.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <thread>
+
+#include "app/main.h"
+#include "game/scene_state.h"
+#include "game/stage.h"
+#include "platform/ddraw.h"
+#include "platform/sdl/sdl_internal.h"
+#include "scenes/opening_title.h"
+#include "tests/e2e/display.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+bool g_active = true;
+const backend::EventSink SINK{[](int) {}, [] {}, [](bool active) { g_active = active; }};
+
+bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (std::chrono::steady_clock::now() < deadline) {
+        backend::PumpEvents(SINK);
+        if (done()) return true;
+        std::this_thread::sleep_for(10ms);
+    }
+    return done();
+}
+
+// The game's own loop, turn by turn, until the predicate holds.
+bool PlayUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 10s) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    int exitCode = 0;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > deadline || LoopTurn(&exitCode)) return false;
+    }
+    return true;
+}
+
+std::string ReadText(const fs::path& path) {
+    std::ostringstream text;
+    text << std::ifstream(path).rdbuf();
+    return text.str();
+}
+
+class SdlBackend : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0) {
+            GTEST_SKIP() << "Xvfb or xdotool is not installed";
+        }
+        fs::create_directories(scratch_);
+        display_ = std::make_unique<e2e::VirtualDisplay>((scratch_ / "xvfb.log").string());
+        ASSERT_TRUE(display_->Ready());
+        setenv("DISPLAY", display_->Name().c_str(), 1);
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("SDL_VIDEODRIVER");
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        setenv("XDG_CONFIG_HOME", (scratch_ / "config").c_str(), 1);
+        setenv("XDG_PICTURES_DIR", (scratch_ / "pictures").c_str(), 1);
+    }
+
+    void TearDown() override {
+        // SDL lets go of the X server before the server goes.
+        sdl_backend::ShutDownAudio();
+        backend::CloseWindow();
+        SDL_Quit();
+        display_.reset();
+        fs::current_path("/");
+        fs::remove_all(scratch_);
+    }
+
+    std::string Settings() const { return ReadText(scratch_ / "config/lantern-blade/settings.ini"); }
+
+    const fs::path scratch_ = fs::temp_directory_path() / ("lb-sdl-" + std::to_string(::getpid()));
+    std::unique_ptr<e2e::VirtualDisplay> display_;
+};
+
+TEST_F(SdlBackend, KeysBesideTheGamesAndTheScreenshotOfTheFrameShown) {
+    ASSERT_TRUE(backend::OpenWindow("Direct X"));
+    EXPECT_NE(display_->WaitForWindow("Lantern Blade", 10s), "") << "the product's name";
+    std::vector<std::uint8_t> pixels(640 * 480);
+    std::uint32_t palette[256];
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>((i % 640) ^ (i / 640));
+    for (std::uint32_t i = 0; i < 256; ++i) palette[i] = (i << 16) | ((255 - i) << 8) | (i * 7 % 256);
+    backend::Present(pixels.data(), palette);
+
+    // Enter and Space act as Z; Enter with Alt does not (it switches to a window).
+    for (const char* key : {"Return", "space", "KP_Enter"}) {
+        ASSERT_TRUE(display_->Xdotool(std::string("keydown ") + key));
+        EXPECT_TRUE(PumpUntil([] { return backend::KeyHeld('Z'); })) << key;
+        ASSERT_TRUE(display_->Xdotool(std::string("keyup ") + key));
+        EXPECT_TRUE(PumpUntil([] { return !backend::KeyHeld('Z'); })) << key;
+    }
+    ASSERT_TRUE(display_->Xdotool("keydown alt+Return"));
+    EXPECT_TRUE(PumpUntil([&] { return Settings().find("fullscreen=false") != std::string::npos; }));
+    EXPECT_FALSE(backend::KeyHeld('Z'));
+    ASSERT_TRUE(display_->Xdotool("keyup alt+Return"));
+    ASSERT_TRUE(display_->Xdotool("key F11"));
+    EXPECT_TRUE(PumpUntil([&] { return Settings().find("fullscreen=true") != std::string::npos; }));
+
+    // M mutes for the run; minus and plus (the = key) step both volumes, which are kept.
+    ASSERT_TRUE(display_->Xdotool("key m"));
+    EXPECT_TRUE(PumpUntil([] { return Mix_MasterVolume(-1) == 0 && Mix_VolumeMusic(-1) == 0; }));
+    ASSERT_TRUE(display_->Xdotool("key m"));
+    EXPECT_TRUE(PumpUntil([] { return Mix_MasterVolume(-1) == MIX_MAX_VOLUME; }));
+    ASSERT_TRUE(display_->Xdotool("key minus minus equal"));
+    EXPECT_TRUE(PumpUntil([&] {
+        return Settings().find("music_volume=90\neffects_volume=90") != std::string::npos;
+    })) << Settings();
+    EXPECT_EQ(Mix_MasterVolume(-1), 90 * MIX_MAX_VOLUME / 100);
+
+    // F12 saves the frame shown at 640x480, whatever the window's size.
+    const fs::path folder = scratch_ / "pictures/Lantern Blade";
+    ASSERT_TRUE(display_->Xdotool("key F12"));
+    ASSERT_TRUE(PumpUntil([&] { return fs::exists(folder) && !fs::is_empty(folder); }));
+    const fs::path shot = fs::directory_iterator(folder)->path();
+    EXPECT_TRUE(shot.filename().string().starts_with("lantern-blade_")) << shot;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, shot.c_str()));
+    image.format = PNG_FORMAT_RGB;
+    ASSERT_EQ(image.width * image.height, 640u * 480u);
+    std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+    std::size_t differing = 0;
+    for (std::size_t i = 0; i < pixels.size(); ++i) {
+        const std::uint32_t shown = palette[pixels[i]];
+        differing += rgb[3 * i] != (shown >> 16 & 255) || rgb[3 * i + 1] != (shown >> 8 & 255) ||
+                     rgb[3 * i + 2] != (shown & 255);
+    }
+    EXPECT_EQ(differing, 0u);
+}
+
+TEST_F(SdlBackend, AGamepadPlaysTheTitleMenuAndASwingAndMayBeUnpluggedMidGame) {
+    fs::copy(LB_SOURCE_DIR "/data", scratch_ / "game", fs::copy_options::recursive);
+    fs::current_path(scratch_ / "game");
+    ASSERT_TRUE(StartUp(nullptr, SW_SHOWDEFAULT));
+
+    SDL_VirtualJoystickDesc pad{};
+    pad.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    pad.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    pad.naxes = SDL_CONTROLLER_AXIS_MAX;
+    pad.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    pad.name = "Virtual pad";
+    const int index = SDL_JoystickAttachVirtualEx(&pad);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    SDL_Joystick* joystick = SDL_JoystickOpen(index);
+    ASSERT_NE(joystick, nullptr);
+    const auto press = [&](SDL_GameControllerButton button, const std::function<bool()>& done) {
+        SDL_JoystickSetVirtualButton(joystick, button, 1);
+        const bool happened = PlayUntil(done);
+        SDL_JoystickSetVirtualButton(joystick, button, 0);
+        // Released: the menus' and the play's key latch opens again.
+        return happened && PlayUntil([] { return g_keyLatch == 0; });
+    };
+
+    g_scene = SCENE_TITLE_INIT;
+    ASSERT_TRUE(PlayUntil([] { return g_scene == SCENE_TITLE; }));
+    EXPECT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_DOWN, [] { return g_titleSel == 1; }));
+    EXPECT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_UP, [] { return g_titleSel == 0; }));
+    ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_A, [] { return g_scene == SCENE_PLAY; }));
+    EXPECT_TRUE(press(SDL_CONTROLLER_BUTTON_A, [] { return g_player.attack != 0; })) << "no swing";
+
+    // Pulled out while the stick is pushed: the hero stops and the game plays on.
+    SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, SDL_JOYSTICK_AXIS_MAX);
+    ASSERT_TRUE(PlayUntil([] { return backend::KeyHeld(VK_RIGHT); }));
+    SDL_JoystickClose(joystick);
+    ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0);
+    const std::uint64_t frames = PresentedFrameCount();
+    ASSERT_TRUE(PlayUntil([&] { return PresentedFrameCount() >= frames + 25; }));
+    EXPECT_FALSE(backend::KeyHeld(VK_RIGHT));
+    EXPECT_EQ(g_scene, SCENE_PLAY);
+}
+
+}  // namespace
