@@ -38,7 +38,7 @@ install(PROGRAMS ${CMAKE_BINARY_DIR}/launcher/lantern-blade DESTINATION ${CMAKE_
 # The install test runs `cmake --install` on this build, so the game must be built first.
 function(lb_install_test_needs_game)
   if(TARGET test_install)
-    add_dependencies(test_install lantern-blade)
+    add_dependencies(test_install lantern-blade man_page)
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL lb_install_test_needs_game)

@@ -57,7 +57,7 @@ protected:
         display_ = std::make_unique<e2e::VirtualDisplay>(Log("xvfb.log"));
         ASSERT_TRUE(display_->Ready()) << test::ReadFile(Log("xvfb.log"));
         Start(display_->Name());
-        window_ = display_->WaitForWindow("Direct X", 30s);
+        window_ = display_->WaitForWindow("Lantern Blade", 30s);
         ASSERT_NE(window_, "") << "no window; game output: " << Output();
     }
 
