@@ -11,7 +11,7 @@ PACKAGES=(
 if [ "${1:-}" = "--tests" ]; then
   PACKAGES+=(
     libgtest-dev libbenchmark-dev
-    xvfb xauth xdotool x11-utils imagemagick
+    xvfb xauth xdotool imagemagick
     clang libclang-rt-14-dev
     appstream desktop-file-utils
   )
