@@ -13,6 +13,7 @@
 #include "platform/gdi.h"
 #include "platform/mmsystem.h"
 #include "records/numbers.h"
+#include "records/ranking_save.h"
 #include "scenes/clear_results.h"
 #include "scenes/ending_quit.h"
 #include "scenes/opening_title.h"
@@ -142,6 +143,7 @@ bool StartUp(HINSTANCE instance, int cmdShow) {
 
     FillShatterTables();
 
+    TidyRankingFolder("txt\\Ranking\\Ranking.txt");
     ReadNumbers(RANKING_SIZE, g_ranking, "txt\\Ranking\\Ranking.txt");
     WriteNumbers(RANKING_SIZE, g_ranking, "txt\\Ranking\\Ranking2.txt");
     SortDescending(RANKING_SIZE, g_ranking);

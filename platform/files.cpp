@@ -1,17 +1,45 @@
 #include "platform/files.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstring>
+#include <ctime>
 #include <filesystem>
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// Why nothing may be written; empty while writing is allowed.
+std::string g_writesRefused;
+
+bool Fail(std::string* failure, const std::string& why) {
+    if (failure != nullptr) *failure = why;
+    return false;
+}
+
+bool FailWithErrno(std::string* failure) {
+    return Fail(failure, std::strerror(errno));
+}
+
+// The file a game path finally names: symbolic links followed to their target, which
+// need not exist yet.
+std::string WriteTarget(const char* gamePath) {
+    fs::path path = ResolvePath(gamePath);
+    std::error_code error;
+    for (int hops = 0; hops < 40 && fs::is_symlink(path, error); ++hops) {
+        const fs::path link = fs::read_symlink(path, error);
+        if (error) break;
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    return path.string();
+}
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() &&
@@ -92,24 +120,129 @@ std::FILE* OpenGameFile(const char* gamePath, const char* mode) {
     // Text and binary are the same here.
     std::string openMode(mode);
     openMode.erase(std::remove(openMode.begin(), openMode.end(), 't'), openMode.end());
-    return std::fopen(ResolvePath(gamePath).c_str(), openMode.c_str());
+    const bool update = openMode.find('+') != std::string::npos;
+    int flags = update ? O_RDWR : O_WRONLY;
+    if (openMode[0] == 'r') flags = update ? O_RDWR : O_RDONLY;
+    if (openMode[0] == 'w') flags |= O_CREAT | O_TRUNC;
+    if (openMode[0] == 'a') flags |= O_CREAT | O_APPEND;
+    if (flags != O_RDONLY && !g_writesRefused.empty()) {
+        errno = EROFS;
+        return nullptr;
+    }
+    // Without O_NONBLOCK the open of a FIFO waits for the other end.
+    const int fd = ::open(ResolvePath(gamePath).c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
+    if (fd < 0) return nullptr;
+    struct stat info {};
+    std::FILE* file = nullptr;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
+        file = ::fdopen(fd, openMode.c_str());
+    }
+    if (file == nullptr) ::close(fd);
+    return file;
 }
 
-bool ReplaceFileAtomically(const char* gamePath, const std::string& contents) {
-    const std::string target = ResolvePath(gamePath);
-    if (target.empty()) return false;
+void RefuseWrites(const char* reason) {
+    g_writesRefused = reason;
+}
+
+bool CanReplaceFile(const char* gamePath, std::string* failure) {
+    if (!g_writesRefused.empty()) return Fail(failure, g_writesRefused);
+    const std::string target = WriteTarget(gamePath);
+    const std::string name = fs::path(target).filename().string();
+    struct stat info {};
+    if (::stat(target.c_str(), &info) != 0) return errno == ENOENT || FailWithErrno(failure);
+    if (!S_ISREG(info.st_mode)) return Fail(failure, name + " is not a regular file");
+    if ((info.st_mode & 0222) == 0 || ::access(target.c_str(), W_OK) != 0) {
+        return Fail(failure, name + " is read-only");
+    }
+    return true;
+}
+
+bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, std::string* failure) {
+    if (!CanReplaceFile(gamePath, failure)) return false;
+    const std::string target = WriteTarget(gamePath);
     const fs::path targetPath(target);
     const fs::path folder = targetPath.parent_path();
     std::string temp = (folder / ("." + targetPath.filename().string() + ".XXXXXX")).string();
     const int fd = ::mkstemp(temp.data());
-    if (fd < 0) return false;
+    if (fd < 0) return FailWithErrno(failure);
     bool ok = WriteAll(fd, contents) && ::fchmod(fd, ModeFor(target)) == 0 && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
+        FailWithErrno(failure);
         ::unlink(temp.c_str());
         return false;
     }
     SyncFolder(folder);
     return true;
+}
+
+int LockGameFile(const char* gamePath, std::string* failure) {
+    if (!g_writesRefused.empty()) {
+        Fail(failure, g_writesRefused);
+        return -1;
+    }
+    const std::string lockPath = WriteTarget(gamePath) + ".lock";
+    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    // Another user's lock file can still be locked through a read-only descriptor.
+    if (fd < 0 && errno == EACCES) {
+        fd = ::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) errno = EACCES;
+    }
+    if (fd < 0) {
+        FailWithErrno(failure);
+        return -1;
+    }
+    // A save holds the lock for milliseconds; a holder that keeps it for seconds is stuck.
+    for (int attempt = 0; attempt < 500; ++attempt) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
+        if (errno != EWOULDBLOCK && errno != EINTR) break;
+        ::usleep(10000);
+    }
+    const bool busy = errno == EWOULDBLOCK;
+    Fail(failure, busy ? "another game keeps the ranking locked" : std::strerror(errno));
+    ::close(fd);
+    return -1;
+}
+
+void UnlockGameFile(int lock) {
+    if (lock >= 0) ::close(lock);
+}
+
+void RemoveStaleTemporaries(const char* gamePath) {
+    if (!g_writesRefused.empty()) return;
+    const fs::path target = WriteTarget(gamePath);
+    // The names mkstemp gives: "." + the file's name + "." + six characters.
+    const std::string prefix = "." + target.filename().string() + ".";
+    std::error_code error;
+    for (fs::directory_iterator it(target.parent_path().empty() ? "." : target.parent_path(), error), end;
+         !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() == prefix.size() + 6 && name.starts_with(prefix) &&
+            it->is_regular_file(error) && !it->is_symlink(error)) {
+            ::unlink(it->path().c_str());
+        }
+    }
+}
+
+std::string SetFileAside(const char* gamePath, const char* label) {
+    if (!g_writesRefused.empty()) return {};
+    const std::string target = WriteTarget(gamePath);
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm local {};
+    ::localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
+    const std::string base = target + "." + label + "-" + stamp;
+    for (int n = 1; n < 100; ++n) {
+        const std::string aside = n == 1 ? base : base + "-" + std::to_string(n);
+        if (::renameat2(AT_FDCWD, target.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+            SyncFolder(fs::path(target).parent_path());
+            return aside;
+        }
+        if (errno != EEXIST) break;
+    }
+    return {};
 }

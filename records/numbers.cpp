@@ -1,15 +1,27 @@
 #include "records/numbers.h"
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "platform/files.h"
 
 std::int32_t g_ranking[6] = {0, 0, 0, 0, 0, 0};
 
+namespace {
+
+// Editors on some systems start a UTF-8 text file with a byte order mark.
+void SkipByteOrderMark(std::FILE* file) {
+    char mark[3] = {};
+    if (std::fread(mark, 1, 3, file) != 3 || std::memcmp(mark, "\xEF\xBB\xBF", 3) != 0) std::rewind(file);
+}
+
+}  // namespace
+
 void ReadNumbers(int count, std::int32_t* values, const char* path) {
     std::FILE* file = OpenGameFile(path, "rt");
     if (file == nullptr) return;
+    SkipByteOrderMark(file);
     for (int i = 0; i < count; ++i) {
         // A failed scan leaves the entry as it was; the offending character stays
         // unread, so every later scan fails the same way.
@@ -19,7 +31,21 @@ void ReadNumbers(int count, std::int32_t* values, const char* path) {
     std::fclose(file);
 }
 
-static std::string FormatNumbers(int count, const std::int32_t* values) {
+bool HoldsOnlyNumbers(const char* path) {
+    std::FILE* file = OpenGameFile(path, "rt");
+    if (file == nullptr) return true;
+    SkipByteOrderMark(file);
+    int value = 0;
+    while (std::fscanf(file, "%d,", &value) == 1) {
+    }
+    // Only white space may follow the last number.
+    const int scanned = std::fscanf(file, " ");
+    const bool whole = scanned == EOF || std::fgetc(file) == EOF;
+    std::fclose(file);
+    return whole;
+}
+
+std::string FormatNumbers(int count, const std::int32_t* values) {
     std::string text;
     for (int i = 0; i < count; ++i) text += std::to_string(values[i]) + ",";
     return text;
@@ -31,10 +57,6 @@ void WriteNumbers(int count, const std::int32_t* values, const char* path) {
     const std::string text = FormatNumbers(count, values);
     std::fwrite(text.data(), 1, text.size(), file);
     std::fclose(file);
-}
-
-void SaveNumbersAtomically(int count, const std::int32_t* values, const char* path) {
-    ReplaceFileAtomically(path, FormatNumbers(count, values));
 }
 
 void SortDescending(int count, std::int32_t* values) {
@@ -49,6 +71,15 @@ void SortDescending(int count, std::int32_t* values) {
                 i = 0;
                 j = 0;
             }
+        }
+    }
+}
+
+void EnterScore(std::int32_t* values, std::uint32_t score) {
+    for (int slot = 0; slot < RANKING_SIZE; ++slot) {
+        if (score >= static_cast<std::uint32_t>(values[slot])) {
+            values[RANKING_CANDIDATE] = static_cast<std::int32_t>(score);
+            return;
         }
     }
 }

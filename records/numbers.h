@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 constexpr int RANKING_SIZE = 5;
 constexpr int RANKING_CANDIDATE = 5;
@@ -9,12 +10,19 @@ constexpr int RANKING_CANDIDATE = 5;
 // Five ranked scores, best first, and the candidate slot for a new score.
 extern std::int32_t g_ranking[6];
 
-// Reads up to count "%d," numbers; entries from the first unreadable one on keep their
-// values. A file that cannot be opened changes nothing.
+// Reads up to count "%d," numbers (after a UTF-8 byte order mark, if any); entries from
+// the first unreadable one on keep their values. A file that cannot be opened changes
+// nothing.
 void ReadNumbers(int count, std::int32_t* values, const char* path);
+// Whether the file holds nothing but numbers in the form ReadNumbers reads, however
+// many; true for a file that cannot be opened (there is nothing in it to keep).
+bool HoldsOnlyNumbers(const char* path);
+// The numbers in the "%d," form.
+std::string FormatNumbers(int count, const std::int32_t* values);
 // Writes the numbers in the "%d," form, replacing the file.
 void WriteNumbers(int count, const std::int32_t* values, const char* path);
-// As WriteNumbers, but the old file stays whole unless the new one is completely written.
-void SaveNumbersAtomically(int count, const std::int32_t* values, const char* path);
 // Largest first, compared as unsigned 32-bit numbers.
 void SortDescending(int count, std::int32_t* values);
+// The entry test: the score takes the candidate slot if it is at least one of the five
+// ranked entries (compared as unsigned); otherwise the candidate slot keeps its value.
+void EnterScore(std::int32_t* values, std::uint32_t score);

@@ -8,6 +8,7 @@
 #include "gfx/frame_pacing.h"
 #include "gfx/surfaces.h"
 #include "records/numbers.h"
+#include "records/ranking_save.h"
 
 int g_clearRadius = 0;
 int g_clearStep = 10;
@@ -38,16 +39,6 @@ constexpr int RESULT_CAPTION_X = 200;
 void DrawFigure(std::int64_t value, IDirectDrawSurface* destination, int row) {
     DrawNumberUntilZero(value, g_offscreen1, destination, FIGURE_UNITS_X, RESULT_ROWS[row].y,
                         DIGIT_STEP, 0, KEYED);
-}
-
-// The entry test: the score takes the candidate slot if it is at least one of the five.
-void EnterScore(std::uint32_t score) {
-    for (int slot = 0; slot < RANKING_SIZE; ++slot) {
-        if (score >= static_cast<std::uint32_t>(g_ranking[slot])) {
-            g_ranking[RANKING_CANDIDATE] = static_cast<std::int32_t>(score);
-            return;
-        }
-    }
 }
 
 }  // namespace
@@ -95,10 +86,10 @@ void ResultInit() {
     // A run slower than the par time scores 0, never a negative number.
     const std::int64_t score = SCORE_BASE - static_cast<std::int64_t>(g_clearTime);
     g_clearTime = static_cast<std::uint32_t>(score > 0 ? score : 0);
-    EnterScore(g_clearTime);
+    EnterScore(g_ranking, g_clearTime);
     SortDescending(RANKING_CANDIDATE + 1, g_ranking);
     if (g_resultsAfterClear) {
-        SaveNumbersAtomically(RANKING_SIZE, g_ranking, "txt\\Ranking\\Ranking.txt");
+        SaveScore(g_clearTime, "txt\\Ranking\\Ranking.txt");
         g_resultsAfterClear = false;
     }
 }

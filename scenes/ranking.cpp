@@ -1,12 +1,16 @@
 #include "scenes/ranking.h"
 
+#include <cstring>
+
 #include "game/scene_state.h"
 #include "gfx/blit.h"
 #include "gfx/digits.h"
 #include "gfx/frame_pacing.h"
 #include "gfx/surfaces.h"
 #include "gfx/transitions.h"
+#include "platform/gdi.h"
 #include "records/numbers.h"
+#include "records/ranking_save.h"
 
 namespace {
 
@@ -16,6 +20,16 @@ constexpr int FIRST_COLUMN_X = 370;
 constexpr int COLUMN_STEP = -60;
 constexpr int UNITS_Y = 370;
 constexpr int DIGIT_STEP = -34;
+constexpr int FAILURE_LINE_HEIGHT = 16;
+
+// A score that could not be saved is not kept past this run: the player is told.
+void ShowSaveFailure() {
+    HDC dc = nullptr;
+    if (g_saveFailure[0] == '\0' || g_back->GetDC(&dc) != DD_OK) return;
+    TextOutA(dc, 0, SCREEN_HEIGHT - FAILURE_LINE_HEIGHT, g_saveFailure,
+             static_cast<int>(std::strlen(g_saveFailure)));
+    g_back->ReleaseDC(dc);
+}
 
 }  // namespace
 
@@ -40,6 +54,7 @@ void RankingFrame() {
     g_back->BltFast(0, 0, g_offscreen1, &whole, DDBLTFAST_NOCOLORKEY);
     SlidePanel(g_back, g_offscreen2);
     VerticalBlinds(g_back);
+    ShowSaveFailure();
     if (IsKeyDown('X')) {
         g_scene = SCENE_TITLE_INIT;
         ResetTransitions();

@@ -3,11 +3,15 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstring>
+#include <vector>
+
 #include "game/game_frame.h"
 #include "game/scene_state.h"
 #include "game/stage.h"
 #include "platform/headless/headless.h"
 #include "records/numbers.h"
+#include "records/ranking_save.h"
 #include "tests/scenes/scene_fixture.h"
 
 namespace {
@@ -20,6 +24,23 @@ TEST_F(SceneTest, RankingShowsEachEntryAsFiveDigitsInItsColumn) {
     // Entry i's column is at x = 370 - 60 i; a negative entry shows as 00000.
     const char* shown[5] = {"23456", "06000", "00235", "00000", "00000"};
     for (int i = 0; i < 5; ++i) EXPECT_EQ(DigitsAt(370 - 60 * i, 370, 0, -34), shown[i]) << i;
+}
+
+// While the last save has failed, one line at the foot of the screen says so.
+TEST_F(SceneTest, RankingTellsOfAFailedSaveOnItsLastLine) {
+    const auto foot = [this] {
+        Open(SCENE_RANKING_INIT, SCENE_RANKING);
+        for (int i = 0; i < 60; ++i) Frame();
+        std::vector<std::uint8_t> row;
+        for (int x = 0; x < 200; ++x) row.push_back(PixelAt(x, 472));
+        return row;
+    };
+    const std::vector<std::uint8_t> without = foot();
+    std::strcpy(g_saveFailure, "Score not saved: No space left on device");
+    const std::vector<std::uint8_t> with = foot();
+    // Black text on a white box.
+    EXPECT_GT(std::count(with.begin(), with.end(), with[0]), 20);
+    EXPECT_NE(with, without);
 }
 
 TEST_F(SceneTest, RankingLeavesForTheTitleOnXInItsFirstFrame) {
