@@ -2,12 +2,18 @@
 // from anywhere else first moves into the data folder that belongs to this executable:
 //   <exe dir>/data                            (a build or unpacked tree)
 //   <exe dir>/../share/lantern-blade/data     (an installed tree)
-// A working directory that already has a "bmp" folder is used as it is.
+// A working directory that already has a "bmp" folder is used as it is. Without game
+// data anywhere the game says where it looked and exits with 1. The installed tree is
+// read, never written: the launcher gives every user a copy to play in.
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
 #include "app/main.h"
 #include "app/options.h"
+#include "platform/files.h"
 
 namespace {
 
@@ -21,18 +27,26 @@ void EnterDataFolder() {
         return;
     }
     std::error_code error;
-    const std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) {
+    const std::filesystem::path here = std::filesystem::current_path(error);
+    const std::filesystem::path exeDir = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+    const std::filesystem::path unpacked = exeDir / "data";
+    const std::filesystem::path installed = (exeDir / ".." / "share" / "lantern-blade" / "data").lexically_normal();
+    for (const std::filesystem::path& candidate : {unpacked, installed}) {
+        if (exeDir.empty() || !HasGameData(candidate)) {
+            continue;
+        }
+        std::filesystem::current_path(candidate, error);
+        if (candidate == installed) {
+            std::fprintf(stderr, "lantern-blade: playing from the installed data in %s, which is never "
+                         "written: scores are not saved (start the game with lantern-blade)\n",
+                         installed.c_str());
+            RefuseWrites("the installed data is read-only (start lantern-blade)");
+        }
         return;
     }
-    const std::filesystem::path exeDir = exe.parent_path();
-    for (const std::filesystem::path& candidate :
-         {exeDir / "data", exeDir / ".." / "share" / "lantern-blade" / "data"}) {
-        if (HasGameData(candidate)) {
-            std::filesystem::current_path(candidate, error);
-            return;
-        }
-    }
+    std::fprintf(stderr, "lantern-blade: no game data (a bmp folder) in %s, nor in %s or %s\n", here.c_str(),
+                 unpacked.c_str(), installed.c_str());
+    std::exit(1);
 }
 
 }  // namespace

@@ -50,6 +50,8 @@ void SetAudioMuted(bool muted);
 void SetAudioSuspended(bool suspended);
 // Applies the volumes and mute again once the mixer has opened.
 void ApplyAudioControls();
+// Ends the game at once when the connection to the X display is lost.
+void WatchDisplayConnection();
 
 // Stops the audio thread before the process's static objects go away.
 void ShutDownAudio();

@@ -173,6 +173,7 @@ bool OpenWindow(const char*) {
         FailDisplay();
     }
     sdl_backend::ShutDownAtExit();
+    sdl_backend::WatchDisplayConnection();
     ChooseRenderer();
     // Without controller support the keyboard still plays the game.
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);

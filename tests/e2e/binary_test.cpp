@@ -4,6 +4,7 @@
 // with 1. Every wait has a deadline; a stuck game is killed with its process group.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -87,6 +88,34 @@ TEST_F(GameOnDisplay, ShowsThePlayAndEndsWithCodeZeroOnEscape) {
 TEST_F(GameOnDisplay, ClosingTheWindowEndsWithCodeZero) {
     ASSERT_TRUE(display_->SendDeleteWindow(window_)) << "cannot reach the X server";
     EXPECT_EQ(game_->Wait(EXIT_TIMEOUT), 0) << Output();
+}
+
+// The X server dies under the game (a crash, the session ended): the game ends at once
+// with one line and code 1 instead of spinning on the dead connection, its ranking whole.
+// It takes some 50 ms; the deadline only has to tell an end from a spin.
+TEST_F(GameOnDisplay, ALostDisplayEndsTheGameAtOnceWithItsRankingWhole) {
+    const std::string ranking = test::ReadFile("txt/Ranking/Ranking.txt");
+    std::this_thread::sleep_for(500ms);
+    display_->Kill();
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(game_->Wait(5s), 1) << Output();
+    std::printf("ended %lld ms after the server was killed\n",
+                static_cast<long long>(std::chrono::duration_cast<std::chrono::milliseconds>(
+                                           std::chrono::steady_clock::now() - start)
+                                           .count()));
+    EXPECT_EQ(Output(), "lantern-blade: the connection to the display was lost\n");
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), ranking);
+}
+
+// No game data where it is started nor beside the binary: one line naming the folders
+// looked in, and code 1.
+TEST_F(GameBinary, WithoutGameDataSaysWhereItLookedAndExitsWithOne) {
+    fs::remove_all("bmp");
+    Start("");
+    EXPECT_EQ(game_->Wait(EXIT_TIMEOUT), 1) << Output();
+    const std::string output = Output();
+    EXPECT_EQ(output.find('\n'), output.size() - 1) << output;
+    EXPECT_NE(output.find("no game data (a bmp folder) in " + dir_.Path().string()), std::string::npos) << output;
 }
 
 TEST_F(GameBinary, WithoutADisplayPrintsOneLineAndExitsWithOne) {

@@ -28,6 +28,8 @@ public:
     bool SendDeleteWindow(const std::string& window) const;
     // Pixels of the screen that are not black, or -1 if it cannot be read.
     long LitPixels() const;
+    // Kills the server, as a crash or the end of the session would, without waiting.
+    void Kill() { server_->KillNoWait(); }
 
 private:
     // Runs an X client command line on this display, killed after a deadline; true when

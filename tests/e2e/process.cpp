@@ -63,6 +63,10 @@ int Process::Wait(std::chrono::milliseconds timeout) {
     return -1;
 }
 
+void Process::KillNoWait() {
+    if (Started() && !reaped_) ::kill(-pid_, SIGKILL);
+}
+
 void Process::Kill() {
     if (!Started() || reaped_) return;
     ::kill(-pid_, SIGKILL);

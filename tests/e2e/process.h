@@ -30,6 +30,8 @@ public:
     int Wait(std::chrono::milliseconds timeout);
     // SIGKILL to the whole group, then reaps the process.
     void Kill();
+    // SIGKILL to the whole group, without waiting for it to end.
+    void KillNoWait();
 
 private:
     pid_t pid_ = -1;
