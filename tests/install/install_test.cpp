@@ -1,6 +1,7 @@
 // The installed tree runs: `cmake --install` of this build into a scratch prefix, the
-// installed launcher started under Xvfb and ended with Escape. The game must play from
-// the per-user copy of its data and write its scores there and nowhere else.
+// installed launcher (or the game binary itself) started under Xvfb and ended with
+// Escape. The game must play from the per-user copy of its data and write its scores
+// there and nowhere else; the installed tree is never written.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -89,15 +90,16 @@ protected:
         ASSERT_TRUE(fs::exists(prefix_ / "bin" / "lantern-blade"));
     }
 
-    // Starts the installed launcher from an unrelated folder, presses Escape every half
-    // second until the game ends, and gives its exit code (-1 when it never started or
-    // had to be stopped). An empty xdgDataHome leaves XDG_DATA_HOME unset.
-    int RunLauncher(const fs::path& xdgDataHome) {
+    // Starts the installed launcher (or another installed program) from an unrelated
+    // folder, presses Escape every half second until the game ends, and gives its exit
+    // code (-1 when it never started or had to be stopped). An empty xdgDataHome leaves
+    // XDG_DATA_HOME unset.
+    int RunLauncher(const fs::path& xdgDataHome, const char* program = "bin/lantern-blade") {
         const std::string xdg =
             xdgDataHome.empty() ? "-u XDG_DATA_HOME" : "XDG_DATA_HOME=" + Quoted(xdgDataHome);
         const fs::path script = scratch_.Path() / "run.sh";
         test::WriteFile(script.string(),
-                        Quoted(prefix_ / "bin" / "lantern-blade") + " & game=$!\n"
+                        Quoted(prefix_ / program) + " & game=$!\n"
                         "( for i in $(seq 1 60); do sleep 0.5; xdotool key Escape; done ) "
                         ">/dev/null 2>&1 & keys=$!\n"
                         "wait $game; code=$?\n"
@@ -132,25 +134,37 @@ TEST_F(InstalledGame, PlaysFromAPerUserCopyAndWritesScoresNowhereElse) {
     }
 }
 
-// Without XDG_DATA_HOME the copy lives in ~/.local/share. A copy from another version is
-// renewed (a lost picture comes back) but the player's scores survive.
-TEST_F(InstalledGame, ARenewedCopyKeepsThePlayersScores) {
+// Without XDG_DATA_HOME the copy lives in ~/.local/share. A copy with a file lost and
+// another damaged gets both back on the next start; the player's scores and own files
+// stay as they are.
+TEST_F(InstalledGame, ADamagedCopyIsRepairedKeepingThePlayersScores) {
     ASSERT_EQ(RunLauncher({}), 0);
     const fs::path copy = home_ / ".local/share/lantern-blade";
-    ASSERT_TRUE(fs::exists(copy / ".version"));
-    const std::string version = test::ReadFile((copy / ".version").string());
+    const std::string map = test::ReadFile((copy / "txt/Map/Map.txt").string());
+    ASSERT_FALSE(map.empty());
 
     test::WriteFile((copy / "txt/Ranking/Ranking.txt").string(), "9000,8000,7000,6000,5000,");
-    test::WriteFile((copy / ".version").string(), "0.0\n");
+    test::WriteFile((copy / "txt/Map/Map.txt").string(), std::string(map.size(), '9'));
+    test::WriteFile((copy / "notes.txt").string(), "mine");
     fs::remove(copy / "bmp/Map.bmp");
 
     ASSERT_EQ(RunLauncher({}), 0);
     EXPECT_EQ(test::ReadFile((copy / "txt/Ranking/Ranking2.txt").string()),
               "9000,8000,7000,6000,5000,");
-    EXPECT_EQ(test::ReadFile((copy / ".version").string()), version);
-    EXPECT_TRUE(fs::exists(copy / "bmp/Map.bmp"));
-    // No half-made or old copy is left beside it.
-    EXPECT_EQ(std::distance(fs::directory_iterator(home_ / ".local/share"), fs::directory_iterator()), 1);
+    EXPECT_EQ(test::ReadFile((copy / "txt/Map/Map.txt").string()), map);
+    EXPECT_EQ(Changed(Snapshot(prefix_ / "share/lantern-blade/data"), Snapshot(copy)),
+              (std::vector<std::string>{"txt/Ranking/Ranking.txt", "notes.txt",
+                                        "txt/Ranking/Ranking.txt.lock", "txt/Ranking/Ranking2.txt"}));
+    // Beside the copy only the launchers' lock: no half-made or old copy.
+    EXPECT_EQ(std::distance(fs::directory_iterator(home_ / ".local/share"), fs::directory_iterator()), 2);
+}
+
+// The game binary started directly plays from the installed data but writes nothing.
+TEST_F(InstalledGame, TheGameStartedDirectlyNeverWritesTheInstalledTree) {
+    const auto installed = Snapshot(prefix_);
+    ASSERT_EQ(RunLauncher(scratch_.Path() / "xdg", "libexec/lantern-blade"), 0);
+    EXPECT_EQ(Changed(installed, Snapshot(prefix_)), std::vector<std::string>{});
+    EXPECT_TRUE(fs::is_empty(elsewhere_));
 }
 
 }  // namespace
