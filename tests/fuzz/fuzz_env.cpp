@@ -3,12 +3,29 @@
 #include <unistd.h>
 
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <string>
+#include <vector>
 
 #include "app/main.h"
+#include "game/game_frame.h"
+#include "game/movement.h"
+#include "game/random.h"
+#include "game/scene_state.h"
+#include "game/stage.h"
+#include "gfx/blit.h"
+#include "gfx/frame_pacing.h"
+#include "gfx/surfaces.h"
+#include "gfx/transitions.h"
 #include "platform/headless/headless.h"
 #include "platform/win32.h"
+#include "records/numbers.h"
+#include "scenes/clear_results.h"
+#include "scenes/ending_quit.h"
+#include "scenes/opening_title.h"
+#include "scenes/pause.h"
 
 namespace fs = std::filesystem;
 
@@ -24,10 +41,7 @@ void RemoveScratch() {
     fs::remove_all(g_scratch, ignored);
 }
 
-}  // namespace
-
-void Prepare() {
-    if (!g_scratch.empty()) return;
+void StartOnce() {
     std::string pattern = (fs::temp_directory_path() / "lantern-blade-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     g_scratch = pattern;
@@ -41,9 +55,55 @@ void Prepare() {
     fs::create_directories("txt/Map");
     fs::create_directories("txt/Ranking");
     if (!StartUp(GetModuleHandleA(nullptr), SW_SHOWDEFAULT)) std::abort();
+}
+
+// Every input starts from the same state, so an input that fails also fails when it is
+// replayed alone: the game's globals as at start, blank surfaces, the backend's clock,
+// keys and logs reset.
+void ResetGame() {
+    headless::Reset();
     // Frames presented are not kept: each input frees what it allocates, so the fuzzer
     // need not look for leaks after every input.
     headless::KeepFrames(0);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    for (IDirectDrawSurface* surface : {g_back, g_offscreen1, g_offscreen2, g_offscreen4}) {
+        ColorFill(surface, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, 0);
+    }
+    ColorFill(g_offscreen3, RECT{0, 0, 960, 2000}, 0);
+    g_randomState = 1;
+    g_scene = SCENE_STAGE_INIT;
+    g_keyLatch = 0;
+    g_player = Actor{};
+    std::memset(g_enemies, 0, sizeof g_enemies);
+    std::memset(g_map, 0, sizeof g_map);
+    std::memset(g_ranking, 0, sizeof g_ranking);
+    g_camera = POINT{};
+    g_stageStart = 0;
+    g_moveRequest = 0;
+    g_killCount = 0;
+    g_frameTime = g_clearTime = g_pauseStart = g_pauseEnd = g_pauseTotal = 0;
+    g_frameLast = g_fpsLast = 0;
+    g_fpsFrames = 0;
+    g_fpsText[0] = '\0';
+    g_wipeStep = g_slideOffset = 0;
+    g_openingFrames = g_titleSel = 0;
+    g_pauseSel = 0;
+    g_pauseKeyLatch = 0;
+    g_clearRadius = 0;
+    g_clearStep = 10;
+    g_countUpPercent = 0;
+    g_countUpDone = 0;
+    g_resultsAfterClear = false;
+    g_endReveal = g_endScroll = g_endExit = 0;
+}
+
+}  // namespace
+
+void Prepare() {
+    if (g_scratch.empty()) StartOnce();
+    ResetGame();
 }
 
 void WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size) {
@@ -52,3 +112,31 @@ void WriteInput(const std::string& path, const std::uint8_t* data, std::size_t s
 }
 
 }  // namespace fuzz
+
+// The game works in a scratch folder of its own, so the paths libFuzzer is given (corpus
+// folders, inputs, dictionary, artifact prefix) are made absolute here, before libFuzzer
+// reads them; crashes land in the folder the fuzzer was started in unless told otherwise.
+extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
+    static std::vector<std::string> args;
+    static std::vector<char*> pointers;
+    bool hasArtifactPrefix = false;
+    for (int i = 0; i < *argc; ++i) {
+        std::string arg = (*argv)[i];
+        const std::size_t equals = arg.find('=');
+        const bool artifact = arg.starts_with("-artifact_prefix=") || arg.starts_with("-exact_artifact_path=");
+        if (i > 0 && !arg.starts_with("-")) {
+            arg = fs::absolute(arg).string();
+        } else if (equals != std::string::npos && equals + 1 < arg.size() && arg[equals + 1] != '/' &&
+                   (artifact || fs::exists(arg.substr(equals + 1)))) {
+            arg = arg.substr(0, equals + 1) + (fs::current_path() / arg.substr(equals + 1)).string();
+        }
+        hasArtifactPrefix = hasArtifactPrefix || arg.starts_with("-artifact_prefix=");
+        args.push_back(arg);
+    }
+    if (!hasArtifactPrefix) args.push_back("-artifact_prefix=" + fs::current_path().string() + "/");
+    for (std::string& arg : args) pointers.push_back(arg.data());
+    pointers.push_back(nullptr);
+    *argc = static_cast<int>(args.size());
+    *argv = pointers.data();
+    return 0;
+}

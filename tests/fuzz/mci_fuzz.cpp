@@ -1,14 +1,13 @@
 // The MCI command-string parser: the input is a series of command lines, sent in turn
 // (every other one with the game's window as callback); then the backend reports some
-// sounds played to their end, the queue is drained as the loop would, and the aliases
-// the lines named are closed again.
+// sounds played to their end, the queue is drained as the loop would, and every word
+// of the input is closed as an alias.
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "app/main.h"
 #include "platform/backend.h"
-#include "platform/headless/headless.h"
 #include "platform/mmsystem.h"
 #include "tests/fuzz/fuzz_env.h"
 
@@ -26,18 +25,18 @@ std::vector<std::string> Lines(const std::uint8_t* data, std::size_t size) {
     return lines;
 }
 
-// The fourth word of "open FILE alias NAME".
-std::string FourthWord(const std::string& line) {
-    std::size_t pos = 0;
-    std::string word;
-    for (int i = 0; i < 4; ++i) {
-        pos = line.find_first_not_of(" \t", pos);
-        if (pos == std::string::npos) return {};
-        const std::size_t end = std::min(line.find_first_of(" \t", pos), line.size());
-        word = line.substr(pos, end - pos);
-        pos = end;
+// Every word of every line, each a possible alias.
+std::vector<std::string> Words(const std::vector<std::string>& lines) {
+    std::vector<std::string> words;
+    for (const std::string& line : lines) {
+        std::size_t pos = 0;
+        while ((pos = line.find_first_not_of(" \t", pos)) != std::string::npos) {
+            const std::size_t end = std::min(line.find_first_of(" \t", pos), line.size());
+            words.push_back(line.substr(pos, end - pos));
+            pos = end;
+        }
     }
-    return word;
+    return words;
 }
 
 }  // namespace
@@ -54,10 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     NotifySoundFinished(size == 0 ? -1 : data[size - 1]);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-    for (const std::string& line : lines) {
-        const std::string alias = FourthWord(line);
-        if (!alias.empty()) mciSendStringA(("close " + alias).c_str(), nullptr, 0, nullptr);
-    }
-    headless::ClearMciLog();
+    // No alias outlives its input.
+    for (const std::string& alias : Words(lines)) mciSendStringA(("close " + alias).c_str(), nullptr, 0, nullptr);
     return 0;
 }
