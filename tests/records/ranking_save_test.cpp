@@ -135,6 +135,7 @@ void OwnedByPlayer(const char* path, mode_t mode) {
 }
 
 TEST(SaveScore, AFailedSaveChangesNothingAndSaysWhy) {
+    if (geteuid() != 0) GTEST_SKIP() << "acting as user nobody needs root";
     const struct {
         const char* name;
         std::function<void()> arrange;  // with the file holding "1,2,3," unless removed
