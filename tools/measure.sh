@@ -11,8 +11,8 @@
 # size (MEASURE_SCREEN changes it). The window lasts MEASURE_SECONDS (default 10) and
 # opens MEASURE_WARMUP seconds (default 2) after the first presented frame, once the
 # battle music has been loaded, so the figures are those of steady play; the game is then ended with Escape. The CPU figure is the
-# game process only (all its threads), in percent of one core; the X server's share is
-# not in it.
+# game process only (all its threads), in percent of one core, and the share of SDL's
+# audio thread (the music's synthesis and the mix); the X server's share is not in it.
 set -eu
 
 if [ "$#" -eq 0 ]; then
@@ -42,12 +42,16 @@ warmup = float(sys.argv[5])
 log = os.path.join(scratch, "frames.log")
 env = dict(os.environ, LANTERN_BLADE_FRAME_LOG=log, SDL_AUDIODRIVER="dummy")
 
-def cpu_seconds(pid):
-    # Run time of every thread in nanoseconds: exact, where the tick-sampled utime and
-    # stime would be skewed by a process that wakes on the clock's whole milliseconds.
+def cpu_seconds(pid, thread=""):
+    # Run time of every thread (or of those whose name starts with `thread`) in
+    # nanoseconds: exact, where the tick-sampled utime and stime would be skewed by a
+    # process that wakes on the clock's whole milliseconds.
     total = 0
     for task in os.listdir(f"/proc/{pid}/task"):
         try:
+            with open(f"/proc/{pid}/task/{task}/comm") as f:
+                if not f.read().startswith(thread):
+                    continue
             with open(f"/proc/{pid}/task/{task}/schedstat") as f:
                 total += int(f.read().split()[0])
         except FileNotFoundError:
@@ -77,9 +81,9 @@ while not stamps():
     time.sleep(0.001)
 first = stamps()[0]
 time.sleep(warmup)
-cpu_start, wall_start = cpu_seconds(game.pid), time.monotonic()
+cpu_start, audio_start, wall_start = cpu_seconds(game.pid), cpu_seconds(game.pid, "SDLAudio"), time.monotonic()
 time.sleep(seconds)
-cpu_end, wall_end = cpu_seconds(game.pid), time.monotonic()
+cpu_end, audio_end, wall_end = cpu_seconds(game.pid), cpu_seconds(game.pid, "SDLAudio"), time.monotonic()
 peak = peak_rss_mb(game.pid)
 subprocess.run(["xdotool", "key", "Escape"], check=False)
 try:
@@ -103,6 +107,7 @@ print(f"interval ms p1/p50/p99    {percentile(1):.2f} / {percentile(50):.2f} / {
       f"  (min {intervals[0]:.2f}, max {intervals[-1]:.2f})")
 print(f"intervals in 20 +- 2 ms   {within:.1f}%")
 print(f"CPU, % of one core        {(cpu_end - cpu_start) / (wall_end - wall_start) * 100:.1f}")
+print(f"  of which audio thread    {(audio_end - audio_start) / (wall_end - wall_start) * 100:.2f}")
 print(f"peak resident MB          {peak:.1f}")
 print(f"start to first frame ms   {(first - started) / 1e6:.1f}")
 EOF

@@ -1,9 +1,13 @@
-// Sound through SDL2_mixer: MIDI pieces through FluidSynth with Debian's General MIDI
-// soundfont (see sdl_music.h), WAV effects each on a mixer channel of its own so they mix
-// over the music and a replay restarts only that effect. Without an audio device or
-// without the soundfont the game runs silent: sounds still open, plays do nothing.
+// Sound through SDL2_mixer: the music engine of sdl_music.h renders into the mixer's music
+// hook, and the WAV effects each play on a mixer channel of its own, so they mix over the
+// music and a replay restarts only that effect. Without an audio device or without a
+// soundfont the game runs silent (one line on stderr says why): sounds still open, plays
+// do nothing.
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -15,7 +19,12 @@
 
 namespace {
 
-constexpr const char* SOUNDFONT_PATH = "/usr/share/sounds/sf2/TimGM6mb.sf2";
+// Fixed gains leave headroom: the loudest piece and every effect at their peaks together
+// stay below full scale, and the effects stand about 4 dB above the music.
+constexpr float MUSIC_GAIN = 1.25f;
+constexpr float EFFECTS_GAIN = 0.33f;
+// A buffer of 256 frames (5.8 ms) lets a play be heard within one buffer.
+constexpr int BUFFER_FRAMES = 256;
 
 struct Sound {
     std::string path;
@@ -31,28 +40,40 @@ AudioState g_audio = AudioState::Untried;
 bool g_musicAvailable = false;
 std::vector<Sound> g_sounds;
 int g_effectChannels = 0;
+int g_musicPercent = 100;
+int g_effectsPercent = 100;
+bool g_muted = false;
+bool g_suspended = false;
 
 bool Readable(const std::string& path) {
     return access(path.c_str(), R_OK) == 0;
 }
 
+void ApplyVolumes() {
+    if (g_audio != AudioState::Ready) return;
+    const float effects = g_muted ? 0.0f : EFFECTS_GAIN * static_cast<float>(g_effectsPercent) / 100.0f;
+    Mix_Volume(-1, static_cast<int>(std::lround(effects * MIX_MAX_VOLUME)));
+    if (g_musicAvailable) {
+        sdl_backend::SetMusicLevel(g_muted ? 0.0f : MUSIC_GAIN * static_cast<float>(g_musicPercent) / 100.0f);
+    }
+}
+
 void StartAudio() {
     g_audio = AudioState::Silent;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
-        return;
-    }
-    sdl_backend::ShutDownAtExit();
-    Mix_Init(MIX_INIT_MID);
-    if (Mix_OpenAudio(MIX_DEFAULT_FREQUENCY, MIX_DEFAULT_FORMAT, 2, 1024) != 0) {
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 ||
+        Mix_OpenAudio(44100, AUDIO_S16SYS, 2, BUFFER_FRAMES) != 0) {
+        std::fprintf(stderr,
+                     "lantern-blade: no audio device (%s), so no sound: check the sound "
+                     "server or ALSA, or pick a driver with SDL_AUDIODRIVER\n",
+                     SDL_GetError());
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return;
     }
+    sdl_backend::ShutDownAtExit();
     g_audio = AudioState::Ready;
-    sdl_backend::ApplyAudioControls();
-    g_musicAvailable = Readable(SOUNDFONT_PATH) && Mix_SetSoundFonts(SOUNDFONT_PATH) != 0;
-    if (g_musicAvailable) {
-        sdl_backend::StartMusic();
-    }
+    g_musicAvailable = sdl_backend::StartMusic();
+    ApplyVolumes();
+    sdl_backend::SetAudioSuspended(g_suspended);
 }
 
 // The open sound with that id when it can be heard, else null.
@@ -72,6 +93,28 @@ Sound* Audible(int id) {
 
 namespace sdl_backend {
 
+void SetAudioVolumes(int musicPercent, int effectsPercent) {
+    g_musicPercent = std::clamp(musicPercent, 0, 100);
+    g_effectsPercent = std::clamp(effectsPercent, 0, 100);
+    ApplyVolumes();
+}
+
+void SetAudioMuted(bool muted) {
+    g_muted = muted;
+    ApplyVolumes();
+}
+
+void SetAudioSuspended(bool suspended) {
+    g_suspended = suspended;
+    if (g_audio != AudioState::Ready) return;
+    if (g_musicAvailable) HoldMusic(suspended);
+    if (suspended) {
+        Mix_Pause(-1);
+    } else {
+        Mix_Resume(-1);
+    }
+}
+
 void ShutDownAudio() {
     if (g_audio != AudioState::Ready) {
         return;
@@ -87,7 +130,6 @@ void ShutDownAudio() {
         }
     }
     Mix_CloseAudio();
-    Mix_Quit();
     g_audio = AudioState::Silent;
 }
 
@@ -102,14 +144,19 @@ int OpenSound(const std::string& path, bool music) {
     if (g_audio == AudioState::Untried) {
         StartAudio();
     }
+    const int id = static_cast<int>(g_sounds.size());
     Sound sound{path, music, true, -1, nullptr};
+    if (music && g_musicAvailable) {
+        sdl_backend::LoadMusic(id, path);
+    }
     if (!music && g_audio == AudioState::Ready) {
         sound.channel = g_effectChannels++;
         Mix_AllocateChannels(g_effectChannels);
         sound.chunk = Mix_LoadWAV(path.c_str());
+        ApplyVolumes();
     }
     g_sounds.push_back(sound);
-    return static_cast<int>(g_sounds.size()) - 1;
+    return id;
 }
 
 void PlaySound(int id) {
@@ -118,7 +165,7 @@ void PlaySound(int id) {
         return;
     }
     if (sound->music) {
-        sdl_backend::PlayMusic(id, sound->path);
+        sdl_backend::PlayMusic(id);
     } else {
         Mix_PlayChannel(sound->channel, sound->chunk, 0);
     }

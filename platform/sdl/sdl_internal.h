@@ -43,15 +43,18 @@ bool ControllerHeld(int virtualKey);
 // Appends the time of a present to the LANTERN_BLADE_FRAME_LOG file, when one is named.
 void LogPresent();
 
-// Audio controls: volumes 0..100 each; mute; suspension holds everything where it is
-// (a held piece does not reach its end).
+// Music and effect volume, 0..100 each.
 void SetAudioVolumes(int musicPercent, int effectsPercent);
+// Silences everything without forgetting the volumes.
 void SetAudioMuted(bool muted);
+// Holds everything where it is (the window lost focus) and goes on from there when released; a held piece does not reach its end.
 void SetAudioSuspended(bool suspended);
-// Applies the volumes and mute again once the mixer has opened.
-void ApplyAudioControls();
 // Ends the game at once when the connection to the X display is lost.
 void WatchDisplayConnection();
+
+// Ends the current idle pause at once (or the next one, if none is under way): a piece
+// has played to its end and the loop should restart it without waiting.
+void WakeIdle();
 
 // Stops the audio thread before the process's static objects go away.
 void ShutDownAudio();

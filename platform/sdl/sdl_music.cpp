@@ -1,143 +1,281 @@
 #include "platform/sdl/sdl_music.h"
 
-#include <atomic>
-#include <condition_variable>
+#include <fluidsynth.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <map>
 #include <mutex>
-#include <thread>
+#include <vector>
 
 #include <SDL_mixer.h>
 
 #include "platform/backend.h"
+#include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_midi_scan.h"
 
 namespace {
 
-// Guards every field below and every Mix_*Music call but the load itself.
+constexpr int RATE = 44100;
+// Render in the synthesizer's own block size, so a piece's end is seen within 1.5 ms.
+constexpr int BLOCK_FRAMES = 64;
+// Stops, changes, mute, volume and the focus hold all ramp over 10 ms: no step is heard.
+constexpr float RAMP_STEP = 1.0f / (RATE / 100);
+// The channels the pieces play on; channels above them hold every instrument the
+// pieces use, so that its samples stay loaded while the pieces come and go.
+constexpr int PIECE_CHANNELS = 16;
+constexpr int ALL_CHANNELS = 64;
+constexpr int CC_RESET_CONTROLLERS = 121;
+
+// The soundfonts Debian's own players look for, after the one the user names.
+constexpr const char* SOUNDFONTS[] = {"/usr/share/sounds/sf2/default-GM.sf2",
+                                      "/usr/share/sounds/sf2/TimGM6mb.sf2",
+                                      "/usr/share/sounds/sf2/FluidR3_GM.sf2"};
+
+struct Piece {
+    std::string path;
+    std::vector<std::uint8_t> bytes;
+    bool broken;
+};
+
+fluid_settings_t* g_settings = nullptr;
+fluid_synth_t* g_synth = nullptr;
+int g_soundfont = -1;
+int g_pinnedChannels = PIECE_CHANNELS;
+std::vector<sdl_backend::MidiPreset> g_pinned;
+
+// Guards everything below; the mixer's thread holds it while it renders a buffer.
 std::mutex g_lock;
-std::condition_variable g_wake;
-std::thread g_loader;
-bool g_quit = false;
+std::map<int, Piece> g_pieces;
+fluid_player_t* g_player = nullptr;
+int g_playerId = -1;
+bool g_ended = false;    // the player has reached its last tick; tails may still sound
+int g_pending = -1;      // the piece to start once nothing else sounds
+bool g_stopping = false; // fading out what sounds, to silence it
+float g_level = 1.0f;    // wanted level
+bool g_held = false;
+float g_gain = 0.0f;     // the level actually applied, ramping towards the target
+float g_block[BLOCK_FRAMES * 2];
 
-Mix_Music* g_loaded = nullptr;
-int g_loadedId = -1;
-int g_wantedId = -1;  // a piece to start once the loader has it
-std::string g_wantedPath;
+void Ignore(int, const char*, void*) {}
 
-// The piece now playing, -1 for none. Cleared before every halt: SDL_mixer calls the
-// finished hook both at the end of a piece (on the audio thread) and when it is halted,
-// and only a real end is reported.
-std::atomic<int> g_playingId{-1};
+std::vector<std::uint8_t> ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
 
-void MusicFinished() {
-    const int id = g_playingId.exchange(-1);
-    if (id >= 0) {
-        NotifySoundFinished(id);
+void SayBroken(Piece& piece) {
+    piece.broken = true;
+    std::fprintf(stderr, "lantern-blade: %s is not a MIDI file that can be played; that music stays silent\n",
+                 piece.path.c_str());
+}
+
+void DeletePlayer() {
+    if (g_player != nullptr) {
+        fluid_player_stop(g_player);
+        delete_fluid_player(g_player);
+    }
+    g_player = nullptr;
+    g_playerId = -1;
+    g_ended = false;
+}
+
+// Cuts every voice (the gain is 0 by now) and gives the piece channels their defaults,
+// leaving the pinned channels alone.
+void Silence() {
+    DeletePlayer();
+    for (int channel = 0; channel < PIECE_CHANNELS; ++channel) {
+        fluid_synth_all_sounds_off(g_synth, channel);
+        fluid_synth_cc(g_synth, channel, CC_RESET_CONTROLLERS, 0);
+        fluid_synth_program_change(g_synth, channel, 0);
     }
 }
 
-void Halt() {
-    g_playingId = -1;
-    Mix_HaltMusic();
+void Start(int id) {
+    g_pending = -1;
+    const auto piece = g_pieces.find(id);
+    if (piece == g_pieces.end() || piece->second.broken) return;
+    DeletePlayer();
+    g_player = new_fluid_player(g_synth);
+    const std::vector<std::uint8_t>& bytes = piece->second.bytes;
+    if (g_player == nullptr || fluid_player_add_mem(g_player, bytes.data(), bytes.size()) != FLUID_OK ||
+        fluid_player_play(g_player) != FLUID_OK) {
+        DeletePlayer();
+        return;
+    }
+    g_playerId = id;
 }
 
-void StartLoaded() {
-    g_wantedId = -1;
-    g_playingId = g_loadedId;
-    if (Mix_PlayMusic(g_loaded, 0) != 0) {
-        g_playingId = -1;
+// A piece has played to its end when its player's tick reaches the last one; a player
+// that finished without ever knowing its length could not read the file.
+void CheckEnd() {
+    if (g_player == nullptr || g_ended) return;
+    const int total = fluid_player_get_total_ticks(g_player);
+    const bool done = fluid_player_get_status(g_player) == FLUID_PLAYER_DONE;
+    if (total > 0 && fluid_player_get_current_tick(g_player) >= total) {
+        g_ended = true;
+        NotifySoundFinished(g_playerId);
+        sdl_backend::WakeIdle();
+    } else if (done && total <= 0) {
+        if (const auto piece = g_pieces.find(g_playerId); piece != g_pieces.end()) SayBroken(piece->second);
+        DeletePlayer();
     }
 }
 
-void Unload() {
-    if (g_loaded != nullptr) {
-        Mix_FreeMusic(g_loaded);
-    }
-    g_loaded = nullptr;
-    g_loadedId = -1;
+float TargetGain() {
+    return g_stopping || g_held ? 0.0f : g_level;
 }
 
-void LoaderLoop() {
-    std::unique_lock<std::mutex> lock(g_lock);
-    for (;;) {
-        g_wake.wait(lock, [] { return g_quit || g_wantedId >= 0; });
-        if (g_quit) {
-            return;
+void Mix(void*, Uint8* stream, int length) {
+    auto* out = reinterpret_cast<std::int16_t*>(stream);
+    const int frames = length / 4;
+    std::lock_guard lock(g_lock);
+    for (int done = 0; done < frames;) {
+        if (g_stopping && g_gain <= 0.0f) {
+            Silence();
+            g_stopping = false;
         }
-        const int id = g_wantedId;
-        const std::string path = g_wantedPath;
-        Mix_Music* previous = g_loaded;
-        g_loaded = nullptr;
-        g_loadedId = -1;
-        lock.unlock();
-        if (previous != nullptr) {
-            Mix_FreeMusic(previous);
+        if (!g_stopping && g_pending >= 0) Start(g_pending);
+        const int count = std::min(BLOCK_FRAMES, frames - done);
+        std::int16_t* to = out + done * 2;
+        done += count;
+        if (g_held && g_gain <= 0.0f) {
+            std::fill(to, to + count * 2, 0);
+            continue;
         }
-        Mix_Music* music = Mix_LoadMUS(path.c_str());
-        lock.lock();
-        g_loaded = music;
-        g_loadedId = music != nullptr ? id : -1;
-        if (g_quit) {
-            return;
-        }
-        if (music == nullptr && g_wantedId == id) {
-            g_wantedId = -1;
-        }
-        if (music != nullptr && g_wantedId == id) {
-            StartLoaded();
+        fluid_synth_write_float(g_synth, count, g_block, 0, 2, g_block, 1, 2);
+        CheckEnd();
+        const float target = TargetGain();
+        for (int i = 0; i < count; ++i) {
+            g_gain = g_gain < target ? std::min(target, g_gain + RAMP_STEP) : std::max(target, g_gain - RAMP_STEP);
+            for (int side = 0; side < 2; ++side) {
+                const float sample = std::clamp(g_block[i * 2 + side] * g_gain, -1.0f, 1.0f);
+                to[i * 2 + side] = static_cast<std::int16_t>(std::lrint(sample * 32767.0f));
+            }
         }
     }
+}
+
+// Pins an instrument on a channel of its own, loading its samples now rather than when
+// a piece first selects it on the mixer's thread.
+void Pin(const sdl_backend::MidiPreset& preset) {
+    if (g_pinnedChannels == ALL_CHANNELS ||
+        std::find(g_pinned.begin(), g_pinned.end(), preset) != g_pinned.end()) {
+        return;
+    }
+    g_pinned.push_back(preset);
+    if (fluid_synth_program_select(g_synth, g_pinnedChannels, g_soundfont, preset.bank, preset.program) ==
+        FLUID_OK) {
+        ++g_pinnedChannels;
+    }
+}
+
+int LoadSoundfont() {
+    std::vector<std::string> candidates;
+    if (const char* named = std::getenv("LANTERN_BLADE_SOUNDFONT"); named != nullptr && *named != '\0') {
+        candidates.emplace_back(named);
+    }
+    candidates.insert(candidates.end(), std::begin(SOUNDFONTS), std::end(SOUNDFONTS));
+    for (const std::string& path : candidates) {
+        if (access(path.c_str(), R_OK) != 0) continue;
+        const int id = fluid_synth_sfload(g_synth, path.c_str(), 1);
+        if (id != FLUID_FAILED) return id;
+    }
+    return FLUID_FAILED;
 }
 
 }  // namespace
 
 namespace sdl_backend {
 
-void StartMusic() {
-    Mix_HookMusicFinished(MusicFinished);
-    g_loader = std::thread(LoaderLoop);
+bool StartMusic() {
+    for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
+        fluid_set_log_function(level, Ignore, nullptr);
+    }
+    g_settings = new_fluid_settings();
+    fluid_settings_setnum(g_settings, "synth.sample-rate", RATE);
+    fluid_settings_setint(g_settings, "synth.midi-channels", ALL_CHANNELS);
+    fluid_settings_setint(g_settings, "synth.reverb.active", 0);
+    fluid_settings_setint(g_settings, "synth.chorus.active", 0);
+    fluid_settings_setint(g_settings, "synth.polyphony", 64);
+    fluid_settings_setint(g_settings, "synth.dynamic-sample-loading", 1);
+    fluid_settings_setint(g_settings, "player.reset-synth", 0);
+    g_synth = new_fluid_synth(g_settings);
+    g_soundfont = g_synth != nullptr ? LoadSoundfont() : FLUID_FAILED;
+    if (g_soundfont == FLUID_FAILED) {
+        std::fprintf(stderr,
+                     "lantern-blade: no General MIDI soundfont found, so no music: install one "
+                     "(apt-get install timgm6mb-soundfont) or name a .sf2 file in "
+                     "LANTERN_BLADE_SOUNDFONT\n");
+        ShutDownMusic();
+        return false;
+    }
+    fluid_synth_set_interp_method(g_synth, -1, FLUID_INTERP_LINEAR);
+    Silence();
+    Mix_HookMusic(Mix, nullptr);
+    return true;
 }
 
-void PlayMusic(int id, const std::string& path) {
-    std::lock_guard<std::mutex> lock(g_lock);
-    Halt();
-    if (g_loadedId == id) {
-        StartLoaded();
-        return;
-    }
-    g_wantedId = id;
-    g_wantedPath = path;
-    g_wake.notify_one();
+bool LoadMusic(int id, const std::string& path) {
+    Piece piece{path, ReadFile(path), false};
+    std::vector<MidiPreset> presets;
+    const bool playable = ScanMidi(piece.bytes, &presets);
+    if (!playable) SayBroken(piece);
+    std::lock_guard lock(g_lock);
+    for (const MidiPreset& preset : presets) Pin(preset);
+    g_pieces[id] = std::move(piece);
+    return playable;
+}
+
+void PlayMusic(int id) {
+    std::lock_guard lock(g_lock);
+    g_pending = id;
+    // A piece that restarts after its own end starts over its tails; anything else
+    // that still sounds fades out first.
+    const bool overTails = g_playerId == id && g_ended;
+    g_stopping = !overTails && (g_player != nullptr || fluid_synth_get_active_voice_count(g_synth) > 0);
 }
 
 void StopMusic(int id) {
-    std::lock_guard<std::mutex> lock(g_lock);
-    if (g_wantedId == id) {
-        g_wantedId = -1;
-    }
-    if (g_playingId == id) {
-        Halt();
-    }
+    std::lock_guard lock(g_lock);
+    if (g_pending == id) g_pending = -1;
+    if (g_playerId == id) g_stopping = true;
 }
 
 void ReleaseMusic(int id) {
     StopMusic(id);
-    std::lock_guard<std::mutex> lock(g_lock);
-    if (g_loadedId == id) {
-        Unload();
-    }
+    std::lock_guard lock(g_lock);
+    g_pieces.erase(id);
+}
+
+void SetMusicLevel(float level) {
+    std::lock_guard lock(g_lock);
+    g_level = level;
+}
+
+void HoldMusic(bool held) {
+    std::lock_guard lock(g_lock);
+    g_held = held;
 }
 
 void ShutDownMusic() {
+    if (g_synth != nullptr && g_soundfont != FLUID_FAILED) Mix_HookMusic(nullptr, nullptr);
     {
-        std::lock_guard<std::mutex> lock(g_lock);
-        g_quit = true;
-        g_wantedId = -1;
-        Halt();
+        std::lock_guard lock(g_lock);
+        DeletePlayer();
+        g_pieces.clear();
     }
-    g_wake.notify_one();
-    if (g_loader.joinable()) {
-        g_loader.join();
-    }
-    Unload();
+    if (g_synth != nullptr) delete_fluid_synth(g_synth);
+    if (g_settings != nullptr) delete_fluid_settings(g_settings);
+    g_synth = nullptr;
+    g_settings = nullptr;
+    g_soundfont = -1;
 }
 
 }  // namespace sdl_backend

@@ -1,22 +1,31 @@
-// The one music piece of the SDL backend. A FluidSynth instance holds the whole soundfont
-// (about 18 MB, and 0.1 to 0.3 s to load), so only the piece last played is kept, and a
-// piece not yet loaded is loaded on a thread of its own and started when ready: the game
-// loop never waits for it.
+// The music engine of the SDL backend: one FluidSynth synthesizer for the whole run, the
+// soundfont loaded once, and a MIDI player per piece, rendered into SDL_mixer's music hook
+// so the effects mix over it. A piece ends when its player reaches its last tick, not
+// when the synthesizer's release tails have died away. Stops and changes fade out over a
+// few milliseconds; a piece that restarts after its own end starts at once over its tails.
 #pragma once
 
 #include <string>
 
 namespace sdl_backend {
 
-// Call once the mixer is open and the soundfont set.
-void StartMusic();
+// Call once the mixer is open: finds and loads the soundfont and hooks the mixer. False
+// (after one line on stderr) when there is no usable soundfont.
+bool StartMusic();
+// Reads a piece and makes sure its instruments are in memory. False when the file is not
+// a MIDI file the engine can play (said once on stderr); such a piece stays silent.
+bool LoadMusic(int id, const std::string& path);
 // Starts the piece from its beginning, stopping whichever piece played.
-void PlayMusic(int id, const std::string& path);
-// Stops the piece if it plays or is about to.
+void PlayMusic(int id);
+// Fades the piece out if it plays or is about to.
 void StopMusic(int id);
-// Stops the piece and lets go of its synthesizer.
+// Stops the piece and forgets it.
 void ReleaseMusic(int id);
-// Stops everything and ends the loading thread.
+// Level of the music, 0..1, reached by a short ramp.
+void SetMusicLevel(float level);
+// While held the music renders nothing, so its players stand still.
+void HoldMusic(bool held);
+// Unhooks the mixer and frees the synthesizer.
 void ShutDownMusic();
 
 }  // namespace sdl_backend

@@ -1,11 +1,18 @@
 // The clock, the idle pause and the orderly end of the SDL backend.
+#include <chrono>
+#include <condition_variable>
 #include <cstdlib>
 #include <ctime>
+#include <mutex>
 
 #include "platform/backend.h"
 #include "platform/sdl/sdl_internal.h"
 
 namespace {
+
+std::mutex g_idleLock;
+std::condition_variable g_idleWake;
+bool g_woken = false;
 
 void ShutDown() {
     sdl_backend::ShutDownAudio();
@@ -24,6 +31,14 @@ void ShutDownAtExit() {
     }
 }
 
+void WakeIdle() {
+    {
+        std::lock_guard lock(g_idleLock);
+        g_woken = true;
+    }
+    g_idleWake.notify_one();
+}
+
 }  // namespace sdl_backend
 
 namespace backend {
@@ -37,7 +52,8 @@ std::uint64_t NowMs() {
 
 // Wakes just after a whole millisecond of the clock rather than some milliseconds from
 // now: the frame gate counts whole milliseconds, so a frame then passes on the tick it is
-// due instead of up to a millisecond late, and the frames keep their 20 ms beat.
+// due instead of up to a millisecond late, and the frames keep their 20 ms beat. The end
+// of a piece (WakeIdle) cuts the pause short, so its restart is not held up.
 void Idle(std::uint32_t milliseconds) {
     const long steps = milliseconds > 0 ? static_cast<long>(milliseconds) : 1;
     timespec wake{};
@@ -45,7 +61,12 @@ void Idle(std::uint32_t milliseconds) {
     const long wholeMs = wake.tv_nsec / 1000000 + steps;
     wake.tv_sec += wholeMs / 1000;
     wake.tv_nsec = (wholeMs % 1000) * 1000000;
-    clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &wake, nullptr);
+    // The steady clock is the monotonic one.
+    const auto deadline = std::chrono::steady_clock::time_point(std::chrono::seconds(wake.tv_sec) +
+                                                                std::chrono::nanoseconds(wake.tv_nsec));
+    std::unique_lock lock(g_idleLock);
+    g_idleWake.wait_until(lock, deadline, [] { return g_woken; });
+    g_woken = false;
 }
 
 // The real game has no use for the command log.

@@ -1,13 +1,19 @@
 // The real game binary on a private X server with silent audio, in a copy of the data
 // tree: it opens its window and shows the play, Escape and a window manager's close both
 // end it with exit code 0, and without any display it says so in one line and exits
-// with 1. Every wait has a deadline; a stuck game is killed with its process group.
+// with 1. With SDL's disk audio driver the mix it writes is measured: a looping piece
+// restarts at once and swings over the music never clip. Every wait has a deadline; a
+// stuck game is killed with its process group.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <thread>
+#include <vector>
 
 #include "tests/e2e/display.h"
 #include "tests/support/harness.h"
@@ -27,13 +33,15 @@ protected:
         test::CopyRealData();
     }
 
-    // Starts the game on the display named, or on none.
-    void Start(const std::string& display) {
-        game_ = std::make_unique<e2e::Process>(std::vector<std::string>{GAME},
-                                               e2e::Environment{{"SDL_AUDIODRIVER", "dummy"},
-                                                                {"SDL_VIDEODRIVER", ""},
-                                                                {"WAYLAND_DISPLAY", ""},
-                                                                {"DISPLAY", display}},
+    // Starts the game on the display named, or on none; its mix goes to the capture file
+    // when one is named.
+    void Start(const std::string& display, const std::string& capture = "") {
+        e2e::Environment environment{{"SDL_AUDIODRIVER", capture.empty() ? "dummy" : "disk"},
+                                     {"SDL_DISKAUDIOFILE", capture},
+                                     {"SDL_VIDEODRIVER", ""},
+                                     {"WAYLAND_DISPLAY", ""},
+                                     {"DISPLAY", display}};
+        game_ = std::make_unique<e2e::Process>(std::vector<std::string>{GAME}, environment,
                                                dir_.Path().string(), Log("game.log"));
         ASSERT_TRUE(game_->Started());
     }
@@ -55,14 +63,18 @@ protected:
         }
         GameBinary::SetUp();
         if (HasFatalFailure()) return;
+        PrepareData();
         display_ = std::make_unique<e2e::VirtualDisplay>(Log("xvfb.log"));
         ASSERT_TRUE(display_->Ready()) << test::ReadFile(Log("xvfb.log"));
-        Start(display_->Name());
+        Start(display_->Name(), Capture());
         window_ = display_->WaitForWindow("Lantern Blade", 30s);
         ASSERT_NE(window_, "") << "no window; game output: " << Output();
     }
 
     void TearDown() override { game_.reset(); }  // the game goes before its server
+
+    virtual void PrepareData() {}
+    virtual std::string Capture() const { return ""; }
 
     std::unique_ptr<e2e::VirtualDisplay> display_;
     std::string window_;
@@ -116,6 +128,72 @@ TEST_F(GameBinary, WithoutGameDataSaysWhereItLookedAndExitsWithOne) {
     const std::string output = Output();
     EXPECT_EQ(output.find('\n'), output.size() - 1) << output;
     EXPECT_NE(output.find("no game data (a bmp folder) in " + dir_.Path().string()), std::string::npos) << output;
+
+// The battle piece replaced by a one-second piece: an organ note for its first half, its
+// last event at 1.0 s. The capture is 44.1 kHz signed 16-bit stereo.
+class GameHeard : public GameOnDisplay {
+protected:
+    static constexpr int RATE = 44100;
+    static constexpr int PIECE_FRAMES = RATE;
+
+    void PrepareData() override {
+        const std::uint8_t piece[] = {
+            'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,  // one track, 480 a beat
+            'M', 'T', 'r', 'k', 0, 0, 0, 24,
+            0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 120 beats a minute
+            0x00, 0xC0, 0x10,                          // organ
+            0x00, 0x90, 0x3C, 0x64,                    // note on at 0
+            0x83, 0x60, 0x80, 0x3C, 0x00,              // off at 0.5 s
+            0x83, 0x60, 0xFF, 0x2F, 0x00};             // end at 1.0 s
+        std::ofstream("BATTLE03.mid", std::ios::binary)
+            .write(reinterpret_cast<const char*>(piece), sizeof piece);
+    }
+
+    std::string Capture() const override { return Log("capture.raw"); }
+
+    // The loudest sample of each millisecond (left and right alike), from the capture.
+    std::vector<int> Envelope(long* clipped) const {
+        std::ifstream in(Capture(), std::ios::binary);
+        std::vector<std::int16_t> samples(RATE / 1000 * 2);
+        std::vector<int> envelope;
+        *clipped = 0;
+        while (in.read(reinterpret_cast<char*>(samples.data()), samples.size() * 2)) {
+            int loudest = 0;
+            for (std::int16_t sample : samples) {
+                loudest = std::max(loudest, std::abs(static_cast<int>(sample)));
+                *clipped += sample >= 32767 || sample <= -32767;
+            }
+            envelope.push_back(loudest);
+        }
+        return envelope;
+    }
+};
+
+TEST_F(GameHeard, ALoopingPieceRestartsAtOnceAndSwingsDoNotClip) {
+    // The piece loops alone for its first few rounds, then swings sound over it.
+    std::this_thread::sleep_for(3500ms);
+    for (int swing = 0; swing < 4; ++swing) ASSERT_TRUE(display_->PressKey("z"));
+    ASSERT_TRUE(display_->PressKey("Escape"));
+    EXPECT_EQ(game_->Wait(EXIT_TIMEOUT), 0) << Output();
+    EXPECT_EQ(Output().find("lantern-blade:"), std::string::npos) << Output();
+
+    long clipped = 0;
+    const std::vector<int> envelope = Envelope(&clipped);
+    EXPECT_EQ(clipped, 0);
+    // A round begins where the note sounds after a quiet stretch (its tail of the round
+    // before has died away); the first rounds, before any swing, each begin within 50 ms
+    // of the previous round's last event.
+    constexpr int PIECE_MS = PIECE_FRAMES * 1000 / RATE;
+    std::vector<int> starts;
+    for (std::size_t ms = 60; ms < envelope.size() && starts.size() < 3; ++ms) {
+        const int before = *std::max_element(envelope.begin() + ms - 60, envelope.begin() + ms - 20);
+        const bool due = starts.empty() || static_cast<int>(ms) >= starts.back() + PIECE_MS - 5;
+        if (due && envelope[ms] > 300 && before < 100) starts.push_back(static_cast<int>(ms));
+    }
+    ASSERT_EQ(starts.size(), 3u) << "the piece does not restart";
+    for (std::size_t round = 1; round < starts.size(); ++round) {
+        EXPECT_LE(starts[round] - starts[round - 1] - PIECE_MS, 50) << "round " << round;
+    }
 }
 
 TEST_F(GameBinary, WithoutADisplayPrintsOneLineAndExitsWithOne) {
