@@ -23,8 +23,8 @@ namespace {
 // stay below full scale, and the effects stand about 4 dB above the music.
 constexpr float MUSIC_GAIN = 1.25f;
 constexpr float EFFECTS_GAIN = 0.33f;
-// A buffer of 256 frames (5.8 ms) lets a play be heard within one buffer.
-constexpr int BUFFER_FRAMES = 256;
+// A buffer of 512 frames (11.6 ms) lets a play be heard within one buffer.
+constexpr int BUFFER_FRAMES = 512;
 
 struct Sound {
     std::string path;

@@ -55,6 +55,7 @@ std::mutex g_lock;
 std::map<int, Piece> g_pieces;
 fluid_player_t* g_player = nullptr;
 int g_playerId = -1;
+int g_totalTicks = 0;    // the player's length, once it has read its file
 bool g_ended = false;    // the player has reached its last tick; tails may still sound
 int g_pending = -1;      // the piece to start once nothing else sounds
 bool g_stopping = false; // fading out what sounds, to silence it
@@ -83,6 +84,7 @@ void DeletePlayer() {
     }
     g_player = nullptr;
     g_playerId = -1;
+    g_totalTicks = 0;
     g_ended = false;
 }
 
@@ -113,10 +115,12 @@ void Start(int id) {
 }
 
 // A piece has played to its end when its player's tick reaches the last one; a player
-// that finished without ever knowing its length could not read the file.
+// that finished without ever knowing its length could not read the file. The length is
+// asked for only until it is known: FluidSynth walks every track to find it.
 void CheckEnd() {
     if (g_player == nullptr || g_ended) return;
-    const int total = fluid_player_get_total_ticks(g_player);
+    if (g_totalTicks <= 0) g_totalTicks = fluid_player_get_total_ticks(g_player);
+    const int total = g_totalTicks;
     const bool done = fluid_player_get_status(g_player) == FLUID_PLAYER_DONE;
     if (total > 0 && fluid_player_get_current_tick(g_player) >= total) {
         g_ended = true;
@@ -133,33 +137,7 @@ float TargetGain() {
 }
 
 void Mix(void*, Uint8* stream, int length) {
-    auto* out = reinterpret_cast<std::int16_t*>(stream);
-    const int frames = length / 4;
-    std::lock_guard lock(g_lock);
-    for (int done = 0; done < frames;) {
-        if (g_stopping && g_gain <= 0.0f) {
-            Silence();
-            g_stopping = false;
-        }
-        if (!g_stopping && g_pending >= 0) Start(g_pending);
-        const int count = std::min(BLOCK_FRAMES, frames - done);
-        std::int16_t* to = out + done * 2;
-        done += count;
-        if (g_held && g_gain <= 0.0f) {
-            std::fill(to, to + count * 2, 0);
-            continue;
-        }
-        fluid_synth_write_float(g_synth, count, g_block, 0, 2, g_block, 1, 2);
-        CheckEnd();
-        const float target = TargetGain();
-        for (int i = 0; i < count; ++i) {
-            g_gain = g_gain < target ? std::min(target, g_gain + RAMP_STEP) : std::max(target, g_gain - RAMP_STEP);
-            for (int side = 0; side < 2; ++side) {
-                const float sample = std::clamp(g_block[i * 2 + side] * g_gain, -1.0f, 1.0f);
-                to[i * 2 + side] = static_cast<std::int16_t>(std::lrint(sample * 32767.0f));
-            }
-        }
-    }
+    sdl_backend::RenderMusic(reinterpret_cast<std::int16_t*>(stream), length / 4);
 }
 
 // Pins an instrument on a channel of its own, loading its samples now rather than when
@@ -254,6 +232,34 @@ void ReleaseMusic(int id) {
     g_pieces.erase(id);
 }
 
+void RenderMusic(std::int16_t* out, int frames) {
+    std::lock_guard lock(g_lock);
+    for (int done = 0; done < frames;) {
+        if (g_stopping && g_gain <= 0.0f) {
+            Silence();
+            g_stopping = false;
+        }
+        if (!g_stopping && g_pending >= 0) Start(g_pending);
+        const int count = std::min(BLOCK_FRAMES, frames - done);
+        std::int16_t* to = out + done * 2;
+        done += count;
+        if (g_held && g_gain <= 0.0f) {
+            std::fill(to, to + count * 2, 0);
+            continue;
+        }
+        fluid_synth_write_float(g_synth, count, g_block, 0, 2, g_block, 1, 2);
+        CheckEnd();
+        const float target = TargetGain();
+        for (int i = 0; i < count; ++i) {
+            g_gain = g_gain < target ? std::min(target, g_gain + RAMP_STEP) : std::max(target, g_gain - RAMP_STEP);
+            for (int side = 0; side < 2; ++side) {
+                const float sample = std::clamp(g_block[i * 2 + side] * g_gain, -1.0f, 1.0f);
+                to[i * 2 + side] = static_cast<std::int16_t>(std::lrint(sample * 32767.0f));
+            }
+        }
+    }
+}
+
 void SetMusicLevel(float level) {
     std::lock_guard lock(g_lock);
     g_level = level;
@@ -265,6 +271,14 @@ void HoldMusic(bool held) {
 }
 
 void ShutDownMusic() {
+    // Lets a fade under way (the teardown's stops) finish, so the game does not end on a step.
+    for (int waited = 0; waited < 50; ++waited) {
+        {
+            std::lock_guard lock(g_lock);
+            if (!g_stopping || g_held) break;
+        }
+        SDL_Delay(1);
+    }
     if (g_synth != nullptr && g_soundfont != FLUID_FAILED) Mix_HookMusic(nullptr, nullptr);
     {
         std::lock_guard lock(g_lock);

@@ -5,6 +5,7 @@
 // few milliseconds; a piece that restarts after its own end starts at once over its tails.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace sdl_backend {
@@ -21,6 +22,8 @@ void PlayMusic(int id);
 void StopMusic(int id);
 // Stops the piece and forgets it.
 void ReleaseMusic(int id);
+// Renders the next frames (interleaved stereo) of the music; the mixer's hook calls it.
+void RenderMusic(std::int16_t* out, int frames);
 // Level of the music, 0..1, reached by a short ramp.
 void SetMusicLevel(float level);
 // While held the music renders nothing, so its players stand still.

@@ -1,0 +1,63 @@
+// The cost of the music: one second of the battle piece rendered by the game's engine,
+// and, for comparison, by a FluidSynth synthesizer as SDL_mixer sets one up (its default
+// settings: reverb, chorus, fourth-order interpolation). CPU time per iteration is the
+// share of one core the music takes while it plays. Uses the system's soundfont.
+#include <benchmark/benchmark.h>
+#include <fluidsynth.h>
+
+#include <cstdint>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/sdl/sdl_music.h"
+
+namespace {
+
+constexpr int RATE = 44100;
+constexpr int BUFFER_FRAMES = 512;
+const char* const PIECE = LB_SOURCE_DIR "/data/BATTLE03.mid";
+
+// Both start 10 s into the piece, where all its parts play.
+void BM_MusicEngineSecond(benchmark::State& state) {
+    if (!sdl_backend::StartMusic() || !sdl_backend::LoadMusic(0, PIECE)) {
+        state.SkipWithError("no soundfont");
+        return;
+    }
+    sdl_backend::PlayMusic(0);
+    std::vector<std::int16_t> buffer(BUFFER_FRAMES * 2);
+    for (int i = 0; i < 10 * RATE / BUFFER_FRAMES; ++i) sdl_backend::RenderMusic(buffer.data(), BUFFER_FRAMES);
+    for (auto _ : state) {
+        for (int i = 0; i < RATE / BUFFER_FRAMES; ++i) sdl_backend::RenderMusic(buffer.data(), BUFFER_FRAMES);
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    sdl_backend::ShutDownMusic();
+}
+BENCHMARK(BM_MusicEngineSecond)->Unit(benchmark::kMillisecond);
+
+void BM_FluidSynthDefaultsSecond(benchmark::State& state) {
+    fluid_settings_t* settings = new_fluid_settings();
+    fluid_settings_setnum(settings, "synth.sample-rate", RATE);
+    fluid_synth_t* synth = new_fluid_synth(settings);
+    const char* font = std::getenv("LANTERN_BLADE_SOUNDFONT");
+    if (fluid_synth_sfload(synth, font != nullptr ? font : "/usr/share/sounds/sf2/TimGM6mb.sf2", 1) ==
+        FLUID_FAILED) {
+        state.SkipWithError("no soundfont");
+        return;
+    }
+    fluid_player_t* player = new_fluid_player(synth);
+    fluid_player_add(player, PIECE);
+    fluid_player_play(player);
+    std::vector<std::int16_t> buffer(BUFFER_FRAMES * 2);
+    auto render = [&] { fluid_synth_write_s16(synth, BUFFER_FRAMES, buffer.data(), 0, 2, buffer.data(), 1, 2); };
+    for (int i = 0; i < 10 * RATE / BUFFER_FRAMES; ++i) render();
+    for (auto _ : state) {
+        for (int i = 0; i < RATE / BUFFER_FRAMES; ++i) render();
+        benchmark::DoNotOptimize(buffer.data());
+    }
+    delete_fluid_player(player);
+    delete_fluid_synth(synth);
+    delete_fluid_settings(settings);
+}
+BENCHMARK(BM_FluidSynthDefaultsSecond)->Unit(benchmark::kMillisecond);
+
+}  // namespace
