@@ -178,6 +178,7 @@ bool StartMusic() {
     }
     g_settings = new_fluid_settings();
     fluid_settings_setnum(g_settings, "synth.sample-rate", RATE);
+    fluid_settings_setnum(g_settings, "synth.gain", 1.0);
     fluid_settings_setint(g_settings, "synth.midi-channels", ALL_CHANNELS);
     fluid_settings_setint(g_settings, "synth.reverb.active", 0);
     fluid_settings_setint(g_settings, "synth.chorus.active", 0);
