@@ -51,10 +51,12 @@ bool Readable(const std::string& path) {
     return access(path.c_str(), R_OK) == 0;
 }
 
+// The effects' fixed gain is each channel's volume; the player's effects volume and the
+// mute are the mixer's master volume over them (kept by the mixer, device or not).
 void ApplyVolumes() {
+    Mix_MasterVolume(g_muted ? 0 : g_effectsPercent * MIX_MAX_VOLUME / 100);
     if (g_audio != AudioState::Ready) return;
-    const float effects = g_muted ? 0.0f : EFFECTS_GAIN * static_cast<float>(g_effectsPercent) / 100.0f;
-    Mix_Volume(-1, static_cast<int>(std::lround(effects * MIX_MAX_VOLUME)));
+    Mix_Volume(-1, static_cast<int>(std::lround(EFFECTS_GAIN * MIX_MAX_VOLUME)));
     if (g_musicAvailable) {
         sdl_backend::SetMusicLevel(g_muted ? 0.0f : MUSIC_GAIN * static_cast<float>(g_musicPercent) / 100.0f);
     }

@@ -116,7 +116,7 @@ TEST_F(SdlBackend, KeysBesideTheGamesAndTheScreenshotOfTheFrameShown) {
 
     // M mutes for the run; minus and plus (the = key) step both volumes, which are kept.
     ASSERT_TRUE(display_->Xdotool("key m"));
-    EXPECT_TRUE(PumpUntil([] { return Mix_MasterVolume(-1) == 0 && Mix_VolumeMusic(-1) == 0; }));
+    EXPECT_TRUE(PumpUntil([] { return Mix_MasterVolume(-1) == 0; }));
     ASSERT_TRUE(display_->Xdotool("key m"));
     EXPECT_TRUE(PumpUntil([] { return Mix_MasterVolume(-1) == MIX_MAX_VOLUME; }));
     ASSERT_TRUE(display_->Xdotool("key minus minus equal"));
