@@ -129,6 +129,7 @@ TEST_F(GameBinary, WithoutGameDataSaysWhereItLookedAndExitsWithOne) {
     const std::string output = Output();
     EXPECT_EQ(output.find('\n'), output.size() - 1) << output;
     EXPECT_NE(output.find("no game data (a bmp folder) in " + dir_.Path().string()), std::string::npos) << output;
+}
 
 // The battle piece replaced by a one-second piece: an organ note for its first half, its
 // last event at 1.0 s. The capture is 44.1 kHz signed 16-bit stereo.
