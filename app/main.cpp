@@ -63,6 +63,10 @@ constexpr SceneMusic MUSIC_TABLE[] = {
     {{}, nullptr},                                                                   // 15
 };
 
+// Resume from the pause menu goes back to the battle piece with the commands the stage's
+// start sends; the table alone would leave the pause piece playing on through the fight.
+constexpr const char* RESUME_MUSIC[] = {"Stop GAM01", "Play BAT03 from 0 notify"};
+
 // Play commands name the window as callback, so the end of the piece comes back as a
 // message; stop commands ask for nothing.
 void SendMusicCommand(const char* command) {
@@ -83,6 +87,9 @@ void RunScene() {
     if (music.onPieceEnded != nullptr && g_msg.message == MM_MCINOTIFY &&
         g_msg.wParam == MCI_NOTIFY_SUCCESSFUL) {
         SendMusicCommand(music.onPieceEnded);
+    }
+    if (index == SCENE_PAUSE - SCENE_OPENING_INIT && g_scene == SCENE_PLAY) {
+        for (const char* command : RESUME_MUSIC) SendMusicCommand(command);
     }
 }
 

@@ -78,14 +78,19 @@ void WanderEnemies() {
     }
 }
 
+// Runs whether or not the sword swings: a break-up that waited for the next swing would
+// freeze mid-burst, and a fifth kill made late in a swing would not clear the stage.
+void AdvanceBreakUps() {
+    for (Actor& enemy : g_enemies) {
+        if (enemy.state == ACTOR_DYING) ShatterStep(enemy);
+    }
+}
+
 // The last three frames of a swing (phase 4) have no box: nothing is hit in them.
 void SwordPass() {
     const int phase = g_player.attack / SWING_FRAMES_PER_PHASE;
+    if (phase >= SWORD_PHASES) return;
     for (Actor& enemy : g_enemies) {
-        if (enemy.state == ACTOR_DYING) {
-            ShatterStep(enemy);
-        } else if (enemy.state >= ACTOR_KILLED && phase < SWORD_PHASES) {
-            SwordHit(enemy, g_swordBoxes[phase]);
-        }
+        if (enemy.state >= ACTOR_KILLED) SwordHit(enemy, g_swordBoxes[phase]);
     }
 }

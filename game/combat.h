@@ -25,6 +25,8 @@ void PlayEffect(const char* command);
 
 // Each enemy, whatever its state, takes a random direction and one step.
 void WanderEnemies();
-// One swing frame: shatter frames and kill counting of dying enemies, hits, damage and
-// knock-back of the others. Draws on g_back with the current camera.
+// Every play frame: one shatter frame of each dying enemy, drawn on g_back with the
+// current camera; an enemy whose break-up is complete counts as a kill.
+void AdvanceBreakUps();
+// One swing frame: hits, damage and knock-back of the enemies still standing.
 void SwordPass();

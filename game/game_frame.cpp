@@ -206,10 +206,15 @@ void DrawOverview() {
     PlainBltFast(g_back, OVERVIEW_X, OVERVIEW_Y, g_offscreen4, OVERVIEW_AREA, 0);
 }
 
-// Milliseconds left of the allowance; stops at 0 (drawing nothing) instead of wrapping.
+// Milliseconds left of the allowance; stops at 0 instead of wrapping, and shows that 0
+// (the digit rule alone would draw nothing for it, as if the countdown had gone).
 void DrawCountdown() {
     const std::uint32_t played = PlayTime();
     const std::uint32_t left = played < TIME_ALLOWANCE ? TIME_ALLOWANCE - played : 0;
+    if (left == 0) {
+        PlainBltFast(g_back, COUNTDOWN_X, 0, g_offscreen2, g_digitRects[0], 0);
+        return;
+    }
     DrawNumberUntilZero(left, g_offscreen2, g_back, COUNTDOWN_X, 0, COUNTDOWN_STEP, 0, 0);
 }
 
@@ -237,6 +242,7 @@ void GameFrame() {
     WanderEnemies();
     UpdateCamera(g_player.x, g_player.y);
     g_frameTime = timeGetTime();
+    AdvanceBreakUps();
     if (g_player.attack >= SWING_START) SwordPass();
 
     if (g_killCount >= CLEAR_KILLS) {

@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/gdi.h"
 #include "platform/mmsystem.h"
+#include "records/numbers.h"
 
 Actor g_player;
 Actor g_enemies[ENEMY_COUNT];
@@ -35,17 +36,17 @@ struct NumberReader {
     std::FILE* file;
     bool ok = true;
 
-    bool Scan(int& value) {
-        ok = ok && std::fscanf(file, "%d,", &value) == 1;
+    bool Scan(std::int32_t& value) {
+        ok = ok && ScanNumber(file, value);
         return ok;
     }
     void Read(std::int32_t& field) {
-        int value = 0;
+        std::int32_t value = 0;
         if (Scan(value)) field = std::clamp(value, -FILE_NUMBER_LIMIT, FILE_NUMBER_LIMIT);
     }
     // Eight-bit fields keep the low 8 bits of the number.
     void Read(std::uint8_t& field) {
-        int value = 0;
+        std::int32_t value = 0;
         if (Scan(value)) field = static_cast<std::uint8_t>(value);
     }
 };

@@ -40,7 +40,7 @@ void DrawFps() {
     const std::uint32_t now = timeGetTime();
     if (now - g_fpsLast >= 1000) {
         g_fpsLast = now;
-        wsprintfA(g_fpsText, "%d fps", g_fpsFrames);
+        wsprintfA(g_fpsText, sizeof g_fpsText, "%d fps", g_fpsFrames);
         g_fpsFrames = 0;
     }
     HDC dc = nullptr;

@@ -67,12 +67,22 @@ void ShatterBlit(IDirectDrawSurface* destination, int x, int y, IDirectDrawSurfa
     }
     auto* to = static_cast<BYTE*>(destinationDesc.lpSurface);
     const auto* from = static_cast<const BYTE*>(sourceDesc.lpSurface);
+    const int sourceWidth = static_cast<int>(sourceDesc.dwWidth);
+    const int sourceHeight = static_cast<int>(sourceDesc.dwHeight);
 
     // The tables hold one offset per block of a 64x64 sprite.
     width = std::min(width, SHATTER_TABLE_SIZE * SHATTER_BLOCK);
     height = std::min(height, SHATTER_TABLE_SIZE * SHATTER_BLOCK);
     for (int by = 0; by < height; by += SHATTER_BLOCK) {
         for (int bx = 0; bx < width; bx += SHATTER_BLOCK) {
+            const int fromX = sourceX + bx;
+            const int fromY = sourceY + by;
+            // A block not wholly on the source (a picture index past the sheet's end) is
+            // left out rather than read from beyond it.
+            if (fromX < 0 || fromY < 0 || fromX + SHATTER_BLOCK > sourceWidth ||
+                fromY + SHATTER_BLOCK > sourceHeight) {
+                continue;
+            }
             const int row = by / SHATTER_BLOCK;
             const int column = bx / SHATTER_BLOCK;
             const int ox = bx + static_cast<int>(g_shatterDX[row][column] / 32.0 * spread);
@@ -84,7 +94,7 @@ void ShatterBlit(IDirectDrawSurface* destination, int x, int y, IDirectDrawSurfa
                     const int toY = y + oy + i;
                     if (toX >= SCREEN_WIDTH || toY >= SCREEN_HEIGHT) continue;
                     to[toY * destinationDesc.lPitch + toX] =
-                        from[(sourceY + by + i) * sourceDesc.lPitch + sourceX + bx + j];
+                        from[(fromY + i) * sourceDesc.lPitch + fromX + j];
                 }
             }
         }

@@ -25,6 +25,7 @@ void SlidePanel(IDirectDrawSurface* destination, IDirectDrawSurface* source);
 // Draws the width x height sprite at (sourceX, sourceY) broken into 2x2 blocks, each moved
 // by its table offset times spread / 32 (x) and spread / 24 (y). Every pixel is copied,
 // key colour included; only on-screen pixels are written, and a block reaching past the
-// left or top edge is left out whole. Sprites up to 64x64.
+// left or top edge is left out whole, as is a block not wholly on the source. Sprites up
+// to 64x64.
 void ShatterBlit(IDirectDrawSurface* destination, int x, int y, IDirectDrawSurface* source,
                  int sourceX, int sourceY, int width, int height, int spread);

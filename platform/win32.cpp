@@ -148,16 +148,18 @@ SHORT GetAsyncKeyState(int virtualKey) {
     return backend::KeyHeld(virtualKey) ? static_cast<SHORT>(0x8000) : SHORT{0};
 }
 
-int wsprintfA(LPSTR buffer, LPCSTR format, ...) {
-    constexpr int LIMIT = 1024;
-    if (buffer == nullptr || format == nullptr) return 0;
+int wsprintfA(LPSTR buffer, std::size_t size, LPCSTR format, ...) {
+    constexpr std::size_t LIMIT = 1024;
+    if (buffer == nullptr || size == 0 || format == nullptr) return 0;
+    // The caller's buffer bounds the text, and never more than the system's 1024 bytes.
+    const std::size_t room = size < LIMIT ? size : LIMIT;
     va_list args;
     va_start(args, format);
-    const int length = std::vsnprintf(buffer, LIMIT, format, args);
+    const int length = std::vsnprintf(buffer, room, format, args);
     va_end(args);
     if (length < 0) {
         buffer[0] = '\0';
         return 0;
     }
-    return length < LIMIT ? length : LIMIT - 1;
+    return static_cast<std::size_t>(length) < room ? length : static_cast<int>(room - 1);
 }

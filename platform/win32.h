@@ -4,6 +4,7 @@
 // messages when the queue is pumped by PeekMessageA or GetMessageA.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 using BYTE = std::uint8_t;
@@ -134,5 +135,7 @@ LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 // upper-case ASCII codes ('Z', 'X', 'C', 'A').
 SHORT GetAsyncKeyState(int virtualKey);
 
-// printf-style formatting into a buffer of at most 1024 characters; returns the length.
-int wsprintfA(LPSTR buffer, LPCSTR format, ...);
+// printf-style formatting into a buffer of `size` bytes (at most 1024), cut to fit and
+// always terminated; returns the length written.
+int wsprintfA(LPSTR buffer, std::size_t size, LPCSTR format, ...)
+    __attribute__((format(printf, 3, 4)));

@@ -1,7 +1,10 @@
 #include "records/numbers.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "platform/files.h"
@@ -18,6 +21,28 @@ void SkipByteOrderMark(std::FILE* file) {
 
 }  // namespace
 
+bool ScanNumber(std::FILE* file, std::int32_t& value) {
+    int c = std::fgetc(file);
+    while (c != EOF && std::isspace(c)) c = std::fgetc(file);
+    const bool negative = (c == '-');
+    if (c == '-' || c == '+') c = std::fgetc(file);
+    if (c == EOF || !std::isdigit(c)) {
+        if (c != EOF) std::ungetc(c, file);
+        return false;
+    }
+    // Out of the int range the number saturates at the limit: wrapping would turn a
+    // huge score into an arbitrary one, which the next save writes back.
+    constexpr std::int64_t LIMIT = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    std::int64_t magnitude = 0;
+    for (; c != EOF && std::isdigit(c); c = std::fgetc(file)) {
+        magnitude = std::min(magnitude * 10 + (c - '0'), LIMIT);
+    }
+    if (c != ',' && c != EOF) std::ungetc(c, file);
+    value = static_cast<std::int32_t>(
+        std::clamp(negative ? -magnitude : magnitude, -LIMIT, LIMIT - 1));
+    return true;
+}
+
 void ReadNumbers(int count, std::int32_t* values, const char* path) {
     std::FILE* file = OpenGameFile(path, "rt");
     if (file == nullptr) return;
@@ -25,8 +50,8 @@ void ReadNumbers(int count, std::int32_t* values, const char* path) {
     for (int i = 0; i < count; ++i) {
         // A failed scan leaves the entry as it was; the offending character stays
         // unread, so every later scan fails the same way.
-        int value = 0;
-        if (std::fscanf(file, "%d,", &value) == 1) values[i] = value;
+        std::int32_t value = 0;
+        if (ScanNumber(file, value)) values[i] = value;
     }
     std::fclose(file);
 }
@@ -35,8 +60,8 @@ bool HoldsOnlyNumbers(const char* path) {
     std::FILE* file = OpenGameFile(path, "rt");
     if (file == nullptr) return true;
     SkipByteOrderMark(file);
-    int value = 0;
-    while (std::fscanf(file, "%d,", &value) == 1) {
+    std::int32_t value = 0;
+    while (ScanNumber(file, value)) {
     }
     // Only white space may follow the last number.
     const int scanned = std::fscanf(file, " ");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 constexpr int RANKING_SIZE = 5;
@@ -10,6 +11,10 @@ constexpr int RANKING_CANDIDATE = 5;
 // Five ranked scores, best first, and the candidate slot for a new score.
 extern std::int32_t g_ranking[6];
 
+// Reads one number as "%d," does: white space, a sign, digits, and the comma if it follows
+// at once. False, with the offending character left unread, when no number starts there.
+// A number beyond the int range reads as the nearest limit.
+bool ScanNumber(std::FILE* file, std::int32_t& value);
 // Reads up to count "%d," numbers (after a UTF-8 byte order mark, if any); entries from
 // the first unreadable one on keep their values. A file that cannot be opened changes
 // nothing.

@@ -86,9 +86,11 @@ void ResultInit() {
     // A run slower than the par time scores 0, never a negative number.
     const std::int64_t score = SCORE_BASE - static_cast<std::int64_t>(g_clearTime);
     g_clearTime = static_cast<std::uint32_t>(score > 0 ? score : 0);
-    EnterScore(g_ranking, g_clearTime);
-    SortDescending(RANKING_CANDIDATE + 1, g_ranking);
+    // Results reached by the A shortcut show their figures but enter nothing: nobody
+    // played for that score, and the next save would keep it for good.
     if (g_resultsAfterClear) {
+        EnterScore(g_ranking, g_clearTime);
+        SortDescending(RANKING_CANDIDATE + 1, g_ranking);
         SaveScore(g_clearTime, "txt\\Ranking\\Ranking.txt");
         g_resultsAfterClear = false;
     }
@@ -98,13 +100,15 @@ void ResultFrame() {
     if (FrameGate(20)) return;
     RECT whole{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
     g_back->BltFast(0, 0, g_offscreen4, &whole, KEYED);
-    const std::int64_t shown = static_cast<std::int64_t>(g_clearTime) * g_countUpPercent / 100;
-    DrawFigure(shown, g_back, 2);
+    // Counted before it is shown: 1 % to 100 %, so the last frame shows the whole score
+    // that the ranking holds.
     g_countUpPercent += 1;
     if (g_countUpPercent >= 100) {
         g_countUpDone += 1;
         g_countUpPercent = 100;
     }
+    const std::int64_t shown = static_cast<std::int64_t>(g_clearTime) * g_countUpPercent / 100;
+    DrawFigure(shown, g_back, 2);
     if (g_countUpDone >= 1) {
         g_scene = SCENE_ENDING_INIT;
         g_countUpDone = 0;

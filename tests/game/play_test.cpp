@@ -42,9 +42,9 @@ protected:
 
     static int Pixel(int x, int y) { return headless::LastFrame().pixels[y * 640 + x]; }
 
-    // Units digit at (600, 0), each further digit 17 px to the left; 0 draws nothing.
+    // Units digit at (600, 0), each further digit 17 px to the left; 0 is one digit 0.
     static void ExpectCountdown(std::uint32_t value) {
-        EXPECT_EQ(Pixel(609, 15), value == 0 ? 0 : DIGIT_COLOR + value % 10);
+        EXPECT_EQ(Pixel(609, 15), DIGIT_COLOR + value % 10);
         for (int k = 1; value /= 10; ++k) {
             EXPECT_EQ(Pixel(609 - 17 * k, 15), DIGIT_COLOR + value % 10) << "digit " << k;
         }
@@ -82,6 +82,25 @@ TEST_F(Play, TheSwordClearsTheStageOnTheFifthCountedKill) {
     ExpectCountdown(60000 - g_clearTime);
 }
 
+// The fifth kill, made in the last frame whose sword box reaches (attack 11), breaks up
+// through the swing's end and clears the stage ten frames after the blow.
+TEST_F(Play, AKillInTheSwingsLastHitFrameStillClearsTheStage) {
+    Start({{1000, 800, 2}});
+    g_killCount = 4;
+    headless::PressKey('Z');
+    for (int attack = 2; attack <= 10; ++attack) Frame();
+    headless::ReleaseKey('Z');
+    g_enemies[0].x = 348, g_enemies[0].y = 352;
+    EXPECT_EQ(Frame(), Commands{BREAK});
+    for (int frame = 1; frame <= 9; ++frame) {
+        EXPECT_TRUE(Frame().empty());
+        EXPECT_EQ(std::make_pair(g_enemies[0].shatterFrame, g_scene), std::make_pair(frame, SCENE_PLAY));
+    }
+    EXPECT_EQ(g_player.attack, 0);
+    Frame();
+    EXPECT_EQ(std::make_pair(g_enemies[0].state, g_scene), std::make_pair(ACTOR_GONE, SCENE_CLEAR_INIT));
+}
+
 TEST_F(Play, TheFrameShowsTheDiscOverviewAndCountdownOverTheDark) {
     Start({{452, 352, 9}});
     Frame();
@@ -94,7 +113,7 @@ TEST_F(Play, TheFrameShowsTheDiscOverviewAndCountdownOverTheDark) {
     for (const auto& [x, y, colour] : pixels) EXPECT_EQ(Pixel(x, y), colour) << x << ", " << y;
     ExpectCountdown(60000 - Elapsed());
 
-    // Paused time is left out whole; past the allowance nothing is drawn.
+    // Paused time is left out whole; past the allowance the countdown stays at 0.
     headless::Advance(6000);
     g_pauseTotal = 5000;
     Frame();

@@ -43,9 +43,10 @@ TEST(StageLoad, EnemyFileVariants) {
                               twenty = Numbered(20, 20);
     std::string perLineBare;
     for (const Record& record : ten) perLineBare += EnemyText({record}) + "\n";
-    std::vector<Record> seven = Numbered(7, 30), misplaced = before;
+    std::vector<Record> seven = Numbered(7, 30), misplaced = before, wide = before;
     seven.insert(seven.end(), before.begin() + 7, before.end());
     for (int i = 0; i < 6; ++i) misplaced[0][i] = i == 0 ? 7 : i;
+    wide[0][0] = 255, wide[0][1] = 1 << 20, wide[0][2] = -(1 << 20);
     const struct {
         const char* name;
         std::string text;
@@ -57,6 +58,7 @@ TEST(StageLoad, EnemyFileVariants) {
         {"one record a line", EnemyText(ten, ",\n"), ten},
         {"one record a line, no trailing comma", perLineBare, ten},
         {"misplaced comma", "7,1,2,3,4,5 ,6,7", misplaced},
+        {"beyond int: saturated, then cut", "4294967301,4294967301,-4294967301,", wide},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

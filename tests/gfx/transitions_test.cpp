@@ -88,11 +88,12 @@ protected:
         At(sheet_, 64, 128) = KEY_COLOR_INDEX;
     }
 
-    // The sprite's top-left size x size pixels at (left, top), and nothing else.
-    int Mismatched(int left, int top, int size) {
+    // The top-left size x size pixels of the sprite at (fromX, fromY) at (left, top), and
+    // nothing else.
+    int Mismatched(int left, int top, int size, int fromX = 64, int fromY = 128) {
         return Mismatches(screen_, [&](int x, int y) {
             return Inside(x, y, {left, top, left + size, top + size})
-                       ? At(sheet_, 64 + x - left, 128 + y - top)
+                       ? At(sheet_, fromX + x - left, fromY + y - top)
                        : UNTOUCHED;
         });
     }
@@ -113,6 +114,13 @@ TEST_F(ShatterTest, SpreadZeroCopiesTheSpriteInPlaceKeyIncludedAndUnlocksBoth) {
         EXPECT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
         surface->Unlock(nullptr);
     }
+}
+
+// A sprite cell reaching past the sheet's right and bottom edges: only the blocks on the
+// sheet are drawn.
+TEST_F(ShatterTest, BlocksOffTheSourceAreLeftOut) {
+    ShatterBlit(screen_, 300, 200, sheet_, 224, 224, 64, 64, 0);
+    EXPECT_EQ(Mismatched(300, 200, 32, 224, 224), 0);
 }
 
 // Block (0, 0) of a 2x2 sprite, moved by its table entries: only its on-screen pixels are

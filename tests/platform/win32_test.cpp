@@ -107,13 +107,16 @@ TEST(Keys, PressPostsKeyDownAndHoldsBit15UntilReleaseAndCloseBecomesWmClose) {
     EXPECT_EQ(msg.message, WM_CLOSE);
 }
 
-TEST(Wsprintf, FormatsAndCutsAt1024Characters) {
+TEST(Wsprintf, FormatsAndCutsToTheBufferAndAt1024Characters) {
     std::vector<char> text(2048, 'x');
-    EXPECT_EQ(wsprintfA(text.data(), "%d fps", 50), 6);
+    EXPECT_EQ(wsprintfA(text.data(), text.size(), "%d fps", 50), 6);
     EXPECT_STREQ(text.data(), "50 fps");
-    EXPECT_EQ(wsprintfA(text.data(), "%s", std::string(1500, 'a').c_str()), 1023);
+    EXPECT_EQ(wsprintfA(text.data(), text.size(), "%s", std::string(1500, 'a').c_str()), 1023);
     EXPECT_EQ(std::strlen(text.data()), 1023u);
     EXPECT_EQ(text[1024], 'x');
+    EXPECT_EQ(wsprintfA(text.data(), 8, "%d fps", 123456), 7);
+    EXPECT_STREQ(text.data(), "123456 ");
+    EXPECT_EQ(text[8], 'a');
 }
 
 TEST(Clock, TimeGetTimeIsTheBackendClockWrappedTo32Bits) {

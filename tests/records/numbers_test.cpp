@@ -19,12 +19,15 @@ std::vector<std::int32_t> Read(const std::string& contents, std::vector<std::int
     return values;
 }
 
-TEST(ReadNumbers, AcceptsCommasWhiteSpaceAndSigns) {
+TEST(ReadNumbers, AcceptsCommasWhiteSpaceAndSignsAndSaturatesAtTheIntLimits) {
     test::ScratchDir dir;
     EXPECT_EQ(Read("598,597,600,0,12,", V(5, 0)), (V{598, 597, 600, 0, 12}));
     EXPECT_EQ(Read(" 1\n2,\t-3,\r\n+4 5", V(5, 0)), (V{1, 2, -3, 4, 5}));
     EXPECT_EQ(Read("-1,5,", V(5, 0)), (V{-1, 5, 0, 0, 0}));
     EXPECT_EQ(Read("\xEF\xBB\xBF" "3000,2500,\r\n", V(3, 0)), (V{3000, 2500, 0}));
+    constexpr std::int32_t MAX = 2147483647, MIN = -MAX - 1;
+    EXPECT_EQ(Read("99999999999,-99999999999,2147483648,-2147483649,-2147483648,", V(5, 0)),
+              (V{MAX, MIN, MAX, MIN, MIN}));
 }
 
 TEST(HoldsOnlyNumbers, TellsNumbersFromAnythingTheReaderWouldStopAt) {

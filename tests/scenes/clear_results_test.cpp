@@ -74,10 +74,10 @@ TEST_F(ClearResults, TheResultsShowParTimePlayTimeAndCountTheScoreUp) {
         EXPECT_EQ(DigitsAt(480, 200, -34, 0), "4321");
         for (int row = 0; row < 3; ++row) EXPECT_EQ(PixelAt(210, 110 + 100 * row), CAPTION_BASE + row);
     }
-    EXPECT_EQ(shown[0], "");  // 0 % draws nothing
-    EXPECT_EQ(shown[1], "16");
-    EXPECT_EQ(shown[50], "839");
-    EXPECT_EQ(shown[99], "1662");
+    EXPECT_EQ(shown[0], "16");  // 1 % in the first frame, the whole score in the last
+    EXPECT_EQ(shown[49], "839");
+    EXPECT_EQ(shown[98], "1662");
+    EXPECT_EQ(shown[99], "1679");
     EXPECT_EQ(g_scene, SCENE_ENDING_INIT);
     EXPECT_EQ(g_countUpPercent, 0);
 }

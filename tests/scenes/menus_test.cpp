@@ -87,15 +87,21 @@ TEST_F(Menus, PauseShowsFourItemsAndMovesWithinBoundsWithUpAndDownCancellingOut)
     EXPECT_EQ(g_pauseKeyLatch, 1);
 }
 
+// Resume alone sends music as it picks: back to the battle piece. The other targets'
+// scenes send their own.
 TEST_F(Menus, EachPauseItemLeadsToItsSceneAndLatchesZ) {
     const int targets[4] = {SCENE_PLAY, SCENE_STAGE_INIT, SCENE_TITLE_INIT, SCENE_QUIT_INIT};
     for (int item = 0; item < 4; ++item) {
         SCOPED_TRACE(item);
         OpenPause();
         for (int k = 0; k < item; ++k) TapKey(VK_DOWN);
+        headless::ClearMciLog();
         headless::PressKey('Z');
         Frame();
         headless::ReleaseKey('Z');
+        using Log = std::vector<std::string>;
+        EXPECT_EQ(headless::MciLog(),
+                  (item == 0 ? Log{"Stop GAM01", "Play BAT03 from 0 notify"} : Log{}));
         EXPECT_EQ(g_scene, targets[item]);
         EXPECT_EQ(g_keyLatch, 1);
         EXPECT_EQ(g_pauseSel, 0);

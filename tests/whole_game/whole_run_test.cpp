@@ -151,9 +151,9 @@ TEST(WholeRun, ResumeContinuesTheSameStageWithThePauseLeftOutOfThePlayTime) {
         EXPECT_GE(headless::Now() - clockBefore, 20u * PAUSE_FRAMES);
         EXPECT_GE(g_pauseTotal, 20u * PAUSE_FRAMES);
         EXPECT_LE(PlayTime() - playedBefore, 100u);
-        // The pause piece goes on; the stage piece is not started again.
-        EXPECT_TRUE(headless::IsPlaying("GAMEOVER.mid"));
-        EXPECT_FALSE(headless::IsPlaying("BATTLE03.mid"));
+        // The pause piece stops; the stage piece plays again.
+        EXPECT_FALSE(headless::IsPlaying("GAMEOVER.mid"));
+        EXPECT_TRUE(headless::IsPlaying("BATTLE03.mid"));
         return true;
     });
     ASSERT_TRUE(routeDone);
@@ -185,6 +185,33 @@ TEST(WholeRun, TenSecondsWithoutFocusChangeNeitherTheCountdownNorThePlayTime) {
     // Two frames later the countdown (the allowance less the play time) has moved by two
     // frames, not by ten seconds.
     EXPECT_LE(PlayTime() - played, 60u);
+}
+
+// The A shortcut at once shows its results (6000: no play time yet) and goes on to the
+// ending, but enters nothing, in memory or in the file: after a real clear in the same
+// process the file holds that score among the ones loaded at start.
+TEST(WholeRun, TheAShortcutEntersNothingIntoTheRanking) {
+    whole::GameRun run;
+    ASSERT_TRUE(run.UntilScene(SCENE_PLAY));
+    const std::vector<std::int32_t> loaded(g_ranking, g_ranking + RANKING_CANDIDATE + 1);
+    ASSERT_TRUE(run.PressUntilScene('A', SCENE_RESULT_INIT));
+    ASSERT_TRUE(run.UntilScene(SCENE_RESULT));
+    EXPECT_EQ(g_clearTime, 6000u);
+    // What the ranking screen shows stays as loaded.
+    EXPECT_EQ(std::vector<std::int32_t>(g_ranking, g_ranking + RANKING_CANDIDATE + 1), loaded);
+    ASSERT_TRUE(run.UntilScene(SCENE_TITLE));
+    ASSERT_TRUE(run.Frames(2) && run.PressUntilScene('Z', SCENE_PLAY));
+    ASSERT_TRUE(whole::PlayRoute(run));
+    ASSERT_TRUE(run.UntilScene(SCENE_TITLE));
+    ASSERT_TRUE(std::count(run.Scenes().begin(), run.Scenes().end(), SCENE_CLEAR) == 1);
+
+    std::vector<std::int32_t> scores(RANKING_SIZE + 1);
+    ReadNumbers(RANKING_SIZE, scores.data(), "txt\\Ranking\\Ranking2.txt");
+    scores.back() = static_cast<std::int32_t>(g_clearTime);
+    std::sort(scores.rbegin(), scores.rend());
+    std::string expected;
+    for (int i = 0; i < RANKING_SIZE; ++i) expected += std::to_string(scores[i]) + ",";
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), expected);
 }
 
 // Escape in any scene the scripted run reaches (the opening only when put there) ends
