@@ -1,7 +1,7 @@
 // The scripted whole run with one data file damaged in turn: removed, cut to half its
 // length, or replaced by random bytes; or one field of the stage files given hostile
-// numbers. Every run goes round the ring to the quit,
-// whatever the damage makes the screens show.
+// numbers. Every run goes round the ring to the quit, whatever the damage makes the
+// screens show.
 #include <gtest/gtest.h>
 
 #include <algorithm>
