@@ -62,39 +62,4 @@ TEST_F(BlitTest, BltFastClippedCopiesExactlyTheOnScreenPart) {
     }
 }
 
-// The disc's brush must resolve to the key index through the screen palette, as the
-// game's does: index 38 is the one pure magenta, 0 is black.
-TEST_F(BlitTest, DrawCircleKeepsThePictureInsideTheDiscAndBlackensTheRest) {
-    PALETTEENTRY entries[256];
-    for (int i = 0; i < 256; ++i) entries[i] = PALETTEENTRY{BYTE(i), BYTE(i), BYTE(i), 0};
-    entries[KEY_COLOR_INDEX] = PALETTEENTRY{255, 0, 255, 0};
-    IDirectDrawPalette* palette = nullptr;
-    g_dd->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr);
-    g_primary->SetPalette(palette);
-    palette->Release();
-    const HBRUSH brush = CreateSolidBrush(RGB(255, 0, 255));
-    IDirectDrawSurface* screen = MakeSurface();
-    IDirectDrawSurface* work = MakeSurface();
-    const auto expectShown = [&](std::initializer_list<std::pair<int, int>> points, bool shown) {
-        for (auto [x, y] : points)
-            EXPECT_EQ(At(screen, x, y), shown ? Pattern(x, y) : 0) << x << "," << y;
-    };
-
-    // The box is (192, 112, 448, 368), right and bottom exclusive, with a black outline.
-    Paint(screen, Pattern);
-    DrawCircle(screen, work, 320, 240, 128, brush);
-    expectShown({{320, 240}, {420, 240}, {320, 140}, {193, 240}, {446, 240}, {320, 366}}, true);
-    expectShown({{192, 240}, {447, 240}, {320, 367}, {420, 340}, {0, 0}, {639, 479}}, false);
-
-    Paint(screen, Pattern);
-    DrawCircle(screen, work, 0, 479, 100, brush);
-    expectShown({{0, 479}, {50, 430}}, true);
-    expectShown({{0, 300}, {200, 479}, {639, 0}}, false);
-
-    Paint(screen, Pattern);
-    DrawCircle(screen, work, 320, 240, 1000, brush);
-    EXPECT_EQ(Mismatches(screen, Pattern), 0);
-    DeleteObject(brush);
-}
-
 }  // namespace

@@ -48,8 +48,15 @@ protected:
         return surface;
     }
 
+    // A plain surface without a key, as the platform tests make theirs.
+    IDirectDrawSurface* Offscreen(int width, int height) { return MakeSurface(width, height, 0, 0); }
+
     static BYTE& At(IDirectDrawSurface* surface, int x, int y) {
         return surface->Pixels()[y * surface->Width() + x];
+    }
+
+    static std::vector<BYTE> PixelsOf(IDirectDrawSurface* s) {
+        return {s->Pixels(), s->Pixels() + s->Width() * s->Height()};
     }
 
     static void Paint(IDirectDrawSurface* surface, const std::function<BYTE(int, int)>& colour) {

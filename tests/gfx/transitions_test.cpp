@@ -1,88 +1,18 @@
 #include "gfx/transitions.h"
 
-#include "game/random.h"
 #include "tests/gfx/surface_fixture.h"
 
 namespace {
 
 using gfxtest::UNTOUCHED;
 
-constexpr BYTE BLIND = 5;
-
-class TransitionsTest : public gfxtest::SurfaceTest {
+// A 64x64 sprite at (64, 128) of a sheet narrower than the screen, so the two surfaces'
+// rows lie at different distances.
+class ShatterTest : public gfxtest::SurfaceTest {
 protected:
     void SetUp() override {
         SurfaceTest::SetUp();
-        ResetTransitions();
         screen_ = MakeSurface();
-    }
-
-    // Calls the step n times, each on a fresh screen, as a scene redraws its picture.
-    template <typename Step>
-    void Run(int n, Step step) {
-        for (int i = 0; i < n; ++i) {
-            Clear(screen_);
-            step();
-        }
-    }
-
-    IDirectDrawSurface* screen_ = nullptr;
-};
-
-TEST_F(TransitionsTest, HorizontalBlindsOpenDownwardAndAreGoneFromThe33rdStep) {
-    auto step = [&] { HorizontalBlinds(screen_, BLIND); };
-    Run(1, step);
-    EXPECT_EQ(Mismatches(screen_, [](int, int) { return BLIND; }), 0);
-    Run(3, step);  // fourth step: three rows of each slat are free
-    EXPECT_EQ(Mismatches(screen_, [](int, int y) { return y % 32 < 3 ? UNTOUCHED : BLIND; }), 0);
-    Run(28, step);
-    EXPECT_EQ(Mismatches(screen_, [](int, int y) { return y % 32 < 31 ? UNTOUCHED : BLIND; }), 0);
-    for (int call = 33; call <= 40; ++call) {
-        Run(1, step);
-        EXPECT_EQ(Mismatches(screen_, Blank), 0) << call;
-    }
-    EXPECT_EQ(g_wipeStep, 32);
-}
-
-TEST_F(TransitionsTest, VerticalBlindsOpenRightwardInBlack) {
-    auto step = [&] { VerticalBlinds(screen_); };
-    Run(1, step);
-    EXPECT_EQ(Mismatches(screen_, [](int, int) { return BYTE{0}; }), 0);
-    Run(1, step);
-    EXPECT_EQ(Mismatches(screen_, [](int x, int) { return x % 32 == 0 ? UNTOUCHED : BYTE{0}; }), 0);
-    Run(31, step);
-    EXPECT_EQ(Mismatches(screen_, Blank), 0);
-}
-
-// The panel: the strip of source columns 20..94 ending right against the picture shown
-// in place from column `edge`; key pixels of the picture are left out.
-TEST_F(TransitionsTest, SlidePanelOffsets) {
-    IDirectDrawSurface* picture = MakeSurface();
-    Paint(picture, Pattern);
-    At(picture, 600, 0) = KEY_COLOR_INDEX;
-    At(picture, 30, 0) = KEY_COLOR_INDEX;
-    const auto panel = [&](int edge) {
-        return [=](int x, int y) {
-            if (y == 0 && (x == 600 || x == edge - 75 + 10)) return UNTOUCHED;
-            if (x >= edge) return Pattern(x, y);
-            return x >= edge - 75 ? Pattern(x - (edge - 75) + 20, y) : UNTOUCHED;
-        };
-    };
-    auto step = [&] { SlidePanel(screen_, picture); };
-    Run(1, step);
-    EXPECT_EQ(Mismatches(screen_, panel(545)), 0);
-    EXPECT_EQ(g_slideOffset, 4);
-    Run(112, step);  // the 113th step draws at 448 and ends at 450
-    EXPECT_EQ(Mismatches(screen_, panel(545 - 448)), 0);
-    EXPECT_EQ(g_slideOffset, 450);
-}
-
-// A 64x64 sprite at (64, 128) of a sheet narrower than the screen, so the two surfaces'
-// rows lie at different distances.
-class ShatterTest : public TransitionsTest {
-protected:
-    void SetUp() override {
-        TransitionsTest::SetUp();
         sheet_ = MakeSurface(256, 256);
         Paint(sheet_, Pattern);
         At(sheet_, 64, 128) = KEY_COLOR_INDEX;
@@ -98,23 +28,9 @@ protected:
         });
     }
 
+    IDirectDrawSurface* screen_ = nullptr;
     IDirectDrawSurface* sheet_ = nullptr;
 };
-
-TEST_F(ShatterTest, SpreadZeroCopiesTheSpriteInPlaceKeyIncludedAndUnlocksBoth) {
-    for (int i = 0; i < SHATTER_TABLE_SIZE * SHATTER_TABLE_SIZE; ++i) {
-        g_shatterDX[i / SHATTER_TABLE_SIZE][i % SHATTER_TABLE_SIZE] = NextRandom() % 640 - 320;
-        g_shatterDY[i / SHATTER_TABLE_SIZE][i % SHATTER_TABLE_SIZE] = NextRandom() % 480 - 240;
-    }
-    ShatterBlit(screen_, 300, 200, sheet_, 64, 128, 64, 64, 0);
-    EXPECT_EQ(Mismatched(300, 200, 64), 0);
-    for (IDirectDrawSurface* surface : {screen_, sheet_}) {
-        DDSURFACEDESC desc{};
-        desc.dwSize = sizeof(desc);
-        EXPECT_EQ(surface->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
-        surface->Unlock(nullptr);
-    }
-}
 
 // A sprite cell reaching past the sheet's right and bottom edges: only the blocks on the
 // sheet are drawn.

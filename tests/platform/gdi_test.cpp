@@ -6,12 +6,12 @@
 #include <string>
 #include <vector>
 
-#include "tests/platform/display_fixture.h"
+#include "tests/gfx/surface_fixture.h"
 #include "tests/support/harness.h"
 
 namespace {
 
-using platformtest::BACKGROUND;
+constexpr BYTE BACKGROUND = gfxtest::UNTOUCHED;
 constexpr BYTE BLACK = 0;
 constexpr BYTE WHITE = 1;
 constexpr BYTE GREEN = 50;  // also at 60: the first exact match wins
@@ -39,11 +39,10 @@ HBITMAP Load(const char* path) {
         LoadImageA(nullptr, path, IMAGE_BITMAP, 0, 0, LR_LOADFROMFILE | LR_CREATEDIBSECTION));
 }
 
-class GdiTest : public platformtest::DisplayTest {
+class GdiTest : public gfxtest::SurfaceTest {
 protected:
     void SetUp() override {
-        DisplayTest::SetUp();
-        primary_ = Primary();
+        SurfaceTest::SetUp();
         PALETTEENTRY entries[256];
         for (int i = 0; i < 256; ++i) entries[i] = {BYTE(i), 100, BYTE(255 - i), 0};
         entries[BLACK] = {0, 0, 0, 0};
@@ -54,8 +53,8 @@ protected:
 
     void SetScreenPalette(PALETTEENTRY* entries) {
         IDirectDrawPalette* palette = nullptr;
-        dd_->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr);
-        primary_->SetPalette(palette);
+        g_dd->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr);
+        g_primary->SetPalette(palette);
         palette->Release();
     }
 
@@ -86,7 +85,6 @@ protected:
     }
 
     test::ScratchDir scratch_;
-    IDirectDrawSurface* primary_ = nullptr;
 };
 
 TEST_F(GdiTest, LoadsRowsInEitherOrderFromAPathOfAnyCase) {
@@ -101,7 +99,7 @@ TEST_F(GdiTest, LoadsRowsInEitherOrderFromAPathOfAnyCase) {
         SCOPED_TRACE(path);
         HBITMAP bitmap = Load(path);
         ASSERT_NE(bitmap, nullptr);
-        EXPECT_EQ(Pixels(Blitted(bitmap, 4, 3)), expected);
+        EXPECT_EQ(PixelsOf(Blitted(bitmap, 4, 3)), expected);
         EXPECT_TRUE(DeleteObject(bitmap));
     }
 }
@@ -186,7 +184,7 @@ TEST_F(GdiTest, EllipseUsesTheBrushResolvedAgainstTheScreenPaletteWhenDrawn) {
     EXPECT_EQ(std::count(dot->Pixels(), dot->Pixels() + 16, BACKGROUND), 15);
     EXPECT_EQ(At(dot, 1, 1), BLACK);
     // Far past the surface, where squared distances overflow 32 bits: white brush inside only.
-    EXPECT_EQ(Pixels(disc(nullptr, 20, {-100000, -100000, 100000, 100000})),
+    EXPECT_EQ(PixelsOf(disc(nullptr, 20, {-100000, -100000, 100000, 100000})),
               std::vector<BYTE>(400, WHITE));
 
     PALETTEENTRY entries[256] = {};
@@ -220,7 +218,7 @@ TEST_F(GdiTest, TextIsBlackOnAWhiteBoxCutAtTheEdgesWithAGlyphForEveryCharacter) 
     std::vector<std::vector<BYTE>> seen;
     for (char c = '!'; c <= '~'; ++c) {
         const std::vector<BYTE> cell =
-            Pixels(DrawnOn(7, 16, [&](HDC dc) { TextOutA(dc, 0, 0, &c, 1); }));
+            PixelsOf(DrawnOn(7, 16, [&](HDC dc) { TextOutA(dc, 0, 0, &c, 1); }));
         EXPECT_NE(std::count(cell.begin(), cell.end(), BLACK), 0) << c;
         EXPECT_EQ(std::find(seen.begin(), seen.end(), cell), seen.end()) << c;
         seen.push_back(cell);

@@ -19,15 +19,25 @@ std::vector<std::int32_t> Read(const std::string& contents, std::vector<std::int
     return values;
 }
 
-TEST(ReadNumbers, AcceptsCommasWhiteSpaceAndSignsAndSaturatesAtTheIntLimits) {
+// Commas, white space and signs are read; numbers saturate at the int limits; the first
+// text that is no number stops the reading, leaving the rest of the values as they were.
+TEST(ReadNumbers, ReadsUntilTheFirstTextThatIsNoNumberAndSaturates) {
     test::ScratchDir dir;
-    EXPECT_EQ(Read("598,597,600,0,12,", V(5, 0)), (V{598, 597, 600, 0, 12}));
-    EXPECT_EQ(Read(" 1\n2,\t-3,\r\n+4 5", V(5, 0)), (V{1, 2, -3, 4, 5}));
-    EXPECT_EQ(Read("-1,5,", V(5, 0)), (V{-1, 5, 0, 0, 0}));
-    EXPECT_EQ(Read("\xEF\xBB\xBF" "3000,2500,\r\n", V(3, 0)), (V{3000, 2500, 0}));
     constexpr std::int32_t MAX = 2147483647, MIN = -MAX - 1;
-    EXPECT_EQ(Read("99999999999,-99999999999,2147483648,-2147483649,-2147483648,", V(5, 0)),
-              (V{MAX, MIN, MAX, MIN, MIN}));
+    const struct {
+        std::string contents;
+        V before, after;
+    } cases[] = {
+        {" 1\n2,\t-3,\r\n+4 5", V(5, 0), {1, 2, -3, 4, 5}},
+        {"\xEF\xBB\xBF" "3000,2500,\r\n", V(3, 0), {3000, 2500, 0}},
+        {"99999999999,-99999999999,2147483648,-2147483649,-2147483648,", V(5, 0),
+         {MAX, MIN, MAX, MIN, MIN}},
+        {"1;2;3", V(5, 9), {1, 9, 9, 9, 9}},  // the stray ';' stops every later read too
+        {"1 ,2,", V(3, 7), {1, 7, 7}},        // a comma parted by a blank is met by the next read
+        {"-1,5,", V(5, 8), {-1, 5, 8, 8, 8}},
+        {"", V(2, 4), {4, 4}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(Read(c.contents, c.before), c.after) << c.contents;
 }
 
 TEST(HoldsOnlyNumbers, TellsNumbersFromAnythingTheReaderWouldStopAt) {
@@ -48,16 +58,6 @@ TEST(HoldsOnlyNumbers, TellsNumbersFromAnythingTheReaderWouldStopAt) {
     EXPECT_TRUE(HoldsOnlyNumbers("txt\\Ranking\\Missing.txt"));
 }
 
-TEST(ReadNumbers, StopsAtTheFirstTextThatIsNoNumber) {
-    test::ScratchDir dir;
-    // The stray ';' is never consumed, so every later read fails on it too.
-    EXPECT_EQ(Read("1;2;3", V(5, 9)), (V{1, 9, 9, 9, 9}));
-    // A comma parted from its number by a blank is met by the next read.
-    EXPECT_EQ(Read("1 ,2,", V(3, 7)), (V{1, 7, 7}));
-    EXPECT_EQ(Read("10,20,", V(5, 8)), (V{10, 20, 8, 8, 8}));
-    EXPECT_EQ(Read("", V(2, 4)), (V{4, 4}));
-}
-
 // A FIFO in the file's place would block the start until something wrote to it.
 TEST(ReadNumbers, AMissingFileOrOneThatIsNoRegularFileChangesNothing) {
     test::ScratchDir dir;
@@ -73,51 +73,29 @@ TEST(ReadNumbers, AMissingFileOrOneThatIsNoRegularFileChangesNothing) {
     alarm(0);
 }
 
-TEST(ReadNumbers, FindsFilesWithoutRegardToCase) {
+// Each number with a comma and no line break; without the folder, nothing and no crash.
+TEST(WriteNumbers, WritesEachNumberWithACommaOrNothingWithoutTheFolder) {
     test::ScratchDir dir;
-    test::WriteFile("TXT/ranking/RANKING.TXT", "42,");
-    V values{0};
-    ReadNumbers(1, values.data(), "txt\\Ranking\\Ranking.txt");
-    EXPECT_EQ(values[0], 42);
-}
-
-TEST(WriteNumbers, WritesEachNumberWithACommaAndNoLineBreak) {
-    test::ScratchDir dir;
-    std::filesystem::create_directories("txt/Ranking");
     const V values{7, -3, 0, 2147483647, -2147483647 - 1};
     WriteNumbers(5, values.data(), "txt\\Ranking\\Ranking2.txt");
-    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking2.txt"), "7,-3,0,2147483647,-2147483648,");
-    const V zeros(5, 0);
-    WriteNumbers(5, zeros.data(), "txt\\Ranking\\Ranking2.txt");
-    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking2.txt"), "0,0,0,0,0,");
-}
-
-TEST(WriteNumbers, MissingFolderWritesNothingAndDoesNotCrash) {
-    test::ScratchDir dir;
-    const V values{1, 2};
-    WriteNumbers(2, values.data(), "txt\\Ranking\\Ranking2.txt");
     EXPECT_FALSE(std::filesystem::exists("txt"));
+    std::filesystem::create_directories("txt/Ranking");
+    WriteNumbers(5, values.data(), "txt\\Ranking\\Ranking2.txt");
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking2.txt"), "7,-3,0,2147483647,-2147483648,");
 }
 
-TEST(SortDescending, OrdersAsUnsignedNumbers) {
-    V values{1, 2, 3};
-    SortDescending(3, values.data());
-    EXPECT_EQ(values, (V{3, 2, 1}));
-
-    values = {0, 5, -1, 12, -7, 5};
-    SortDescending(6, values.data());
-    // Negative values are huge as unsigned numbers; among them the one nearer zero wins.
-    EXPECT_EQ(values, (V{-1, -7, 12, 5, 5, 0}));
-
-    values = {2147483647, -2147483647 - 1};
-    SortDescending(2, values.data());
-    EXPECT_EQ(values, (V{-2147483647 - 1, 2147483647}));
-}
-
-TEST(SortDescending, SortsOnlyTheCountGiven) {
-    V values{1, 2, 3, 99};
-    SortDescending(3, values.data());
-    EXPECT_EQ(values, (V{3, 2, 1, 99}));
+// Negative values are huge as unsigned numbers; among them the one nearer zero wins. Only
+// the count given is sorted.
+TEST(SortDescending, OrdersTheCountGivenAsUnsignedNumbers) {
+    const std::pair<V, V> cases[] = {
+        {{1, 2, 3, 99}, {3, 2, 1, 99}},
+        {{0, 5, -1, 12, -7, 5, 99}, {-1, -7, 12, 5, 5, 0, 99}},
+        {{2147483647, -2147483647 - 1, 99}, {-2147483647 - 1, 2147483647, 99}},
+    };
+    for (auto [values, sorted] : cases) {
+        SortDescending(static_cast<int>(values.size()) - 1, values.data());
+        EXPECT_EQ(values, sorted);
+    }
 }
 
 }  // namespace
