@@ -70,4 +70,14 @@ TEST_F(DigitsTest, BothFormsFromTheUnitsOn) {
     }
 }
 
+// The whole game's record does not tell a keyed digit copy from a plain one.
+TEST_F(DigitsTest, KeyFlagLeavesTheGlyphBackgroundOut) {
+    At(sheet_, 7 * DIGIT_WIDTH, 257) = KEY_COLOR_INDEX;
+    DrawNumberUntilZero(7, sheet_, screen_, 100, 100, -34, 0, DDBLTFAST_SRCCOLORKEY);
+    DrawNumberUntilZero(7, sheet_, screen_, 300, 100, -34, 0, 0);
+    EXPECT_EQ(At(screen_, 100, 100), UNTOUCHED);
+    EXPECT_EQ(At(screen_, 101, 100), 107);
+    EXPECT_EQ(At(screen_, 300, 100), KEY_COLOR_INDEX);
+}
+
 }  // namespace

@@ -6,13 +6,50 @@ namespace {
 
 using gfxtest::UNTOUCHED;
 
-// A 64x64 sprite at (64, 128) of a sheet narrower than the screen, so the two surfaces'
-// rows lie at different distances.
-class ShatterTest : public gfxtest::SurfaceTest {
+constexpr BYTE BLIND = 5;
+
+class TransitionsTest : public gfxtest::SurfaceTest {
 protected:
     void SetUp() override {
         SurfaceTest::SetUp();
+        ResetTransitions();
         screen_ = MakeSurface();
+    }
+
+    // Calls the step n times, each on a fresh screen, as a scene redraws its picture.
+    template <typename Step>
+    void Run(int n, Step step) {
+        for (int i = 0; i < n; ++i) {
+            Clear(screen_);
+            step();
+        }
+    }
+
+    IDirectDrawSurface* screen_ = nullptr;
+};
+
+// The vertical blinds and the sliding panel show in the whole game's record; these do not.
+TEST_F(TransitionsTest, HorizontalBlindsOpenDownwardAndAreGoneFromThe33rdStep) {
+    auto step = [&] { HorizontalBlinds(screen_, BLIND); };
+    Run(1, step);
+    EXPECT_EQ(Mismatches(screen_, [](int, int) { return BLIND; }), 0);
+    Run(3, step);  // fourth step: three rows of each slat are free
+    EXPECT_EQ(Mismatches(screen_, [](int, int y) { return y % 32 < 3 ? UNTOUCHED : BLIND; }), 0);
+    Run(28, step);
+    EXPECT_EQ(Mismatches(screen_, [](int, int y) { return y % 32 < 31 ? UNTOUCHED : BLIND; }), 0);
+    for (int call = 33; call <= 40; ++call) {
+        Run(1, step);
+        EXPECT_EQ(Mismatches(screen_, Blank), 0) << call;
+    }
+    EXPECT_EQ(g_wipeStep, 32);
+}
+
+// A 64x64 sprite at (64, 128) of a sheet narrower than the screen, so the two surfaces'
+// rows lie at different distances.
+class ShatterTest : public TransitionsTest {
+protected:
+    void SetUp() override {
+        TransitionsTest::SetUp();
         sheet_ = MakeSurface(256, 256);
         Paint(sheet_, Pattern);
         At(sheet_, 64, 128) = KEY_COLOR_INDEX;
@@ -28,7 +65,6 @@ protected:
         });
     }
 
-    IDirectDrawSurface* screen_ = nullptr;
     IDirectDrawSurface* sheet_ = nullptr;
 };
 
