@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr BYTE BEFORE = gfxtest::UNTOUCHED;
 using Pixels = std::vector<BYTE>;
 using Colours = std::vector<std::uint32_t>;
 
@@ -30,29 +29,7 @@ protected:
     test::ScratchDir scratch_;
 };
 
-// A smaller bitmap fills only its rectangle; its palette shows at once on the picture
-// already on screen, and the last load decides it whatever the destination.
-TEST_F(SurfacesTest, SmallerBitmapFillsItsRectangleAndTheLastLoadSetsThePalette) {
-    IDirectDrawSurface* small = MakeSurface(8, 3);
-    IDirectDrawSurface* other = MakeSurface(2, 1);
-    test::WriteBmp("bmp/Char/Small.bmp", 3, 2, {1, 38, 3, 4, 5, 6}, Palette(7));
-    test::WriteBmp("bmp/Title/Title.bmp", 2, 1, {5, 6}, Palette(2));
-    const std::uint64_t presents = headless::FrameCount();
-    LoadBitmapToSurface(small, "bmp\\char\\SMALL.bmp");
-    EXPECT_EQ(Row(small, 0), (Pixels{1, 38, 3, BEFORE, BEFORE, BEFORE, BEFORE, BEFORE}));
-    EXPECT_EQ(Row(small, 1), (Pixels{4, 5, 6, BEFORE, BEFORE, BEFORE, BEFORE, BEFORE}));
-    EXPECT_EQ(Row(small, 2), Pixels(8, BEFORE));
-    EXPECT_EQ(Screen(), Palette(7));
-    EXPECT_GT(headless::FrameCount(), presents);
-    EXPECT_EQ(Colours(headless::LastFrame().palette, headless::LastFrame().palette + 256),
-              Palette(7));
-
-    LoadBitmapToSurface(other, "bmp\\Title\\Title.bmp");
-    EXPECT_EQ(Screen(), Palette(2));
-    EXPECT_EQ(Row(small, 0)[1], 38);
-    EXPECT_EQ(Row(other, 0), (Pixels{5, 6}));
-}
-
+// A picture's ordinary load, and the palette it brings, show in the whole game's record.
 TEST_F(SurfacesTest, LargerBitmapIsCutAtTheSurfaceEdges) {
     IDirectDrawSurface* surface = MakeSurface(4, 2);
     Pixels counting(18);
