@@ -6,7 +6,6 @@
 
 #include "game/movement.h"
 #include "game/stage.h"
-#include "records/numbers.h"
 #include "tests/data/pictures.h"
 
 namespace {
@@ -85,13 +84,6 @@ TEST_F(ShippedStage, EnoughLiveEnemiesStandFreeWithinReachOfTheHero) {
         EXPECT_TRUE(BoxIsFree(enemy.x, enemy.y)) << "at " << enemy.x << "," << enemy.y;
     }
     EXPECT_GE(live, 5) << "the stage cannot be cleared";
-}
-
-TEST_F(ShippedStage, RankingFileHoldsFiveScores) {
-    std::int32_t scores[RANKING_SIZE];
-    std::fill(std::begin(scores), std::end(scores), UNREAD);
-    ReadNumbers(RANKING_SIZE, scores, "txt\\Ranking\\Ranking.txt");
-    for (std::int32_t score : scores) EXPECT_GE(score, 0) << "fewer than five numbers";
 }
 
 }  // namespace

@@ -29,22 +29,13 @@ struct Picture {
 void WriteSceneData() {
     Picture sheet(640, 480, 38);
     for (int d = 0; d < 10; ++d) sheet.Fill(18 * d, 257, 18 * d + 18, 287, DIGIT_BASE + d);
-    sheet.Fill(200, 260, 260, 290, CAPTION_BASE);
-    sheet.Fill(263, 260, 325, 290, CAPTION_BASE + 1);
-    sheet.Fill(327, 260, 384, 290, CAPTION_BASE + 2);
     sheet.Save("bmp/Char/My_char.bmp");
 
     Picture menu(640, 480, 38);
-    menu.Fill(0, 66, 100, 130, TITLE_ITEM_BASE);
-    menu.Fill(200, 66, 300, 130, TITLE_ITEM_BASE + 1);
     menu.Fill(300, 66, 400, 130, TITLE_ITEM_BASE + 2);
-    menu.Fill(0, 212, 98, 260, PAUSE_ITEM_BASE);
-    menu.Fill(400, 70, 500, 120, PAUSE_ITEM_BASE + 1);
-    menu.Fill(0, 161, 230, 211, PAUSE_ITEM_BASE + 2);
-    menu.Fill(500, 70, 600, 120, PAUSE_ITEM_BASE + 3);
     menu.Save("bmp/ets.bmp");
 
-    Picture(640, 480, TITLE_PICTURE).Save("bmp/Title/Title.bmp");
+    Picture(640, 480, 5).Save("bmp/Title/Title.bmp");
     Picture(640, 480, 6).Save("bmp/OP.bmp");
     Picture(640, 480, 7).Save("bmp/Ranking/RankingBack.bmp");
     Picture(640, 480, 8).Save("bmp/Ranking/Ranking.bmp");

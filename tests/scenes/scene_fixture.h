@@ -1,5 +1,5 @@
 // A game started headless on pictures whose every cell has its own palette index, so a test
-// can tell from a captured frame which glyph, caption or menu item landed where.
+// can tell from a captured frame which glyph or menu item landed where.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -9,11 +9,8 @@
 
 #include "tests/support/harness.h"
 
-constexpr std::uint8_t DIGIT_BASE = 100;    // glyph of digit d: index 100 + d
-constexpr std::uint8_t CAPTION_BASE = 120;  // results caption of row r: 120 + r
-constexpr std::uint8_t TITLE_ITEM_BASE = 130;
-constexpr std::uint8_t PAUSE_ITEM_BASE = 140;
-constexpr std::uint8_t TITLE_PICTURE = 5;
+constexpr std::uint8_t DIGIT_BASE = 100;  // glyph of digit d: index 100 + d
+constexpr std::uint8_t TITLE_ITEM_BASE = 130;  // title item i: 130 + i
 
 // Writes every picture and sound of the game into the working directory; the ending
 // picture's row r has index r % 250 + 1.

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "game/game_frame.h"
 #include "game/scene_state.h"
 #include "platform/headless/headless.h"
 #include "tests/whole_game/game_run.h"
@@ -129,6 +130,12 @@ TEST(Golden, TheWholeRingDrawsAndSoundsAsRecorded) {
     run.Watch([&recorder] { recorder.Look(); });
     std::string failed;
     ASSERT_TRUE(whole::PlayWholeRing(run, &failed)) << "stopped at: " << failed;
+    EXPECT_EQ(run.ExitCode(), 0);
+    // The clear's score (kept in g_clearTime) went into the saved ranking in its place; the
+    // start-up copy has the entries read at start.
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"),
+              std::to_string(static_cast<std::int32_t>(g_clearTime)) + ",3200,2400,1600,1000,");
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking2.txt"), "3200,2400,1600,1000,500,");
     recorder.Look();
 
     std::vector<std::string> lines = recorder.Lines();
