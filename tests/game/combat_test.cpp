@@ -1,5 +1,5 @@
 // The sword's reach per swing phase, hits, knock-back, kills with their shatter frames,
-// the enemy states, and the random walk.
+// and the enemy states.
 #include "game/combat.h"
 
 #include <gtest/gtest.h>
@@ -132,20 +132,6 @@ TEST_F(Sword, StatesDecideWhoIsHitAndHowItSounds) {
     EXPECT_EQ(std::make_tuple(odd.hp, odd.state, odd.x, odd.y), std::make_tuple(98, 4, HX, HY));
     EXPECT_EQ(oddLast.state, ACTOR_DYING);
     EXPECT_EQ(headless::MciLog(), (Commands{BREAK, BREAK}));
-}
-
-// Every enemy, gone or not, turns, takes one step and gets its hit box; speed 0 stays.
-TEST_F(Sword, EnemiesWanderOneStepInTheirNewDirection) {
-    Actor& walker = Place(0, 300, 300, 1, ACTOR_GONE);
-    walker.speedX = 3, walker.speedY = 2;
-    for (int frame = 0, x = 300, y = 300; frame < 8; ++frame) {
-        WanderEnemies();
-        x += walker.dir == DIR_RIGHT ? 3 : walker.dir == DIR_LEFT ? -3 : 0;
-        y += walker.dir == DIR_DOWN ? 2 : walker.dir == DIR_UP ? -2 : 0;
-        EXPECT_EQ(std::make_tuple(walker.x, walker.y, walker.hitRect.left, walker.hitRect.bottom),
-                  std::make_tuple(x, y, x - 32, y + 32));
-        EXPECT_EQ(std::make_tuple(g_enemies[1].x, g_enemies[1].y), std::make_tuple(0, 0));
-    }
 }
 
 }  // namespace
