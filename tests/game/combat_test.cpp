@@ -1,16 +1,12 @@
-// The sword's reach per swing phase, hits, knock-back, kills with their shatter frames,
-// and the enemy states.
+// The sword's reach per swing phase, its hits, knock-back and kills.
 #include "game/combat.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 
 #include "game/game_frame.h"
-#include "game/movement.h"
-#include "gfx/surfaces.h"
-#include "gfx/transitions.h"
+#include "game/stage.h"
 #include "platform/headless/headless.h"
 #include "tests/support/harness.h"
 
@@ -25,7 +21,6 @@ protected:
     void SetUp() override {
         test::StartGame();  // each test runs in its own process: the globals start at zero
         g_player.x = HX, g_player.y = HY, g_player.power = 2, g_player.attack = 3;
-        g_camera = {96, 144};
         headless::ClearMciLog();
     }
 
@@ -41,14 +36,6 @@ protected:
         Place(0, HX + dx, HY + dy, 100, ACTOR_ALIVE);
         SwordPass();
         return g_enemies[0].hp != 100;
-    }
-
-    // The back buffer's picture, cleared afterwards.
-    static std::vector<BYTE> TakeBack() {
-        BYTE* pixels = g_back->Pixels();
-        std::vector<BYTE> picture(pixels, pixels + SCREEN_WIDTH * SCREEN_HEIGHT);
-        std::memset(pixels, 0, picture.size());
-        return picture;
     }
 };
 
@@ -91,47 +78,6 @@ TEST_F(Sword, HitsPushThroughWallsAndTheLastOneBreaks) {
     EXPECT_EQ(std::make_tuple(enemy.hp, enemy.x, enemy.state),
               std::make_tuple(-1, HX - 30, ACTOR_DYING));
     EXPECT_EQ(headless::MciLog(), Commands{BREAK});
-}
-
-// Spread 1 to 9 in the nine frames after the hit, the kill counted in the tenth; the sword
-// need not swing meanwhile.
-TEST_F(Sword, ADestroyedEnemyShattersThenCounts) {
-    for (int i = 0; i < 960 * 2000; ++i) g_offscreen3->Pixels()[i] = static_cast<BYTE>(1 + i % 97);
-    Actor& enemy = Place(4, 480, 520, 2, ACTOR_ALIVE);
-    enemy.sprite = 7, enemy.dir = DIR_RIGHT, enemy.anim = 6;  // the sheet cell at (448, 384)
-    SwordPass();
-    ASSERT_EQ(enemy.state, ACTOR_DYING);
-    g_player.attack = 0;
-    for (int frame = 1; frame <= 9; ++frame) {
-        TakeBack();
-        AdvanceBreakUps();
-        const std::vector<BYTE> drawn = TakeBack();
-        ShatterBlit(g_back, 480 - 96 - 32, 520 - 144 - 32, g_offscreen3, 448, 384, 64, 64, frame);
-        EXPECT_EQ(drawn, TakeBack()) << "frame " << frame;
-        EXPECT_EQ(std::make_pair(enemy.shatterFrame, g_killCount), std::make_pair(frame, 0));
-    }
-    AdvanceBreakUps();
-    EXPECT_EQ(std::make_tuple(enemy.state, g_killCount), std::make_tuple(ACTOR_GONE, 1));
-    EXPECT_EQ(TakeBack(), std::vector<BYTE>(SCREEN_WIDTH * SCREEN_HEIGHT, 0));
-    AdvanceBreakUps();
-    EXPECT_EQ(g_killCount, 1);
-}
-
-// 0 and 1 are never hit; 2 breaks at any hit; over 3 is hit without push or
-// sound and breaks at its last points.
-TEST_F(Sword, StatesDecideWhoIsHitAndHowItSounds) {
-    const Actor& gone = Place(0, HX, HY, 100, ACTOR_GONE);
-    const Actor& dying = Place(1, HX, HY, 100, ACTOR_DYING);
-    const Actor& killed = Place(2, HX, HY, 100, ACTOR_KILLED);
-    const Actor& odd = Place(3, HX, HY, 100, 4);
-    const Actor& oddLast = Place(4, HX, HY, 2, 200);
-    SwordPass();
-    EXPECT_EQ(std::make_tuple(gone.hp, gone.state), std::make_tuple(100, ACTOR_GONE));
-    EXPECT_EQ(std::make_tuple(dying.hp, dying.shatterFrame), std::make_tuple(100, 0));
-    EXPECT_EQ(std::make_tuple(killed.hp, killed.state), std::make_tuple(98, ACTOR_DYING));
-    EXPECT_EQ(std::make_tuple(odd.hp, odd.state, odd.x, odd.y), std::make_tuple(98, 4, HX, HY));
-    EXPECT_EQ(oddLast.state, ACTOR_DYING);
-    EXPECT_EQ(headless::MciLog(), (Commands{BREAK, BREAK}));
 }
 
 }  // namespace

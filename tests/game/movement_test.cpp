@@ -1,4 +1,4 @@
-// Steps, tile collision with its stopping positions, sheet columns and the camera.
+// Steps, tile collision with its stopping positions, and the camera.
 #include "game/movement.h"
 
 #include <gtest/gtest.h>
@@ -44,23 +44,19 @@ TEST(Collision, StoppingPositions) {
         {"right, code 61", 400, 352, DIR_RIGHT, 20, 7, -1, 61, {500, 352}},
         {"left", 300, 352, DIR_LEFT, 20, 3, -1, 20, {273, 352}},
         {"up", 352, 300, DIR_UP, 20, -1, 3, 20, {352, 273}},
+        {"up, row 0", 352, 101, DIR_UP, 20, -1, 0, 20, {352, 81}},
         {"down, one step", 352, 480, DIR_DOWN, 1, -1, 8, 20, {352, 484}},
         {"down", 352, 480, DIR_DOWN, 12, -1, 8, 20, {352, 492}},
         {"past the left edge", 20, 352, DIR_LEFT, 10, -1, -1, 0, {-30, 352}},
         {"past the bottom edge", 352, 950, DIR_DOWN, 10, -1, -1, 0, {352, 990}},
         {"direction 7", 352, 352, 7, 3, -1, -1, 0, {352, 352}},
         {"no step, right edge in a wall", 440, 370, 7, 1, 7, 5, 20, {430, 370}},
+        {"no step, right edge in a wall of column 0", 30, 380, 7, 1, 0, 5, 20, {81, 380}},
         {"sideways, bottom edge in a wall", 370, 440, DIR_RIGHT, 1, 5, 7, 20, {370, 440}},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Walk(c.x, c.y, c.dir, c.frames, c.col, c.row, c.code), c.end) << c.name;
     }
-}
-
-// The sheet columns walk 0, 1, 2, 1; out of range stays in the table.
-TEST(AnimColumn, WalksTheTableAndStaysInIt) {
-    const std::pair<int, int> columns[] = {{4, 0}, {5, 1}, {14, 2}, {15, 1}, {16, 0}, {255, 0}};
-    for (const auto& [anim, column] : columns) EXPECT_EQ(AnimColumn(anim), column) << anim;
 }
 
 TEST(Camera, FollowsTheHeroInsideTheWorld) {

@@ -1,12 +1,37 @@
 // Reading the enemy and map files, and what a load does to the hero and the run.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
 #include "game/game_frame.h"
-#include "tests/game/stage_files.h"
+#include "game/stage.h"
+#include "tests/support/harness.h"
 
 namespace {
 
-using namespace gametest;
+// The 21 numbers of an enemy record in file order (hit box bottom before right).
+using Record = std::array<std::int32_t, 21>;
+
+Record FieldsOf(const Actor& a) {
+    return {a.sprite, a.x, a.y, a.dx, a.dy, a.speedX, a.speedY, a.hp, a.state, a.dir, a.anim,
+            a.power, a.reserved1, a.attack, a.reserved2, a.hitRect.left, a.hitRect.top,
+            a.hitRect.bottom, a.hitRect.right, a.reserved3, a.shatterFrame};
+}
+
+// Records joined by `between`, numbers within a record by ",".
+std::string EnemyText(const std::vector<Record>& records, const std::string& between = ",") {
+    std::string text;
+    for (const Record& record : records) {
+        if (!text.empty()) text += between;
+        for (std::int32_t n : record) text += std::to_string(n) + ",";
+        text.pop_back();
+    }
+    return text;
+}
 
 // Every field differs from every other record's; the large values and the negatives in the
 // last record show which fields keep only their low 8 bits.
