@@ -84,8 +84,3 @@ std::string SceneTest::DigitsAt(int x, int y, int dx, int dy) const {
         digits.insert(digits.begin(), static_cast<char>('0' + index));
     }
 }
-
-int SceneTest::CountOf(const std::string& command) const {
-    const auto& log = headless::MciLog();
-    return static_cast<int>(std::count(log.begin(), log.end(), command));
-}

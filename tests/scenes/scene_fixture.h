@@ -29,7 +29,6 @@ protected:
     // The digits drawn with the units digit's top-left corner at (x, y), further digits a
     // step (dx, dy) away, most significant first; empty when none is there.
     std::string DigitsAt(int x, int y, int dx, int dy) const;
-    int CountOf(const std::string& command) const;
 
     test::ScratchDir dir_;
 };
