@@ -8,7 +8,9 @@
 
 namespace {
 
-TEST_F(SceneTest, TitleMovesOnePerPressWithinBoundsAndDrawsTheThirdItemCutToTheScreen) {
+class Menus : public SceneTest {};
+
+TEST_F(Menus, TitleMovesOnePerPressWithinBoundsAndDrawsTheThirdItemCutToTheScreen) {
     Open(SCENE_TITLE_INIT, SCENE_TITLE);
     Frame();
     TapKey(VK_UP);
@@ -31,7 +33,7 @@ TEST_F(SceneTest, TitleMovesOnePerPressWithinBoundsAndDrawsTheThirdItemCutToTheS
 
 // Resume alone sends music as it picks: back to the battle piece, with the paused time
 // left out of the play time. The other targets' scenes send their own.
-TEST_F(SceneTest, EachPauseItemLeadsToItsSceneAndLatchesZ) {
+TEST_F(Menus, EachPauseItemLeadsToItsSceneAndLatchesZ) {
     const int targets[4] = {SCENE_PLAY, SCENE_STAGE_INIT, SCENE_TITLE_INIT, SCENE_QUIT_INIT};
     for (int item = 0; item < 4; ++item) {
         SCOPED_TRACE(item);
