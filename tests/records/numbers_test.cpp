@@ -12,50 +12,38 @@
 namespace {
 
 using V = std::vector<std::int32_t>;
+constexpr const char* PATH = "txt\\Ranking\\Ranking.txt";
 
-std::vector<std::int32_t> Read(const std::string& contents, std::vector<std::int32_t> values) {
-    test::WriteFile("txt/Ranking/Ranking.txt", contents);
-    ReadNumbers(static_cast<int>(values.size()), values.data(), "txt\\Ranking\\Ranking.txt");
-    return values;
-}
-
-// Commas, white space and signs are read; numbers saturate at the int limits; the first
-// text that is no number stops the reading, leaving the rest of the values as they were.
+// Commas, white space, signs and a byte order mark are read; numbers saturate at the int
+// limits; the first text that is no number stops the reading (the rest stay as they were)
+// and makes the file one that holds more than numbers.
 TEST(ReadNumbers, ReadsUntilTheFirstTextThatIsNoNumberAndSaturates) {
     test::ScratchDir dir;
     constexpr std::int32_t MAX = 2147483647, MIN = -MAX - 1;
     const struct {
         std::string contents;
         V before, after;
+        bool onlyNumbers;
     } cases[] = {
-        {" 1\n2,\t-3,\r\n+4 5", V(5, 0), {1, 2, -3, 4, 5}},
-        {"\xEF\xBB\xBF" "3000,2500,\r\n", V(3, 0), {3000, 2500, 0}},
+        {" 1\n2,\t-3,\r\n+4 5", V(5, 0), {1, 2, -3, 4, 5}, true},
+        {"\xEF\xBB\xBF" "3000,2500,\r\n", V(3, 0), {3000, 2500, 0}, true},
         {"99999999999,-99999999999,2147483648,-2147483649,-2147483648,", V(5, 0),
-         {MAX, MIN, MAX, MIN, MIN}},
-        {"1;2;3", V(5, 9), {1, 9, 9, 9, 9}},  // the stray ';' stops every later read too
-        {"1 ,2,", V(3, 7), {1, 7, 7}},        // a comma parted by a blank is met by the next read
-        {"-1,5,", V(5, 8), {-1, 5, 8, 8, 8}},
-        {"", V(2, 4), {4, 4}},
+         {MAX, MIN, MAX, MIN, MIN}, true},
+        {"-1,5,", V(5, 8), {-1, 5, 8, 8, 8}, true},
+        {"", V(2, 4), {4, 4}, true},
+        {"1;2;3", V(5, 9), {1, 9, 9, 9, 9}, false},  // the stray ';' stops every later read too
+        {"1 ,2,", V(3, 7), {1, 7, 7}, false},        // a comma parted by a blank is met by the next read
+        {"3000,2500,abc", V(3, 7), {3000, 2500, 7}, false},
+        {"\xEF\xBB" "3000,", V(1, 7), {7}, false},
+        {std::string("\0\x01\xff" "garbage", 10), V(1, 7), {7}, false},
     };
-    for (const auto& c : cases) EXPECT_EQ(Read(c.contents, c.before), c.after) << c.contents;
-}
-
-TEST(HoldsOnlyNumbers, TellsNumbersFromAnythingTheReaderWouldStopAt) {
-    test::ScratchDir dir;
-    const std::pair<std::string, bool> cases[] = {
-        {"", true},
-        {"1,2,3,4,5,6,7,", true},
-        {"\xEF\xBB\xBF 1,\r\n-2\n", true},
-        {"1;2;3", false},
-        {std::string("\0\x01\xff" "garbage", 10), false},
-        {"3000,2500,abc", false},
-        {"\xEF\xBB" "3000,", false},
-    };
-    for (const auto& [contents, numbers] : cases) {
-        test::WriteFile("txt/Ranking/Ranking.txt", contents);
-        EXPECT_EQ(HoldsOnlyNumbers("txt\\Ranking\\Ranking.txt"), numbers) << contents;
+    for (const auto& c : cases) {
+        test::WriteFile("txt/Ranking/Ranking.txt", c.contents);
+        V values = c.before;
+        ReadNumbers(static_cast<int>(values.size()), values.data(), PATH);
+        EXPECT_EQ(values, c.after) << c.contents;
+        EXPECT_EQ(HoldsOnlyNumbers(PATH), c.onlyNumbers) << c.contents;
     }
-    EXPECT_TRUE(HoldsOnlyNumbers("txt\\Ranking\\Missing.txt"));
 }
 
 // A FIFO in the file's place would block the start until something wrote to it.
@@ -63,12 +51,13 @@ TEST(ReadNumbers, AMissingFileOrOneThatIsNoRegularFileChangesNothing) {
     test::ScratchDir dir;
     alarm(10);
     V values{3, 4};
-    ReadNumbers(2, values.data(), "txt\\Ranking\\Ranking.txt");
+    ReadNumbers(2, values.data(), PATH);
+    EXPECT_TRUE(HoldsOnlyNumbers(PATH));
     std::filesystem::create_directories("txt/Ranking/Ranking.txt");
-    ReadNumbers(2, values.data(), "txt\\Ranking\\Ranking.txt");
+    ReadNumbers(2, values.data(), PATH);
     std::filesystem::remove("txt/Ranking/Ranking.txt");
     ASSERT_EQ(mkfifo("txt/Ranking/Ranking.txt", 0644), 0);
-    ReadNumbers(2, values.data(), "txt\\Ranking\\Ranking.txt");
+    ReadNumbers(2, values.data(), PATH);
     EXPECT_EQ(values, (V{3, 4}));
     alarm(0);
 }
@@ -99,4 +88,3 @@ TEST(SortDescending, OrdersTheCountGivenAsUnsignedNumbers) {
 }
 
 }  // namespace
-

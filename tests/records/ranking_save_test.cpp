@@ -1,9 +1,7 @@
-// Saving a score: the file's own contents are what the score enters, whoever else saves
-// meanwhile and whatever stands in the file's place; a save that cannot be made says why
-// and changes nothing.
 #include "records/ranking_save.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -13,8 +11,8 @@
 #include <cstring>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <set>
-#include <vector>
 
 #include "platform/files.h"
 #include "records/numbers.h"
@@ -29,57 +27,60 @@ constexpr uid_t NOBODY = 65534;
 
 std::set<std::string> Names(const char* folder) {
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+    std::error_code missing;
+    for (const auto& entry : fs::directory_iterator(folder, missing)) names.insert(entry.path().filename().string());
     return names;
 }
 
+// Writing past four bytes kills this process, or with `failOnly` fails ("File too large").
+void LimitFileSize(bool failOnly) {
+    struct rlimit limit {4, 4};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    if (failOnly) signal(SIGXFSZ, SIG_IGN);
+}
 
+// What the file holds now, not the table read at start, is what the score enters. A file
+// that holds more than numbers is kept aside whole; a link stays a link, and the file it
+// names receives the scores.
 TEST(SaveScore, EntersTheScoreIntoWhatTheFileHoldsNowAndShowsWhatWasSaved) {
-    test::ScratchDir dir;
+    const std::string garbage("\0\x01PK\x03\x04 3000,2500,", 17);
     const struct {
-        std::string before;
+        std::optional<std::string> before;  // none: no file
         std::uint32_t score;
         std::string after;
+        bool link = false;
     } cases[] = {
         {"500,400,300,200,100,", 350, "500,400,350,300,200,"},
         {"500,400,300,200,100,", 50, "500,400,300,200,100,"},
         {"\xEF\xBB\xBF" "3000,2500,\r\n", 1000, "3000,2500,1000,0,0,"},
         {"-1,5,", 7, "-1,7,5,0,0,"},
+        {std::nullopt, 350, "350,0,0,0,0,"},
+        {garbage, 350, "350,0,0,0,0,"},
+        {"10,", 20, "20,10,0,0,0,", true},
     };
     for (const auto& c : cases) {
-        test::WriteFile("txt/Ranking/Ranking.txt", c.before);
-        std::fill(g_ranking, g_ranking + 6, 9);  // the table read at start, long since stale
+        SCOPED_TRACE(c.before.value_or("no file"));
+        test::ScratchDir dir;
+        const std::string file = c.link ? "scores/best.txt" : "txt/Ranking/Ranking.txt";
+        fs::create_directories("txt/Ranking");
+        if (c.before) test::WriteFile(file, *c.before);
+        if (c.link) fs::create_symlink("../../scores/best.txt", "txt/Ranking/Ranking.txt");
+        std::fill(g_ranking, g_ranking + 6, 9);
         SaveScore(c.score, RANKING);
-        EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), c.after) << c.before;
+        EXPECT_EQ(test::ReadFile(file), c.after);
         EXPECT_EQ(FormatNumbers(RANKING_SIZE, g_ranking), c.after);
         EXPECT_STREQ(g_saveFailure, "");
+        EXPECT_EQ(fs::is_symlink("txt/Ranking/Ranking.txt"), c.link);
+        // Only the lock joins the ranking, and a file that held more than numbers, kept whole.
+        int aside = 0;
+        for (const std::string& name : Names("txt/Ranking")) {
+            if (name == "Ranking.txt" || name == "Ranking.txt.lock") continue;
+            EXPECT_TRUE(name.starts_with("Ranking.txt.unreadable-")) << name;
+            EXPECT_EQ(test::ReadFile("txt/Ranking/" + name), garbage);
+            ++aside;
+        }
+        EXPECT_EQ(aside, c.before == garbage);
     }
-    fs::remove("txt/Ranking/Ranking.txt");
-    SaveScore(350, RANKING);
-    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "350,0,0,0,0,");
-    EXPECT_EQ(Names("txt/Ranking"), (std::set<std::string>{"Ranking.txt", "Ranking.txt.lock"}));
-}
-
-TEST(SaveScore, KeepsAnUnreadableFileAsideAndWritesThroughALink) {
-    test::ScratchDir dir;
-    const std::string garbage("\0\x01PK\x03\x04 3000,2500,", 17);
-    test::WriteFile("txt/Ranking/Ranking.txt", garbage);
-    SaveScore(350, RANKING);
-    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "350,0,0,0,0,");
-    std::vector<std::string> aside;
-    for (const std::string& name : Names("txt/Ranking")) {
-        if (name.starts_with("Ranking.txt.unreadable-")) aside.push_back(name);
-    }
-    ASSERT_EQ(aside.size(), 1u);
-    EXPECT_EQ(test::ReadFile("txt/Ranking/" + aside[0]), garbage);
-
-    // The link stays a link; the file it names receives the scores.
-    test::WriteFile("scores/best.txt", "10,");
-    fs::remove("txt/Ranking/Ranking.txt");
-    fs::create_symlink("../../scores/best.txt", "txt/Ranking/Ranking.txt");
-    SaveScore(20, RANKING);
-    EXPECT_TRUE(fs::is_symlink("txt/Ranking/Ranking.txt"));
-    EXPECT_EQ(test::ReadFile("scores/best.txt"), "20,10,0,0,0,");
 }
 
 // A save killed mid-write (here by its file-size limit) leaves the old ranking whole and
@@ -88,15 +89,13 @@ TEST(SaveScore, AKilledSaveLeavesTheOldFileWholeAndTheNextStartTidiesUp) {
     test::ScratchDir dir;
     test::WriteFile("txt/Ranking/Ranking.txt", "1,2,3,4,5,");
     test::WriteFile("txt/Ranking/.Ranking.txt.notes", "mine");
-    const pid_t child = fork();
-    if (child == 0) {
-        struct rlimit limit {4, 4};
-        setrlimit(RLIMIT_FSIZE, &limit);
+    if (fork() == 0) {
+        LimitFileSize(false);
         SaveScore(99999, RANKING);
         _exit(0);
     }
     int status = 0;
-    waitpid(child, &status, 0);
+    wait(&status);
     ASSERT_TRUE(WIFSIGNALED(status));
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "1,2,3,4,5,");
     EXPECT_EQ(Names("txt/Ranking").size(), 4u);
@@ -105,84 +104,69 @@ TEST(SaveScore, AKilledSaveLeavesTheOldFileWholeAndTheNextStartTidiesUp) {
               (std::set<std::string>{".Ranking.txt.notes", "Ranking.txt", "Ranking.txt.lock"}));
 }
 
-// Each case arranges the folder, then a player's process (user nobody, whose file modes
-// count) saves 99999; the failure it reports. A stuck save is killed after 10 s.
+// A player's process (user nobody, whose file modes count) saves 99999; the failure it
+// reports. A stuck save is killed after 10 s.
 std::string SaveAsPlayer(const std::function<void()>& inChild) {
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) return "no pipe";
+    auto* reported = static_cast<char*>(mmap(nullptr, sizeof g_saveFailure, PROT_READ | PROT_WRITE,
+                                             MAP_SHARED | MAP_ANONYMOUS, -1, 0));
     const pid_t child = fork();
     if (child == 0) {
         alarm(10);
-        inChild();
+        if (inChild) inChild();
         if (setgid(NOBODY) != 0 || setuid(NOBODY) != 0) _exit(1);
         SaveScore(99999, RANKING);
-        const ssize_t ignored = write(pipeFds[1], g_saveFailure, std::strlen(g_saveFailure));
-        _exit(ignored < 0);
+        std::memcpy(reported, g_saveFailure, sizeof g_saveFailure);
+        _exit(0);
     }
-    close(pipeFds[1]);
-    std::string failure;
-    char buffer[256];
-    for (ssize_t n; (n = read(pipeFds[0], buffer, sizeof buffer)) > 0;) failure.append(buffer, n);
-    close(pipeFds[0]);
     int status = 0;
     waitpid(child, &status, 0);
-    return WIFEXITED(status) ? failure : "child ended by signal " + std::to_string(WTERMSIG(status));
+    const std::string failure =
+        WIFEXITED(status) ? reported : "child ended by signal " + std::to_string(WTERMSIG(status));
+    munmap(reported, sizeof g_saveFailure);
+    return failure;
 }
 
-void OwnedByPlayer(const char* path, mode_t mode) {
-    ASSERT_EQ(chown(path, NOBODY, NOBODY), 0) << path;
-    ASSERT_EQ(chmod(path, mode), 0) << path;
+// Puts a folder or a FIFO in the ranking's place.
+void ReplaceRanking(bool fifo) {
+    fs::remove("txt/Ranking/Ranking.txt");
+    if (fifo) {
+        mkfifo("txt/Ranking/Ranking.txt", 0666);
+    } else {
+        fs::create_directory("txt/Ranking/Ranking.txt");
+    }
 }
 
 TEST(SaveScore, AFailedSaveChangesNothingAndSaysWhy) {
     if (geteuid() != 0) GTEST_SKIP() << "acting as user nobody needs root";
     const struct {
-        const char* name;
-        std::function<void()> arrange;  // with the file holding "1,2,3," unless removed
-        std::function<void()> inChild;
+        std::function<void()> arrange;  // the player's folder, its Ranking.txt holding "1,2,3,"
+        std::function<void()> inChild;  // the player's process, before it saves
         const char* failure;
     } cases[] = {
-        {"read-only file", [] { OwnedByPlayer("txt/Ranking/Ranking.txt", 0444); }, [] {},
-         "Ranking.txt is read-only"},
-        {"read-only folder", [] { OwnedByPlayer("txt/Ranking", 0555); }, [] {}, "Permission denied"},
-        {"folder in its place",
-         [] {
-             fs::remove("txt/Ranking/Ranking.txt");
-             fs::create_directory("txt/Ranking/Ranking.txt");
-         },
-         [] {}, "Ranking.txt is not a regular file"},
-        {"FIFO in its place",
-         [] {
-             fs::remove("txt/Ranking/Ranking.txt");
-             mkfifo("txt/Ranking/Ranking.txt", 0666);
-         },
-         [] {}, "Ranking.txt is not a regular file"},
-        {"missing folder", [] { fs::remove_all("txt/Ranking"); }, [] {}, "No such file or directory"},
-        {"full disk", [] {},
-         [] {
-             struct rlimit limit {4, 4};
-             setrlimit(RLIMIT_FSIZE, &limit);
-             signal(SIGXFSZ, SIG_IGN);
-         },
-         "File too large"},
-        {"installed data", [] {}, [] { RefuseWrites("the installed data is read-only"); },
-         "the installed data is read-only"},
+        {[] { chmod("txt/Ranking/Ranking.txt", 0444); }, {}, "Ranking.txt is read-only"},
+        {[] { chmod("txt/Ranking", 0555); }, {}, "Permission denied"},
+        {[] { ReplaceRanking(false); }, {}, "Ranking.txt is not a regular file"},
+        {[] { ReplaceRanking(true); }, {}, "Ranking.txt is not a regular file"},
+        {[] { fs::remove_all("txt/Ranking"); }, {}, "No such file or directory"},
+        {{}, [] { LimitFileSize(true); }, "File too large"},
+        {{}, [] { RefuseWrites("the installed data is read-only"); }, "the installed data is read-only"},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(&c - cases);
         test::ScratchDir dir;
         fs::permissions(dir.Path(), fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
         test::WriteFile("txt/Ranking/Ranking.txt", "1,2,3,");
-        OwnedByPlayer("txt/Ranking", 0755);
-        OwnedByPlayer("txt/Ranking/Ranking.txt", 0644);
-        c.arrange();
-        const auto before = fs::exists("txt/Ranking") ? Names("txt/Ranking") : std::set<std::string>{};
-        EXPECT_EQ(SaveAsPlayer(c.inChild), std::string("Score not saved: ") + c.failure) << c.name;
+        ASSERT_EQ(chown("txt/Ranking", NOBODY, NOBODY), 0);
+        ASSERT_EQ(chown("txt/Ranking/Ranking.txt", NOBODY, NOBODY), 0);
+        if (c.arrange) c.arrange();
+        const std::set<std::string> before = Names("txt/Ranking");
+        EXPECT_EQ(SaveAsPlayer(c.inChild), std::string("Score not saved: ") + c.failure);
         if (fs::is_regular_file("txt/Ranking/Ranking.txt")) {
-            EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "1,2,3,") << c.name;
+            EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "1,2,3,");
         }
-        std::set<std::string> after = fs::exists("txt/Ranking") ? Names("txt/Ranking") : std::set<std::string>{};
+        std::set<std::string> after = Names("txt/Ranking");
         after.erase("Ranking.txt.lock");
-        EXPECT_EQ(after, before) << c.name;
+        EXPECT_EQ(after, before);
     }
 }
 
@@ -193,10 +177,8 @@ TEST(SaveScore, AFailedSaveChangesNothingAndSaysWhy) {
 TEST(SaveScore, TwoGamesSavingAtOnceLoseNoScore) {
     test::ScratchDir dir;
     test::WriteFile("txt/Ranking/Ranking.txt", "");
-    pid_t children[2];
     for (int game = 0; game < 2; ++game) {
-        children[game] = fork();
-        if (children[game] == 0) {
+        if (fork() == 0) {
             for (int i = 0; i < 100; ++i) {
                 SaveScore(static_cast<std::uint32_t>((i * (game == 0 ? 37 : 53)) % 100 * 2 + game), RANKING);
                 if (g_saveFailure[0] != '\0') _exit(1);
@@ -204,9 +186,9 @@ TEST(SaveScore, TwoGamesSavingAtOnceLoseNoScore) {
             _exit(0);
         }
     }
-    for (const pid_t child : children) {
+    for (int game = 0; game < 2; ++game) {
         int status = 0;
-        waitpid(child, &status, 0);
+        wait(&status);
         EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
     }
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "199,198,197,196,195,");
