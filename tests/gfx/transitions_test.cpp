@@ -69,10 +69,13 @@ protected:
 };
 
 // A sprite cell reaching past the sheet's right and bottom edges: only the blocks on the
-// sheet are drawn.
+// sheet are drawn. One at its left and top edges is drawn whole.
 TEST_F(ShatterTest, BlocksOffTheSourceAreLeftOut) {
     ShatterBlit(screen_, 300, 200, sheet_, 224, 224, 64, 64, 0);
     EXPECT_EQ(Mismatched(300, 200, 32, 224, 224), 0);
+    Clear(screen_);
+    ShatterBlit(screen_, 300, 200, sheet_, 0, 0, 64, 64, 0);
+    EXPECT_EQ(Mismatched(300, 200, 64, 0, 0), 0);
 }
 
 // Block (0, 0) of a 2x2 sprite, moved by its table entries: only its on-screen pixels are

@@ -1,9 +1,8 @@
 #include "tests/support/harness.h"
 
-#include <unistd.h>
+#include <stdlib.h>
 
 #include <fstream>
-#include <random>
 #include <sstream>
 #include <stdexcept>
 
@@ -16,18 +15,10 @@ namespace fs = std::filesystem;
 namespace test {
 
 ScratchDir::ScratchDir() : previous_(fs::current_path()) {
-    std::random_device seed;
-    const fs::path base = fs::temp_directory_path();
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        fs::path candidate = base / ("lantern-blade-test-" + std::to_string(::getpid()) + "-" +
-                                     std::to_string(seed()));
-        if (fs::create_directory(candidate)) {
-            path_ = candidate;
-            fs::current_path(path_);
-            return;
-        }
-    }
-    throw std::runtime_error("cannot create a scratch directory");
+    std::string pattern = (fs::temp_directory_path() / "lantern-blade-test-XXXXXX").string();
+    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no scratch directory");
+    path_ = pattern;
+    fs::current_path(path_);
 }
 
 ScratchDir::~ScratchDir() {
@@ -39,14 +30,12 @@ ScratchDir::~ScratchDir() {
 void WriteFile(const std::string& path, const std::string& contents) {
     const fs::path target(path);
     if (target.has_parent_path()) fs::create_directories(target.parent_path());
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out << contents;
+    std::ofstream(target, std::ios::binary | std::ios::trunc) << contents;
 }
 
 std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
     std::ostringstream text;
-    text << in.rdbuf();
+    text << std::ifstream(path, std::ios::binary).rdbuf();
     return text.str();
 }
 
@@ -55,47 +44,23 @@ void CopyRealData() {
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);
 }
 
-namespace {
-
-void Put16(std::string& out, unsigned value) {
-    out += static_cast<char>(value & 0xFF);
-    out += static_cast<char>((value >> 8) & 0xFF);
-}
-
-void Put32(std::string& out, std::uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-
-}  // namespace
-
 void WriteBmp(const std::string& path, int width, int height,
               const std::vector<std::uint8_t>& pixels, const std::vector<std::uint32_t>& palette) {
     const int stride = (width + 3) & ~3;
+    const std::uint32_t size = stride * height;
     const std::uint32_t dataOffset = 14 + 40 + 256 * 4;
-    std::string out;
-    out += "BM";
-    Put32(out, dataOffset + static_cast<std::uint32_t>(stride * height));
-    Put32(out, 0);
-    Put32(out, dataOffset);
-    Put32(out, 40);
-    Put32(out, static_cast<std::uint32_t>(width));
-    Put32(out, static_cast<std::uint32_t>(height));
-    Put16(out, 1);
-    Put16(out, 8);
-    Put32(out, 0);
-    Put32(out, static_cast<std::uint32_t>(stride * height));
-    Put32(out, 2835);
-    Put32(out, 2835);
-    Put32(out, 256);
-    Put32(out, 0);
-    for (int i = 0; i < 256; ++i) {
-        const std::uint32_t rgb = i < static_cast<int>(palette.size()) ? palette[i] : 0;
-        out += static_cast<char>(rgb & 0xFF);          // blue
-        out += static_cast<char>((rgb >> 8) & 0xFF);   // green
-        out += static_cast<char>((rgb >> 16) & 0xFF);  // red
-        out += '\0';
-    }
+    std::string out = "BM";
+    const auto put = [&out](std::uint32_t value, int bytes) {
+        for (int i = 0; i < bytes; ++i) out += static_cast<char>((value >> (8 * i)) & 0xFF);
+    };
+    // File header, then the 40-byte info header: size, planes, bits, no compression.
+    for (std::uint32_t field : {dataOffset + size, 0u, dataOffset, 40u}) put(field, 4);
+    put(width, 4);
+    put(height, 4);
+    put(1, 2);
+    put(8, 2);
+    for (std::uint32_t field : {0u, size, 2835u, 2835u, 256u, 0u}) put(field, 4);
+    for (int i = 0; i < 256; ++i) put(i < int(palette.size()) ? palette[i] : 0, 4);  // B, G, R, 0
     for (int row = height - 1; row >= 0; --row) {  // bottom-up
         for (int column = 0; column < stride; ++column) {
             out += column < width ? static_cast<char>(pixels[row * width + column]) : '\0';

@@ -9,8 +9,7 @@
 
 namespace test {
 
-// Creates a fresh temporary folder, makes it the working directory, and removes it
-// (restoring the old working directory) when destroyed.
+// A fresh temporary folder as the working directory until destroyed, then removed.
 class ScratchDir {
 public:
     ScratchDir();
@@ -24,7 +23,7 @@ private:
     std::filesystem::path previous_;
 };
 
-// Writes a text file (creating its folders); the path uses forward slashes.
+// Writes a file, creating its folders; the path uses forward slashes.
 void WriteFile(const std::string& path, const std::string& contents);
 std::string ReadFile(const std::string& path);
 // Copies the repository's data/ tree into the working directory.
