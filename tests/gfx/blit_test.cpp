@@ -8,17 +8,6 @@ using gfxtest::UNTOUCHED;
 
 using BlitTest = gfxtest::SurfaceTest;
 
-TEST_F(BlitTest, ColorFillFillsExactlyTheRectangleAndNothingForAnEmptyOne) {
-    IDirectDrawSurface* screen = MakeSurface();
-    ColorFill(screen, RECT{0, 100, 640, 100}, 7);
-    ColorFill(screen, RECT{50, 0, 50, 480}, 7);
-    ColorFill(screen, RECT{10, 20, 30, 25}, 7);
-    const auto expected = [](int x, int y) {
-        return Inside(x, y, {10, 20, 30, 25}) ? BYTE{7} : UNTOUCHED;
-    };
-    EXPECT_EQ(Mismatches(screen, expected), 0);
-}
-
 // Wherever the unclipped copy would put a pixel on the screen, the source pixel is there,
 // but for key pixels when the key flag is passed; everything else is untouched.
 TEST_F(BlitTest, BltFastClippedCopiesExactlyTheOnScreenPart) {

@@ -37,19 +37,14 @@ protected:
     }
 
     // An offscreen surface filled with UNTOUCHED, keyed as the game's are.
-    IDirectDrawSurface* MakeSurface(int width = SCREEN_WIDTH, int height = SCREEN_HEIGHT,
-                                    DWORD keyLow = KEY_COLOR_INDEX,
-                                    DWORD keyHigh = KEY_COLOR_INDEX) {
+    IDirectDrawSurface* MakeSurface(int width = SCREEN_WIDTH, int height = SCREEN_HEIGHT) {
         IDirectDrawSurface* surface = nullptr;
-        CreateOffscreen(&surface, DWORD(width), DWORD(height), keyLow, keyHigh);
+        CreateOffscreen(&surface, DWORD(width), DWORD(height), KEY_COLOR_INDEX, KEY_COLOR_INDEX);
         EXPECT_NE(surface, nullptr);
         made_.push_back(surface);
         Clear(surface);
         return surface;
     }
-
-    // A plain surface without a key, as the platform tests make theirs.
-    IDirectDrawSurface* Offscreen(int width, int height) { return MakeSurface(width, height, 0, 0); }
 
     static BYTE& At(IDirectDrawSurface* surface, int x, int y) {
         return surface->Pixels()[y * surface->Width() + x];
@@ -66,12 +61,11 @@ protected:
     }
 
     static void Clear(IDirectDrawSurface* surface) { Paint(surface, Blank); }
+    static BYTE Blank(int, int) { return UNTOUCHED; }
 
     static bool Inside(int x, int y, const RECT& r) {
         return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
     }
-
-    static BYTE Blank(int, int) { return UNTOUCHED; }
 
     // Tells pixels apart and avoids 0, the key and UNTOUCHED.
     static BYTE Pattern(int x, int y) { return static_cast<BYTE>(100 + (x * 7 + y * 13) % 128); }

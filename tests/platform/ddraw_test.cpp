@@ -13,9 +13,9 @@ namespace {
 using DDrawTest = gfxtest::SurfaceTest;
 
 TEST_F(DDrawTest, RefusesBadRectanglesWholeAndTakesOneThatJustFits) {
-    IDirectDrawSurface* source = Offscreen(8, 8);
+    IDirectDrawSurface* source = MakeSurface(8, 8);
     Paint(source, Pattern);
-    IDirectDrawSurface* dest = Offscreen(16, 16);
+    IDirectDrawSurface* dest = MakeSurface(16, 16);
     const std::vector<BYTE> before = PixelsOf(dest);
     DDBLTFX fx{sizeof(DDBLTFX), 7};
     RECT whole{0, 0, 8, 8};

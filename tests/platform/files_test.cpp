@@ -11,14 +11,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Read(std::FILE* file) {
-    std::string text;
-    if (file == nullptr) return text;
-    for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) text += static_cast<char>(c);
-    std::fclose(file);
-    return text;
-}
-
 int Entries(const char* folder) {
     const fs::directory_iterator all(folder);
     return static_cast<int>(std::distance(fs::begin(all), fs::end(all)));
@@ -39,8 +31,6 @@ TEST(ResolvePathTest, MatchesEachComponentWithoutRegardToCasePreferringTheExactN
         {"TXT\\New\\File.txt", "txt/New/File.txt"},  // missing parts stay as written
     };
     for (const auto& [path, found] : cases) EXPECT_EQ(ResolvePath(path), found) << path;
-    EXPECT_EQ(Read(OpenGameFile("Bmp\\char\\my_char.bmp", "rb")), "sheet");
-    EXPECT_EQ(Read(OpenGameFile("txt\\ranking.txt", "rt")), "lower");
     EXPECT_EQ(OpenGameFile("txt\\missing.txt", "rt"), nullptr);
     const fs::path absolute = scratch.Path() / "txt" / "ranking.txt";
     EXPECT_EQ(ResolvePath(absolute.c_str()), absolute.string());

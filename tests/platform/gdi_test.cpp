@@ -57,7 +57,7 @@ protected:
     // A fresh surface of the given size after `draw` ran on a device context of it.
     template <typename Draw>
     IDirectDrawSurface* DrawnOn(int width, int height, Draw draw) {
-        IDirectDrawSurface* surface = Offscreen(width, height);
+        IDirectDrawSurface* surface = MakeSurface(width, height);
         HDC dc = nullptr;
         EXPECT_EQ(surface->GetDC(&dc), DD_OK);
         draw(dc);

@@ -17,10 +17,6 @@ using Notes = std::vector<std::pair<WPARAM, LPARAM>>;
 constexpr WPARAM SUCCESS = MCI_NOTIFY_SUCCESSFUL;
 constexpr WPARAM ABORTED = MCI_NOTIFY_ABORTED;
 
-LRESULT IgnoringProc(HWND, UINT, WPARAM, LPARAM) {
-    return 0;
-}
-
 class Mci : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -28,7 +24,7 @@ protected:
             test::WriteFile(file, "data");
         }
         WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = IgnoringProc;
+        windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.lpszClassName = "Sound Test";
         RegisterClassA(&windowClass);
         hwnd_ = CreateWindowExA(0, "Sound Test", "Direct X", 0, 0, 0, 640, 480, nullptr, nullptr,
