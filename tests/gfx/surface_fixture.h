@@ -60,8 +60,7 @@ protected:
         }
     }
 
-    static void Clear(IDirectDrawSurface* surface) { Paint(surface, Blank); }
-    static BYTE Blank(int, int) { return UNTOUCHED; }
+    static void Clear(IDirectDrawSurface* s) { Paint(s, [](int, int) { return UNTOUCHED; }); }
 
     static bool Inside(int x, int y, const RECT& r) {
         return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
