@@ -1,49 +1,49 @@
 #include "tests/whole_game/game_run.h"
 
+#include <cstdint>
+
 #include "game/game_frame.h"
-#include "game/scene_state.h"
 #include "game/stage.h"
 #include "platform/headless/headless.h"
+#include "platform/mmsystem.h"
 #include "platform/win32.h"
 
 namespace whole {
 
 namespace {
 
-constexpr int MAX_TURNS = 400000;
+// Well over the longest wait of the ring (about 7,000 turns), and short enough that a
+// scene that never moves on fails the run within seconds.
+constexpr int MAX_TURNS = 10000;
 
-std::uint32_t PlayClock() {
-    return static_cast<std::uint32_t>(headless::Now()) - g_stageStart - g_pauseTotal;
-}
+// A quick player at a human pace: an arrow held or a tap of Z, each starting at least 200 ms
+// after the one before it ends, between frames (play-clock milliseconds). Right to the pair
+// east of the start and a swing, down to the one below it and a swing, left across the rug
+// to the pair in the west and a swing. Key 0 marks the end of the first group.
+struct RouteAction {
+    int key;
+    std::uint32_t downMs, upMs;
+};
+constexpr RouteAction ROUTE[] = {
+    {VK_RIGHT, 230, 430}, {'Z', 650, 740}, {0, 950, 950},
+    {VK_DOWN, 970, 1170}, {'Z', 1390, 1480},
+    {VK_LEFT, 1710, 2110}, {'Z', 2330, 2420},
+};
 
-std::function<bool()> AfterFrames(int n) {
+// The game's own clock, which stands still while the game is suspended.
+std::uint32_t PlayClock() { return timeGetTime() - g_stageStart - g_pauseTotal; }
+
+}  // namespace
+
+std::function<bool()> GameRun::AfterFrames(int n) {
     const std::uint64_t target = headless::FrameCount() + static_cast<std::uint64_t>(n);
     return [target] { return headless::FrameCount() >= target; };
 }
-
-std::function<bool()> InScene(int scene) {
-    return [scene] { return g_scene == scene; };
-}
-
-}  // namespace
 
 GameRun::GameRun(const std::function<void()>& prepare) {
     test::CopyRealData();
     if (prepare) prepare();
     test::StartGame();
-    Note();
-}
-
-void GameRun::Note() {
-    if (scenes_.empty() || scenes_.back() != g_scene) scenes_.push_back(g_scene);
-    if (g_scene == escapeScene_) {
-        headless::PressKey(VK_ESCAPE);
-        escapeScene_ = NO_SCENE;
-    }
-}
-
-void GameRun::EscapeOn(int scene) {
-    escapeScene_ = scene;
     Note();
 }
 
@@ -65,10 +65,6 @@ bool GameRun::Until(const std::function<bool()>& done) {
     return done();
 }
 
-bool GameRun::UntilScene(int scene) { return Until(InScene(scene)); }
-
-bool GameRun::Frames(int n) { return Until(AfterFrames(n)); }
-
 bool GameRun::PressUntil(int key, const std::function<bool()>& done) {
     headless::PressKey(key);
     const bool ok = Until(done);
@@ -76,23 +72,17 @@ bool GameRun::PressUntil(int key, const std::function<bool()>& done) {
     return ok;
 }
 
-bool GameRun::PressUntilScene(int key, int scene) { return PressUntil(key, InScene(scene)); }
-
-bool GameRun::Hold(int key, int frames) { return PressUntil(key, AfterFrames(frames)); }
-
 // Holds each action's key from its start to its end on the play clock; after the
 // route, waits for the last break-up to clear the stage (or a second to show it will not).
-bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup, std::uint32_t lateBy) {
-    std::uint32_t late = 0;
+bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup) {
     for (const RouteAction& action : ROUTE) {
-        const std::uint32_t down = action.downMs + late, up = action.upMs + late;
+        const std::uint32_t down = action.downMs, up = action.upMs;
         if (!run.Until([down] { return PlayClock() >= down; })) return false;
         if (action.key == 0) {
             if (afterFirstGroup && !afterFirstGroup()) return false;
-            continue;
+        } else if (!run.PressUntil(action.key, [up] { return PlayClock() >= up; })) {
+            return false;
         }
-        if (!run.PressUntil(action.key, [up] { return PlayClock() >= up; })) return false;
-        late += lateBy;
     }
     const std::uint32_t giveUp = PlayClock() + 1000;
     return run.Until([giveUp] { return g_scene != SCENE_PLAY || PlayClock() >= giveUp; });
@@ -100,14 +90,14 @@ bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup, std::
 
 bool PlayWholeRing(GameRun& run, std::string* failedStep) {
     auto step = [failedStep](const char* what, bool ok) {
-        if (!ok && failedStep != nullptr && failedStep->empty()) *failedStep = what;
+        if (!ok && failedStep->empty()) *failedStep = what;
         return ok;
     };
     // Lets the menu's keys settle, moves its cursor, and holds Z until the scene comes.
     auto choose = [&run](int key, int moves, int scene) {
         bool ok = run.Frames(2);
         for (int i = 0; ok && i < moves; ++i) ok = run.Hold(key, 1) && run.Frames(1);
-        return ok && run.PressUntilScene('Z', scene);
+        return ok && run.PressUntil('Z', GameRun::InScene(scene));
     };
     auto pause = [&run](int key) {
         return run.Hold(key, 10) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE);
@@ -119,7 +109,7 @@ bool PlayWholeRing(GameRun& run, std::string* failedStep) {
                 g_scene != SCENE_PLAY || run.PressUntil('A', [] { return g_scene != SCENE_PLAY; })) &&
            step("clear, results and ending lead to the title", run.UntilScene(SCENE_TITLE)) &&
            step("the title's second item shows the ranking", choose(VK_DOWN, 1, SCENE_RANKING)) &&
-           step("X leaves the ranking", run.Frames(60) && run.PressUntilScene('X', SCENE_TITLE)) &&
+           step("X leaves the ranking", run.Frames(60) && run.PressUntil('X', GameRun::InScene(SCENE_TITLE))) &&
            step("the title's first item starts the stage", choose(VK_UP, 1, SCENE_PLAY)) &&
            step("X pauses the play", pause(VK_RIGHT)) &&
            step("the pause menu's second item retries the stage",

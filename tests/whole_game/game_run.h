@@ -2,12 +2,11 @@
 // scratch folder holding a copy of the shipped data, the scenes it passes recorded.
 #pragma once
 
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "platform/win32.h"
+#include "game/scene_state.h"
 #include "tests/support/harness.h"
 
 namespace whole {
@@ -21,14 +20,11 @@ public:
     bool Turn();
     // Turns until the predicate holds; false if the game ends or too many turns pass first.
     bool Until(const std::function<bool()>& done);
-    bool UntilScene(int scene);
-    bool Frames(int n);
-    // Holds the key until the predicate holds (or n frames pass, or the scene comes).
+    bool UntilScene(int scene) { return Until(InScene(scene)); }
+    bool Frames(int n) { return Until(AfterFrames(n)); }
+    // Holds the key until the predicate holds.
     bool PressUntil(int key, const std::function<bool()>& done);
-    bool PressUntilScene(int key, int scene);
-    bool Hold(int key, int frames);
-    // Presses Escape as soon as the game is in the scene (now, if it already is).
-    void EscapeOn(int scene);
+    bool Hold(int key, int frames) { return PressUntil(key, AfterFrames(frames)); }
     // Calls `afterTurn` after every later turn that leaves the game running.
     void Watch(const std::function<void()>& afterTurn) { afterTurn_ = afterTurn; }
 
@@ -37,39 +33,26 @@ public:
     // Every scene the game was in, in order, repeats left out.
     const std::vector<int>& Scenes() const { return scenes_; }
 
+    static std::function<bool()> InScene(int scene) {
+        return [scene] { return g_scene == scene; };
+    }
+    static std::function<bool()> AfterFrames(int n);
+
 private:
-    void Note();
+    void Note() {
+        if (scenes_.empty() || scenes_.back() != g_scene) scenes_.push_back(g_scene);
+    }
 
     test::ScratchDir dir_;
     bool ended_ = false;
     int exitCode_ = -1;
     std::vector<int> scenes_;
-    static constexpr int NO_SCENE = -100;
-    int escapeScene_ = NO_SCENE;
     std::function<void()> afterTurn_;
 };
 
-// The route a quick player takes through the shipped stage, at a human pace: an arrow
-// held or a tap of Z, each action starting at least 200 ms after the one before it ends,
-// at times that fall between frames (play-clock milliseconds from the stage's start).
-// Right to the pair east of the start and a swing, down to the one below it and a swing,
-// left across the rug to the pair in the west and a swing. Key 0 marks the end of the
-// first group.
-struct RouteAction {
-    int key;
-    std::uint32_t downMs, upMs;
-};
-constexpr RouteAction ROUTE[] = {
-    {VK_RIGHT, 230, 430}, {'Z', 650, 740}, {0, 950, 950},
-    {VK_DOWN, 970, 1170}, {'Z', 1390, 1480},
-    {VK_LEFT, 1710, 2110}, {'Z', 2330, 2420},
-};
-
-// Plays the route on the shipped data. `afterFirstGroup`, if given, runs once the first
-// two are down; the route goes on if it returns true. `lateBy` starts every action after
-// the first that much later again than the one before (a slower player).
-bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup = nullptr,
-               std::uint32_t lateBy = 0);
+// Plays the fixed route through the shipped stage: five kills in three groups. `afterFirstGroup`,
+// if given, runs once the first two are down; the route goes on if it returns true.
+bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup = nullptr);
 
 // The route (A for the results if the stage did not clear); clear, results and ending to
 // the title; the ranking and back; start, pause, retry, pause, title, quit. False as soon
