@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "game/scene_state.h"
 #include "records/numbers.h"
 #include "tests/whole_game/game_run.h"
 

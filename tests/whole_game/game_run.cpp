@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "game/game_frame.h"
+#include "game/scene_state.h"
 #include "game/stage.h"
 #include "platform/headless/headless.h"
 #include "platform/mmsystem.h"
@@ -12,14 +13,12 @@ namespace whole {
 
 namespace {
 
-// Well over the longest wait of the ring (about 7,000 turns), and short enough that a
-// scene that never moves on fails the run within seconds.
+// Well over the ring's longest wait (about 7,000 turns); a scene stuck for good fails fast.
 constexpr int MAX_TURNS = 10000;
 
-// A quick player at a human pace: an arrow held or a tap of Z, each starting at least 200 ms
-// after the one before it ends, between frames (play-clock milliseconds). Right to the pair
-// east of the start and a swing, down to the one below it and a swing, left across the rug
-// to the pair in the west and a swing. Key 0 marks the end of the first group.
+// A quick player at a human pace, on the play clock: right to the pair east of the start
+// and a swing, down to the one below it and a swing, left across the rug to the pair in the
+// west and a swing. Key 0 marks the end of the first group.
 struct RouteAction {
     int key;
     std::uint32_t downMs, upMs;
@@ -33,28 +32,31 @@ constexpr RouteAction ROUTE[] = {
 // The game's own clock, which stands still while the game is suspended.
 std::uint32_t PlayClock() { return timeGetTime() - g_stageStart - g_pauseTotal; }
 
-}  // namespace
+std::function<bool()> InScene(int scene) {
+    return [scene] { return g_scene == scene; };
+}
 
-std::function<bool()> GameRun::AfterFrames(int n) {
+std::function<bool()> AfterFrames(int n) {
     const std::uint64_t target = headless::FrameCount() + static_cast<std::uint64_t>(n);
     return [target] { return headless::FrameCount() >= target; };
 }
+
+}  // namespace
 
 GameRun::GameRun(const std::function<void()>& prepare) {
     test::CopyRealData();
     if (prepare) prepare();
     test::StartGame();
-    Note();
+    scenes_.push_back(g_scene);
 }
 
 bool GameRun::Turn() {
     if (ended_) return false;
     ended_ = test::Turn(&exitCode_);
-    if (!ended_) {
-        Note();
-        if (afterTurn_) afterTurn_();
-    }
-    return !ended_;
+    if (ended_) return false;
+    if (scenes_.back() != g_scene) scenes_.push_back(g_scene);
+    if (afterTurn_) afterTurn_();
+    return true;
 }
 
 bool GameRun::Until(const std::function<bool()>& done) {
@@ -64,6 +66,12 @@ bool GameRun::Until(const std::function<bool()>& done) {
     }
     return done();
 }
+
+bool GameRun::UntilScene(int scene) { return Until(InScene(scene)); }
+
+bool GameRun::Frames(int n) { return Until(AfterFrames(n)); }
+
+bool GameRun::Hold(int key, int frames) { return PressUntil(key, AfterFrames(frames)); }
 
 bool GameRun::PressUntil(int key, const std::function<bool()>& done) {
     headless::PressKey(key);
@@ -97,7 +105,7 @@ bool PlayWholeRing(GameRun& run, std::string* failedStep) {
     auto choose = [&run](int key, int moves, int scene) {
         bool ok = run.Frames(2);
         for (int i = 0; ok && i < moves; ++i) ok = run.Hold(key, 1) && run.Frames(1);
-        return ok && run.PressUntil('Z', GameRun::InScene(scene));
+        return ok && run.PressUntil('Z', InScene(scene));
     };
     auto pause = [&run](int key) {
         return run.Hold(key, 10) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE);
@@ -109,7 +117,7 @@ bool PlayWholeRing(GameRun& run, std::string* failedStep) {
                 g_scene != SCENE_PLAY || run.PressUntil('A', [] { return g_scene != SCENE_PLAY; })) &&
            step("clear, results and ending lead to the title", run.UntilScene(SCENE_TITLE)) &&
            step("the title's second item shows the ranking", choose(VK_DOWN, 1, SCENE_RANKING)) &&
-           step("X leaves the ranking", run.Frames(60) && run.PressUntil('X', GameRun::InScene(SCENE_TITLE))) &&
+           step("X leaves the ranking", run.Frames(60) && run.PressUntil('X', InScene(SCENE_TITLE))) &&
            step("the title's first item starts the stage", choose(VK_UP, 1, SCENE_PLAY)) &&
            step("X pauses the play", pause(VK_RIGHT)) &&
            step("the pause menu's second item retries the stage",

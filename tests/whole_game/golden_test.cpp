@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "game/game_frame.h"
+#include "game/scene_state.h"
 #include "platform/headless/headless.h"
 #include "tests/whole_game/game_run.h"
 
@@ -58,6 +59,8 @@ void Write(const headless::Frame& frame, long number, const char* suffix) {
 // Records a line per presented frame, comparing each with the golden one as it comes, so
 // the first frame that differs is still at hand to be written out.
 struct FrameRecorder {
+    FrameRecorder(const std::vector<std::string>& recorded, long frameToShow) : golden(recorded), show(frameToShow) {}
+
     const std::vector<std::string>& golden;
     long show;
     std::vector<std::string> lines;

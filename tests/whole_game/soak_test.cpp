@@ -6,6 +6,7 @@
 #include <fstream>
 #include <random>
 
+#include "game/scene_state.h"
 #include "platform/headless/headless.h"
 #include "platform/win32.h"
 #include "tests/whole_game/game_run.h"
