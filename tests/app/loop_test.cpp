@@ -1,4 +1,5 @@
-// The start-up without a display, the main loop's music and its sleep.
+// The start-up without a display, the main loop's music, and the frame pacing: the loop's
+// sleep and the frame gate shared by every drawing scene.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 
 #include "app/main.h"
 #include "game/scene_state.h"
+#include "gfx/frame_pacing.h"
 #include "gfx/surfaces.h"
 #include "gfx/transitions.h"
 #include "platform/headless/headless.h"
@@ -45,6 +47,20 @@ TEST(Loop, GivesTheProcessorAwayOnTurnsThatDrawNothing) {
     const std::uint64_t before = headless::Now();
     for (int i = 0; i < 10; ++i) test::Turn();
     EXPECT_EQ(headless::Now() - before, 10u);
+}
+
+TEST(FrameGate, LetsOneFrameThroughPerPeriodAcrossTheClockWrapAndKeepsTheStampOtherwise) {
+    headless::SetTime(0x100000000ull - 6);  // timeGetTime reads 4294967290
+    EXPECT_EQ(FrameGate(20), 0);
+    headless::Advance(5);
+    EXPECT_EQ(FrameGate(20), 1);
+    EXPECT_EQ(g_frameLast, 4294967290u);
+    EXPECT_EQ(MsUntilNextFrame(10), 10u);
+    EXPECT_EQ(MsUntilNextFrame(100), 15u);
+    headless::Advance(15);  // past the wrap: timeGetTime reads 14
+    EXPECT_EQ(MsUntilNextFrame(10), 0u);
+    EXPECT_EQ(FrameGate(20), 0);
+    EXPECT_EQ(g_frameLast, 14u);
 }
 
 }  // namespace

@@ -4,16 +4,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <regex>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "game/scene_state.h"
-#include "records/numbers.h"
 #include "tests/whole_game/game_run.h"
 
 namespace fs = std::filesystem;
@@ -26,16 +25,13 @@ void RunTheRing(const std::function<void()>& damage) {
     EXPECT_TRUE(whole::PlayWholeRing(run, &failed)) << "stopped at: " << failed;
     // After a clear the results always leave a whole ranking behind: five "%d," numbers.
     if (std::count(run.Scenes().begin(), run.Scenes().end(), SCENE_CLEAR) > 0) {
-        std::int32_t ranking[RANKING_SIZE] = {};
-        ReadNumbers(RANKING_SIZE, ranking, "txt/Ranking/Ranking.txt");
-        std::string expected;
-        for (std::int32_t score : ranking) expected += std::to_string(score) + ",";
-        EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), expected);
+        const std::regex fiveNumbers("((0|-?[1-9][0-9]*),){5}");
+        EXPECT_TRUE(std::regex_match(test::ReadFile("txt/Ranking/Ranking.txt"), fiveNumbers));
     }
 }
 
-enum Damage { REMOVED, HALVED, RANDOM_BYTES };
-using FileDamage = std::tuple<std::string, Damage>;  // path below data/, forward slashes
+// A path below data/ (forward slashes) and the damage done to that file.
+using FileDamage = std::tuple<std::string, std::string>;
 
 std::vector<std::string> DataFiles() {
     const fs::path data = fs::path(LB_SOURCE_DIR) / "data";
@@ -53,27 +49,19 @@ TEST_P(DamagedData, TheRingGoesToItsEnd) {
     const auto& [path, damage] = GetParam();
     RunTheRing([&] {
         std::string contents = test::ReadFile(path);
-        std::mt19937 random(20250601);
-        if (damage == REMOVED) fs::remove(path);
-        if (damage == HALVED) contents.resize(contents.size() / 2);
-        if (damage == RANDOM_BYTES) std::generate(contents.begin(), contents.end(), [&] { return static_cast<char>(random() & 0xFF); });
-        if (damage != REMOVED) test::WriteFile(path, contents);
+        if (damage == "removed") fs::remove(path);
+        if (damage == "halved") contents.resize(contents.size() / 2);
+        if (damage == "random bytes") {
+            std::mt19937 random(20250601);
+            for (char& c : contents) c = static_cast<char>(random() & 0xFF);
+        }
+        if (damage != "removed") test::WriteFile(path, contents);
     });
-}
-
-std::string NameOf(const ::testing::TestParamInfo<FileDamage>& param) {
-    std::string name = std::get<0>(param.param);
-    for (char& c : name) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
-    }
-    const char* const damages[] = {"Removed", "Halved", "RandomBytes"};
-    return name + "_" + damages[std::get<1>(param.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(EachFile, DamagedData,
                          ::testing::Combine(::testing::ValuesIn(DataFiles()),
-                                            ::testing::Values(REMOVED, HALVED, RANDOM_BYTES)),
-                         NameOf);
+                                            ::testing::Values("removed", "halved", "random bytes")));
 
 // Numbers a stage file may hold though no sane one does: beyond int, negative, picture
 // indices off the enemy sheet (35 lies partly below it, 255 far beyond).

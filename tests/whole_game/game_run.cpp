@@ -84,11 +84,10 @@ bool GameRun::PressUntil(int key, const std::function<bool()>& done) {
 // route, waits for the last break-up to clear the stage (or a second to show it will not).
 bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup) {
     for (const RouteAction& action : ROUTE) {
-        const std::uint32_t down = action.downMs, up = action.upMs;
-        if (!run.Until([down] { return PlayClock() >= down; })) return false;
+        if (!run.Until([&action] { return PlayClock() >= action.downMs; })) return false;
         if (action.key == 0) {
             if (afterFirstGroup && !afterFirstGroup()) return false;
-        } else if (!run.PressUntil(action.key, [up] { return PlayClock() >= up; })) {
+        } else if (!run.PressUntil(action.key, [&action] { return PlayClock() >= action.upMs; })) {
             return false;
         }
     }

@@ -38,9 +38,8 @@ private:
     std::function<void()> afterTurn_;
 };
 
-// Plays the fixed route through the shipped stage, five kills in three groups;
-// `afterFirstGroup`, if given, runs once the first two are down, and the route goes on if
-// it returns true.
+// Plays the fixed route through the shipped stage, five kills; `afterFirstGroup`, if given,
+// runs once the first two are down, and the route goes on if it returns true.
 bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup = nullptr);
 
 // The route (A for the results if the stage did not clear); clear, results and ending to

