@@ -50,7 +50,6 @@ std::uint64_t Checksum(const headless::Frame& frame) {
 
 void Write(const headless::Frame& frame, long number, const char* suffix) {
     const fs::path path = OUTPUT / ("frame-" + std::to_string(number) + suffix + ".png");
-    fs::create_directories(OUTPUT);
     EXPECT_TRUE(headless::WritePng(frame, path.string())) << path;
 }
 
@@ -95,6 +94,7 @@ TEST(Golden, TheWholeRingDrawsAndSoundsAsRecorded) {
         if (!line.empty() && line[0] != '#') golden.push_back(line);
     }
 
+    fs::create_directories(OUTPUT);
     whole::GameRun run;
     headless::KeepFrames(8);  // more than any one turn presents
     FrameRecorder recorder{golden, show != nullptr ? std::atol(show) : -1, {}, 0, 0, -1};
