@@ -1,5 +1,5 @@
 // A private X server for the end-to-end tests, and the few things done to the game's
-// window from outside: find it, press a key, close it, read the screen.
+// window from outside: find it, press a key, read the screen.
 #pragma once
 
 #include <chrono>
@@ -24,12 +24,10 @@ public:
     bool PressKey(const std::string& key) const;
     // Runs xdotool with the arguments on this display.
     bool Xdotool(const std::string& arguments) const { return Run("xdotool " + arguments); }
-    // Asks the window to close as a window manager does: WM_PROTOCOLS/WM_DELETE_WINDOW.
-    bool SendDeleteWindow(const std::string& window) const;
     // Pixels of the screen that are not black, or -1 if it cannot be read.
     long LitPixels() const;
-    // Kills the server, as a crash or the end of the session would, without waiting.
-    void Kill() { server_->KillNoWait(); }
+    // Kills the server, as a crash or the end of the session would.
+    void Kill() { server_->Kill(); }
 
 private:
     // Runs an X client command line on this display, killed after a deadline; true when

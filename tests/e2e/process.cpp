@@ -7,27 +7,12 @@
 
 #include <thread>
 
-extern char** environ;
-
 namespace e2e {
 
-Process::Process(const std::vector<std::string>& argv, const Environment& changes,
-                 const std::string& dir, const std::string& output, int keepFd) {
-    // Everything the child needs is prepared before the fork.
-    std::vector<std::string> envText;
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const std::string text(*entry);
-        if (changes.count(text.substr(0, text.find('='))) == 0) envText.push_back(text);
-    }
-    for (const auto& [name, value] : changes) {
-        if (!value.empty()) envText.push_back(name + "=" + value);
-    }
-    std::vector<char*> args, envs;
+Process::Process(const std::vector<std::string>& argv, const std::string& output, int keepFd) {
+    std::vector<char*> args;
     for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-    for (const std::string& env : envText) envs.push_back(const_cast<char*>(env.c_str()));
     args.push_back(nullptr);
-    envs.push_back(nullptr);
-
     pid_ = ::fork();
     if (pid_ != 0) {
         if (pid_ > 0) ::setpgid(pid_, pid_);  // also done by the child; whichever runs first
@@ -36,14 +21,14 @@ Process::Process(const std::vector<std::string>& argv, const Environment& change
     ::setpgid(0, 0);
     const int out = ::open(output.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
     const int null = ::open("/dev/null", O_RDONLY);
-    if (out < 0 || null < 0 || ::chdir(dir.c_str()) != 0) ::_exit(126);
+    if (out < 0 || null < 0) ::_exit(126);
     ::dup2(null, 0);
     ::dup2(out, 1);
     ::dup2(out, 2);
     for (int fd = 3; fd < 1024; ++fd) {
         if (fd != keepFd) ::close(fd);
     }
-    ::execvpe(args[0], args.data(), envs.data());
+    ::execvp(args[0], args.data());
     ::_exit(127);
 }
 
@@ -61,10 +46,6 @@ int Process::Wait(std::chrono::milliseconds timeout) {
     }
     Kill();
     return -1;
-}
-
-void Process::KillNoWait() {
-    if (Started() && !reaped_) ::kill(-pid_, SIGKILL);
 }
 
 void Process::Kill() {

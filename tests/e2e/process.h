@@ -5,21 +5,17 @@
 #include <sys/types.h>
 
 #include <chrono>
-#include <map>
 #include <string>
 #include <vector>
 
 namespace e2e {
 
-// Changes to this process's environment for a child; an empty value removes the variable.
-using Environment = std::map<std::string, std::string>;
-
 class Process {
 public:
-    // Starts argv[0] (looked up on PATH) in `dir`; its stdout and stderr go to `output`
-    // (appended), and `keepFd`, if not -1, stays open in it.
-    Process(const std::vector<std::string>& argv, const Environment& changes,
-            const std::string& dir, const std::string& output, int keepFd = -1);
+    // Starts argv[0] (looked up on PATH) with this process's environment and working
+    // directory; its stdout and stderr go to `output` (appended), and `keepFd`, if not -1,
+    // stays open in it.
+    Process(const std::vector<std::string>& argv, const std::string& output, int keepFd = -1);
     ~Process() { Kill(); }
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
@@ -30,8 +26,6 @@ public:
     int Wait(std::chrono::milliseconds timeout);
     // SIGKILL to the whole group, then reaps the process.
     void Kill();
-    // SIGKILL to the whole group, without waiting for it to end.
-    void KillNoWait();
 
 private:
     pid_t pid_ = -1;

@@ -1,6 +1,6 @@
 // The SDL backend on a private X server: the keys it adds beside the game's, the
-// screenshot of the frame shown, and a game controller (one of SDL's virtual ones)
-// playing the real game and unplugged in the middle of it.
+// screenshot of the frame shown, the window's close request, and a game controller (one
+// of SDL's virtual ones) playing the real game and unplugged in the middle of it.
 #include <gtest/gtest.h>
 
 #include <png.h>
@@ -29,8 +29,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-bool g_active = true;
-const backend::EventSink SINK{[](int) {}, [] {}, [](bool active) { g_active = active; }};
+bool g_closeRequested = false;
+const backend::EventSink SINK{[](int) {}, [] { g_closeRequested = true; }, [](bool) {}};
 
 bool PumpUntil(const std::function<bool()>& done, std::chrono::milliseconds timeout = 5s) {
     const auto deadline = std::chrono::steady_clock::now() + timeout;
@@ -145,6 +145,10 @@ TEST_F(SdlBackend, KeysBesideTheGamesAndTheScreenshotOfTheFrameShown) {
                      rgb[3 * i + 2] != (shown & 255);
     }
     EXPECT_EQ(differing, 0u);
+
+    SDL_Event quit{SDL_QUIT};
+    ASSERT_EQ(SDL_PushEvent(&quit), 1);
+    EXPECT_TRUE(PumpUntil([] { return g_closeRequested; }));
 }
 
 TEST_F(SdlBackend, AGamepadPlaysTheTitleMenuAndASwingAndMayBeUnpluggedMidGame) {
