@@ -20,12 +20,7 @@
 #include "gfx/surfaces.h"
 #include "gfx/transitions.h"
 #include "platform/headless/headless.h"
-#include "platform/win32.h"
 #include "records/numbers.h"
-#include "scenes/clear_results.h"
-#include "scenes/ending_quit.h"
-#include "scenes/opening_title.h"
-#include "scenes/pause.h"
 
 namespace fs = std::filesystem;
 
@@ -58,8 +53,8 @@ void StartOnce() {
 }
 
 // Every input starts from the same state, so an input that fails also fails when it is
-// replayed alone: the game's globals as at start, blank surfaces, the backend's clock,
-// keys and logs reset.
+// replayed alone: what the targets reach of the game's globals as at start, blank
+// surfaces, the backend's clock, keys and logs reset.
 void ResetGame() {
     headless::Reset();
     // Frames presented are not kept: each input frees what it allocates, so the fuzzer
@@ -88,15 +83,6 @@ void ResetGame() {
     g_fpsFrames = 0;
     g_fpsText[0] = '\0';
     g_wipeStep = g_slideOffset = 0;
-    g_openingFrames = g_titleSel = 0;
-    g_pauseSel = 0;
-    g_pauseKeyLatch = 0;
-    g_clearRadius = 0;
-    g_clearStep = 10;
-    g_countUpPercent = 0;
-    g_countUpDone = 0;
-    g_resultsAfterClear = false;
-    g_endReveal = g_endScroll = g_endExit = 0;
 }
 
 }  // namespace
@@ -113,27 +99,17 @@ void WriteInput(const std::string& path, const std::uint8_t* data, std::size_t s
 
 }  // namespace fuzz
 
-// The game works in a scratch folder of its own, so the paths libFuzzer is given (corpus
-// folders, inputs, dictionary, artifact prefix) are made absolute here, before libFuzzer
-// reads them; crashes land in the folder the fuzzer was started in unless told otherwise.
+// The game works in a scratch folder of its own, so the corpus folders and inputs libFuzzer
+// is given are made absolute here, before libFuzzer reads them (paths in flags must be
+// absolute already); crashes land in the folder the fuzzer was started in unless an
+// -artifact_prefix given later says otherwise.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
-    static std::vector<std::string> args;
+    static std::vector<std::string> args{(*argv)[0], "-artifact_prefix=" + fs::current_path().string() + "/"};
     static std::vector<char*> pointers;
-    bool hasArtifactPrefix = false;
-    for (int i = 0; i < *argc; ++i) {
-        std::string arg = (*argv)[i];
-        const std::size_t equals = arg.find('=');
-        const bool artifact = arg.starts_with("-artifact_prefix=") || arg.starts_with("-exact_artifact_path=");
-        if (i > 0 && !arg.starts_with("-")) {
-            arg = fs::absolute(arg).string();
-        } else if (equals != std::string::npos && equals + 1 < arg.size() && arg[equals + 1] != '/' &&
-                   (artifact || fs::exists(arg.substr(equals + 1)))) {
-            arg = arg.substr(0, equals + 1) + (fs::current_path() / arg.substr(equals + 1)).string();
-        }
-        hasArtifactPrefix = hasArtifactPrefix || arg.starts_with("-artifact_prefix=");
-        args.push_back(arg);
+    for (int i = 1; i < *argc; ++i) {
+        const std::string arg = (*argv)[i];
+        args.push_back(arg.starts_with("-") ? arg : fs::absolute(arg).string());
     }
-    if (!hasArtifactPrefix) args.push_back("-artifact_prefix=" + fs::current_path().string() + "/");
     for (std::string& arg : args) pointers.push_back(arg.data());
     pointers.push_back(nullptr);
     *argc = static_cast<int>(args.size());

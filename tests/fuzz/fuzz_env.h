@@ -10,7 +10,7 @@ namespace fuzz {
 
 // Starts the game on first use; later calls do nothing.
 void Prepare();
-// Writes the bytes as a file under the scratch directory (folders made as needed).
+// Writes the bytes as a file under the scratch directory (its folder must exist).
 void WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size);
 
 }  // namespace fuzz
