@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <thread>
 
 namespace e2e {
@@ -53,15 +52,6 @@ std::string VirtualDisplay::WaitForWindow(const std::string& title,
 // 200 ms spans several 20 ms frames.
 bool VirtualDisplay::PressKey(const std::string& key) const {
     return Xdotool("keydown " + key + " sleep 0.2 keyup " + key);
-}
-
-// Every pixel that is not pure black turned white, then the white ones counted.
-long VirtualDisplay::LitPixels() const {
-    std::string count;
-    const bool ok = Run("import -window root ppm:- | convert ppm:- -fill white +opaque black "
-                        "-format '%[fx:int(mean*w*h+0.5)]' info:",
-                        &count);
-    return ok && !count.empty() ? std::atol(count.c_str()) : -1;
 }
 
 }  // namespace e2e

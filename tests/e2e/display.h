@@ -1,5 +1,5 @@
 // A private X server for the end-to-end tests, and the few things done to the game's
-// window from outside: find it, press a key, read the screen.
+// window from outside: find it, press a key.
 #pragma once
 
 #include <chrono>
@@ -24,8 +24,6 @@ public:
     bool PressKey(const std::string& key) const;
     // Runs xdotool with the arguments on this display.
     bool Xdotool(const std::string& arguments) const { return Run("xdotool " + arguments); }
-    // Pixels of the screen that are not black, or -1 if it cannot be read.
-    long LitPixels() const;
     // Kills the server, as a crash or the end of the session would.
     void Kill() { server_->Kill(); }
 
