@@ -52,12 +52,6 @@ bool PlayUntil(const std::function<bool()>& done, std::chrono::milliseconds time
     return true;
 }
 
-std::string ReadText(const fs::path& path) {
-    std::ostringstream text;
-    text << std::ifstream(path).rdbuf();
-    return text.str();
-}
-
 class SdlBackend : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -85,7 +79,11 @@ protected:
         fs::remove_all(scratch_);
     }
 
-    std::string Settings() const { return ReadText(scratch_ / "config/lantern-blade/settings.ini"); }
+    std::string Settings() const {
+        std::ostringstream text;
+        text << std::ifstream(scratch_ / "config/lantern-blade/settings.ini").rdbuf();
+        return text.str();
+    }
 
     const fs::path scratch_ = fs::temp_directory_path() / ("lb-sdl-" + std::to_string(::getpid()));
     std::unique_ptr<e2e::VirtualDisplay> display_;
