@@ -1,7 +1,5 @@
-// `cmake --install` of this build into a scratch prefix, the installed launcher (and the
-// game binary itself) started under Xvfb and ended with Escape; and the Debian package made
-// by CPack, checked and played from an unpacked root on a 1920x1080 X server without a
-// window manager.
+// The Debian package of this build, made by CPack, checked, unpacked, and its launcher (and
+// the game binary itself) played under Xvfb and ended with Escape.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -63,75 +61,47 @@ std::vector<std::string> Changed(const std::map<std::string, std::string>& befor
     return names;
 }
 
-// Starts an installed program from an unrelated folder without XDG_DATA_HOME, presses
-// Escape every half second until the game ends, and gives its exit code (-1 when it never
-// started or had to be stopped).
-int RunInstalled(const fs::path& program, const fs::path& home, const fs::path& folder) {
-    const fs::path script = fs::absolute("run.sh");
+// Starts an installed program from the folder given, with that home and no XDG folders, on
+// an X server of the size given without a window manager; once its window shows, runs the
+// shell commands given, then presses Escape every half second until the game ends. Gives
+// its exit code (-1 when it never started or had to be stopped).
+int Play(const fs::path& program, const fs::path& home, const fs::path& folder, const std::string& screen = "640x480",
+         const std::string& then = "") {
+    const fs::path script = fs::absolute("play.sh");
     test::WriteFile(script.string(),
                     Quoted(program) + " & game=$!\n"
-                    "( for i in $(seq 1 60); do sleep 0.5; xdotool key Escape; done ) >/dev/null 2>&1 & keys=$!\n"
-                    "wait $game; code=$?\n"
-                    "kill $keys 2>/dev/null\n"
-                    "exit $code\n");
-    return Shell("cd " + Quoted(folder) + " && env -u SDL_VIDEODRIVER -u XDG_DATA_HOME HOME=" + Quoted(home) +
-                 " SDL_AUDIODRIVER=dummy timeout -k 5 90 xvfb-run -a -s '-screen 0 640x480x24' sh " + Quoted(script) +
+                    "for i in $(seq 1 150); do xdotool search --name 'Lantern Blade' && break; sleep 0.2; done\n" +
+                        then +
+                        "( for i in $(seq 1 60); do xdotool key Escape; sleep 0.5; done ) & keys=$!\n"
+                        "wait $game; code=$?\n"
+                        "kill $keys\n"
+                        "exit $code\n");
+    // At 1920x1080 SDL draws through OpenGL, and the system's GL driver keeps a few blocks
+    // until exit; the sanitized build's leak check would count them.
+    return Shell("cd " + Quoted(folder) +
+                 " && env -u SDL_VIDEODRIVER -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_PICTURES_DIR "
+                 "ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=dummy HOME=" +
+                 Quoted(home) + " timeout -k 5 120 xvfb-run -a -s '-screen 0 " + screen + "x24' sh " + Quoted(script) +
                  " >/dev/null 2>&1");
 }
 
-// The game binary started directly plays from the installed data and writes no scores;
-// the launcher plays from a per-user copy in ~/.local/share. A copy with a file lost and
-// another damaged gets both back on the next start; the player's scores and own files
-// stay as they are, and the installed tree is never written.
+// The package made by CPack holds the game, its data and its desktop files, and plays from
+// an unpacked root. Started directly, the game plays from the installed data and writes no
+// scores; the launcher plays from a per-user copy in ~/.local/share. A copy with a file
+// lost and another damaged gets both back on the next start, the player's scores and own
+// files kept; the installed tree is never written. Fullscreen (the default) on a bare
+// 1920x1080 X server shows the whole picture at twice its size, and F12 saves exactly the
+// picture shown.
 TEST(InstalledGame, PlaysFromAPerUserCopyRepairedOnEachStartAndNeverWritesTheInstalledTree) {
-    for (const char* tool : {"cmake", "xvfb-run", "xdotool", "timeout"}) {
-        if (!HasCommand(tool)) GTEST_SKIP() << tool << " is not installed";
-    }
-    test::ScratchDir scratch;
-    const fs::path prefix = scratch.Path() / "prefix";
-    const fs::path home = scratch.Path() / "home";
-    const fs::path elsewhere = scratch.Path() / "elsewhere";
-    fs::create_directories(home);
-    fs::create_directories(elsewhere);
-    ASSERT_EQ(Shell("cmake --install " + Quoted(LB_BINARY_DIR) + " --prefix " + Quoted(prefix) + " >/dev/null"), 0);
-    const auto installed = Snapshot(prefix);
-    ASSERT_EQ(RunInstalled(prefix / "libexec/lantern-blade", home, elsewhere), 0);
-    for (const auto& [name, contents] : Snapshot(home)) EXPECT_EQ(name.find("Ranking"), std::string::npos) << name;
-    ASSERT_EQ(RunInstalled(prefix / "bin/lantern-blade", home, elsewhere), 0);
-    const fs::path copy = home / ".local/share/lantern-blade";
-    EXPECT_EQ(test::ReadFile((copy / "txt/Ranking/Ranking2.txt").string()), "3200,2400,1600,1000,500,");
-    const std::string map = test::ReadFile((copy / "txt/Map/Map.txt").string());
-    ASSERT_FALSE(map.empty());
-
-    test::WriteFile((copy / "txt/Ranking/Ranking.txt").string(), "9000,8000,7000,6000,5000,");
-    test::WriteFile((copy / "txt/Map/Map.txt").string(), std::string(map.size(), '9'));
-    test::WriteFile((copy / "notes.txt").string(), "mine");
-    fs::remove(copy / "bmp/Map.bmp");
-
-    ASSERT_EQ(RunInstalled(prefix / "bin/lantern-blade", home, elsewhere), 0);
-    EXPECT_EQ(test::ReadFile((copy / "txt/Ranking/Ranking2.txt").string()),
-              "9000,8000,7000,6000,5000,");
-    EXPECT_EQ(test::ReadFile((copy / "txt/Map/Map.txt").string()), map);
-    EXPECT_EQ(Changed(Snapshot(prefix / "share/lantern-blade/data"), Snapshot(copy)),
-              (std::vector<std::string>{"txt/Ranking/Ranking.txt", "notes.txt",
-                                        "txt/Ranking/Ranking.txt.lock", "txt/Ranking/Ranking2.txt"}));
-    // Beside the copy only the launchers' lock: no half-made or old copy.
-    EXPECT_EQ(std::distance(fs::directory_iterator(home / ".local/share"), fs::directory_iterator()), 2);
-    EXPECT_EQ(Changed(installed, Snapshot(prefix)), std::vector<std::string>{})
-        << "the installed tree was written";
-    EXPECT_TRUE(fs::is_empty(elsewhere)) << "the working directory was written";
-}
-
-TEST(DebianPackage, HoldsTheGameAndItsDesktopFilesAndPlaysFromAnUnpackedRoot) {
     for (const char* tool : {"cpack", "dpkg-deb", "xvfb-run", "xdotool", "import", "timeout", "appstreamcli",
                              "desktop-file-validate"}) {
         if (!HasCommand(tool)) GTEST_SKIP() << tool << " is not installed";
     }
-    test::ScratchDir dir;
+    test::ScratchDir scratch;
     std::string log;
-    ASSERT_EQ(Shell("cpack -G DEB --config " + Quoted(LB_BINARY_DIR "/CPackConfig.cmake") + " -B " + Quoted(dir.Path()), &log), 0)
+    ASSERT_EQ(Shell("cpack -G DEB --config " + Quoted(LB_BINARY_DIR "/CPackConfig.cmake") + " -B " + Quoted(scratch.Path()), &log), 0)
         << log;
-    const std::string deb = Quoted(dir.Path() / "lantern-blade_1.0_amd64.deb");
+    const std::string deb = Quoted(scratch.Path() / "lantern-blade_1.0_amd64.deb");
     std::string listing;
     ASSERT_EQ(Shell("dpkg-deb -I " + deb + " && dpkg-deb -c " + deb, &listing), 0) << listing << log;
     std::vector<std::string> wanted = {
@@ -146,7 +116,7 @@ TEST(DebianPackage, HoldsTheGameAndItsDesktopFilesAndPlaysFromAnUnpackedRoot) {
     }
     for (const std::string& entry : wanted) EXPECT_NE(listing.find(entry), std::string::npos) << entry;
 
-    const fs::path root = dir.Path() / "root";
+    const fs::path root = scratch.Path() / "root";
     ASSERT_EQ(Shell("dpkg-deb -x " + deb + " " + Quoted(root), &log), 0) << log;
     const fs::path share = root / "usr/share";
     EXPECT_EQ(Shell("appstreamcli validate --no-net " + Quoted(share / "metainfo/io.github.lanternblade.LanternBlade.metainfo.xml") +
@@ -156,34 +126,46 @@ TEST(DebianPackage, HoldsTheGameAndItsDesktopFilesAndPlaysFromAnUnpackedRoot) {
               0)
         << log;
 
-    // Fullscreen (the default) on a bare X server: the pause menu, which stands still, is
-    // saved with F12 and read off the screen.
-    test::WriteFile("play.sh",
-                    Quoted(root / "usr/bin/lantern-blade") + " & game=$!\n"
-                    "for i in $(seq 1 150); do xdotool search --name 'Lantern Blade' && break; sleep 0.2; done\n"
-                    "sleep 3\n"
-                    "xdotool keydown x sleep 1 keyup x sleep 1 key F12 sleep 1\n"
-                    "import -window root screen.png\n"
-                    "( for i in $(seq 1 60); do xdotool key Escape; sleep 0.5; done ) & keys=$!\n"
-                    "wait $game; code=$?\n"
-                    "kill $keys\n"
-                    "exit $code\n");
-    const fs::path home = dir.Path() / "home";
-    // At this screen size SDL draws through OpenGL, and the system's GL driver keeps a few
-    // blocks until exit; the sanitized build's leak check would count them.
-    const std::string play = "env -u SDL_VIDEODRIVER -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_PICTURES_DIR "
-                             "ASAN_OPTIONS=detect_leaks=0 HOME=" +
-                             Quoted(home) + " SDL_AUDIODRIVER=dummy timeout -k 5 120 xvfb-run -a -s "
-                             "'-screen 0 1920x1080x24' sh play.sh";
-    ASSERT_EQ(Shell(play, &log), 0) << log;
-    EXPECT_TRUE(fs::exists(home / ".local/share/lantern-blade/txt/Ranking/Ranking2.txt"));
+    const auto installed = Snapshot(root);
+    const fs::path home = scratch.Path() / "home";
+    const fs::path elsewhere = scratch.Path() / "elsewhere";
+    fs::create_directories(home);
+    fs::create_directories(elsewhere);
+    ASSERT_EQ(Play(root / "usr/libexec/lantern-blade", home, elsewhere), 0);
+    for (const auto& [name, contents] : Snapshot(home)) EXPECT_EQ(name.find("Ranking"), std::string::npos) << name;
+    ASSERT_EQ(Play(root / "usr/bin/lantern-blade", home, elsewhere), 0);
+    const fs::path copy = home / ".local/share/lantern-blade";
+    EXPECT_EQ(test::ReadFile((copy / "txt/Ranking/Ranking2.txt").string()), "3200,2400,1600,1000,500,");
+    const std::string map = test::ReadFile((copy / "txt/Map/Map.txt").string());
+    ASSERT_FALSE(map.empty());
+
+    test::WriteFile((copy / "txt/Ranking/Ranking.txt").string(), "9000,8000,7000,6000,5000,");
+    test::WriteFile((copy / "txt/Map/Map.txt").string(), std::string(map.size(), '9'));
+    test::WriteFile((copy / "notes.txt").string(), "mine");
+    fs::remove(copy / "bmp/Map.bmp");
+    // The pause menu, which stands still, is saved and read off the screen.
+    const fs::path screen = scratch.Path() / "screen.png";
+    ASSERT_EQ(Play(root / "usr/bin/lantern-blade", home, elsewhere, "1920x1080",
+                   "sleep 3\n"
+                   "xdotool keydown x sleep 1 keyup x sleep 1 key F12 sleep 1\n"
+                   "import -window root " + Quoted(screen) + "\n"),
+              0);
+    EXPECT_EQ(test::ReadFile((copy / "txt/Ranking/Ranking2.txt").string()), "9000,8000,7000,6000,5000,");
+    EXPECT_EQ(test::ReadFile((copy / "txt/Map/Map.txt").string()), map);
+    EXPECT_EQ(Changed(Snapshot(share / "lantern-blade/data"), Snapshot(copy)),
+              (std::vector<std::string>{"txt/Ranking/Ranking.txt", "notes.txt",
+                                        "txt/Ranking/Ranking.txt.lock", "txt/Ranking/Ranking2.txt"}));
+    // Beside the copy only the launchers' lock: no half-made or old copy.
+    EXPECT_EQ(std::distance(fs::directory_iterator(home / ".local/share"), fs::directory_iterator()), 2);
+    EXPECT_EQ(Changed(installed, Snapshot(root)), std::vector<std::string>{}) << "the installed tree was written";
+    EXPECT_TRUE(fs::is_empty(elsewhere)) << "the working directory was written";
 
     const fs::path shots = home / "Pictures/Lantern Blade";
-    ASSERT_TRUE(fs::exists(shots) && !fs::is_empty(shots)) << log;
+    ASSERT_TRUE(fs::exists(shots) && !fs::is_empty(shots));
     // Each picture pixel a 2x2 block in the middle of the screen; black all round.
     const std::string shot = Quoted(fs::directory_iterator(shots)->path());
     EXPECT_EQ(Shell("convert " + shot + " -sample 200% -background black -gravity center -extent 1920x1080 ppm:- | "
-                    "compare -metric AE ppm:- screen.png null:",
+                    "compare -metric AE ppm:- " + Quoted(screen) + " null:",
                     &log),
               0)
         << log << " pixels differ";
