@@ -28,9 +28,7 @@ protected:
     void Start(const std::string& display) {
         ::setenv("SDL_AUDIODRIVER", "disk", 1);
         ::setenv("SDL_DISKAUDIOFILE", Log("capture.raw").c_str(), 1);
-        ::unsetenv("SDL_VIDEODRIVER");
-        ::unsetenv("WAYLAND_DISPLAY");
-        ::unsetenv("DISPLAY");
+        for (const char* name : {"SDL_VIDEODRIVER", "WAYLAND_DISPLAY", "DISPLAY"}) ::unsetenv(name);
         if (!display.empty()) ::setenv("DISPLAY", display.c_str(), 1);
         game_ = std::make_unique<e2e::Process>(std::vector<std::string>{LB_BINARY_DIR "/lantern-blade"},
                                                Log("game.log"));

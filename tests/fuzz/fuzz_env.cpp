@@ -18,7 +18,6 @@
 #include "gfx/blit.h"
 #include "gfx/frame_pacing.h"
 #include "gfx/surfaces.h"
-#include "gfx/transitions.h"
 #include "platform/headless/headless.h"
 #include "records/numbers.h"
 
@@ -82,7 +81,6 @@ void ResetGame() {
     g_frameLast = g_fpsLast = 0;
     g_fpsFrames = 0;
     g_fpsText[0] = '\0';
-    g_wipeStep = g_slideOffset = 0;
 }
 
 }  // namespace
@@ -99,10 +97,9 @@ void WriteInput(const std::string& path, const std::uint8_t* data, std::size_t s
 
 }  // namespace fuzz
 
-// The game works in a scratch folder of its own, so the corpus folders and inputs libFuzzer
-// is given are made absolute here, before libFuzzer reads them (paths in flags must be
-// absolute already); crashes land in the folder the fuzzer was started in unless an
-// -artifact_prefix given later says otherwise.
+// The game works in a scratch folder of its own, so the corpus folders and inputs given
+// are made absolute before libFuzzer reads them (paths in flags must be absolute); crashes
+// land in the folder the fuzzer was started in unless -artifact_prefix says otherwise.
 extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
     static std::vector<std::string> args{(*argv)[0], "-artifact_prefix=" + fs::current_path().string() + "/"};
     static std::vector<char*> pointers;

@@ -8,7 +8,7 @@
 
 namespace fuzz {
 
-// Starts the game on first use; later calls do nothing.
+// Starts the game on first use; every call resets it to its state at start.
 void Prepare();
 // Writes the bytes as a file under the scratch directory (its folder must exist).
 void WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size);

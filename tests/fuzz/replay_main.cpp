@@ -13,9 +13,7 @@ namespace fs = std::filesystem;
 int main(int argc, char** argv) {
     std::vector<fs::path> inputs;
     for (int i = 1; i < argc; ++i) {
-        for (const auto& entry : fs::directory_iterator(fs::absolute(argv[i]))) {
-            if (entry.is_regular_file()) inputs.push_back(entry.path());
-        }
+        for (const auto& entry : fs::directory_iterator(fs::absolute(argv[i]))) inputs.push_back(entry.path());
     }
     std::sort(inputs.begin(), inputs.end());
     for (const fs::path& input : inputs) {

@@ -132,16 +132,13 @@ TEST_F(SdlBackend, KeysBesideTheGamesAndTheScreenshotOfTheFrameShown) {
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
     ASSERT_TRUE(png_image_begin_read_from_file(&image, shot.c_str()));
-    image.format = PNG_FORMAT_RGB;
     ASSERT_EQ(image.width * image.height, 640u * 480u);
-    std::vector<std::uint8_t> rgb(PNG_IMAGE_SIZE(image));
-    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgb.data(), 0, nullptr));
+    // Read as bytes B, G, R, A: on this little-endian machine the words 0xAARRGGBB.
+    image.format = PNG_FORMAT_BGRA;
+    std::vector<std::uint32_t> shown(pixels.size());
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, shown.data(), 0, nullptr));
     std::size_t differing = 0;
-    for (std::size_t i = 0; i < pixels.size(); ++i) {
-        const std::uint32_t shown = palette[pixels[i]];
-        differing += rgb[3 * i] != (shown >> 16 & 255) || rgb[3 * i + 1] != (shown >> 8 & 255) ||
-                     rgb[3 * i + 2] != (shown & 255);
-    }
+    for (std::size_t i = 0; i < pixels.size(); ++i) differing += shown[i] != (0xFF000000u | palette[pixels[i]]);
     EXPECT_EQ(differing, 0u);
 
     SDL_Event quit{SDL_QUIT};
