@@ -3,8 +3,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-#include <cstdio>
-#include <thread>
+#include <cstdlib>
 
 namespace e2e {
 
@@ -26,27 +25,13 @@ VirtualDisplay::VirtualDisplay(const std::string& logFile) {
     ::close(ready[0]);
 }
 
-bool VirtualDisplay::Run(const std::string& command, std::string* output) const {
-    FILE* pipe = ::popen(("DISPLAY=" + name_ + " timeout 10 " + command).c_str(), "r");
-    if (pipe == nullptr) return false;
-    char buffer[4096];
-    for (std::size_t n; (n = std::fread(buffer, 1, sizeof(buffer), pipe)) > 0;) {
-        if (output != nullptr) output->append(buffer, n);
-    }
-    return ::pclose(pipe) == 0;
+bool VirtualDisplay::Run(const std::string& command, std::chrono::seconds timeout) const {
+    const std::string line = "DISPLAY=" + name_ + " timeout " + std::to_string(timeout.count()) + " " + command;
+    return std::system((line + " >/dev/null").c_str()) == 0;
 }
 
-std::string VirtualDisplay::WaitForWindow(const std::string& title,
-                                          std::chrono::milliseconds timeout) const {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        std::string found;
-        const bool ok = Run("xdotool search --name '" + title + "'", &found);
-        const std::size_t end = found.find('\n');
-        if (ok && end != std::string::npos && end > 0) return found.substr(0, end);
-        std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    }
-    return "";
+bool VirtualDisplay::WaitForWindow(const std::string& title, std::chrono::seconds timeout) const {
+    return Run("xdotool search --sync --name '" + title + "'", timeout);
 }
 
 // 200 ms spans several 20 ms frames.

@@ -15,11 +15,10 @@ public:
     // Starts Xvfb at 640x480x24 on a display number it picks itself.
     explicit VirtualDisplay(const std::string& logFile);
     bool Ready() const { return !name_.empty(); }
-    // ":N"
-    const std::string& Name() const { return name_; }
+    const std::string& Name() const { return name_; }  // ":N"
 
-    // The id of the first window with the title, or empty after the timeout.
-    std::string WaitForWindow(const std::string& title, std::chrono::milliseconds timeout) const;
+    // True once a window with the title shows, false after the timeout.
+    bool WaitForWindow(const std::string& title, std::chrono::seconds timeout) const;
     // Holds the key down long enough for the game's frame polling to see it.
     bool PressKey(const std::string& key) const;
     // Runs xdotool with the arguments on this display.
@@ -28,9 +27,9 @@ public:
     void Kill() { server_->Kill(); }
 
 private:
-    // Runs an X client command line on this display, killed after a deadline; true when
-    // it exits with 0. Its standard output goes to *output.
-    bool Run(const std::string& command, std::string* output = nullptr) const;
+    // Runs an X client command line on this display, killed after the timeout; true when
+    // it exits with 0.
+    bool Run(const std::string& command, std::chrono::seconds timeout = std::chrono::seconds(10)) const;
 
     std::unique_ptr<Process> server_;
     std::string name_;

@@ -3,10 +3,8 @@
 // the stage is loaded and played for two frames with the sword swung.
 #include <cstring>
 #include <filesystem>
-#include <string>
 
 #include "game/game_frame.h"
-#include "game/scene_state.h"
 #include "game/stage.h"
 #include "platform/headless/headless.h"
 #include "records/numbers.h"

@@ -67,11 +67,8 @@ int Play(const fs::path& program, const fs::path& home, const fs::path& folder, 
     test::WriteFile(script.string(),
                     Quoted(program) + " & game=$!\n"
                     "for i in $(seq 1 150); do xdotool search --name 'Lantern Blade' && break; sleep 0.2; done\n" +
-                        then +
-                        "( for i in $(seq 1 60); do xdotool key Escape; sleep 0.5; done ) & keys=$!\n"
-                        "wait $game; code=$?\n"
-                        "kill $keys\n"
-                        "exit $code\n");
+                        then + "( for i in $(seq 1 60); do xdotool key Escape; sleep 0.5; done ) & keys=$!\n" +
+                        "wait $game; code=$?; kill $keys; exit $code\n");
     // At 1920x1080 SDL draws through OpenGL, and the system's GL driver keeps a few blocks
     // until exit; the sanitized build's leak check would count them.
     return Shell("cd " + Quoted(folder) +
@@ -116,12 +113,11 @@ TEST(InstalledGame, PlaysFromAPerUserCopyRepairedOnEachStartAndNeverWritesTheIns
     const fs::path root = scratch.Path() / "root";
     ASSERT_EQ(Shell("dpkg-deb -x " + deb + " " + Quoted(root), &log), 0) << log;
     const fs::path share = root / "usr/share";
-    EXPECT_EQ(Shell("appstreamcli validate --no-net " + Quoted(share / "metainfo/io.github.lanternblade.LanternBlade.metainfo.xml") +
-                        " && desktop-file-validate " + Quoted(share / "applications/lantern-blade.desktop") +
-                        " && gzip -t " + Quoted(share / "man/man6/lantern-blade.6.gz"),
-                    &log),
-              0)
-        << log;
+    const std::string validate = "appstreamcli validate --no-net " +
+                                 Quoted(share / "metainfo/io.github.lanternblade.LanternBlade.metainfo.xml") +
+                                 " && desktop-file-validate " + Quoted(share / "applications/lantern-blade.desktop") +
+                                 " && gzip -t " + Quoted(share / "man/man6/lantern-blade.6.gz");
+    EXPECT_EQ(Shell(validate, &log), 0) << log;
 
     const auto installed = Snapshot(root);
     const fs::path home = scratch.Path() / "home";
