@@ -69,13 +69,13 @@ int Play(const fs::path& program, const fs::path& home, const fs::path& folder, 
                     "for i in $(seq 1 150); do xdotool search --name 'Lantern Blade' && break; sleep 0.2; done\n" +
                         then + "( for i in $(seq 1 60); do xdotool key Escape; sleep 0.5; done ) & keys=$!\n" +
                         "wait $game; code=$?; kill $keys; exit $code\n");
-    // At 1920x1080 SDL draws through OpenGL, and the system's GL driver keeps a few blocks
-    // until exit; the sanitized build's leak check would count them.
+    // On a larger screen SDL draws through OpenGL, and the system's GL driver keeps a few
+    // blocks until exit; the sanitized build's leak check would count them.
+    const std::string leaks = screen == "640x480" ? "" : "ASAN_OPTIONS=detect_leaks=0 ";
     return Shell("cd " + Quoted(folder) +
-                 " && env -u SDL_VIDEODRIVER -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_PICTURES_DIR "
-                 "ASAN_OPTIONS=detect_leaks=0 SDL_AUDIODRIVER=dummy HOME=" +
-                 Quoted(home) + " timeout -k 5 120 xvfb-run -a -s '-screen 0 " + screen + "x24' sh " + Quoted(script) +
-                 " >/dev/null 2>&1");
+                 " && env -u SDL_VIDEODRIVER -u XDG_DATA_HOME -u XDG_CONFIG_HOME -u XDG_PICTURES_DIR " + leaks +
+                 "SDL_AUDIODRIVER=dummy HOME=" + Quoted(home) + " timeout -k 5 120 xvfb-run -a -s '-screen 0 " +
+                 screen + "x24' sh " + Quoted(script) + " >/dev/null 2>&1");
 }
 
 // The package made by CPack holds the game, its data and its desktop files, and plays from
@@ -93,8 +93,8 @@ TEST(InstalledGame, PlaysFromAPerUserCopyRepairedOnEachStartAndNeverWritesTheIns
     if (!missing.empty()) GTEST_SKIP() << "not installed: " << missing;
     test::ScratchDir scratch;
     std::string log;
-    ASSERT_EQ(Shell("cpack -G DEB --config " + Quoted(LB_BINARY_DIR "/CPackConfig.cmake") + " -B " + Quoted(scratch.Path()), &log), 0)
-        << log;
+    const std::string cpack = "cpack -G DEB --config " + Quoted(LB_BINARY_DIR "/CPackConfig.cmake");
+    ASSERT_EQ(Shell(cpack + " -B " + Quoted(scratch.Path()), &log), 0) << log;
     const std::string deb = Quoted(scratch.Path() / "lantern-blade_1.0_amd64.deb");
     std::string listing;
     ASSERT_EQ(Shell("dpkg-deb -I " + deb + " && dpkg-deb -c " + deb, &listing), 0) << listing << log;
@@ -122,8 +122,7 @@ TEST(InstalledGame, PlaysFromAPerUserCopyRepairedOnEachStartAndNeverWritesTheIns
     const auto installed = Snapshot(root);
     const fs::path home = scratch.Path() / "home";
     const fs::path elsewhere = scratch.Path() / "elsewhere";
-    fs::create_directories(home);
-    fs::create_directories(elsewhere);
+    for (const fs::path& folder : {home, elsewhere}) fs::create_directories(folder);
     ASSERT_EQ(Play(root / "usr/libexec/lantern-blade", home, elsewhere), 0);
     for (const auto& [name, contents] : Snapshot(home)) EXPECT_EQ(name.find("Ranking"), std::string::npos) << name;
     ASSERT_EQ(Play(root / "usr/bin/lantern-blade", home, elsewhere), 0);
