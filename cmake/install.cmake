@@ -47,7 +47,8 @@ add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/launcher/manifest
 add_custom_target(lb_data_manifest ALL DEPENDS ${CMAKE_BINARY_DIR}/launcher/manifest)
 install(FILES ${CMAKE_BINARY_DIR}/launcher/manifest DESTINATION ${CMAKE_INSTALL_DATADIR}/lantern-blade)
 
-# The install test runs `cmake --install` on this build, so the game must be built first.
+# The install test packages this build with cpack (which runs the install rules), so the
+# game must be built first.
 function(lb_install_test_needs_game)
   if(TARGET test_install)
     add_dependencies(test_install lantern-blade man_page)
