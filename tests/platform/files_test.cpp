@@ -32,6 +32,11 @@ TEST(ResolvePathTest, MatchesEachComponentWithoutRegardToCasePreferringTheExactN
     };
     for (const auto& [path, found] : cases) EXPECT_EQ(ResolvePath(path), found) << path;
     EXPECT_EQ(OpenGameFile("txt\\missing.txt", "rt"), nullptr);
+    ::umask(022);  // a file made anew gets the mode any program's would
+    std::FILE* made = OpenGameFile("txt\\new.txt", "wt");
+    ASSERT_NE(made, nullptr);
+    std::fclose(made);
+    EXPECT_EQ(fs::status("txt/new.txt").permissions() & fs::perms::all, static_cast<fs::perms>(0644));
     const fs::path absolute = scratch.Path() / "txt" / "ranking.txt";
     EXPECT_EQ(ResolvePath(absolute.c_str()), absolute.string());
 }

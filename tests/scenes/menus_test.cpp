@@ -1,4 +1,4 @@
-// The title and pause menus: moves, bounds, latches, picks, and the paused time.
+// The opening, the title and pause menus: moves, bounds, latches, picks, and the paused time.
 #include "game/game_frame.h"
 #include "game/scene_state.h"
 #include "platform/headless/headless.h"
@@ -9,6 +9,15 @@
 namespace {
 
 class Menus : public SceneTest {};
+
+// The opening shows its picture for 75 frames (a second and a half), then the title.
+TEST_F(Menus, TheOpeningLeadsToTheTitleAfter75Frames) {
+    Open(SCENE_OPENING_INIT, SCENE_OPENING);
+    int frames = 0;
+    for (; g_scene == SCENE_OPENING && frames < 1000; ++frames) Frame();
+    EXPECT_EQ(frames, 75);
+    EXPECT_EQ(g_scene, SCENE_TITLE_INIT);
+}
 
 TEST_F(Menus, TitleMovesOnePerPressWithinBoundsAndDrawsTheThirdItemCutToTheScreen) {
     Open(SCENE_TITLE_INIT, SCENE_TITLE);
