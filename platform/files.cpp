@@ -41,6 +41,14 @@ std::string WriteTarget(const char* gamePath) {
     return path.string();
 }
 
+// Replacing a file writes "." + its name + "." + six characters from mkstemp beside it;
+// the tidy-up after a killed save looks for the same names.
+constexpr char TEMPORARY_SUFFIX[] = "XXXXXX";
+
+std::string TemporaryPrefix(const fs::path& target) {
+    return "." + target.filename().string() + ".";
+}
+
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
     return a.size() == b.size() &&
            std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
@@ -164,7 +172,7 @@ bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, st
     const std::string target = WriteTarget(gamePath);
     const fs::path targetPath(target);
     const fs::path folder = targetPath.parent_path();
-    std::string temp = (folder / ("." + targetPath.filename().string() + ".XXXXXX")).string();
+    std::string temp = (folder / (TemporaryPrefix(targetPath) + TEMPORARY_SUFFIX)).string();
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) return FailWithErrno(failure);
     bool ok = WriteAll(fd, contents) && ::fchmod(fd, ModeFor(target)) == 0 && ::fsync(fd) == 0;
@@ -214,13 +222,12 @@ void UnlockGameFile(int lock) {
 void RemoveStaleTemporaries(const char* gamePath) {
     if (!g_writesRefused.empty()) return;
     const fs::path target = WriteTarget(gamePath);
-    // The names mkstemp gives: "." + the file's name + "." + six characters.
-    const std::string prefix = "." + target.filename().string() + ".";
+    const std::string prefix = TemporaryPrefix(target);
     std::error_code error;
     for (fs::directory_iterator it(target.parent_path().empty() ? "." : target.parent_path(), error), end;
          !error && it != end; it.increment(error)) {
         const std::string name = it->path().filename().string();
-        if (name.size() == prefix.size() + 6 && name.starts_with(prefix) &&
+        if (name.size() == prefix.size() + std::strlen(TEMPORARY_SUFFIX) && name.starts_with(prefix) &&
             it->is_regular_file(error) && !it->is_symlink(error)) {
             ::unlink(it->path().c_str());
         }
