@@ -89,6 +89,8 @@ void ResultInit() {
     // Results reached by the A shortcut show their figures but enter nothing: nobody
     // played for that score, and the next save would keep it for good.
     if (g_resultsAfterClear) {
+        // Entered here first, so the ranking shows the score even when the save fails; a
+        // save that works replaces the table with what the file now holds.
         EnterScore(g_ranking, g_clearTime);
         SortDescending(RANKING_CANDIDATE + 1, g_ranking);
         SaveScore(g_clearTime, "txt\\Ranking\\Ranking.txt");
