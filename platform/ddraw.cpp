@@ -43,7 +43,9 @@ KeyRange KeyOf(const IDirectDrawSurface& source, bool keyed) {
 using Pixels16 = BYTE __attribute__((vector_size(16)));
 
 // One row, equal widths. Keyed: where a source pixel lies in the key range the destination
-// keeps its pixel.
+// keeps its pixel. Most runs of sixteen are all key (the lantern's disc, a sprite's
+// margin) or have none (walls, the darkness), and then the destination is not read: the
+// copy waits on memory only for the runs that mix both.
 void CopyRow(BYTE* to, const BYTE* from, int count, const KeyRange& key) {
     if (!key.active) {
         std::memmove(to, from, static_cast<std::size_t>(count));
@@ -52,12 +54,18 @@ void CopyRow(BYTE* to, const BYTE* from, int count, const KeyRange& key) {
     int i = 0;
     for (; i + 16 <= count; i += 16) {
         Pixels16 source;
-        Pixels16 dest;
         std::memcpy(&source, from + i, sizeof(source));
-        std::memcpy(&dest, to + i, sizeof(dest));
         const auto keep =
             reinterpret_cast<Pixels16>(static_cast<Pixels16>(source - key.low) <= key.span);
-        const Pixels16 merged = (dest & keep) | (source & ~keep);
+        std::uint64_t halves[2];
+        std::memcpy(halves, &keep, sizeof(halves));
+        if ((halves[0] & halves[1]) == ~std::uint64_t{0}) continue;
+        Pixels16 merged = source;
+        if ((halves[0] | halves[1]) != 0) {
+            Pixels16 dest;
+            std::memcpy(&dest, to + i, sizeof(dest));
+            merged = (dest & keep) | (source & ~keep);
+        }
         std::memcpy(to + i, &merged, sizeof(merged));
     }
     for (; i < count; ++i) {

@@ -29,9 +29,18 @@ void StoreSettings();
 void ChangeVolume(int steps);
 void ToggleMute();
 
-// The last frame presented, kept for the screenshot key.
-void RememberFrame(const std::uint8_t* pixels, const std::uint32_t* palette);
-// Writes it as a PNG into the screenshot folder under a time-stamped name.
+// Chooses how the picture reaches the window (the window surface where drawing is done in
+// software, else a renderer) and sets it up; false when neither can be had.
+bool StartPresenting(SDL_Window* window);
+void StopPresenting();
+// Shows a frame, converting only the rows that changed since the frame shown.
+void PresentFrame(const std::uint8_t* pixels, const std::uint32_t* palette);
+// Shows the frame shown again: the window was exposed, or changed size (resized).
+void ShowAgain(bool resized);
+// The frame on screen, null before the first.
+const ShownFrame* FrameShown();
+
+// Writes the frame on screen as a PNG into the screenshot folder under a time-stamped name.
 void SaveScreenshot();
 
 // Opens and closes game controllers as they are plugged in and out; a pressed button

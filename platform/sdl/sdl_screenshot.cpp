@@ -4,16 +4,12 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "platform/frame_png.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/user_dirs.h"
 
 namespace {
-
-std::vector<std::uint8_t> g_pixels;
-std::uint32_t g_palette[256];
 
 // lantern-blade_2026-12-06_23-45-12.png, with _2, _3, ... when taken in the same second.
 std::filesystem::path FreeName(const std::filesystem::path& folder) {
@@ -35,18 +31,14 @@ std::filesystem::path FreeName(const std::filesystem::path& folder) {
 
 namespace sdl_backend {
 
-void RememberFrame(const std::uint8_t* pixels, const std::uint32_t* palette) {
-    g_pixels.assign(pixels, pixels + backend::SCREEN_WIDTH * backend::SCREEN_HEIGHT);
-    std::copy(palette, palette + 256, g_palette);
-}
-
 void SaveScreenshot() {
     const std::filesystem::path folder = ScreenshotFolder();
-    if (g_pixels.empty() || folder.empty()) return;
+    const ShownFrame* shown = FrameShown();
+    if (shown == nullptr || folder.empty()) return;
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     const std::string path = FreeName(folder).string();
-    if (!error && WriteFramePng(g_pixels.data(), g_palette, path)) {
+    if (!error && WriteFramePng(shown->pixels, shown->palette, path)) {
         std::printf("lantern-blade: screenshot saved as %s\n", path.c_str());
     } else {
         std::fprintf(stderr, "lantern-blade: cannot save a screenshot in %s\n", folder.c_str());
