@@ -2,8 +2,8 @@
 // written out as PNG files for looking at them.
 #include <algorithm>
 
-#include "platform/backend.h"
-#include "platform/frame_png.h"
+#include "platform/seam/backend.h"
+#include "platform/host/frame_png.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
 

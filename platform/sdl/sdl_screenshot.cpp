@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame_png.h"
+#include "platform/host/frame_png.h"
 #include "platform/sdl/sdl_internal.h"
-#include "platform/user_dirs.h"
+#include "platform/host/user_dirs.h"
 
 namespace {
 

@@ -1,10 +1,10 @@
-#include "platform/frame_png.h"
+#include "platform/host/frame_png.h"
 
 #include <png.h>
 
 #include <cstring>
 
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 
 // 8-bit palettized, as the frame is.
 bool WriteFramePng(const std::uint8_t* pixels, const std::uint32_t* palette, const std::string& path) {
