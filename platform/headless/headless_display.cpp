@@ -78,7 +78,8 @@ const Frame& LastFrame() {
 }
 
 bool WritePng(const Frame& frame, const std::string& path) {
-    return frame.pixels.size() == FRAME_BYTES && WriteFramePng(frame.pixels.data(), frame.palette, path);
+    return frame.pixels.size() == FRAME_BYTES &&
+           WriteFramePng(frame.pixels.data(), backend::SCREEN_WIDTH, backend::SCREEN_HEIGHT, frame.palette, path);
 }
 
 }  // namespace headless

@@ -12,6 +12,8 @@ namespace {
 constexpr int BLOCK_FRAMES = 64;
 // A piece that never reaches its end is cut here rather than filling the disk.
 constexpr std::size_t MAX_FRAMES = std::size_t{music::MUSIC_RATE} * 60 * 10;
+// The engine's id for the one piece a file is rendered from.
+constexpr int PIECE = 0;
 
 void PutLittle(std::ofstream& out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
@@ -46,17 +48,17 @@ bool RenderPieceToWav(const std::string& midiPath, const std::string& wavPath, s
         *failure = "no soundfont";
         return false;
     }
-    if (!LoadMusic(0, midiPath)) {
+    if (!LoadMusic(PIECE, midiPath)) {
         ShutDownMusic();
         *failure = midiPath + " is not a MIDI file that can be played";
         return false;
     }
-    PlayMusic(0);
+    PlayMusic(PIECE);
     std::vector<std::int16_t> samples;
     for (bool ended = false; !ended && samples.size() < MAX_FRAMES * 2;) {
         const std::size_t at = samples.size();
         samples.resize(at + BLOCK_FRAMES * 2);
-        ended = RenderMusic(samples.data() + at, BLOCK_FRAMES) == 0;
+        ended = RenderMusic(samples.data() + at, BLOCK_FRAMES) == PIECE;
     }
     ShutDownMusic();
     if (!WriteWav(wavPath, samples)) {
