@@ -7,7 +7,7 @@
 #include <emmintrin.h>
 #endif
 
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 #include "platform/gdi_internal.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 
 namespace sdl_backend {
 

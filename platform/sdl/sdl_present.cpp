@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 #include "platform/sdl/sdl_internal.h"
 
 namespace {
