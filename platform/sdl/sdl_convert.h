@@ -14,7 +14,7 @@ namespace sdl_backend {
 struct ShownFrame {
     std::uint8_t pixels[backend::SCREEN_WIDTH * backend::SCREEN_HEIGHT];
     std::uint32_t palette[256];
-    bool valid;  // false until a frame is taken, and after Forget
+    bool valid;  // false until a frame is taken, and again once the window is closed
 };
 
 // Takes a new frame into `shown` and marks in `changed` each row that differs from the

@@ -12,7 +12,6 @@
 #include <cstring>
 #include <iterator>
 #include <string>
-#include <vector>
 
 #include "platform/seam/backend.h"
 #include "platform/sdl/sdl_internal.h"
@@ -178,7 +177,9 @@ void PresentToSurface() {
         into = g_small;
         at = {1, {0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}};
     }
-    std::vector<SDL_Rect> runs;
+    // Runs of changed rows are at least one unchanged row apart.
+    SDL_Rect runs[SCREEN_HEIGHT / 2 + 1];
+    int runCount = 0;
     for (int y = 0; y < SCREEN_HEIGHT;) {
         if (!g_changed[y]) {
             ++y;
@@ -190,18 +191,19 @@ void PresentToSurface() {
         auto* target = static_cast<std::uint8_t*>(into->pixels) + run.y * into->pitch +
                        run.x * static_cast<int>(sizeof(std::uint32_t));
         sdl_backend::ConvertRows(g_shown.pixels, g_shown.palette, y, end - y, at.scale, target, into->pitch);
-        runs.push_back(run);
+        runs[runCount++] = run;
         y = end;
     }
-    if (view.scale == 0 && !runs.empty()) {
+    if (view.scale == 0 && runCount > 0) {
         SDL_Rect to = view.rect;
         SDL_BlitScaled(g_small, nullptr, surface, &to);
-        runs.assign(1, view.rect);
+        runs[0] = view.rect;
+        runCount = 1;
     }
     if (g_surfaceStale) {
         SDL_UpdateWindowSurface(g_window);
-    } else if (!runs.empty()) {
-        SDL_UpdateWindowSurfaceRects(g_window, runs.data(), static_cast<int>(runs.size()));
+    } else if (runCount > 0) {
+        SDL_UpdateWindowSurfaceRects(g_window, runs, runCount);
     }
     g_surfaceStale = false;
 }
