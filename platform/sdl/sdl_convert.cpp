@@ -14,7 +14,7 @@ namespace sdl_backend {
 
 namespace {
 
-constexpr int WIDTH = backend::SCREEN_WIDTH;
+constexpr int WIDTH = SCREEN_WIDTH;
 
 // One row of indices into one row of colours, each `scale` times.
 void ConvertRow(const std::uint8_t* from, const std::uint32_t* palette, std::uint32_t* to,
@@ -46,12 +46,12 @@ void ConvertRow(const std::uint8_t* from, const std::uint32_t* palette, std::uin
 }  // namespace
 
 int TakeFrame(ShownFrame& shown, const std::uint8_t* pixels, const std::uint32_t* palette,
-              bool changed[backend::SCREEN_HEIGHT]) {
+              bool changed[SCREEN_HEIGHT]) {
     const bool all = !shown.valid || std::memcmp(shown.palette, palette, sizeof shown.palette) != 0;
     std::memcpy(shown.palette, palette, sizeof shown.palette);
     shown.valid = true;
     int count = 0;
-    for (int y = 0; y < backend::SCREEN_HEIGHT; ++y) {
+    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
         const std::uint8_t* row = pixels + y * WIDTH;
         std::uint8_t* kept = shown.pixels + y * WIDTH;
         changed[y] = all || std::memcmp(kept, row, WIDTH) != 0;

@@ -5,14 +5,14 @@
 
 #include <cstdint>
 
-#include "platform/seam/backend.h"
+#include "platform/seam/screen.h"
 
 namespace sdl_backend {
 
 // The frame on screen as the game drew it: what the next frame is compared with, and what
 // the screenshot key saves.
 struct ShownFrame {
-    std::uint8_t pixels[backend::SCREEN_WIDTH * backend::SCREEN_HEIGHT];
+    std::uint8_t pixels[SCREEN_WIDTH * SCREEN_HEIGHT];
     std::uint32_t palette[256];
     bool valid;  // false until a frame is taken, and again once the window is closed
 };
@@ -21,7 +21,7 @@ struct ShownFrame {
 // row shown before; every row counts as changed when the palette changed or no frame was
 // shown. Returns the number of changed rows.
 int TakeFrame(ShownFrame& shown, const std::uint8_t* pixels, const std::uint32_t* palette,
-              bool changed[backend::SCREEN_HEIGHT]);
+              bool changed[SCREEN_HEIGHT]);
 
 // Converts `count` rows of a frame from row `first` on into XRGB8888 (the palette's own
 // 0x00RRGGBB form), each pixel `scale` times across and each row `scale` times down.

@@ -18,8 +18,6 @@
 
 namespace {
 
-using backend::SCREEN_HEIGHT;
-using backend::SCREEN_WIDTH;
 
 SDL_Window* g_window = nullptr;
 SDL_Renderer* g_renderer = nullptr;  // null when presenting through the window surface

@@ -6,8 +6,8 @@
 #include <string>
 
 #include "platform/host/frame_png.h"
-#include "platform/sdl/sdl_internal.h"
 #include "platform/host/user_dirs.h"
+#include "platform/sdl/sdl_internal.h"
 
 namespace {
 
@@ -38,8 +38,7 @@ void SaveScreenshot() {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     const std::string path = FreeName(folder).string();
-    if (!error && WriteFramePng(shown->pixels, backend::SCREEN_WIDTH, backend::SCREEN_HEIGHT, shown->palette,
-                                path)) {
+    if (!error && WriteFramePng(shown->pixels, SCREEN_WIDTH, SCREEN_HEIGHT, shown->palette, path)) {
         std::printf("lantern-blade: screenshot saved as %s\n", path.c_str());
     } else {
         std::fprintf(stderr, "lantern-blade: cannot save a screenshot in %s\n", folder.c_str());

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/seam/backend.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/seam/backend.h"
 
 namespace {
 
@@ -49,8 +49,8 @@ void WindowSize(int* width, int* height) {
     SDL_Rect usable;
     const bool fits = SDL_GetDisplayUsableBounds(0, &usable) != 0 ||
                       (settings.windowWidth <= usable.w && settings.windowHeight <= usable.h);
-    *width = fits ? settings.windowWidth : backend::SCREEN_WIDTH;
-    *height = fits ? settings.windowHeight : backend::SCREEN_HEIGHT;
+    *width = fits ? settings.windowWidth : SCREEN_WIDTH;
+    *height = fits ? settings.windowHeight : SCREEN_HEIGHT;
 }
 
 bool Fullscreen() {

@@ -10,8 +10,6 @@
 
 namespace {
 
-using backend::SCREEN_HEIGHT;
-using backend::SCREEN_WIDTH;
 
 struct Frame {
     std::vector<std::uint8_t> pixels;
