@@ -23,6 +23,16 @@ target_compile_definitions(lantern-blade PRIVATE LB_DATA_FROM_BINARY="${LB_DATA_
 
 install(TARGETS lantern-blade RUNTIME DESTINATION ${LB_INSTALL_GAMESDIR} COMPONENT game)
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${LB_INSTALL_DATA_DIR} COMPONENT data)
+# lintian takes the game's text files for documentation; the overrides say why they are not.
+if(IS_ABSOLUTE "${LB_INSTALL_DATA_DIR}")
+  string(REGEX REPLACE "^/" "" LB_DATA_IN_PACKAGE "${LB_INSTALL_DATA_DIR}")
+else()
+  set(LB_DATA_IN_PACKAGE "usr/${LB_INSTALL_DATA_DIR}")
+endif()
+configure_file(${CMAKE_SOURCE_DIR}/dist/lantern-blade-data.lintian-overrides.in
+               ${CMAKE_BINARY_DIR}/dist/lintian/lantern-blade-data @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/dist/lintian/lantern-blade-data
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT data)
 
 install(FILES ${CMAKE_SOURCE_DIR}/dist/lantern-blade.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT game)
