@@ -30,7 +30,6 @@ fullscreen or in a window.")
 
 set(CPACK_DEBIAN_DATA_PACKAGE_NAME lantern-blade-data)
 set(CPACK_DEBIAN_DATA_PACKAGE_ARCHITECTURE all)
-set(CPACK_DEBIAN_DATA_PACKAGE_MULTIARCH foreign)
 set(CPACK_DEBIAN_DATA_DESCRIPTION "data for the Lantern Blade action game
 The pictures, music, sounds and stage of Lantern Blade, a top-down action
 game with a sword and a lantern, shared by every architecture.")
