@@ -6,6 +6,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -75,14 +77,10 @@ bool TidyOldCopy(const fs::path& folder, const fs::path& installedData) {
     return changed;
 }
 
-std::string ReadGameFile(const char* gamePath) {
-    std::string contents;
-    if (std::FILE* file = OpenGameFile(gamePath, "rb")) {
-        char buffer[256];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, file)) > 0;) contents.append(buffer, n);
-        std::fclose(file);
-    }
-    return contents;
+// The ranking a new player starts from, as installed.
+std::string ShippedRanking(const fs::path& installedData) {
+    std::ifstream in(installedData / "txt" / "Ranking" / "Ranking.txt", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // A player's first start begins with the shipped ranking, written under the lock a save
@@ -114,7 +112,7 @@ void KeepScoresPerUser(const fs::path& installedData) {
                      "its copied data files are removed (the game now reads them where it is installed)\n",
                      folder.c_str());
     }
-    const std::string shipped = ReadGameFile(RANKING_FILE);
+    const std::string shipped = ShippedRanking(installedData);
     KeepFolderElsewhere(RANKING_FOLDER, folder);
     if (!shipped.empty()) StartRankingFrom(shipped);
 }
