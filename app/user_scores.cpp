@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/files.h"
-#include "platform/user_dirs.h"
+#include "platform/host/files.h"
+#include "platform/host/user_dirs.h"
 
 namespace fs = std::filesystem;
 

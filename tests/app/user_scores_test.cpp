@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/user_scores.h"
-#include "platform/files.h"
+#include "platform/host/files.h"
 #include "tests/support/harness.h"
 
 namespace {
