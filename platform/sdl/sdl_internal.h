@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "platform/seam/backend.h"
-#include "platform/sdl/sdl_convert.h"
 #include "platform/host/settings.h"
+#include "platform/sdl/sdl_convert.h"
+#include "platform/seam/backend.h"
 
 namespace sdl_backend {
 
