@@ -181,6 +181,25 @@ int OpenRegularFile(const std::string& path, int flags, std::string* failure, mo
     return -1;
 }
 
+bool ReadRegularFile(const std::string& path, std::size_t limit, std::string* contents, std::string* failure) {
+    contents->clear();
+    errno = 0;
+    const int fd = OpenRegularFile(path, O_RDONLY, failure);
+    if (fd < 0) return errno == ENOENT;
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 && contents->size() <= limit) contents->append(buffer, n);
+    const bool whole = n == 0 && contents->size() <= limit;
+    if (!whole) {
+        Fail(failure, fs::path(path).filename().string() +
+                          (n < 0 ? std::string(": ") + std::strerror(errno)
+                                 : " is larger than " + std::to_string(limit / 1024) + " KB"));
+        contents->clear();
+    }
+    ::close(fd);
+    return whole;
+}
+
 std::FILE* OpenGameFile(const char* gamePath, const char* mode) {
     if (gamePath == nullptr || mode == nullptr) return nullptr;
     // Text and binary are the same here.

@@ -18,6 +18,11 @@ std::string ResolvePath(const char* gamePath);
 // naming the file and saying why.
 int OpenRegularFile(const std::string& path, int flags, std::string* failure, mode_t mode = 0666);
 
+// Reads a regular file of at most `limit` bytes whole into *contents. A missing file reads
+// as empty; anything else that keeps it from being read whole gives false, *contents
+// empty and *failure naming the file and saying why.
+bool ReadRegularFile(const std::string& path, std::size_t limit, std::string* contents, std::string* failure);
+
 // fopen through the resolver. Text mode "rt"/"wt" is accepted. Only regular files are
 // opened: a FIFO or a device in a file's place is refused at once instead of blocking.
 std::FILE* OpenGameFile(const char* gamePath, const char* mode);

@@ -1,13 +1,24 @@
 #include "platform/frame_png.h"
 
+#include <fcntl.h>
 #include <png.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include "platform/backend.h"
 
 // 8-bit palettized, as the frame is.
-bool WriteFramePng(const std::uint8_t* pixels, const std::uint32_t* palette, const std::string& path) {
+bool WriteFramePng(const std::uint8_t* pixels, const std::uint32_t* palette, const std::string& path,
+                   bool onlyNew) {
+    const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (onlyNew ? O_EXCL | O_NOFOLLOW : O_TRUNC);
+    const int fd = ::open(path.c_str(), flags, 0666);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "wb");
+    if (file == nullptr) {
+        if (fd >= 0) ::close(fd);
+        return false;
+    }
     png_color colors[256];
     for (int i = 0; i < 256; ++i) {
         colors[i].red = static_cast<png_byte>(palette[i] >> 16);
@@ -21,8 +32,10 @@ bool WriteFramePng(const std::uint8_t* pixels, const std::uint32_t* palette, con
     image.height = backend::SCREEN_HEIGHT;
     image.format = PNG_FORMAT_RGB_COLORMAP;
     image.colormap_entries = 256;
-    const bool written = png_image_write_to_file(&image, path.c_str(), 0, pixels,
-                                                 backend::SCREEN_WIDTH, colors) != 0;
+    bool written = png_image_write_to_stdio(&image, file, 0, pixels, backend::SCREEN_WIDTH, colors) != 0;
     png_image_free(&image);
+    written = std::fclose(file) == 0 && written;
+    // No half-written picture is left behind.
+    if (!written) ::unlink(path.c_str());
     return written;
 }

@@ -78,7 +78,7 @@ const Frame& LastFrame() {
 }
 
 bool WritePng(const Frame& frame, const std::string& path) {
-    return frame.pixels.size() == FRAME_BYTES && WriteFramePng(frame.pixels.data(), frame.palette, path);
+    return frame.pixels.size() == FRAME_BYTES && WriteFramePng(frame.pixels.data(), frame.palette, path, false);
 }
 
 }  // namespace headless
