@@ -8,7 +8,7 @@
 #include "gfx/frame_pacing.h"
 #include "gfx/surfaces.h"
 #include "gfx/transitions.h"
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 #include "platform/ddraw.h"
 #include "platform/gdi.h"
 #include "platform/mmsystem.h"

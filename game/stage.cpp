@@ -7,7 +7,7 @@
 #include "game/scene_state.h"
 #include "gfx/blit.h"
 #include "gfx/surfaces.h"
-#include "platform/files.h"
+#include "platform/host/files.h"
 #include "platform/gdi.h"
 #include "platform/mmsystem.h"
 #include "records/numbers.h"

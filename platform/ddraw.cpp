@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 #include "platform/gdi_internal.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/files.h"
+#include "platform/host/files.h"
 #include "platform/gdi_internal.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <string>
 #include <thread>
 
-#include "platform/files.h"
+#include "platform/host/files.h"
 #include "records/numbers.h"
 
 char g_saveFailure[128] = "";

@@ -2,8 +2,8 @@
 // written out as PNG files for looking at them.
 #include <algorithm>
 
-#include "platform/backend.h"
-#include "platform/frame_png.h"
+#include "platform/seam/backend.h"
+#include "platform/host/frame_png.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
 
@@ -78,7 +78,9 @@ const Frame& LastFrame() {
 }
 
 bool WritePng(const Frame& frame, const std::string& path) {
-    return frame.pixels.size() == FRAME_BYTES && WriteFramePng(frame.pixels.data(), frame.palette, path, false);
+    return frame.pixels.size() == FRAME_BYTES &&
+           WriteFramePng(frame.pixels.data(), backend::SCREEN_WIDTH, backend::SCREEN_HEIGHT, frame.palette, path,
+                         false);
 }
 
 }  // namespace headless

@@ -3,7 +3,7 @@
 #include <deque>
 #include <set>
 
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
 

@@ -2,7 +2,7 @@
 // palette's own 0x00RRGGBB form.
 #include "platform/sdl/sdl_convert.h"
 
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 
 namespace sdl_backend {
 

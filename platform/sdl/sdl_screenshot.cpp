@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame_png.h"
+#include "platform/host/frame_png.h"
 #include "platform/sdl/sdl_internal.h"
-#include "platform/user_dirs.h"
+#include "platform/host/user_dirs.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ std::string WriteUnderFreeName(const std::filesystem::path& folder) {
     const std::string base = std::string("lantern-blade_") + stamp;
     for (int n = 1; n <= 100; ++n) {
         const std::string path = (folder / (base + (n == 1 ? "" : "_" + std::to_string(n)) + ".png")).string();
-        if (WriteFramePng(g_pixels.data(), g_palette, path, true)) return path;
+        if (WriteFramePng(g_pixels.data(), backend::SCREEN_WIDTH, backend::SCREEN_HEIGHT, g_palette, path, true)) return path;
         if (errno != EEXIST) break;
     }
     return {};

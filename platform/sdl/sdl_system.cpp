@@ -5,7 +5,7 @@
 #include <ctime>
 #include <mutex>
 
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 #include "platform/sdl/sdl_internal.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 #include "platform/sdl/sdl_internal.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/frame_png.h"
+#include "platform/host/frame_png.h"
 
 #include <fcntl.h>
 #include <png.h>
@@ -7,11 +7,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/backend.h"
-
 // 8-bit palettized, as the frame is.
-bool WriteFramePng(const std::uint8_t* pixels, const std::uint32_t* palette, const std::string& path,
-                   bool onlyNew) {
+bool WriteFramePng(const std::uint8_t* pixels, int width, int height, const std::uint32_t* palette,
+                   const std::string& path, bool onlyNew) {
     const int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (onlyNew ? O_EXCL | O_NOFOLLOW : O_TRUNC);
     const int fd = ::open(path.c_str(), flags, 0666);
     std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "wb");
@@ -28,11 +26,11 @@ bool WriteFramePng(const std::uint8_t* pixels, const std::uint32_t* palette, con
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
-    image.width = backend::SCREEN_WIDTH;
-    image.height = backend::SCREEN_HEIGHT;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
     image.format = PNG_FORMAT_RGB_COLORMAP;
     image.colormap_entries = 256;
-    bool written = png_image_write_to_stdio(&image, file, 0, pixels, backend::SCREEN_WIDTH, colors) != 0;
+    bool written = png_image_write_to_stdio(&image, file, 0, pixels, width, colors) != 0;
     png_image_free(&image);
     written = std::fclose(file) == 0 && written;
     // No half-written picture is left behind.

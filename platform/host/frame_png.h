@@ -1,4 +1,4 @@
-// A 640x480 frame of palette indices written as a PNG file.
+// A frame of palette indices (rows `width` bytes apart) written as a PNG file.
 #pragma once
 
 #include <cstdint>
@@ -7,5 +7,5 @@
 // False when the file cannot be written (none is then left). With `onlyNew` the file is
 // made anew and nothing that stands at the path, not even a link, is followed or
 // replaced (errno EEXIST then).
-bool WriteFramePng(const std::uint8_t* pixels, const std::uint32_t* palette, const std::string& path,
-                   bool onlyNew);
+bool WriteFramePng(const std::uint8_t* pixels, int width, int height, const std::uint32_t* palette,
+                   const std::string& path, bool onlyNew);

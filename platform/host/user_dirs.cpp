@@ -1,11 +1,11 @@
-#include "platform/user_dirs.h"
+#include "platform/host/user_dirs.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <sstream>
 #include <string>
 
-#include "platform/files.h"
+#include "platform/host/files.h"
 
 namespace {
 
