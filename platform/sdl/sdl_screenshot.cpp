@@ -1,7 +1,7 @@
 // The screenshot key: the frame on screen, 640x480 as the game drew it (not as scaled
 // for the window), saved as a PNG under a name with the local date and time.
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -50,12 +50,12 @@ void SaveScreenshot() {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     const std::string path = error ? std::string() : WriteUnderFreeName(folder);
-    if (!path.empty()) {
-        std::printf("lantern-blade: screenshot saved as %s\n", path.c_str());
+    if (path.empty()) {
+        const std::string why = error ? error.message() : std::strerror(errno);
+        ShowNote("No screenshot: " + why, "cannot save a screenshot in " + folder.string() + ": " + why);
     } else {
-        std::fprintf(stderr, "lantern-blade: cannot save a screenshot in %s\n", folder.c_str());
+        ShowNote("Screenshot " + std::filesystem::path(path).filename().string(), "screenshot saved as " + path);
     }
-    std::fflush(stdout);
 }
 
 }  // namespace sdl_backend
