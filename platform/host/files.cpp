@@ -166,7 +166,8 @@ int OpenRegularFile(const std::string& path, int flags, std::string* failure, mo
     // Without O_NONBLOCK the open of a FIFO waits for the other end.
     const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
     if (fd < 0) {
-        Fail(failure, name + ": " + std::strerror(errno));
+        // A FIFO without a reader, opened for writing, gives ENXIO.
+        Fail(failure, errno == ENXIO ? name + " is not a regular file" : name + ": " + std::strerror(errno));
         return -1;
     }
     struct stat info {};
