@@ -6,9 +6,9 @@
 #include <cstring>
 #include <limits>
 
+#include "platform/gdi_internal.h"
 #include "platform/host/files.h"
 #include "platform/host/font.h"
-#include "platform/gdi_internal.h"
 
 namespace {
 

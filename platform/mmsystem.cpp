@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/seam/backend.h"
 #include "platform/host/files.h"
 #include "platform/host/suspension.h"
 #include "platform/mci_delivery.h"
+#include "platform/seam/backend.h"
 
 namespace {
 

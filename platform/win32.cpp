@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/seam/backend.h"
+#include "platform/host/suspension.h"
 #include "platform/mci_delivery.h"
 #include "platform/mmsystem.h"
-#include "platform/host/suspension.h"
+#include "platform/seam/backend.h"
 
 struct HWND__ {
     WNDPROC windowProc;

@@ -6,9 +6,9 @@
 #include <fstream>
 #include <utility>
 
-#include "platform/seam/backend.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
+#include "platform/seam/backend.h"
 
 namespace {
 

@@ -14,9 +14,9 @@
 
 #include <SDL_mixer.h>
 
-#include "platform/seam/backend.h"
-#include "platform/sdl/sdl_internal.h"
 #include "platform/music/music.h"
+#include "platform/sdl/sdl_internal.h"
+#include "platform/seam/backend.h"
 
 namespace {
 

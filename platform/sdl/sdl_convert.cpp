@@ -8,10 +8,10 @@ namespace sdl_backend {
 
 void ConvertFrame(const std::uint8_t* pixels, const std::uint32_t* palette, void* target,
                   int pitch) {
-    for (int y = 0; y < backend::SCREEN_HEIGHT; ++y) {
-        const std::uint8_t* source = pixels + y * backend::SCREEN_WIDTH;
+    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+        const std::uint8_t* source = pixels + y * SCREEN_WIDTH;
         auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(target) + y * pitch);
-        for (int x = 0; x < backend::SCREEN_WIDTH; ++x) {
+        for (int x = 0; x < SCREEN_WIDTH; ++x) {
             row[x] = palette[source[x]];
         }
     }

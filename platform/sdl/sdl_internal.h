@@ -7,9 +7,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/seam/backend.h"
-#include "platform/sdl/sdl_convert.h"
 #include "platform/host/settings.h"
+#include "platform/sdl/sdl_convert.h"
+#include "platform/seam/backend.h"
 
 namespace sdl_backend {
 

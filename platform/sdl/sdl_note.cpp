@@ -2,7 +2,6 @@
 // a line on stderr, and the note written over the picture on screen for about a second.
 // It is drawn by the renderer over the presented picture only, so it never reaches the
 // game's frames or a screenshot.
-#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -17,7 +16,7 @@ constexpr int SCALE = 2;  // picture pixels to a font pixel
 constexpr int CELL_WIDTH = (font::GLYPH_WIDTH + 1) * SCALE;
 constexpr int MARGIN = 8;
 constexpr int PADDING = 4;
-constexpr std::size_t MOST_CHARACTERS = (backend::SCREEN_WIDTH - 2 * (MARGIN + PADDING)) / CELL_WIDTH;
+constexpr std::size_t MOST_CHARACTERS = (SCREEN_WIDTH - 2 * (MARGIN + PADDING)) / CELL_WIDTH;
 
 std::string g_note;
 Uint32 g_until = 0;

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "platform/host/frame_png.h"
-#include "platform/sdl/sdl_internal.h"
 #include "platform/host/user_dirs.h"
+#include "platform/sdl/sdl_internal.h"
 
 namespace {
 
@@ -29,7 +29,7 @@ std::string WriteUnderFreeName(const std::filesystem::path& folder) {
     const std::string base = std::string("lantern-blade_") + stamp;
     for (int n = 1; n <= 100; ++n) {
         const std::string path = (folder / (base + (n == 1 ? "" : "_" + std::to_string(n)) + ".png")).string();
-        if (WriteFramePng(g_pixels.data(), backend::SCREEN_WIDTH, backend::SCREEN_HEIGHT, g_palette, path, true)) return path;
+        if (WriteFramePng(g_pixels.data(), SCREEN_WIDTH, SCREEN_HEIGHT, g_palette, path, true)) return path;
         if (errno != EEXIST) break;
     }
     return {};
@@ -40,7 +40,7 @@ std::string WriteUnderFreeName(const std::filesystem::path& folder) {
 namespace sdl_backend {
 
 void RememberFrame(const std::uint8_t* pixels, const std::uint32_t* palette) {
-    g_pixels.assign(pixels, pixels + backend::SCREEN_WIDTH * backend::SCREEN_HEIGHT);
+    g_pixels.assign(pixels, pixels + SCREEN_WIDTH * SCREEN_HEIGHT);
     std::copy(palette, palette + 256, g_palette);
 }
 

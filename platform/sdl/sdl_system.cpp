@@ -6,8 +6,8 @@
 #include <ctime>
 #include <mutex>
 
-#include "platform/seam/backend.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/seam/backend.h"
 
 namespace {
 

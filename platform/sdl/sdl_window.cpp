@@ -8,8 +8,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/seam/backend.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/seam/backend.h"
 
 namespace {
 
@@ -80,8 +80,8 @@ void FollowActivity(bool focused, bool minimised, const backend::EventSink& sink
 // SDL_RENDER_DRIVER in the environment still decides over this.
 void ChooseRenderer() {
     SDL_DisplayMode desktop;
-    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w <= backend::SCREEN_WIDTH &&
-        desktop.h <= backend::SCREEN_HEIGHT) {
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w <= SCREEN_WIDTH &&
+        desktop.h <= SCREEN_HEIGHT) {
         SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     }
@@ -93,7 +93,7 @@ void UpdateScaling() {
     int width = 0;
     int height = 0;
     SDL_GetRendererOutputSize(g_renderer, &width, &height);
-    const bool fits = width >= backend::SCREEN_WIDTH && height >= backend::SCREEN_HEIGHT;
+    const bool fits = width >= SCREEN_WIDTH && height >= SCREEN_HEIGHT;
     SDL_RenderSetIntegerScale(g_renderer, fits ? SDL_TRUE : SDL_FALSE);
 }
 
@@ -105,9 +105,9 @@ void FitWindowSize(int savedWidth, int savedHeight, SDL_Point room, int* width, 
     *width = savedWidth;
     *height = savedHeight;
     if (room.x <= 0 || room.y <= 0 || (savedWidth <= room.x && savedHeight <= room.y)) return;
-    const int scale = std::max(1, std::min(room.x / backend::SCREEN_WIDTH, room.y / backend::SCREEN_HEIGHT));
-    *width = scale * backend::SCREEN_WIDTH;
-    *height = scale * backend::SCREEN_HEIGHT;
+    const int scale = std::max(1, std::min(room.x / SCREEN_WIDTH, room.y / SCREEN_HEIGHT));
+    *width = scale * SCREEN_WIDTH;
+    *height = scale * SCREEN_HEIGHT;
 }
 
 void ShowPicture() {

@@ -7,10 +7,9 @@
 #include <string>
 #include <vector>
 
-namespace backend {
+#include "platform/seam/screen.h"
 
-constexpr int SCREEN_WIDTH = 640;
-constexpr int SCREEN_HEIGHT = 480;
+namespace backend {
 
 // Opens the game window; false when there is no display. The game names its window as
 // the old interface had it; the backend shows the product's name.
