@@ -5,6 +5,7 @@
 #include <sys/types.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 // The on-disk path for a game path: each component matched case-insensitively against
@@ -22,6 +23,12 @@ int OpenRegularFile(const std::string& path, int flags, std::string* failure, mo
 // as empty; anything else that keeps it from being read whole gives false, *contents
 // empty and *failure naming the file and saying why.
 bool ReadRegularFile(const std::string& path, std::size_t limit, std::string* contents, std::string* failure);
+
+// Keeps one game folder elsewhere on disk: from now on every game path below
+// `gameFolder` (e.g. "txt\\Ranking") resolves below `place`, for reading and writing
+// alike. An installed game reads its data in place but keeps what it writes per user this
+// way; ResolvePath(gameFolder) names where that folder is in this run.
+void KeepFolderElsewhere(const char* gameFolder, const std::filesystem::path& place);
 
 // fopen through the resolver. Text mode "rt"/"wt" is accepted. Only regular files are
 // opened: a FIFO or a device in a file's place is refused at once instead of blocking.

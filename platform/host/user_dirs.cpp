@@ -25,16 +25,17 @@ std::filesystem::path UnderHome(const std::string& name) {
     return name.empty() ? std::filesystem::path(home) : std::filesystem::path(home) / name;
 }
 
-std::filesystem::path ConfigHome() {
-    const std::filesystem::path named = FromEnvironment("XDG_CONFIG_HOME");
-    return named.empty() ? UnderHome(".config") : named;
+// The folder the variable names, else the fallback under HOME.
+std::filesystem::path FolderFrom(const char* variable, const char* underHome) {
+    const std::filesystem::path named = FromEnvironment(variable);
+    return named.empty() ? UnderHome(underHome) : named;
 }
 
 // The folder that the desktop's user-dirs.dirs gives the key, read as xdg-user-dir reads
 // it: lines KEY="$HOME/Folder" or KEY="/absolute/folder", the last one holding; empty
 // when it gives none.
 std::filesystem::path FromUserDirs(const std::string& key) {
-    const std::filesystem::path config = ConfigHome();
+    const std::filesystem::path config = FolderFrom("XDG_CONFIG_HOME", ".config");
     std::string contents;
     std::string ignored;
     if (config.empty() ||
@@ -59,7 +60,7 @@ std::filesystem::path FromUserDirs(const std::string& key) {
 }  // namespace
 
 std::filesystem::path SettingsFolder() {
-    const std::filesystem::path base = ConfigHome();
+    const std::filesystem::path base = FolderFrom("XDG_CONFIG_HOME", ".config");
     return base.empty() ? base : base / "lantern-blade";
 }
 
@@ -68,4 +69,9 @@ std::filesystem::path ScreenshotFolder() {
     if (base.empty()) base = FromUserDirs("XDG_PICTURES_DIR");
     if (base.empty()) base = UnderHome("Pictures");
     return base.empty() ? base : base / "Lantern Blade";
+}
+
+std::filesystem::path ScoresFolder() {
+    const std::filesystem::path base = FolderFrom("XDG_DATA_HOME", ".local/share");
+    return base.empty() ? base : base / "lantern-blade";
 }

@@ -9,3 +9,6 @@ std::filesystem::path SettingsFolder();
 // in the environment, else in ${XDG_CONFIG_HOME:-~/.config}/user-dirs.dirs, else ~/Pictures;
 // empty when none of them is set.
 std::filesystem::path ScreenshotFolder();
+// ${XDG_DATA_HOME:-~/.local/share}/lantern-blade, where an installed game keeps the
+// ranking files (and what else belongs beside them); empty when neither is set.
+std::filesystem::path ScoresFolder();
