@@ -128,6 +128,7 @@ void ShowTexture() {
     SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_renderer);
     SDL_RenderCopy(g_renderer, g_texture, nullptr, nullptr);
+    sdl_backend::DrawNote(g_renderer);
     SDL_RenderPresent(g_renderer);
 }
 
@@ -175,6 +176,9 @@ void PresentToSurface() {
         into = g_small;
         at = {1, {0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}};
     }
+    // The rows under the note are drawn anew each time, the note over them while it lasts.
+    const auto [noteFirst, noteCount] = sdl_backend::NoteRows();
+    std::fill(g_changed + noteFirst, g_changed + noteFirst + noteCount, true);
     // Runs of changed rows are at least one unchanged row apart.
     SDL_Rect runs[SCREEN_HEIGHT / 2 + 1];
     int runCount = 0;
@@ -192,6 +196,7 @@ void PresentToSurface() {
         runs[runCount++] = run;
         y = end;
     }
+    sdl_backend::DrawNote(into, {at.rect.x, at.rect.y}, at.scale);
     if (view.scale == 0 && runCount > 0) {
         SDL_Rect to = view.rect;
         SDL_BlitScaled(g_small, nullptr, surface, &to);
@@ -234,7 +239,7 @@ void StopPresenting() {
     g_surfaceStale = true;
 }
 
-void ShowAgain(bool resized) {
+void ShowPicture(bool resized) {
     if (g_window == nullptr || !g_shown.valid) return;
     if (g_renderer != nullptr) {
         if (resized) UpdateScaling();
@@ -244,9 +249,12 @@ void ShowAgain(bool resized) {
     if (resized) {
         g_surfaceStale = true;
         PresentToSurface();
-    } else {
-        SDL_UpdateWindowSurface(g_window);
+        return;
     }
+    // Only the note's rows change; the whole window is sent again for an exposure.
+    std::fill(std::begin(g_changed), std::end(g_changed), false);
+    PresentToSurface();
+    SDL_UpdateWindowSurface(g_window);
 }
 
 void PresentFrame(const std::uint8_t* pixels, const std::uint32_t* palette) {

@@ -2,6 +2,7 @@
 // window as the settings and the command line say (Alt+Enter and F11 switch); the picture
 // reaches it through sdl_present.cpp. While the window is unfocused or minimised nothing
 // is presented.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -43,14 +44,14 @@ bool NoDisplayNamed() {
     return !IsSet("SDL_VIDEODRIVER") && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY");
 }
 
-// The saved window size, or 640x480 when that does not fit on the screen.
-void WindowSize(int* width, int* height) {
-    const Settings& settings = sdl_backend::PlayerSettings();
+// The window's size on this screen inside the frame the window manager puts around it
+// (its left x, top y, right w and bottom h; all 0 before there is a window).
+void WindowSize(const SDL_Rect& frame, int* width, int* height) {
     SDL_Rect usable;
-    const bool fits = SDL_GetDisplayUsableBounds(0, &usable) != 0 ||
-                      (settings.windowWidth <= usable.w && settings.windowHeight <= usable.h);
-    *width = fits ? settings.windowWidth : SCREEN_WIDTH;
-    *height = fits ? settings.windowHeight : SCREEN_HEIGHT;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) usable = {0, 0, 0, 0};
+    const SDL_Point room{usable.w - frame.x - frame.w, usable.h - frame.y - frame.h};
+    const Settings& settings = sdl_backend::PlayerSettings();
+    sdl_backend::FitWindowSize(settings.windowWidth, settings.windowHeight, room, width, height);
 }
 
 bool Fullscreen() {
@@ -73,6 +74,15 @@ void FollowActivity(bool focused, bool minimised, const backend::EventSink& sink
 
 namespace sdl_backend {
 
+void FitWindowSize(int savedWidth, int savedHeight, SDL_Point room, int* width, int* height) {
+    *width = savedWidth;
+    *height = savedHeight;
+    if (room.x <= 0 || room.y <= 0 || (savedWidth <= room.x && savedHeight <= room.y)) return;
+    const int scale = std::max(1, std::min(room.x / SCREEN_WIDTH, room.y / SCREEN_HEIGHT));
+    *width = scale * SCREEN_WIDTH;
+    *height = scale * SCREEN_HEIGHT;
+}
+
 void ToggleFullscreen() {
     if (g_window == nullptr) {
         return;
@@ -80,7 +90,7 @@ void ToggleFullscreen() {
     const bool fullscreen = !Fullscreen();
     SDL_SetWindowFullscreen(g_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     PlaceWithoutWindowManager(g_window);
-    ShowAgain(true);
+    ShowPicture(true);
     PlayerSettings().fullscreen = fullscreen;
     StoreSettings();
 }
@@ -88,16 +98,16 @@ void ToggleFullscreen() {
 void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& sink) {
     switch (event.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            sdl_backend::ShowAgain(true);
+            sdl_backend::ShowPicture(true);
             if (!Fullscreen()) {
                 PlayerSettings().windowWidth = event.data1;
                 PlayerSettings().windowHeight = event.data2;
-                StoreSettings();
+                StoreSettingsSoon();
             }
             break;
         case SDL_WINDOWEVENT_EXPOSED:
             // The game may not present for a while (the results hold a second).
-            sdl_backend::ShowAgain(false);
+            sdl_backend::ShowPicture(false);
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
         case SDL_WINDOWEVENT_FOCUS_LOST:
@@ -132,6 +142,7 @@ bool OpenWindow(const char*) {
         FailDisplay();
     }
     sdl_backend::ShutDownAtExit();
+    sdl_backend::CatchHangUp();
     sdl_backend::WatchDisplayConnection();
     // Without controller support the keyboard still plays the game.
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
@@ -141,11 +152,23 @@ bool OpenWindow(const char*) {
                                                      : 0);
     int width = 0;
     int height = 0;
-    WindowSize(&width, &height);
+    WindowSize({0, 0, 0, 0}, &width, &height);
     g_window = SDL_CreateWindow(PRODUCT_NAME, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                 width, height, flags);
     if (g_window == nullptr) {
         FailDisplay();
+    }
+    // The frame the window manager puts around the window is known once it is shown: a
+    // window that would reach off the screen with it becomes one that does not.
+    SDL_Rect frame{};
+    if (!Fullscreen() && SDL_GetWindowBordersSize(g_window, &frame.y, &frame.x, &frame.h, &frame.w) == 0) {
+        int fitWidth = 0;
+        int fitHeight = 0;
+        WindowSize(frame, &fitWidth, &fitHeight);
+        if (fitWidth != width || fitHeight != height) {
+            SDL_SetWindowSize(g_window, fitWidth, fitHeight);
+            SDL_SetWindowPosition(g_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
     }
     SDL_SetWindowMinimumSize(g_window, SCREEN_WIDTH / 4, SCREEN_HEIGHT / 4);
     if (!sdl_backend::StartPresenting(g_window)) {
