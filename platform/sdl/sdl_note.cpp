@@ -17,6 +17,8 @@ constexpr Uint32 NOTE_MS = 1000;
 constexpr int SCALE = 2;  // picture pixels to a font pixel
 constexpr int CELL_WIDTH = (font::GLYPH_WIDTH + 1) * SCALE;
 constexpr int MARGIN = 8;
+// Below the game's frame rate in the top left corner.
+constexpr int TOP = 20;
 constexpr int PADDING = 4;
 constexpr Uint8 SHADE = 176;  // the box's black, over the picture
 constexpr std::size_t MOST_CHARACTERS = (SCREEN_WIDTH - 2 * (MARGIN + PADDING)) / CELL_WIDTH;
@@ -31,7 +33,7 @@ bool Lasts() {
 
 // The note's box and its inked pixels, in the picture's own pixels.
 SDL_Rect Box() {
-    return {MARGIN, MARGIN, static_cast<int>(g_note.size()) * CELL_WIDTH + 2 * PADDING - SCALE,
+    return {MARGIN, TOP, static_cast<int>(g_note.size()) * CELL_WIDTH + 2 * PADDING - SCALE,
             font::GLYPH_HEIGHT * SCALE + 2 * PADDING};
 }
 
@@ -63,7 +65,7 @@ void ShowNote(const std::string& onScreen, const std::string& onStderr) {
 
 std::pair<int, int> NoteRows() {
     if (!g_shown && !Lasts()) return {0, 0};
-    return {MARGIN, Box().h};
+    return {TOP, Box().h};
 }
 
 void DrawNote(SDL_Renderer* renderer) {
