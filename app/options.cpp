@@ -2,6 +2,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+
+#include "app/demo_run.h"
 
 #include "platform/settings.h"
 
@@ -13,11 +16,30 @@ constexpr const char* USAGE =
     "\n"
     "  --fullscreen  start fullscreen\n"
     "  --windowed    start in a window\n"
+    "  --record FILE     play, and write the run to FILE at exit\n"
+    "  --playdemo FILE   watch a recorded run (Escape stops it)\n"
+    "  --verify FILE     play a run back unseen, print each clear's time and score;\n"
+    "                    exit 0 if it matches, 1 if it differs, 2 if FILE is no demo\n"
+    "  --timedemo FILE   play a run back unseen as fast as possible, print the frame rate\n"
     "  --help        show this help and exit\n"
     "  --version     show the version and exit\n"
     "\n"
     "Settings: ${XDG_CONFIG_HOME:-~/.config}/lantern-blade/settings.ini\n"
     "See lantern-blade(6) for the keys and files.\n";
+
+DemoTask DemoOption(const char* option) {
+    constexpr struct {
+        const char* name;
+        DemoTask task;
+    } DEMO_OPTIONS[] = {{"--record", DemoTask::Record},
+                        {"--playdemo", DemoTask::Watch},
+                        {"--verify", DemoTask::Verify},
+                        {"--timedemo", DemoTask::Time}};
+    for (const auto& demoOption : DEMO_OPTIONS) {
+        if (std::strcmp(option, demoOption.name) == 0) return demoOption.task;
+    }
+    return DemoTask::None;
+}
 
 }  // namespace
 
@@ -36,6 +58,12 @@ int ReadOptions(int argc, const char* const* argv) {
             ChooseDisplay(DisplayChoice::Windowed);
         } else if (std::strcmp(option, "--fullscreen") == 0) {
             ChooseDisplay(DisplayChoice::Fullscreen);
+        } else if (const DemoTask task = DemoOption(option); task != DemoTask::None && i + 1 < argc) {
+            std::error_code error;
+            AskForDemo(task, std::filesystem::absolute(argv[++i], error).string());
+        } else if (task != DemoTask::None) {
+            std::fprintf(stderr, "lantern-blade: %s needs a file\n%s", option, USAGE);
+            return 2;
         } else {
             std::fprintf(stderr, "lantern-blade: unknown option '%s'\n%s", option, USAGE);
             return 2;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/backend.h"
+#include "platform/demo/demo.h"
 #include "platform/gdi_internal.h"
 
 namespace {
@@ -201,7 +202,7 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD flags) {
     if (locked_ || back_->locked_) return DDERR_SURFACEBUSY;
     pixels_.swap(back_->pixels_);
     ++presentedFrames;
-    backend::Present(pixels_.data(), screenPalette);
+    if (DemoPresent(pixels_.data(), screenPalette)) backend::Present(pixels_.data(), screenPalette);
     return DD_OK;
 }
 
@@ -267,7 +268,7 @@ HRESULT IDirectDrawSurface::SetPalette(IDirectDrawPalette* palette) {
                            (std::uint32_t{entries[i].peGreen} << 8) | entries[i].peBlue;
     }
     // The picture already on screen changes colour at once.
-    backend::Present(pixels_.data(), screenPalette);
+    if (DemoPresent(pixels_.data(), screenPalette)) backend::Present(pixels_.data(), screenPalette);
     return DD_OK;
 }
 

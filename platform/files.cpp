@@ -12,12 +12,16 @@
 #include <ctime>
 #include <filesystem>
 
+#include "platform/demo/demo.h"
+
 namespace fs = std::filesystem;
 
 namespace {
 
 // Why nothing may be written; empty while writing is allowed.
 std::string g_writesRefused;
+// Writes succeed without reaching the disk.
+bool g_writesSandboxed = false;
 
 bool Fail(std::string* failure, const std::string& why) {
     if (failure != nullptr) *failure = why;
@@ -123,20 +127,9 @@ std::string ResolvePath(const char* gamePath) {
     return resolved;
 }
 
-std::FILE* OpenGameFile(const char* gamePath, const char* mode) {
-    if (gamePath == nullptr || mode == nullptr) return nullptr;
-    // Text and binary are the same here.
-    std::string openMode(mode);
-    openMode.erase(std::remove(openMode.begin(), openMode.end(), 't'), openMode.end());
-    const bool update = openMode.find('+') != std::string::npos;
-    int flags = update ? O_RDWR : O_WRONLY;
-    if (openMode[0] == 'r') flags = update ? O_RDWR : O_RDONLY;
-    if (openMode[0] == 'w') flags |= O_CREAT | O_TRUNC;
-    if (openMode[0] == 'a') flags |= O_CREAT | O_APPEND;
-    if (flags != O_RDONLY && !g_writesRefused.empty()) {
-        errno = EROFS;
-        return nullptr;
-    }
+namespace {
+
+std::FILE* OpenRegularFile(const char* gamePath, int flags, const std::string& openMode) {
     // Without O_NONBLOCK the open of a FIFO waits for the other end.
     const int fd = ::open(ResolvePath(gamePath).c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
@@ -150,11 +143,39 @@ std::FILE* OpenGameFile(const char* gamePath, const char* mode) {
     return file;
 }
 
+}  // namespace
+
+std::FILE* OpenGameFile(const char* gamePath, const char* mode) {
+    if (gamePath == nullptr || mode == nullptr) return nullptr;
+    // Text and binary are the same here.
+    std::string openMode(mode);
+    openMode.erase(std::remove(openMode.begin(), openMode.end(), 't'), openMode.end());
+    const bool update = openMode.find('+') != std::string::npos;
+    int flags = update ? O_RDWR : O_WRONLY;
+    if (openMode[0] == 'r') flags = update ? O_RDWR : O_RDONLY;
+    if (openMode[0] == 'w') flags |= O_CREAT | O_TRUNC;
+    if (openMode[0] == 'a') flags |= O_CREAT | O_APPEND;
+    if (flags == O_RDONLY && DemoKeepsFile(gamePath)) {
+        return DemoPlayerFile(DemoReplaying() ? nullptr : OpenRegularFile(gamePath, flags, openMode));
+    }
+    if (flags != O_RDONLY && g_writesSandboxed) return std::tmpfile();
+    if (flags != O_RDONLY && !g_writesRefused.empty()) {
+        errno = EROFS;
+        return nullptr;
+    }
+    return OpenRegularFile(gamePath, flags, openMode);
+}
+
 void RefuseWrites(const char* reason) {
     g_writesRefused = reason;
 }
 
+void SandboxWrites() {
+    g_writesSandboxed = true;
+}
+
 bool CanReplaceFile(const char* gamePath, std::string* failure) {
+    if (g_writesSandboxed) return true;
     if (!g_writesRefused.empty()) return Fail(failure, g_writesRefused);
     const std::string target = WriteTarget(gamePath);
     const std::string name = fs::path(target).filename().string();
@@ -168,6 +189,7 @@ bool CanReplaceFile(const char* gamePath, std::string* failure) {
 }
 
 bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, std::string* failure) {
+    if (g_writesSandboxed) return true;
     if (!CanReplaceFile(gamePath, failure)) return false;
     const std::string target = WriteTarget(gamePath);
     const fs::path targetPath(target);
@@ -192,6 +214,7 @@ int LockGameFile(const char* gamePath, std::string* failure) {
         Fail(failure, g_writesRefused);
         return -1;
     }
+    if (g_writesSandboxed) return ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     const std::string lockPath = WriteTarget(gamePath) + ".lock";
     int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
     // Another user's lock file can still be locked through a read-only descriptor.
@@ -220,7 +243,7 @@ void UnlockGameFile(int lock) {
 }
 
 void RemoveStaleTemporaries(const char* gamePath) {
-    if (!g_writesRefused.empty()) return;
+    if (!g_writesRefused.empty() || g_writesSandboxed) return;
     const fs::path target = WriteTarget(gamePath);
     const std::string prefix = TemporaryPrefix(target);
     std::error_code error;
@@ -237,6 +260,7 @@ void RemoveStaleTemporaries(const char* gamePath) {
 std::string SetFileAside(const char* gamePath, const char* label) {
     if (!g_writesRefused.empty()) return {};
     const std::string target = WriteTarget(gamePath);
+    if (g_writesSandboxed) return target + "." + label;
     char stamp[32];
     const std::time_t now = std::time(nullptr);
     std::tm local {};

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/backend.h"
+#include "platform/demo/demo.h"
 #include "platform/files.h"
 #include "platform/suspension.h"
 #include "platform/mci_delivery.h"
@@ -69,6 +70,16 @@ void ForgetFinishes(int sound) {
     std::erase(g_finishedSounds, sound);
 }
 
+// A demo played back without sound still opens the files that are there, so the
+// devices are those of the recorded run.
+int SilentSound(const char* file) {
+    static int next = 0;
+    std::FILE* opened = OpenGameFile(file, "rb");
+    if (opened == nullptr) return -1;
+    std::fclose(opened);
+    return next++;
+}
+
 void AbortPendingNotify(Device& device) {
     if (device.notifyWindow == nullptr) return;
     PostMessageA(device.notifyWindow, MM_MCINOTIFY, MCI_NOTIFY_ABORTED,
@@ -78,7 +89,7 @@ void AbortPendingNotify(Device& device) {
 
 void StopDevice(Device& device) {
     AbortPendingNotify(device);
-    backend::StopSound(device.sound);
+    if (!DemoOutputsOff()) backend::StopSound(device.sound);
     device.playing = false;
     ForgetFinishes(device.sound);
 }
@@ -101,7 +112,7 @@ MCIERROR Open(const std::vector<std::string_view>& tokens) {
         return MCIERR_EXTENSION_NOT_FOUND;
     }
 
-    const int sound = backend::OpenSound(ResolvePath(file.c_str()), music);
+    const int sound = DemoOutputsOff() ? SilentSound(file.c_str()) : backend::OpenSound(ResolvePath(file.c_str()), music);
     if (sound < 0) return MCIERR_FILE_NOT_FOUND;
     g_devices.push_back(Device{std::string(tokens[3]), g_nextDeviceId++, sound, music, false, nullptr});
     return 0;
@@ -130,7 +141,7 @@ MCIERROR Play(Device& device, const std::vector<std::string_view>& tokens, HWND 
             if (&other != &device && other.music && other.playing) StopDevice(other);
         }
     }
-    backend::PlaySound(device.sound);
+    if (!DemoOutputsOff()) backend::PlaySound(device.sound);
     device.playing = true;
     ForgetFinishes(device.sound);
     if (notify) device.notifyWindow = callback;
@@ -155,7 +166,7 @@ MCIERROR Execute(std::string_view command, HWND callback) {
 
     StopDevice(*device);
     if (close) {
-        backend::CloseSound(device->sound);
+        if (!DemoOutputsOff()) backend::CloseSound(device->sound);
         g_devices.erase(g_devices.begin() + (device - g_devices.data()));
     }
     return 0;
@@ -164,13 +175,14 @@ MCIERROR Execute(std::string_view command, HWND callback) {
 }  // namespace
 
 DWORD timeGetTime() {
-    return static_cast<DWORD>(GameClockMs());
+    return DemoClock(static_cast<DWORD>(GameClockMs()));
 }
 
 MCIERROR mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND callback) {
     if (returnString != nullptr && returnLength > 0) returnString[0] = '\0';
     if (command == nullptr) return MCIERR_MISSING_COMMAND_STRING;
     backend::RecordMciCommand(command);
+    DemoSoundCommand(command);
     const std::size_t length = strnlen(command, MCI_MAX_COMMAND_LENGTH + 1);
     if (length > MCI_MAX_COMMAND_LENGTH) return MCIERR_PARAM_OVERFLOW;
     return Execute(std::string_view(command, length), callback);
@@ -187,6 +199,7 @@ void DeliverFinishedSounds() {
         std::lock_guard lock(g_finishedMutex);
         finished.swap(g_finishedSounds);
     }
+    finished = DemoFinishedSounds(std::move(finished));
     for (int sound : finished) {
         for (Device& device : g_devices) {
             if (device.sound != sound || !device.playing) continue;

@@ -7,6 +7,7 @@
 
 #include "platform/files.h"
 #include "records/numbers.h"
+#include "records/ranking_demos.h"
 
 char g_saveFailure[128] = "";
 
@@ -55,6 +56,7 @@ void SaveScore(std::uint32_t score, const char* path) {
         SortDescending(RANKING_CANDIDATE + 1, saved);
         ok = ReplaceFileAtomically(path, FormatNumbers(RANKING_SIZE, saved), &failure);
     }
+    if (ok) KeepRankingDemos(score, path, saved);
     UnlockGameFile(lock);
     if (!ok) {
         ReportFailure(path, failure);
