@@ -41,7 +41,7 @@ void WriteRecording() {
 }
 
 int Play() {
-    StartDemoRecording(LB_VERSION, StageHash());
+    StartRecording();
     // Written however the game ends, a lost display included.
     if (g_task == DemoTask::Record) std::atexit(WriteRecording);
     return WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
@@ -58,16 +58,16 @@ int Replay() {
         std::fprintf(stderr, "lantern-blade: the demo was recorded by version %s, this is %s\n",
                      demo.version.c_str(), LB_VERSION);
     }
-    if (demo.stageHash != StageHash()) std::fprintf(stderr, "lantern-blade: the demo was recorded on another stage\n");
+    const bool sameStage = demo.stageHash == StageHash();
 
-    SandboxWrites();
-    StartDemoReplay(demo, g_task == DemoTask::Watch, g_task != DemoTask::Watch);
+    StartReplay(demo, g_task == DemoTask::Watch, g_task != DemoTask::Watch);
     const auto start = std::chrono::steady_clock::now();
     if (!StartUp(GetModuleHandleA(nullptr), SW_SHOWDEFAULT)) return 1;
     int exitCode = 0;
     bool ended = false;
-    while (!ended && !DemoReplayOver() && DemoDifference() < 0) ended = LoopTurn(&exitCode);
+    while (!ended && !DemoReplayOver() && DemoDifference() < 0 && !DemoStopped()) ended = LoopTurn(&exitCode);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    if (DemoStopped()) return 0;
 
     const std::vector<DemoClear>& clears = DemoClears();
     for (std::size_t i = 0; i < clears.size(); ++i) {
@@ -78,6 +78,9 @@ int Replay() {
         difference = static_cast<long>(DemoFrames());
         why = "the game ended before the demo";
     }
+    // A stage that differs where nothing shows it still makes another run.
+    if (difference < 0 && !sameStage) difference = 0;
+    if (!sameStage) why += (why.empty() ? "" : "; ") + std::string("the demo was recorded on another stage");
     if (difference >= 0) {
         std::printf("the demo differs at frame %ld: %s\n", difference, why.c_str());
         return 1;
@@ -93,12 +96,22 @@ int Replay() {
 
 }  // namespace
 
+void StartRecording() {
+    DemoKeepFilesUnder(RANKING_FOLDER);
+    StartDemoRecording(LB_VERSION, StageHash());
+}
+
+void StartReplay(const Demo& demo, bool paced, bool outputsOff) {
+    DemoKeepFilesUnder(RANKING_FOLDER);
+    SandboxWrites();
+    StartDemoReplay(demo, paced, outputsOff);
+}
+
 void AskForDemo(DemoTask task, const std::string& path) {
     g_task = task;
     g_path = path;
 }
 
 int RunGame() {
-    DemoKeepFilesUnder(RANKING_FOLDER);
     return g_task == DemoTask::None || g_task == DemoTask::Record ? Play() : Replay();
 }

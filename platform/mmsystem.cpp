@@ -199,10 +199,17 @@ void DeliverFinishedSounds() {
         std::lock_guard lock(g_finishedMutex);
         finished.swap(g_finishedSounds);
     }
-    finished = DemoFinishedSounds(std::move(finished));
+    // Told by device, whose ids follow the game's own commands, so a demo can carry them
+    // from one backend to another.
+    std::vector<int> devices;
     for (int sound : finished) {
+        for (const Device& device : g_devices) {
+            if (device.sound == sound && device.playing) devices.push_back(static_cast<int>(device.deviceId));
+        }
+    }
+    for (int deviceId : DemoFinishedDevices(std::move(devices))) {
         for (Device& device : g_devices) {
-            if (device.sound != sound || !device.playing) continue;
+            if (device.deviceId != static_cast<UINT>(deviceId) || !device.playing) continue;
             device.playing = false;
             if (device.notifyWindow != nullptr) {
                 PostMessageA(device.notifyWindow, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL,

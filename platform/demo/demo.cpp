@@ -1,6 +1,6 @@
-// The recorder and the player behind each seam input: recording appends a record where
-// what the game reads changes; playing back answers each read from the next record when
-// it is of that read's kind, and otherwise as the read before.
+// The recorder and the player behind each seam input: recording appends a record for
+// every read; playing back answers each read from the next record, which must be of that
+// read's kind: a record of another kind means the run has gone another way.
 #include "platform/demo/demo.h"
 
 #include <strings.h>
@@ -15,10 +15,6 @@ namespace {
 
 enum class Mode { Off, Recording, Replaying };
 
-// A replay whose game reads this often without using a record waits for something the
-// demo does not hold: it has gone another way.
-constexpr std::uint64_t STALL_READS = 2'000'000;
-
 Mode g_mode = Mode::Off;
 Demo g_demo;
 std::size_t g_pos = 0;
@@ -29,11 +25,11 @@ std::uint64_t g_frames = 0;
 long g_difference = -1;
 std::string g_differenceWhy;
 bool g_paced = false;
+bool g_stopped = false;
 bool g_outputsOff = false;
 bool g_paceStarted = false;
 std::uint64_t g_paceRealStart = 0;
 std::uint32_t g_paceClockStart = 0;
-std::uint64_t g_readsUnused = 0;
 std::vector<DemoClear> g_clears;
 std::string g_playerFolder;
 
@@ -49,16 +45,15 @@ void Differ(const std::string& why) {
     g_differenceWhy = why;
 }
 
-// The next record when it has this tag, moving past the tag; false otherwise.
-bool Take(std::uint8_t tag) {
-    if (g_difference >= 0 || g_pos >= g_demo.stream.size() || g_demo.stream[g_pos] != tag) {
-        if (++g_readsUnused == STALL_READS && g_pos < g_demo.stream.size()) {
-            Differ("the run waits for input the demo does not hold");
-        }
+// The next record when it has this tag, moving past the tag. Past the end every read
+// finds nothing (the replay stops there); a record of another kind is a difference.
+bool Take(std::uint8_t tag, const char* read) {
+    if (g_difference >= 0 || g_pos >= g_demo.stream.size()) return false;
+    if (g_demo.stream[g_pos] != tag) {
+        Differ(std::string("the run ") + read + " where the recording did not");
         return false;
     }
     ++g_pos;
-    g_readsUnused = 0;
     return true;
 }
 
@@ -101,24 +96,30 @@ std::uint16_t FrameCheck(const std::uint8_t* pixels, const std::uint32_t* palett
     return static_cast<std::uint16_t>(hash ^ (hash >> 16) ^ (hash >> 32) ^ (hash >> 48));
 }
 
-void CaptureKey(int virtualKey) {
-    g_events.push_back(static_cast<std::uint8_t>(virtualKey));
-    g_sink.keyDown(virtualKey);
-}
+void CaptureKey(int virtualKey) { g_events.push_back(static_cast<std::uint8_t>(virtualKey)); }
 
-void CaptureClose() {
-    g_events.push_back(EVENT_CLOSE);
-    g_sink.closeRequested();
+void CaptureClose() { g_events.push_back(EVENT_CLOSE); }
+
+// Posting a message reads the clock, so the pump's events go on only once its records are
+// written, as they do in a replay.
+void PassOn(const std::vector<std::uint8_t>& events) {
+    for (std::uint8_t event : events) {
+        if (event == EVENT_CLOSE) {
+            g_sink.closeRequested();
+        } else {
+            g_sink.keyDown(event);
+        }
+    }
 }
 
 void ForwardActive(bool active) { g_sink.activeChanged(active); }
 
-// While a demo plays, the keys of the one watching do nothing but Escape.
-void PassEscape(int virtualKey) {
-    if (virtualKey == VK_ESCAPE) g_sink.keyDown(virtualKey);
+// While a demo plays, the keys of the one watching do nothing but Escape, which stops it.
+void WatcherKey(int virtualKey) {
+    if (virtualKey == VK_ESCAPE) g_stopped = true;
 }
 
-void PassClose() { g_sink.closeRequested(); }
+void WatcherClose() { g_stopped = true; }
 
 void Reset(Mode mode) {
     g_mode = mode;
@@ -130,7 +131,7 @@ void Reset(Mode mode) {
     g_difference = -1;
     g_differenceWhy.clear();
     g_paceStarted = false;
-    g_readsUnused = 0;
+    g_stopped = false;
     g_clears.clear();
 }
 
@@ -160,6 +161,8 @@ bool DemoOutputsOff() { return g_mode == Mode::Replaying && g_outputsOff; }
 
 bool DemoReplayOver() { return g_pos >= g_demo.stream.size(); }
 
+bool DemoStopped() { return g_stopped; }
+
 long DemoDifference(std::string* why) {
     if (why != nullptr) *why = g_differenceWhy;
     return g_difference;
@@ -170,10 +173,10 @@ std::uint64_t DemoFrames() { return g_frames; }
 const std::vector<DemoClear>& DemoClears() { return g_clears; }
 
 std::uint32_t DemoClock(std::uint32_t live) {
-    if (g_mode == Mode::Recording && live != g_clock) {
+    if (g_mode == Mode::Recording) {
         const std::uint32_t step = live - g_clock;
-        if (step <= TAG_TICK) {
-            Out().push_back(static_cast<std::uint8_t>(step - 1));
+        if (step < TAG_TICK) {
+            Out().push_back(static_cast<std::uint8_t>(step));
         } else {
             Out().push_back(TAG_TICK);
             PutVarint(Out(), step);
@@ -181,11 +184,10 @@ std::uint32_t DemoClock(std::uint32_t live) {
         g_clock = live;
     }
     if (g_mode != Mode::Replaying) return live;
-    const bool shortTick = g_pos < g_demo.stream.size() && g_demo.stream[g_pos] < TAG_TICK;
-    if (shortTick && g_difference < 0) {
-        g_clock += Byte() + 1u;
-        g_readsUnused = 0;
-    } else if (Take(TAG_TICK)) {
+    const bool shortStep = g_difference < 0 && g_pos < g_demo.stream.size() && g_demo.stream[g_pos] < TAG_TICK;
+    if (shortStep) {
+        g_clock += Byte();
+    } else if (Take(TAG_TICK, "read the clock")) {
         g_clock += static_cast<std::uint32_t>(Varint());
     } else {
         return g_clock;
@@ -196,22 +198,9 @@ std::uint32_t DemoClock(std::uint32_t live) {
 
 bool DemoKeyHeld(int virtualKey) {
     if (virtualKey < 0 || virtualKey > 255) return false;
-    if (g_mode != Mode::Replaying) {
-        const bool held = backend::KeyHeld(virtualKey);
-        if (g_mode == Mode::Recording && held != g_held[virtualKey]) {
-            Out().push_back(TAG_KEY);
-            Out().push_back(static_cast<std::uint8_t>(virtualKey));
-            g_held[virtualKey] = held;
-        }
-        return held;
-    }
-    // A key record names the key whose read it answers; another key's read leaves it.
-    const bool mine = g_pos + 1 < g_demo.stream.size() && g_demo.stream[g_pos + 1] == virtualKey;
-    if (mine && Take(TAG_KEY)) {
-        ++g_pos;
-        g_held.flip(static_cast<std::size_t>(virtualKey));
-    }
-    return g_held[virtualKey];
+    if (g_mode == Mode::Off) return backend::KeyHeld(virtualKey);
+    // Taken at each pump, so a replay can give every read between two pumps the same.
+    return g_held[static_cast<std::size_t>(virtualKey)];
 }
 
 void DemoPumpEvents(const backend::EventSink& sink) {
@@ -221,41 +210,51 @@ void DemoPumpEvents(const backend::EventSink& sink) {
     } else if (g_mode == Mode::Recording) {
         g_events.clear();
         backend::PumpEvents(backend::EventSink{CaptureKey, CaptureClose, ForwardActive});
-        for (std::size_t at = 0; at < g_events.size(); at += 255) {
-            const std::size_t count = std::min<std::size_t>(255, g_events.size() - at);
-            Out().push_back(TAG_EVENTS);
-            Out().push_back(static_cast<std::uint8_t>(count));
-            Out().insert(Out().end(), g_events.begin() + static_cast<std::ptrdiff_t>(at),
-                         g_events.begin() + static_cast<std::ptrdiff_t>(at + count));
+        for (int key = 0; key < 256; ++key) {
+            if (backend::KeyHeld(key) == g_held[static_cast<std::size_t>(key)]) continue;
+            g_held.flip(static_cast<std::size_t>(key));
+            Out().push_back(TAG_KEY);
+            Out().push_back(static_cast<std::uint8_t>(key));
         }
+        if (g_events.empty()) {
+            Out().push_back(TAG_PUMP);
+        } else {
+            Out().push_back(TAG_EVENTS);
+            PutVarint(Out(), g_events.size());
+            Out().insert(Out().end(), g_events.begin(), g_events.end());
+        }
+        PassOn(g_events);
     } else {
-        if (!g_outputsOff) backend::PumpEvents(backend::EventSink{PassEscape, PassClose, ForwardActive});
-        while (Take(TAG_EVENTS)) {
-            for (int count = Byte(); count > 0; --count) {
-                const std::uint8_t event = Byte();
-                if (event == EVENT_CLOSE) {
-                    sink.closeRequested();
-                } else {
-                    sink.keyDown(event);
-                }
-            }
+        if (!g_outputsOff) backend::PumpEvents(backend::EventSink{WatcherKey, WatcherClose, ForwardActive});
+        while (g_difference < 0 && g_pos < g_demo.stream.size() && g_demo.stream[g_pos] == TAG_KEY) {
+            g_held.flip(g_demo.stream[g_pos + 1]);
+            g_pos += 2;
+        }
+        const bool quiet = g_difference < 0 && g_pos < g_demo.stream.size() && g_demo.stream[g_pos] == TAG_PUMP;
+        if (quiet) {
+            ++g_pos;
+        } else if (Take(TAG_EVENTS, "took input")) {
+            const std::size_t count = static_cast<std::size_t>(Varint());
+            g_events.assign(g_demo.stream.begin() + static_cast<std::ptrdiff_t>(g_pos),
+                            g_demo.stream.begin() + static_cast<std::ptrdiff_t>(g_pos + count));
+            g_pos += count;
+            PassOn(g_events);
         }
     }
 }
 
-std::vector<int> DemoFinishedSounds(std::vector<int> live) {
-    if (g_mode == Mode::Recording) {
-        for (std::size_t at = 0; at < live.size(); at += 255) {
-            const std::size_t count = std::min<std::size_t>(255, live.size() - at);
-            Out().push_back(TAG_FINISHED);
-            Out().push_back(static_cast<std::uint8_t>(count));
-            for (std::size_t i = at; i < at + count; ++i) PutVarint(Out(), static_cast<std::uint64_t>(live[i]));
-        }
+std::vector<int> DemoFinishedDevices(std::vector<int> live) {
+    if (g_mode == Mode::Recording && !live.empty()) {
+        Out().push_back(TAG_FINISHED);
+        PutVarint(Out(), live.size());
+        for (int device : live) PutVarint(Out(), static_cast<std::uint64_t>(device));
     }
     if (g_mode != Mode::Replaying) return live;
+    // Recorded right after the pump it came with, or not at all.
     std::vector<int> recorded;
-    while (Take(TAG_FINISHED)) {
-        for (int count = Byte(); count > 0; --count) recorded.push_back(static_cast<int>(Varint()));
+    if (g_difference < 0 && g_pos < g_demo.stream.size() && g_demo.stream[g_pos] == TAG_FINISHED) {
+        ++g_pos;
+        for (std::uint64_t count = Varint(); count > 0; --count) recorded.push_back(static_cast<int>(Varint()));
     }
     return recorded;
 }
@@ -275,11 +274,9 @@ bool DemoPresent(const std::uint8_t* pixels, const std::uint32_t* palette) {
         Out().push_back(static_cast<std::uint8_t>(check >> 8));
         return true;
     }
-    if (Take(TAG_FRAME)) {
+    if (Take(TAG_FRAME, "presented a frame")) {
         const std::uint16_t recorded = static_cast<std::uint16_t>(Byte() | (Byte() << 8));
         if (recorded != check) Differ("the picture or the sound differs");
-    } else {
-        Differ("the run went on without this frame");
     }
     if (g_difference < 0) ++g_frames;
     return !g_outputsOff;
@@ -301,10 +298,7 @@ void DemoNoteClear(std::uint32_t playTimeMs, std::uint32_t score) {
     }
     if (g_mode != Mode::Replaying) return;
     g_clears.push_back(DemoClear{playTimeMs, score});
-    if (!Take(TAG_CLEAR)) {
-        Differ("a clear the recording does not have");
-        return;
-    }
+    if (!Take(TAG_CLEAR, "cleared the stage")) return;
     const std::uint64_t recordedTime = Varint();
     const std::uint64_t recordedScore = Varint();
     if (recordedTime != playTimeMs || recordedScore != score) {
@@ -336,10 +330,7 @@ std::FILE* DemoPlayerFile(std::FILE* live) {
         return live;
     }
     if (live != nullptr) std::fclose(live);
-    if (!Take(TAG_FILE)) {
-        Differ("the run read the ranking where the recording did not");
-        return nullptr;
-    }
+    if (!Take(TAG_FILE, "read the ranking")) return nullptr;
     if (Byte() == 0) return nullptr;
     const std::size_t length = static_cast<std::size_t>(Varint());
     std::FILE* copy = std::tmpfile();

@@ -30,6 +30,8 @@ bool DemoReplaying();
 bool DemoOutputsOff();
 // Every record has been read back.
 bool DemoReplayOver();
+// The one watching pressed Escape or closed the window.
+bool DemoStopped();
 // The frame where the replay first differed from the recording (-1 while it matches),
 // and why.
 long DemoDifference(std::string* why = nullptr);
@@ -49,7 +51,7 @@ std::FILE* DemoPlayerFile(std::FILE* live);
 std::uint32_t DemoClock(std::uint32_t live);
 bool DemoKeyHeld(int virtualKey);
 void DemoPumpEvents(const backend::EventSink& sink);
-std::vector<int> DemoFinishedSounds(std::vector<int> live);
+std::vector<int> DemoFinishedDevices(std::vector<int> live);
 void DemoIdle(std::uint32_t milliseconds);
 
 // The seam's outputs: a presented frame (false: do not show it) and each sound command.

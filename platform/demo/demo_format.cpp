@@ -1,5 +1,6 @@
 #include "platform/demo/demo_format.h"
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -9,26 +10,33 @@ constexpr char MAGIC[] = "LBDEMO";
 constexpr std::uint8_t FORMAT_VERSION = 1;
 constexpr std::size_t MAX_TEXT = 255;
 
-std::size_t SkipRecord(const std::vector<std::uint8_t>& in, std::size_t pos) {
+// Far beyond any run a player could make (a few hundred bytes a second of play); a file
+// bigger than this is not read into memory.
+constexpr std::uintmax_t MAX_FILE_BYTES = 64u << 20;
+
+}  // namespace
+
+std::size_t NextRecord(const std::vector<std::uint8_t>& in, std::size_t pos) {
     constexpr std::size_t BAD = std::string::npos;
     const std::uint8_t tag = in[pos++];
     std::uint64_t a = 0;
     if (tag < TAG_TICK) return pos;
     switch (tag) {
         case TAG_TICK:
-            return GetVarint(in, &pos, &a) && a > 0 && a <= 0xFFFFFFFFu ? pos : BAD;
+            return GetVarint(in, &pos, &a) && a <= 0xFFFFFFFFu ? pos : BAD;
         case TAG_KEY:
             return pos + 1 <= in.size() ? pos + 1 : BAD;
         case TAG_EVENTS:
-            return pos < in.size() && pos + 1 + in[pos] <= in.size() ? pos + 1 + in[pos] : BAD;
+            return GetVarint(in, &pos, &a) && a <= in.size() - pos ? pos + a : BAD;
         case TAG_FINISHED: {
-            if (pos >= in.size()) return BAD;
-            const int count = in[pos++];
-            for (int i = 0; i < count; ++i) {
-                if (!GetVarint(in, &pos, &a)) return BAD;
+            if (!GetVarint(in, &pos, &a)) return BAD;
+            for (std::uint64_t i = 0, id = 0; i < a; ++i) {
+                if (!GetVarint(in, &pos, &id)) return BAD;
             }
             return pos;
         }
+        case TAG_PUMP:
+            return pos;
         case TAG_FRAME:
             return pos + 2 <= in.size() ? pos + 2 : BAD;
         case TAG_CLEAR:
@@ -41,8 +49,6 @@ std::size_t SkipRecord(const std::vector<std::uint8_t>& in, std::size_t pos) {
             return BAD;
     }
 }
-
-}  // namespace
 
 void PutVarint(std::vector<std::uint8_t>& out, std::uint64_t value) {
     while (value >= 0x80) {
@@ -104,7 +110,7 @@ bool DecodeDemo(const std::string& bytes, Demo* demo, std::string* why) {
     }
     demo->stream.assign(in.begin() + static_cast<std::ptrdiff_t>(pos), in.end());
     for (std::size_t at = 0; at < demo->stream.size();) {
-        at = SkipRecord(demo->stream, at);
+        at = NextRecord(demo->stream, at);
         if (at == std::string::npos) {
             *why = "the demo's records are damaged";
             return false;
@@ -114,9 +120,15 @@ bool DecodeDemo(const std::string& bytes, Demo* demo, std::string* why) {
 }
 
 bool ReadDemoFile(const std::string& path, Demo* demo, std::string* why) {
+    std::error_code error;
+    const std::uintmax_t size = std::filesystem::file_size(path, error);
     std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    if (error || !file) {
         *why = "cannot open " + path;
+        return false;
+    }
+    if (size > MAX_FILE_BYTES) {
+        *why = "far too big for a demo";
         return false;
     }
     const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());

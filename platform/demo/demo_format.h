@@ -6,14 +6,17 @@
 #include <string>
 #include <vector>
 
-// Record tags of the stream. A tag below TAG_TICK is a clock step of (tag + 1) ms.
-constexpr std::uint8_t TAG_TICK = 0x80;    // clock step, varint ms
-constexpr std::uint8_t TAG_KEY = 0x81;     // virtual key: its held state flips
-constexpr std::uint8_t TAG_EVENTS = 0x82;  // count, then a virtual key pressed (or EVENT_CLOSE) each
-constexpr std::uint8_t TAG_FINISHED = 0x83;  // count, then varint sound ids played to their end
-constexpr std::uint8_t TAG_FRAME = 0x84;   // 16-bit check of a presented frame and the sounds before it
-constexpr std::uint8_t TAG_CLEAR = 0x85;   // varint play time ms, varint score
-constexpr std::uint8_t TAG_FILE = 0x86;    // 0 absent, or 1 and varint length and bytes
+// Record tags of the stream. Every read of the clock and every pump of the input is a
+// record, so a replay meets each in the order the game made them. A tag below TAG_TICK is
+// a clock read that found the clock moved on by that many ms (0: not at all).
+constexpr std::uint8_t TAG_TICK = 0x80;      // a clock read, varint ms moved on
+constexpr std::uint8_t TAG_KEY = 0x81;       // virtual key whose held state flips at the next pump
+constexpr std::uint8_t TAG_EVENTS = 0x82;    // a pump: varint count, then a virtual key pressed (or EVENT_CLOSE) each
+constexpr std::uint8_t TAG_FINISHED = 0x83;  // right after a pump: varint count, varint MCI device ids played to their end
+constexpr std::uint8_t TAG_FRAME = 0x84;     // 16-bit check of a presented frame and the sounds before it
+constexpr std::uint8_t TAG_CLEAR = 0x85;     // varint play time ms, varint score
+constexpr std::uint8_t TAG_FILE = 0x86;      // 0 absent, or 1 and varint length and bytes
+constexpr std::uint8_t TAG_PUMP = 0x87;      // a pump that brought no input
 constexpr std::uint8_t EVENT_CLOSE = 0xFF;
 
 struct Demo {
@@ -25,6 +28,9 @@ struct Demo {
 void PutVarint(std::vector<std::uint8_t>& out, std::uint64_t value);
 // Reads a varint at *pos, moving past it; false when it runs off the end or overflows.
 bool GetVarint(const std::vector<std::uint8_t>& in, std::size_t* pos, std::uint64_t* value);
+
+// The position after the record at `pos`; std::string::npos when it is damaged or cut.
+std::size_t NextRecord(const std::vector<std::uint8_t>& stream, std::size_t pos);
 
 std::string EncodeDemo(const Demo& demo);
 // False, with *why, for bytes that are not a whole demo of this format.
