@@ -28,6 +28,6 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries the game links, as Debian 12 names them, and the soundfont it loads.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
-    "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1, libsdl2-2.0-0 (>= 2.26), libsdl2-mixer-2.0-0 (>= 2.6), libfluidsynth3 (>= 2.3), libpng16-16, libx11-6, timgm6mb-soundfont | sf2-soundfont-gm")
+    "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1, libsdl2-2.0-0 (>= 2.26), libsdl2-mixer-2.0-0 (>= 2.6), libfluidsynth3 (>= 2.3), libpng16-16, zlib1g, libx11-6, timgm6mb-soundfont | sf2-soundfont-gm")
 set(CPACK_GENERATOR DEB)
 include(CPack)

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <zlib.h>
+
 namespace {
 
 constexpr char MAGIC[] = "LBDEMO";
@@ -11,8 +13,9 @@ constexpr std::uint8_t FORMAT_VERSION = 1;
 constexpr std::size_t MAX_TEXT = 255;
 
 // Far beyond any run a player could make (a few hundred bytes a second of play); a file
-// bigger than this is not read into memory.
+// or a stream bigger than this is not read into memory.
 constexpr std::uintmax_t MAX_FILE_BYTES = 64u << 20;
+constexpr std::uint64_t MAX_STREAM_BYTES = 256u << 20;
 
 }  // namespace
 
@@ -76,8 +79,15 @@ std::string EncodeDemo(const Demo& demo) {
     out.push_back(static_cast<std::uint8_t>(version.size()));
     out.insert(out.end(), version.begin(), version.end());
     for (int i = 0; i < 8; ++i) out.push_back(static_cast<std::uint8_t>(demo.stageHash >> (8 * i)));
+    // The stream repeats itself turn after turn (a clock read, a quiet pump): deflated,
+    // a clear takes a few KB.
+    uLongf packedLength = compressBound(static_cast<uLong>(demo.stream.size()));
+    std::vector<std::uint8_t> packed(packedLength);
+    compress2(packed.data(), &packedLength, demo.stream.data(), static_cast<uLong>(demo.stream.size()),
+              Z_BEST_COMPRESSION);
     PutVarint(out, demo.stream.size());
-    out.insert(out.end(), demo.stream.begin(), demo.stream.end());
+    PutVarint(out, packedLength);
+    out.insert(out.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(packedLength));
     return std::string(out.begin(), out.end());
 }
 
@@ -96,6 +106,7 @@ bool DecodeDemo(const std::string& bytes, Demo* demo, std::string* why) {
     std::size_t pos = magic + 1;
     const std::size_t versionLength = in[pos++];
     std::uint64_t length = 0;
+    std::uint64_t packedLength = 0;
     if (pos + versionLength + 8 > in.size()) {
         *why = "the demo is cut short";
         return false;
@@ -104,11 +115,21 @@ bool DecodeDemo(const std::string& bytes, Demo* demo, std::string* why) {
     pos += versionLength;
     demo->stageHash = 0;
     for (int i = 0; i < 8; ++i) demo->stageHash |= std::uint64_t{in[pos++]} << (8 * i);
-    if (!GetVarint(in, &pos, &length) || length != in.size() - pos) {
+    if (!GetVarint(in, &pos, &length) || !GetVarint(in, &pos, &packedLength) || packedLength != in.size() - pos) {
         *why = "the demo is cut short or has bytes after its end";
         return false;
     }
-    demo->stream.assign(in.begin() + static_cast<std::ptrdiff_t>(pos), in.end());
+    uLongf unpackedLength = static_cast<uLongf>(length);
+    if (length > MAX_STREAM_BYTES) {
+        *why = "far too long for a demo";
+        return false;
+    }
+    demo->stream.assign(length, 0);
+    if (uncompress(demo->stream.data(), &unpackedLength, in.data() + pos, static_cast<uLong>(packedLength)) != Z_OK ||
+        unpackedLength != length) {
+        *why = "the demo's records are damaged";
+        return false;
+    }
     for (std::size_t at = 0; at < demo->stream.size();) {
         at = NextRecord(demo->stream, at);
         if (at == std::string::npos) {
