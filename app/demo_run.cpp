@@ -6,7 +6,7 @@
 
 #include "app/main.h"
 #include "platform/demo/demo.h"
-#include "platform/files.h"
+#include "platform/host/files.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "app/demo_run.h"
 #include "app/options.h"
-#include "platform/files.h"
+#include "platform/host/files.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include "app/demo_run.h"
 
-#include "platform/settings.h"
+#include "platform/host/settings.h"
 
 namespace {
 

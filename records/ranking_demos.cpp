@@ -4,7 +4,7 @@
 #include <filesystem>
 
 #include "platform/demo/demo.h"
-#include "platform/files.h"
+#include "platform/host/files.h"
 #include "records/numbers.h"
 
 namespace fs = std::filesystem;

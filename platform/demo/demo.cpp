@@ -9,6 +9,7 @@
 #include <bitset>
 #include <cstring>
 
+#include "platform/host/files.h"
 #include "platform/win32.h"
 
 namespace {
@@ -82,7 +83,7 @@ void Pace() {
 // 16 bits: cheap enough to run on every frame of every game.
 std::uint16_t FrameCheck(const std::uint8_t* pixels, const std::uint32_t* palette) {
     std::uint64_t lanes[4] = {0xcbf29ce484222325u, 1, 2, 3};
-    constexpr std::size_t BYTES = backend::SCREEN_WIDTH * backend::SCREEN_HEIGHT;
+    constexpr std::size_t BYTES = SCREEN_WIDTH * SCREEN_HEIGHT;
     for (std::size_t i = 0; i < BYTES; i += 32) {
         for (int lane = 0; lane < 4; ++lane) {
             std::uint64_t word;
@@ -120,6 +121,37 @@ void WatcherKey(int virtualKey) {
 }
 
 void WatcherClose() { g_stopped = true; }
+
+// The player's files are kept in a demo as the game reads them, up to a size no ranking
+// comes near; a replay reads them from the demo, never from the disk.
+constexpr std::size_t MAX_KEPT_FILE = 1u << 20;
+
+std::FILE* FilterRead(const char* gamePath, std::FILE* (*openLive)(const char*)) {
+    const bool players = g_mode != Mode::Off && !g_playerFolder.empty() &&
+                         strncasecmp(gamePath, g_playerFolder.c_str(), g_playerFolder.size()) == 0;
+    if (!players) return openLive(gamePath);
+    if (g_mode == Mode::Recording) {
+        std::FILE* live = openLive(gamePath);
+        Out().push_back(TAG_FILE);
+        Out().push_back(live != nullptr ? 1 : 0);
+        if (live == nullptr) return nullptr;
+        std::vector<std::uint8_t> contents(MAX_KEPT_FILE);
+        contents.resize(std::fread(contents.data(), 1, contents.size(), live));
+        PutVarint(Out(), contents.size());
+        Out().insert(Out().end(), contents.begin(), contents.end());
+        std::rewind(live);
+        return live;
+    }
+    if (!Take(TAG_FILE, "read the ranking") || Byte() == 0) return nullptr;
+    const std::size_t length = static_cast<std::size_t>(Varint());
+    std::FILE* copy = std::tmpfile();
+    if (copy != nullptr) {
+        std::fwrite(g_demo.stream.data() + g_pos, 1, length, copy);
+        std::rewind(copy);
+    }
+    g_pos += length;
+    return copy;
+}
 
 void Reset(Mode mode) {
     g_mode = mode;
@@ -307,37 +339,7 @@ void DemoNoteClear(std::uint32_t playTimeMs, std::uint32_t score) {
     }
 }
 
-void DemoKeepFilesUnder(const char* gameFolder) { g_playerFolder = gameFolder; }
-
-bool DemoKeepsFile(const char* gamePath) {
-    return g_mode != Mode::Off && !g_playerFolder.empty() &&
-           strncasecmp(gamePath, g_playerFolder.c_str(), g_playerFolder.size()) == 0;
-}
-
-std::FILE* DemoPlayerFile(std::FILE* live) {
-    std::vector<std::uint8_t> contents;
-    if (g_mode == Mode::Recording) {
-        Out().push_back(TAG_FILE);
-        Out().push_back(live != nullptr ? 1 : 0);
-        if (live == nullptr) return nullptr;
-        char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, live)) > 0;) {
-            contents.insert(contents.end(), buffer, buffer + n);
-        }
-        PutVarint(Out(), contents.size());
-        Out().insert(Out().end(), contents.begin(), contents.end());
-        std::rewind(live);
-        return live;
-    }
-    if (live != nullptr) std::fclose(live);
-    if (!Take(TAG_FILE, "read the ranking")) return nullptr;
-    if (Byte() == 0) return nullptr;
-    const std::size_t length = static_cast<std::size_t>(Varint());
-    std::FILE* copy = std::tmpfile();
-    if (copy != nullptr) {
-        std::fwrite(g_demo.stream.data() + g_pos, 1, length, copy);
-        std::rewind(copy);
-    }
-    g_pos += length;
-    return copy;
+void DemoKeepFilesUnder(const char* gameFolder) {
+    g_playerFolder = gameFolder;
+    FilterReads(FilterRead);
 }

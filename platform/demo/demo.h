@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 #include "platform/demo/demo_format.h"
 
 struct DemoClear {
@@ -42,10 +42,6 @@ const std::vector<DemoClear>& DemoClears();
 // Files read under this game folder belong to the player (the ranking): their contents
 // go into the demo, and a replay reads them from there.
 void DemoKeepFilesUnder(const char* gameFolder);
-bool DemoKeepsFile(const char* gamePath);
-// The file the game reads: the live one (null when missing), recorded, or its recorded
-// contents when replaying.
-std::FILE* DemoPlayerFile(std::FILE* live);
 
 // The seam's inputs as the game sees them.
 std::uint32_t DemoClock(std::uint32_t live);

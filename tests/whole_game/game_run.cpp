@@ -3,11 +3,12 @@
 #include <cstdint>
 #include <cstring>
 
-#include "game/game_frame.h"
+#include "app/scene_switch.h"
+#include "game/run_state.h"
 #include "game/scene_state.h"
 #include "game/stage.h"
 #include "platform/headless/headless.h"
-#include "platform/suspension.h"
+#include "platform/host/suspension.h"
 #include "platform/win32.h"
 
 namespace whole {
@@ -32,7 +33,7 @@ constexpr RouteAction ROUTE[] = {
 
 // The game's own clock, which stands still while the game is suspended; read beside the
 // game, not through it, so that a recorded run holds only the game's own reads.
-std::uint32_t PlayClock() { return static_cast<std::uint32_t>(GameClockMs()) - g_stageStart - g_pauseTotal; }
+std::uint32_t PlayClock() { return static_cast<std::uint32_t>(GameClockMs(headless::Now())) - g_stageStart - g_pauseTotal; }
 
 std::function<bool()> InScene(int scene) {
     return [scene] { return g_scene == scene; };
@@ -114,7 +115,7 @@ bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup) {
 
 bool PlayWholeRing(GameRun& run, std::string* failedStep) {
     auto step = [failedStep](const char* what, bool ok) {
-        if (!ok && failedStep->empty()) *failedStep = what;
+        if (!ok && failedStep->empty()) *failedStep = std::string(what) + ", stuck in " + SceneName(g_scene);
         return ok;
     };
     // Lets the menu's keys settle, moves its cursor, and holds Z until the scene comes.

@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/demo_run.h"
-#include "game/game_frame.h"
+#include "game/run_state.h"
 #include "game/scene_state.h"
 #include "platform/demo/demo.h"
 #include "platform/headless/headless.h"

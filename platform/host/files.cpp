@@ -1,4 +1,4 @@
-#include "platform/files.h"
+#include "platform/host/files.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -12,8 +12,6 @@
 #include <ctime>
 #include <filesystem>
 
-#include "platform/demo/demo.h"
-
 namespace fs = std::filesystem;
 
 namespace {
@@ -22,6 +20,7 @@ namespace {
 std::string g_writesRefused;
 // Writes succeed without reaching the disk.
 bool g_writesSandboxed = false;
+ReadFilter g_readFilter = nullptr;
 
 bool Fail(std::string* failure, const std::string& why) {
     if (failure != nullptr) *failure = why;
@@ -129,7 +128,7 @@ std::string ResolvePath(const char* gamePath) {
 
 namespace {
 
-std::FILE* OpenRegularFile(const char* gamePath, int flags, const std::string& openMode) {
+std::FILE* OpenRegularFile(const char* gamePath, int flags, const char* openMode) {
     // Without O_NONBLOCK the open of a FIFO waits for the other end.
     const int fd = ::open(ResolvePath(gamePath).c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
     if (fd < 0) return nullptr;
@@ -137,10 +136,14 @@ std::FILE* OpenRegularFile(const char* gamePath, int flags, const std::string& o
     std::FILE* file = nullptr;
     if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
         ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
-        file = ::fdopen(fd, openMode.c_str());
+        file = ::fdopen(fd, openMode);
     }
     if (file == nullptr) ::close(fd);
     return file;
+}
+
+std::FILE* OpenForReading(const char* gamePath) {
+    return OpenRegularFile(gamePath, O_RDONLY, "r");
 }
 
 }  // namespace
@@ -155,15 +158,13 @@ std::FILE* OpenGameFile(const char* gamePath, const char* mode) {
     if (openMode[0] == 'r') flags = update ? O_RDWR : O_RDONLY;
     if (openMode[0] == 'w') flags |= O_CREAT | O_TRUNC;
     if (openMode[0] == 'a') flags |= O_CREAT | O_APPEND;
-    if (flags == O_RDONLY && DemoKeepsFile(gamePath)) {
-        return DemoPlayerFile(DemoReplaying() ? nullptr : OpenRegularFile(gamePath, flags, openMode));
-    }
+    if (flags == O_RDONLY && g_readFilter != nullptr) return g_readFilter(gamePath, OpenForReading);
     if (flags != O_RDONLY && g_writesSandboxed) return std::tmpfile();
     if (flags != O_RDONLY && !g_writesRefused.empty()) {
         errno = EROFS;
         return nullptr;
     }
-    return OpenRegularFile(gamePath, flags, openMode);
+    return OpenRegularFile(gamePath, flags, openMode.c_str());
 }
 
 void RefuseWrites(const char* reason) {
@@ -172,6 +173,10 @@ void RefuseWrites(const char* reason) {
 
 void SandboxWrites() {
     g_writesSandboxed = true;
+}
+
+void FilterReads(ReadFilter filter) {
+    g_readFilter = filter;
 }
 
 bool CanReplaceFile(const char* gamePath, std::string* failure) {
