@@ -187,8 +187,6 @@ void StartDemoReplay(const Demo& demo, bool paced, bool outputsOff) {
     g_outputsOff = outputsOff;
 }
 
-bool DemoReplaying() { return g_mode == Mode::Replaying; }
-
 bool DemoOutputsOff() { return g_mode == Mode::Replaying && g_outputsOff; }
 
 bool DemoReplayOver() { return g_pos >= g_demo.stream.size(); }

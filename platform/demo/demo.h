@@ -26,7 +26,6 @@ std::string DemoRecordingBytes();
 // Plays the demo back from now on. Paced: at the speed it was recorded. Outputs off: no
 // window, no picture, no sound reaches the backend.
 void StartDemoReplay(const Demo& demo, bool paced, bool outputsOff);
-bool DemoReplaying();
 bool DemoOutputsOff();
 // Every record has been read back.
 bool DemoReplayOver();

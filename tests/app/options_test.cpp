@@ -30,6 +30,8 @@ TEST(Options, EachOptionAndAnUnknownOne) {
         {{"--version"}, nullptr, 0, "lantern-blade 1.0\n", "", true},
         {{"--windowed", "--bogus"}, nullptr, 2, "", "lantern-blade: unknown option '--bogus'\nUsage:", false},
         {{"-h"}, nullptr, 2, "", "Usage:", true},
+        {{"--windowed", "--record", "run.lbdemo"}, nullptr, -1, "", "", false},
+        {{"--verify"}, nullptr, 2, "", "lantern-blade: --verify needs a file\nUsage:", true},
     };
     for (const OptionCase& c : cases) {
         ChooseDisplay(DisplayChoice::AsSaved);
