@@ -14,17 +14,18 @@ constexpr const char* USAGE =
     "Usage: lantern-blade [OPTION]...\n"
     "A top-down action game: a hero, a sword and a lantern on a dark map.\n"
     "\n"
-    "  --fullscreen  start fullscreen\n"
-    "  --windowed    start in a window\n"
+    "  --fullscreen      start fullscreen\n"
+    "  --windowed        start in a window\n"
     "  --record FILE     play, and write the run to FILE at exit\n"
     "  --playdemo FILE   watch a recorded run (Escape stops it)\n"
     "  --verify FILE     play a run back unseen, print each clear's time and score;\n"
     "                    exit 0 if it matches, 1 if it differs, 2 if FILE is no demo\n"
     "  --timedemo FILE   play a run back unseen as fast as possible, print the frame rate\n"
-    "  --help        show this help and exit\n"
-    "  --version     show the version and exit\n"
+    "  -h, --help        show this help and exit\n"
+    "  --version         show the version and exit\n"
     "\n"
     "Settings: ${XDG_CONFIG_HOME:-~/.config}/lantern-blade/settings.ini\n"
+    "Scores:   ${XDG_DATA_HOME:-~/.local/share}/lantern-blade/\n"
     "See lantern-blade(6) for the keys and files.\n";
 
 DemoTask DemoOption(const char* option) {
@@ -46,7 +47,7 @@ DemoTask DemoOption(const char* option) {
 int ReadOptions(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
-        if (std::strcmp(option, "--help") == 0) {
+        if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
             std::fputs(USAGE, stdout);
             return 0;
         }
