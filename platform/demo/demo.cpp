@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <bitset>
 #include <cstring>
+#include <thread>
 
 #include "platform/host/files.h"
 #include "platform/win32.h"
@@ -33,6 +34,7 @@ std::uint64_t g_paceRealStart = 0;
 std::uint32_t g_paceClockStart = 0;
 std::vector<DemoClear> g_clears;
 std::string g_playerFolder;
+std::thread::id g_owner;
 
 // The event sink of the pump being recorded or replayed.
 backend::EventSink g_sink{};
@@ -127,7 +129,9 @@ void WatcherClose() { g_stopped = true; }
 constexpr std::size_t MAX_KEPT_FILE = 1u << 20;
 
 std::FILE* FilterRead(const char* gamePath, std::FILE* (*openLive)(const char*)) {
-    const bool players = g_mode != Mode::Off && !g_playerFolder.empty() &&
+    // A save that waits for another game's lock reads on a thread of its own, at a time
+    // no replay could meet again: that read is not part of the run.
+    const bool players = g_mode != Mode::Off && !g_playerFolder.empty() && std::this_thread::get_id() == g_owner &&
                          strncasecmp(gamePath, g_playerFolder.c_str(), g_playerFolder.size()) == 0;
     if (!players) return openLive(gamePath);
     if (g_mode == Mode::Recording) {
@@ -155,6 +159,7 @@ std::FILE* FilterRead(const char* gamePath, std::FILE* (*openLive)(const char*))
 
 void Reset(Mode mode) {
     g_mode = mode;
+    g_owner = std::this_thread::get_id();
     g_pos = 0;
     g_clock = 0;
     g_held.reset();
