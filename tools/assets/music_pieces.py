@@ -46,18 +46,16 @@ def battle03():
     outro = harmony(160, ["Dm", "Bb", "C A", "Dm"])
     s.length = 176
 
-    stabs(gtr, intro + a + b + a2 + outro[:4], 50, 62, 72, [0, 0.5, 1.5, 2, 2.5, 3.5], 0.35)
-    bass(low, intro + a + b + brk + a2 + outro[:4], 26, "eighths", 84)
-    low.note(172, 2, 38, 100)
-    gtr.note(172, 2, 50, 96)
-    gtr.note(172, 2, 57, 96)
+    # The last bar drives on into the intro, so the loop goes round without a hole.
+    stabs(gtr, intro + a + b + a2 + outro, 50, 62, 72, [0, 0.5, 1.5, 2, 2.5, 3.5], 0.35)
+    bass(low, intro + a + b + brk + a2 + outro, 26, "eighths", 84)
     pad(strings, a[8:] + b + brk + a2 + outro, 57, 72, 58)
     drums(kit, 0, 4, "half", 78, fill_every=4)
     drums(kit, 16, 24, "drive", 80, fill_every=8, crash_every=8)
     drums(kit, 112, 4, "half", 64, fill_every=4)
     drums(kit, 128, 11, "drive", 82, fill_every=8, crash_every=8)
+    drums(kit, 172, 1, "drive", 82, fill_every=1)
     kit.note(172, 1.5, 49, 104)
-    kit.note(172, 0.3, 36, 110)
 
     ma, mb, mc = (Motif(rng, 2, DRIVING, STEPS, cadence=False) for _ in range(3))
     md = Motif(rng, 2, DRIVING, STEPS)
@@ -164,13 +162,10 @@ def rank():
                        "Dm7", "Am7", "Bbmaj7", "Fmaj7", "Gm7", "C7", "Fmaj7", "Fmaj7"])
     s.length = 64
     pad(warm, segs, 53, 67, 50)
-    arpeggio(keys, segs[:-1], 53, 1.0, [0, 2, 1, 3], 52, length=1.6)
-    keys.note(60, 4, 53, 60)
-    keys.note(60, 4, 57, 60)
-    keys.note(60, 4, 60, 60)
-    bass(low, segs[:-1], 29, "half", 78)
-    low.note(60, 4, 29, 80)
-    drums(kit, 0, 15, "soft", 50)
+    # No closing chord: the last bar grooves on as the others do, into the first again.
+    arpeggio(keys, segs, 53, 1.0, [0, 2, 1, 3], 52, length=1.6)
+    bass(low, segs, 29, "half", 78)
+    drums(kit, 0, 16, "soft", 50, fill_every=16)
 
     m1, m2 = Motif(rng, 2, LYRICAL, STEPS, cadence=False), Motif(rng, 2, LYRICAL, STEPS)
     m3 = Motif(rng, 2, LYRICAL, RISING, cadence=False)
