@@ -15,13 +15,16 @@
 
 #include "platform/backend.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_limiter.h"
 #include "platform/sdl/sdl_music.h"
 
 namespace {
 
 // Fixed gains against the levels the data is made for (the synthesizer at gain 1, the
 // effects as recorded): every piece renders at about -22 dBFS RMS, so the music plays near
-// -20 dBFS and peaks below 0.7 of full scale; the effects sound 3 to 6 dB above it.
+// -20 dBFS and peaks below 0.7 of full scale; the effects sound 3 to 6 dB above it. A swing
+// and a kill over the music can sum beyond full scale: the mixer adds them at the limiter's
+// headroom, and the limiter holds what would clip.
 constexpr float MUSIC_GAIN = 1.26f;
 constexpr float EFFECTS_GAIN = 0.69f;
 // A buffer of 512 frames (11.6 ms) lets a play be heard within one buffer.
@@ -55,10 +58,15 @@ bool Readable(const std::string& path) {
 void ApplyVolumes() {
     Mix_MasterVolume(g_muted ? 0 : g_effectsPercent * MIX_MAX_VOLUME / 100);
     if (g_audio != AudioState::Ready) return;
-    Mix_Volume(-1, static_cast<int>(std::lround(EFFECTS_GAIN * MIX_MAX_VOLUME)));
+    Mix_Volume(-1, static_cast<int>(std::lround(sdl_backend::MIX_HEADROOM * EFFECTS_GAIN * MIX_MAX_VOLUME)));
     if (g_musicAvailable) {
-        sdl_backend::SetMusicLevel(g_muted ? 0.0f : MUSIC_GAIN * static_cast<float>(g_musicPercent) / 100.0f);
+        sdl_backend::SetMusicLevel(
+            g_muted ? 0.0f : sdl_backend::MIX_HEADROOM * MUSIC_GAIN * static_cast<float>(g_musicPercent) / 100.0f);
     }
+}
+
+void Limit(void*, Uint8* stream, int length) {
+    sdl_backend::LimitMix(reinterpret_cast<std::int16_t*>(stream), length / 4);
 }
 
 void StartAudio() {
@@ -74,6 +82,7 @@ void StartAudio() {
     }
     sdl_backend::ShutDownAtExit();
     g_audio = AudioState::Ready;
+    Mix_SetPostMix(Limit, nullptr);
     g_musicAvailable = sdl_backend::StartMusic();
     ApplyVolumes();
     sdl_backend::SetAudioSuspended(g_suspended);
