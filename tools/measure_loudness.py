@@ -7,14 +7,14 @@ Without --game: renders every MIDI piece of the data folder with FluidSynth and 
 soundfont as the game's synthesizer runs (gain 1, 44.1 kHz, no reverb or chorus, 64 voices)
 and prints its RMS level and peak, then the level of each half second around the point
 where the game starts the piece again over its own tails (the loop), with their spread,
-flagged when above 6 dB; and each effect WAV's RMS over its length and loudest 100 ms.
+flagged when above 6 dB; and each effect WAV's RMS over its length and loudest 200 ms.
 
 With --game: plays the real game under the running X server (use xvfb-run) through SDL's
 disk audio driver, on a scripted route that swings and kills, sees the results, the ending,
 the title and the ranking and then waits in the pause menu; then measures the capture:
 each piece heard (found by its opening) with its level in the mix and the gain against the
 render, each effect (found by cross-correlation) with its level in the mix and how far it
-stands above the music, and the peak and clipped samples.
+stands above the music (by its loudest 200 ms, as loud as it is heard), and the peak and clipped samples.
 Needs the fluidsynth program (apt-get install fluidsynth); --game also xdotool.
 """
 import argparse
@@ -33,6 +33,8 @@ from measure_audio import FULL, RATE, midi_seconds, run_game
 SOUNDFONT = "/usr/share/sounds/sf2/TimGM6mb.sf2"
 SEAM_WINDOW = RATE // 2
 SEAM_LIMIT_DB = 6.0
+# An effect is heard as loud as its loudest fifth of a second.
+BURST = RATE // 5
 # The snapshot tool's route for the README (times in ms after the first frame), then the
 # pause menu held for its music.
 ROUTE = """t=230 down Right; t=430 up Right; t=650 down Z; t=740 up Z;
@@ -97,7 +99,7 @@ def report_data(pieces, effects):
     print("Effects as recorded")
     for name, samples in effects.items():
         mono = samples.mean(axis=1)
-        print("%-13s %6.1f dB RMS, loudest 100 ms %6.1f dB" % (name, db(mono), loudest(mono, RATE // 10)))
+        print("%-13s %6.1f dB RMS, loudest 200 ms %6.1f dB" % (name, db(mono), loudest(mono, BURST)))
 
 
 def correlate(signal, template):
@@ -121,68 +123,97 @@ def find(signal, template, threshold):
     return sorted(found)
 
 
-def report_game(build, data, pieces, effects):
+def play(build, data, capture):
+    """Plays the route and returns the game's mix, in [-1, 1), one column per side."""
     scratch = tempfile.mkdtemp()
     try:
         shutil.copytree(data, os.path.join(scratch, "data"))
-        capture = os.path.join(scratch, "capture.raw")
         errors = run_game(os.path.join(os.path.abspath(build), "lantern-blade"), scratch, ROUTE_SECONDS, ROUTE,
                           capture)
-        mix = np.fromfile(capture, dtype="<i2").reshape(-1, 2).astype(np.float64) / 32768
     finally:
         shutil.rmtree(scratch)
-    mono = mix.mean(axis=1)
-    print("The game's mix: %.1f s captured; stderr: %s" % (len(mix) / RATE, errors.strip() or "(nothing)"))
-    print("peak %.3f of full scale, %d clipped samples"
-          % (np.abs(mix).max(), np.count_nonzero(np.abs(mix) >= FULL / 32768)))
+    print("The game's mix: stderr: %s" % (errors.strip() or "(nothing)"))
+    return np.fromfile(capture, dtype="<i2").reshape(-1, 2).astype(np.float64) / 32768
 
-    # The effects first: where each sounds, and the gain it plays at there.
-    busy = np.zeros(len(mono), dtype=bool)
-    heard = {}
-    for name, samples in effects.items():
-        template = samples.mean(axis=1)
-        places = find(mono, template, 0.5)
-        gains = [np.dot(mono[at:at + len(template)], template) / np.dot(template, template) for at in places]
-        for at in places:
-            busy[at:at + len(template) + RATE // 20] = True
-        if gains:
-            heard[name] = (len(places), db(template) + 20 * np.log10(np.median(gains)),
-                           loudest(template, RATE // 10) + 20 * np.log10(np.median(gains)))
 
-    # Then the music, where no effect sounds: each piece from where its opening is found.
-    quiet = busy | np.all(mix == 0, axis=1)
+def effects_heard(mono, effects):
+    """Where each effect sounds and the gain it plays at there, peeling the loudest off
+    first, so that a swing under a kill is found too. Returns {name: [(offset, gain)]}."""
+    rest = mono.copy()
+    heard = {name: [] for name in effects}
+    for _ in range(4):
+        found = False
+        for name, samples in effects.items():
+            template = samples.mean(axis=1)
+            for at in find(rest, template, 0.6):
+                gain = np.dot(rest[at:at + len(template)], template) / np.dot(template, template)
+                rest[at:at + len(template)] -= gain * template
+                heard[name].append((at, gain))
+                found = True
+        if not found:
+            break
+    return heard
+
+
+def music_heard(mono, pieces, quiet):
+    """(piece, first sample, last sample) of each stretch of music, found by its opening."""
     starts = []
-    for name, (samples, length) in pieces.items():
+    for name, (samples, _) in pieces.items():
         first = int(np.flatnonzero(np.abs(samples).max(axis=1) > 0.002)[0])
         opening = samples[first:first + RATE // 2].mean(axis=1)
-        starts += [(at - first, name) for at in find(mono, opening, 0.6)]
+        starts += [(max(0, at - first), name) for at in find(mono, opening, 0.6)]
     starts.sort()
-    music = []
-    print("Music in the mix (where no effect sounds)")
-    for (at, name), (end, _) in zip(starts, starts[1:] + [(len(mono), None)]):
-        at = max(at, 0)
-        span = ~quiet[at:end]
-        rendered = pieces[name][0][:end - at].mean(axis=1)
-        span = span[:len(rendered)]
-        if np.count_nonzero(span) < RATE // 2:
+    stretches = []
+    for at, name in starts:
+        # A phrase that comes back within the piece is not a new start.
+        if stretches and stretches[-1][0] == name and at - stretches[-1][1] < pieces[name][1]:
             continue
-        level = db(mono[at:at + len(span)][span])
+        stretches.append([name, at])
+    ends = [at for _, at in stretches[1:]] + [len(mono)]
+    return [(name, at, end) for (name, at), end in zip(stretches, ends) if np.count_nonzero(~quiet[at:end]) > RATE // 2]
+
+
+def report_game(mix, pieces, effects):
+    mono = mix.mean(axis=1)
+    print("%.1f s captured, peak %.3f of full scale, %d clipped samples"
+          % (len(mix) / RATE, np.abs(mix).max(), np.count_nonzero(np.abs(mix) >= FULL / 32768)))
+    heard = effects_heard(mono, effects)
+    busy = np.all(mix == 0, axis=1)
+    for name, places in heard.items():
+        for at, _ in places:
+            busy[at:at + len(effects[name]) + RATE // 20] = True
+
+    print("Music in the mix (where no effect sounds)")
+    music, wholes = [], []
+    for name, at, end in music_heard(mono, pieces, busy):
+        rendered = pieces[name][0][:end - at].mean(axis=1)
+        span = ~busy[at:at + len(rendered)]
+        level = db(mono[at:at + len(rendered)][span])
         gain = level - db(rendered[span])
-        music.append(mono[at:at + len(span)][span])
+        music.append(mono[at:at + len(rendered)][span])
+        wholes.append(db(pieces[name][0][:pieces[name][1]]) + gain)
         print("%-13s from %5.1f s, %4.1f s heard: %6.1f dB RMS, %+5.1f dB against the render, so the whole "
-              "piece %6.1f dB" % (name, at / RATE, np.count_nonzero(span) / RATE, level, gain,
-                                  db(pieces[name][0][:pieces[name][1]]) + gain))
-    overall = db(np.concatenate(music)) if music else float("-inf")
-    print("all the music heard: %6.1f dB RMS" % overall)
+              "piece %6.1f dB" % (name, at / RATE, np.count_nonzero(span) / RATE, level, gain, wholes[-1]))
+    if not music:
+        return
+    overall = float(np.median(wholes))
+    print("the music plays at %.1f dB RMS (the median whole piece); all that was heard, openings included, "
+          "%.1f dB" % (overall, db(np.concatenate(music))))
     print("Effects in the mix")
-    for name, (count, level, peak) in heard.items():
-        print("%-13s heard %d times: %6.1f dB RMS (%+4.1f dB over the music), loudest 100 ms %6.1f dB (%+4.1f)"
-              % (name, count, level, level - overall, peak, peak - overall))
+    for name, places in heard.items():
+        if not places:
+            continue
+        template = effects[name].mean(axis=1)
+        gain = 20 * np.log10(np.median([g for _, g in places]))
+        level, burst = db(template) + gain, loudest(template, BURST) + gain
+        print("%-13s heard %d times: loudest 200 ms %6.1f dB (%+4.1f dB over the music), %6.1f dB RMS (%+4.1f)"
+              % (name, len(places), burst, burst - overall, level, level - overall))
 
 
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--game", metavar="BUILD_DIR")
+    parser.add_argument("--capture", help="keep the game's mix in this file (raw 16-bit stereo)")
     parser.add_argument("data", nargs="?")
     args = parser.parse_args()
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -193,7 +224,9 @@ def main():
     effects = {os.path.basename(path): read_wav(path) for path in sorted(glob.glob(os.path.join(data, "*.wav")))}
     report_data(pieces, effects)
     if args.game:
-        report_game(args.game, data, pieces, effects)
+        with tempfile.TemporaryDirectory() as scratch:
+            mix = play(args.game, data, args.capture or os.path.join(scratch, "capture.raw"))
+        report_game(mix, pieces, effects)
 
 
 if __name__ == "__main__":

@@ -22,11 +22,12 @@ namespace {
 
 // Fixed gains against the levels the data is made for (the synthesizer at gain 1, the
 // effects as recorded): every piece renders at about -22 dBFS RMS, so the music plays near
-// -20 dBFS and peaks below 0.7 of full scale; the effects sound 3 to 6 dB above it. A swing
+// -20 dBFS and peaks below 0.7 of full scale; the loudest fifth of a second of each effect
+// sounds 3 to 6 dB above it. A swing
 // and a kill over the music can sum beyond full scale: the mixer adds them at the limiter's
 // headroom, and the limiter holds what would clip.
 constexpr float MUSIC_GAIN = 1.26f;
-constexpr float EFFECTS_GAIN = 0.69f;
+constexpr float EFFECTS_GAIN = 0.66f;
 // A buffer of 512 frames (11.6 ms) lets a play be heard within one buffer.
 constexpr int BUFFER_FRAMES = 512;
 
