@@ -184,6 +184,7 @@ TEST(Pictures, PauseItemsLookAlikeAndTheRankingSheetHasNoStep) {
         EXPECT_EQ(box.right - box.left, first.right - first.left);
         EXPECT_EQ(box.bottom - box.top, first.bottom - first.top);
         EXPECT_EQ(item.x + box.left, items[0].x + first.left) << "the items stand in one column";
+        EXPECT_EQ(item.y + box.top - items[0].y - first.top, (&item - items) * 100) << "and 100 px apart";
     }
 
     // Between the rods (the left one ends at column 66, the right one starts at 594).

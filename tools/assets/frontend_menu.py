@@ -14,10 +14,11 @@ from .frontend_layout import PAUSE_CELLS, PAUSE_POSITIONS, SCREEN_H, SCREEN_W, T
 from .frontend_paint import BAYER8, dilate, polygon
 from .palette import BLACK, KEY, ramp
 
-# Every pause plate: the narrowest cell's width, and the left edge on screen
-# that the narrow cells are drawn at.
+# Every pause plate: the narrowest cell's width, the left edge on screen that
+# the narrow cells are drawn at, and its top within the cell (the items stand
+# 100 px apart whatever the cells' heights).
 PAUSE_PLATE_W, PAUSE_PLATE_H = 98, 44
-PAUSE_PLATE_LEFT = 270
+PAUSE_PLATE_LEFT, PAUSE_PLATE_TOP = 270, 3
 
 
 def _rounded(h, w, r):
@@ -64,6 +65,6 @@ def picture():
         idx[y0:y1, x0:x1] = plate(x1 - x0, y1 - y0, label, 17, margin_y=9)
     for ((x0, y0, x1, y1), label), (screen_x, _) in zip(PAUSE_CELLS, PAUSE_POSITIONS):
         left = x0 + PAUSE_PLATE_LEFT - screen_x
-        top = y0 + (y1 - y0 - PAUSE_PLATE_H) // 2
+        top = y0 + PAUSE_PLATE_TOP
         idx[top:top + PAUSE_PLATE_H, left:left + PAUSE_PLATE_W] = plate(PAUSE_PLATE_W, PAUSE_PLATE_H, label, 18)
     return idx
