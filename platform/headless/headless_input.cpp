@@ -3,9 +3,9 @@
 #include <deque>
 #include <set>
 
-#include "platform/backend.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
+#include "platform/seam/backend.h"
 
 namespace {
 

@@ -1,31 +1,31 @@
-// Sound through SDL2_mixer: the music engine of sdl_music.h renders into the mixer's music
-// hook, and the WAV effects each play on a mixer channel of its own, so they mix over the
-// music and a replay restarts only that effect. Without an audio device or without a
-// soundfont the game runs silent (one line on stderr says why): sounds still open, plays
-// do nothing.
+// Sound through SDL2_mixer: the music engine renders into the mixer's music hook, and the
+// WAV effects each play on a mixer channel of its own, so they mix over the music and a
+// replay restarts only that effect. Without an audio device or without a soundfont the
+// game runs silent (one line on stderr says why): sounds still open, plays do nothing.
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <SDL_mixer.h>
 
-#include "platform/backend.h"
+#include "platform/music/music.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_limiter.h"
-#include "platform/sdl/sdl_music.h"
+#include "platform/seam/backend.h"
 
 namespace {
 
 // Fixed gains against the levels the data is made for (the synthesizer at gain 1, the
 // effects as recorded): every piece renders at about -22 dBFS RMS, so the music plays near
 // -20 dBFS and peaks below 0.7 of full scale; the loudest fifth of a second of each effect
-// sounds 3 to 6 dB above it. A swing
-// and a kill over the music can sum beyond full scale: the mixer adds them at the limiter's
-// headroom, and the limiter holds what would clip.
+// sounds 3 to 6 dB above it. A swing and a kill over the music can sum beyond full scale:
+// the mixer adds them at the limiter's headroom, and the limiter holds what would clip.
 constexpr float MUSIC_GAIN = 1.26f;
 constexpr float EFFECTS_GAIN = 0.66f;
 // A buffer of 512 frames (11.6 ms) lets a play be heard within one buffer.
@@ -50,6 +50,10 @@ int g_effectsPercent = 100;
 bool g_muted = false;
 bool g_suspended = false;
 
+// Filled on the mixer's thread as pieces reach their end, emptied on the game's.
+std::mutex g_finishedLock;
+std::vector<int> g_finished;
+
 bool Readable(const std::string& path) {
     return access(path.c_str(), R_OK) == 0;
 }
@@ -61,7 +65,7 @@ void ApplyVolumes() {
     if (g_audio != AudioState::Ready) return;
     Mix_Volume(-1, static_cast<int>(std::lround(sdl_backend::MIX_HEADROOM * EFFECTS_GAIN * MIX_MAX_VOLUME)));
     if (g_musicAvailable) {
-        sdl_backend::SetMusicLevel(
+        music::SetMusicLevel(
             g_muted ? 0.0f : sdl_backend::MIX_HEADROOM * MUSIC_GAIN * static_cast<float>(g_musicPercent) / 100.0f);
     }
 }
@@ -70,10 +74,20 @@ void Limit(void*, Uint8* stream, int length) {
     sdl_backend::LimitMix(reinterpret_cast<std::int16_t*>(stream), length / 4);
 }
 
+void MixMusic(void*, Uint8* stream, int length) {
+    const int ended = music::RenderMusic(reinterpret_cast<std::int16_t*>(stream), length / 4);
+    if (ended < 0) return;
+    {
+        std::lock_guard lock(g_finishedLock);
+        g_finished.push_back(ended);
+    }
+    sdl_backend::WakeIdle();
+}
+
 void StartAudio() {
     g_audio = AudioState::Silent;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 ||
-        Mix_OpenAudio(44100, AUDIO_S16SYS, 2, BUFFER_FRAMES) != 0) {
+        Mix_OpenAudio(music::MUSIC_RATE, AUDIO_S16SYS, 2, BUFFER_FRAMES) != 0) {
         std::fprintf(stderr,
                      "lantern-blade: no audio device (%s), so no sound: check the sound "
                      "server or ALSA, or pick a driver with SDL_AUDIODRIVER\n",
@@ -84,7 +98,8 @@ void StartAudio() {
     sdl_backend::ShutDownAtExit();
     g_audio = AudioState::Ready;
     Mix_SetPostMix(Limit, nullptr);
-    g_musicAvailable = sdl_backend::StartMusic();
+    g_musicAvailable = music::StartMusic();
+    if (g_musicAvailable) Mix_HookMusic(MixMusic, nullptr);
     ApplyVolumes();
     sdl_backend::SetAudioSuspended(g_suspended);
 }
@@ -120,7 +135,7 @@ void SetAudioMuted(bool muted) {
 void SetAudioSuspended(bool suspended) {
     g_suspended = suspended;
     if (g_audio != AudioState::Ready) return;
-    if (g_musicAvailable) HoldMusic(suspended);
+    if (g_musicAvailable) music::HoldMusic(suspended);
     if (suspended) {
         Mix_Pause(-1);
     } else {
@@ -133,7 +148,8 @@ void ShutDownAudio() {
         return;
     }
     if (g_musicAvailable) {
-        ShutDownMusic();
+        music::ShutDownMusic();
+        Mix_HookMusic(nullptr, nullptr);
     }
     Mix_HaltChannel(-1);
     for (Sound& sound : g_sounds) {
@@ -160,7 +176,7 @@ int OpenSound(const std::string& path, bool music) {
     const int id = static_cast<int>(g_sounds.size());
     Sound sound{path, music, true, -1, nullptr};
     if (music && g_musicAvailable) {
-        sdl_backend::LoadMusic(id, path);
+        music::LoadMusic(id, path);
     }
     if (!music && g_audio == AudioState::Ready) {
         sound.channel = g_effectChannels++;
@@ -178,7 +194,7 @@ void PlaySound(int id) {
         return;
     }
     if (sound->music) {
-        sdl_backend::PlayMusic(id);
+        music::PlayMusic(id);
     } else {
         Mix_PlayChannel(sound->channel, sound->chunk, 0);
     }
@@ -190,7 +206,7 @@ void StopSound(int id) {
         return;
     }
     if (sound->music) {
-        sdl_backend::StopMusic(id);
+        music::StopMusic(id);
     } else {
         Mix_HaltChannel(sound->channel);
     }
@@ -205,13 +221,18 @@ void CloseSound(int id) {
         return;
     }
     if (sound->music) {
-        sdl_backend::ReleaseMusic(id);
+        music::ReleaseMusic(id);
     } else {
         Mix_HaltChannel(sound->channel);
         Mix_FreeChunk(sound->chunk);
         sound->chunk = nullptr;
     }
     sound->open = false;
+}
+
+std::vector<int> TakeFinishedSounds() {
+    std::lock_guard lock(g_finishedLock);
+    return std::exchange(g_finished, {});
 }
 
 }  // namespace backend

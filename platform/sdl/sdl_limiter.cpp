@@ -5,13 +5,15 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "platform/music/music.h"
+
 namespace {
 
 // Peaks are held at 0.98 of full scale. The gain ramps down to each peak over the frames
-// still ahead of it, and recovers with a time constant of 100 ms at 44.1 kHz: too slow to
-// shape a waveform, quick enough that the music does not stay dimmed after a kill.
+// still ahead of it, and recovers with a time constant of 100 ms: too slow to shape a
+// waveform, quick enough that the music does not stay dimmed after a kill.
 constexpr float CEILING = 0.98f * 32767.0f;
-constexpr float RECOVERY = 1.0f / (0.1f * 44100.0f);
+constexpr float RECOVERY = 1.0f / (0.1f * music::MUSIC_RATE);
 constexpr float MAKEUP = 1.0f / sdl_backend::MIX_HEADROOM;
 
 struct Held {

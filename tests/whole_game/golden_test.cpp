@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "game/game_frame.h"
+#include "game/run_state.h"
 #include "game/scene_state.h"
 #include "platform/headless/headless.h"
 #include "tests/whole_game/game_run.h"
