@@ -4,8 +4,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/setup_machine.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DLB_TESTS=OFF
-cmake --build build --target lantern-blade
+cmake -S . -B build-play -G Ninja -DCMAKE_BUILD_TYPE=Release -DLB_TESTS=OFF
+cmake --build build-play --target lantern-blade
 # Refresh the pictures, music and stage, but keep the scores already in run/.
 mkdir -p run
 scores=run/txt/Ranking/Ranking.txt
@@ -14,4 +14,4 @@ if [ -f "$scores" ]; then saved=$(cat "$scores"); fi
 cp -r data/. run/
 if [ -n "$saved" ]; then printf '%s' "$saved" > "$scores"; fi
 cd run
-exec ../build/lantern-blade "$@"
+exec ../build-play/lantern-blade "$@"

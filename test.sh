@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Sets everything up, builds, and runs every test: the suite; the suite again built with
-# AddressSanitizer and UndefinedBehaviorSanitizer; and each fuzz target (clang,
-# libFuzzer, also sanitized) for a fixed number of runs from its kept corpus.
+# AddressSanitizer and UndefinedBehaviorSanitizer; each fuzz target (clang, libFuzzer,
+# also sanitized) for a fixed number of runs from its kept corpus; and the Debian packages
+# built as a release is, checked by lintian.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/setup_machine.sh --tests
@@ -42,3 +43,5 @@ for target_runs in bitmap:20000 mci:20000 midi:50000 numbers:4000; do
   build-fuzz/tests/fuzz/fuzz_"$target" -runs="$runs" -seed=1 -print_final_stats=1 \
     -artifact_prefix="$PWD/build-fuzz/" "$work"
 done
+
+tools/build_package.sh build-package

@@ -13,10 +13,11 @@ constexpr const char* USAGE =
     "\n"
     "  --fullscreen  start fullscreen\n"
     "  --windowed    start in a window\n"
-    "  --help        show this help and exit\n"
+    "  -h, --help    show this help and exit\n"
     "  --version     show the version and exit\n"
     "\n"
     "Settings: ${XDG_CONFIG_HOME:-~/.config}/lantern-blade/settings.ini\n"
+    "Scores:   ${XDG_DATA_HOME:-~/.local/share}/lantern-blade/\n"
     "See lantern-blade(6) for the keys and files.\n";
 
 }  // namespace
@@ -24,7 +25,7 @@ constexpr const char* USAGE =
 int ReadOptions(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
-        if (std::strcmp(option, "--help") == 0) {
+        if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
             std::fputs(USAGE, stdout);
             return 0;
         }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and playing need (as root, or through sudo),
-# and with `--tests` also what the tests need, skipping the download when everything is
-# already there.
+# Installs the Debian packages that building and playing need (as root, or through sudo);
+# with `--package` also what building and checking the Debian packages needs, and with
+# `--tests` that and what the tests need. Skips the download when everything is already
+# there.
 set -euo pipefail
 
 PACKAGES=(
@@ -15,6 +16,9 @@ if [ "${1:-}" = "--tests" ]; then
     clang libclang-rt-14-dev
     appstream desktop-file-utils
   )
+fi
+if [ "${1:-}" = "--tests" ] || [ "${1:-}" = "--package" ]; then
+  PACKAGES+=(dpkg-dev file lintian)
 fi
 
 missing=()

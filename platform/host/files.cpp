@@ -19,6 +19,10 @@ namespace {
 // Why nothing may be written; empty while writing is allowed.
 std::string g_writesRefused;
 
+// The game folder kept elsewhere (forward slashes, no slash at the end) and where it is.
+std::string g_movedFolder;
+std::string g_movedTo;
+
 bool Fail(std::string* failure, const std::string& why) {
     if (failure != nullptr) *failure = why;
     return false;
@@ -101,6 +105,11 @@ std::string ResolvePath(const char* gamePath) {
     if (gamePath == nullptr) return {};
     std::string path(gamePath);
     std::replace(path.begin(), path.end(), '\\', '/');
+    if (!g_movedFolder.empty() && path.size() >= g_movedFolder.size() &&
+        SameIgnoringCase(path.substr(0, g_movedFolder.size()), g_movedFolder) &&
+        (path.size() == g_movedFolder.size() || path[g_movedFolder.size()] == '/')) {
+        path = g_movedTo + path.substr(g_movedFolder.size());
+    }
     const bool absolute = !path.empty() && path[0] == '/';
     std::string resolved = absolute ? "/" : "";
     // Once a component does not exist, nothing below it can; the rest stays as written.
@@ -121,6 +130,15 @@ std::string ResolvePath(const char* gamePath) {
         resolved += component;
     }
     return resolved;
+}
+
+void KeepFolderElsewhere(const char* gameFolder, const std::filesystem::path& place) {
+    g_movedFolder = gameFolder;
+    std::replace(g_movedFolder.begin(), g_movedFolder.end(), '\\', '/');
+    while (!g_movedFolder.empty() && g_movedFolder.back() == '/') g_movedFolder.pop_back();
+    g_movedTo = place.empty() ? std::string() : fs::absolute(place).lexically_normal().string();
+    while (g_movedTo.size() > 1 && g_movedTo.back() == '/') g_movedTo.pop_back();
+    if (g_movedTo.empty()) g_movedFolder.clear();
 }
 
 std::FILE* OpenGameFile(const char* gamePath, const char* mode) {

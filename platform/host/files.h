@@ -3,12 +3,19 @@
 #pragma once
 
 #include <cstdio>
+#include <filesystem>
 #include <string>
 
 // The on-disk path for a game path: each component matched case-insensitively against
 // what exists (an exact match preferred); components that do not exist are kept as
 // written, so a file about to be created gets a sensible name.
 std::string ResolvePath(const char* gamePath);
+
+// Keeps one game folder elsewhere on disk: from now on every game path below
+// `gameFolder` (e.g. "txt\\Ranking") resolves below `place`, for reading and writing
+// alike. An installed game reads its data in place but keeps what it writes per user this
+// way; ResolvePath(gameFolder) names where that folder is in this run.
+void KeepFolderElsewhere(const char* gameFolder, const std::filesystem::path& place);
 
 // fopen through the resolver. Text mode "rt"/"wt" is accepted. Only regular files are
 // opened: a FIFO or a device in a file's place is refused at once instead of blocking.

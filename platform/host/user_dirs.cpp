@@ -24,3 +24,8 @@ std::filesystem::path ScreenshotFolder() {
     const std::filesystem::path base = FolderFrom("XDG_PICTURES_DIR", "Pictures");
     return base.empty() ? base : base / "Lantern Blade";
 }
+
+std::filesystem::path ScoresFolder() {
+    const std::filesystem::path base = FolderFrom("XDG_DATA_HOME", ".local/share");
+    return base.empty() ? base : base / "lantern-blade";
+}

@@ -7,3 +7,6 @@
 std::filesystem::path SettingsFolder();
 // ${XDG_PICTURES_DIR:-~/Pictures}/Lantern Blade; empty when neither that nor HOME is set.
 std::filesystem::path ScreenshotFolder();
+// ${XDG_DATA_HOME:-~/.local/share}/lantern-blade, where an installed game keeps the
+// ranking files (and what else belongs beside them); empty when neither is set.
+std::filesystem::path ScoresFolder();

@@ -27,9 +27,10 @@ TEST(Options, EachOptionAndAnUnknownOne) {
         {{"--fullscreen"}, "1", -1, "", "", true},
         {{"--fullscreen", "--windowed"}, nullptr, -1, "", "", false},
         {{"--help"}, nullptr, 0, "Usage: lantern-blade [OPTION]", "", true},
-        {{"--version"}, nullptr, 0, "lantern-blade 1.0\n", "", true},
+        {{"--version"}, nullptr, 0, "lantern-blade " LB_VERSION "\n", "", true},
         {{"--windowed", "--bogus"}, nullptr, 2, "", "lantern-blade: unknown option '--bogus'\nUsage:", false},
-        {{"-h"}, nullptr, 2, "", "Usage:", true},
+        {{"-h"}, nullptr, 0, "Usage: lantern-blade [OPTION]", "", true},
+        {{"-v"}, nullptr, 2, "", "Usage:", true},
     };
     for (const OptionCase& c : cases) {
         ChooseDisplay(DisplayChoice::AsSaved);
