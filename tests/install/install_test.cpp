@@ -290,4 +290,32 @@ TEST_F(InstalledPackages, AnOldPerUserCopyKeepsItsScoresAndLosesItsCopiedData) {
     EXPECT_EQ(test::ReadFile((copy / "Ranking.txt").string()), "9000,8000,7000,6000,5000,");
 }
 
+// `cmake --install` honours DESTDIR and the prefix, and the tree finds its data wherever it
+// is moved: without a display the game gets past the data and stops at the display.
+TEST_F(InstalledPackages, AnInstallUnderAnyPrefixFindsItsDataWhereverItIsMoved) {
+    const fs::path staging = scratch_.Path() / "staging";
+    std::string log;
+    ASSERT_EQ(Shell("DESTDIR=" + Quoted(staging) + " cmake --install " + Quoted(LB_BINARY_DIR) +
+                        " --prefix /opt/lantern-blade",
+                    &log),
+              0)
+        << log;
+    const fs::path prefix = staging / "opt/lantern-blade";
+    for (const char* path : {"games/lantern-blade", "share/games/lantern-blade/bmp/Map.bmp",
+                             "share/applications/lantern-blade.desktop", "share/man/man6/lantern-blade.6.gz"}) {
+        EXPECT_TRUE(fs::exists(prefix / path)) << path;
+    }
+    const fs::path moved = scratch_.Path() / "moved";
+    fs::rename(prefix, moved);
+    const fs::path folder = PlayerFolder("run");
+    std::string said;
+    EXPECT_EQ(Shell("cd " + Quoted(folder) + " && " +
+                        AsPlayer(PlayerFolder("home"), Quoted(moved / "games/lantern-blade")),
+                    &said),
+              1);
+    EXPECT_NE(said.find("display"), std::string::npos) << said;
+    EXPECT_EQ(said.find("no game data"), std::string::npos) << said;
+    EXPECT_TRUE(fs::is_empty(folder));
+}
+
 }  // namespace
