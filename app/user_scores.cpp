@@ -98,7 +98,7 @@ std::string ShippedRanking(const fs::path& installedData) {
 // takes, so that a game saving at the same moment never has its score overwritten.
 void StartRankingFrom(const std::string& shipped) {
     std::string failure;
-    const int lock = LockGameFile(RANKING_FILE, &failure);
+    const int lock = LockGameFile(RANKING_FILE, LockWait::FewSeconds, &failure);
     if (lock < 0) return;
     if (!Exists(ResolvePath(RANKING_FILE))) ReplaceFileAtomically(RANKING_FILE, shipped, &failure);
     UnlockGameFile(lock);
