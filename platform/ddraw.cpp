@@ -7,6 +7,7 @@
 #include <emmintrin.h>
 #endif
 
+#include "platform/demo/demo.h"
 #include "platform/gdi_internal.h"
 #include "platform/seam/backend.h"
 
@@ -213,7 +214,7 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD flags) {
     if (locked_ || back_->locked_) return DDERR_SURFACEBUSY;
     pixels_.swap(back_->pixels_);
     ++presentedFrames;
-    backend::Present(pixels_.data(), screenPalette);
+    if (DemoPresent(pixels_.data(), screenPalette)) backend::Present(pixels_.data(), screenPalette);
     return DD_OK;
 }
 
@@ -279,7 +280,7 @@ HRESULT IDirectDrawSurface::SetPalette(IDirectDrawPalette* palette) {
                            (std::uint32_t{entries[i].peGreen} << 8) | entries[i].peBlue;
     }
     // The picture already on screen changes colour at once.
-    backend::Present(pixels_.data(), screenPalette);
+    if (DemoPresent(pixels_.data(), screenPalette)) backend::Present(pixels_.data(), screenPalette);
     return DD_OK;
 }
 

@@ -21,6 +21,9 @@ namespace {
 
 // Why nothing may be written; empty while writing is allowed.
 std::string g_writesRefused;
+// Writes succeed without reaching the disk.
+bool g_writesSandboxed = false;
+ReadFilter g_readFilter = nullptr;
 
 // The game folder kept elsewhere (forward slashes, no slash at the end) and where it is.
 std::string g_movedFolder;
@@ -210,6 +213,21 @@ bool ReadRegularFile(const std::string& path, std::size_t limit, std::string* co
     return whole;
 }
 
+namespace {
+
+std::FILE* OpenStream(const char* gamePath, int flags, const char* openMode) {
+    const int fd = OpenRegularFile(ResolvePath(gamePath), flags, nullptr);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, openMode);
+    if (file == nullptr && fd >= 0) ::close(fd);
+    return file;
+}
+
+std::FILE* OpenForReading(const char* gamePath) {
+    return OpenStream(gamePath, O_RDONLY, "r");
+}
+
+}  // namespace
+
 void KeepFolderElsewhere(const char* gameFolder, const std::filesystem::path& place) {
     g_movedFolder = gameFolder;
     std::replace(g_movedFolder.begin(), g_movedFolder.end(), '\\', '/');
@@ -229,21 +247,29 @@ std::FILE* OpenGameFile(const char* gamePath, const char* mode) {
     if (openMode[0] == 'r') flags = update ? O_RDWR : O_RDONLY;
     if (openMode[0] == 'w') flags |= O_CREAT | O_TRUNC;
     if (openMode[0] == 'a') flags |= O_CREAT | O_APPEND;
+    if (flags == O_RDONLY && g_readFilter != nullptr) return g_readFilter(gamePath, OpenForReading);
+    if (flags != O_RDONLY && g_writesSandboxed) return std::tmpfile();
     if (flags != O_RDONLY && !g_writesRefused.empty()) {
         errno = EROFS;
         return nullptr;
     }
-    const int fd = OpenRegularFile(ResolvePath(gamePath), flags, nullptr);
-    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, openMode.c_str());
-    if (file == nullptr && fd >= 0) ::close(fd);
-    return file;
+    return OpenStream(gamePath, flags, openMode.c_str());
 }
 
 void RefuseWrites(const char* reason) {
     g_writesRefused = reason;
 }
 
+void SandboxWrites() {
+    g_writesSandboxed = true;
+}
+
+void FilterReads(ReadFilter filter) {
+    g_readFilter = filter;
+}
+
 bool CanReplaceFile(const char* gamePath, std::string* failure) {
+    if (g_writesSandboxed) return true;
     if (!g_writesRefused.empty()) return Fail(failure, g_writesRefused);
     const std::string target = WriteTarget(gamePath);
     const std::string name = fs::path(target).filename().string();
@@ -257,6 +283,7 @@ bool CanReplaceFile(const char* gamePath, std::string* failure) {
 }
 
 bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, std::string* failure) {
+    if (g_writesSandboxed) return true;
     if (!CanReplaceFile(gamePath, failure)) return false;
     const std::string target = WriteTarget(gamePath);
     const fs::path targetPath(target);
@@ -281,6 +308,7 @@ int LockGameFile(const char* gamePath, LockWait wait, std::string* failure) {
         Fail(failure, g_writesRefused);
         return -1;
     }
+    if (g_writesSandboxed) return ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     // Only the player may open the lock: anyone who can open a file can hold a lock on it.
     const std::string lockPath = WriteTarget(gamePath) + ".lock";
     const int fd = OpenRegularFile(lockPath, O_RDWR | O_CREAT | O_NOFOLLOW, failure, 0600);
@@ -305,7 +333,7 @@ void UnlockGameFile(int lock) {
 }
 
 void RemoveStaleTemporaries(const char* gamePath) {
-    if (!g_writesRefused.empty()) return;
+    if (!g_writesRefused.empty() || g_writesSandboxed) return;
     const fs::path target = WriteTarget(gamePath);
     const std::string prefix = TemporaryPrefix(target);
     for (const std::string& name : NamesBeside(target, prefix)) {
@@ -316,6 +344,7 @@ void RemoveStaleTemporaries(const char* gamePath) {
 std::string SetFileAside(const char* gamePath, const char* label, int keep) {
     if (!g_writesRefused.empty()) return {};
     const fs::path target = WriteTarget(gamePath);
+    if (g_writesSandboxed) return target.string() + "." + label;
     char stamp[32];
     const std::time_t now = std::time(nullptr);
     std::tm local {};

@@ -1,13 +1,14 @@
 #include "tests/whole_game/game_run.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "app/scene_switch.h"
 #include "game/run_state.h"
 #include "game/scene_state.h"
 #include "game/stage.h"
 #include "platform/headless/headless.h"
-#include "platform/mmsystem.h"
+#include "platform/host/suspension.h"
 #include "platform/win32.h"
 
 namespace whole {
@@ -30,8 +31,9 @@ constexpr RouteAction ROUTE[] = {
     {VK_LEFT, 1710, 2110}, {'Z', 2330, 2420},
 };
 
-// The game's own clock, which stands still while the game is suspended.
-std::uint32_t PlayClock() { return timeGetTime() - g_stageStart - g_pauseTotal; }
+// The game's own clock, which stands still while the game is suspended; read beside the
+// game, not through it, so that a recorded run holds only the game's own reads.
+std::uint32_t PlayClock() { return static_cast<std::uint32_t>(GameClockMs(headless::Now())) - g_stageStart - g_pauseTotal; }
 
 std::function<bool()> InScene(int scene) {
     return [scene] { return g_scene == scene; };
@@ -43,6 +45,21 @@ std::function<bool()> AfterFrames(int n) {
 }
 
 }  // namespace
+
+std::uint64_t FrameChecksum(const headless::Frame& frame) {
+    std::uint64_t hash = 0xcbf29ce484222325u;
+    auto mix = [&hash](const void* data, std::size_t bytes) {
+        const auto* p = static_cast<const unsigned char*>(data);
+        for (std::size_t i = 0; i + 8 <= bytes; i += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p + i, 8);
+            hash = (hash ^ word) * 0x100000001b3u;
+        }
+    };
+    mix(frame.pixels.data(), frame.pixels.size());
+    mix(frame.palette, sizeof frame.palette);
+    return hash;
+}
 
 GameRun::GameRun(const std::function<void()>& prepare) {
     test::CopyRealData();

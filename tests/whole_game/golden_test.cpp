@@ -20,8 +20,10 @@
 #include <string>
 #include <vector>
 
+#include "app/demo_run.h"
 #include "game/run_state.h"
 #include "game/scene_state.h"
+#include "platform/demo/demo.h"
 #include "platform/headless/headless.h"
 #include "tests/whole_game/game_run.h"
 
@@ -31,22 +33,6 @@ namespace fs = std::filesystem;
 
 const fs::path GOLDEN = fs::path(LB_SOURCE_DIR) / "tests/whole_game/golden/ring.txt";
 const fs::path OUTPUT = fs::path(LB_BINARY_DIR) / "golden";
-
-// FNV-1a over 64-bit words: pixels, then palette.
-std::uint64_t Checksum(const headless::Frame& frame) {
-    std::uint64_t hash = 0xcbf29ce484222325u;
-    auto mix = [&hash](const void* data, std::size_t bytes) {
-        const auto* p = static_cast<const unsigned char*>(data);
-        for (std::size_t i = 0; i + 8 <= bytes; i += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p + i, 8);
-            hash = (hash ^ word) * 0x100000001b3u;
-        }
-    };
-    mix(frame.pixels.data(), frame.pixels.size());
-    mix(frame.palette, sizeof frame.palette);
-    return hash;
-}
 
 void Write(const headless::Frame& frame, long number, const char* suffix) {
     const fs::path path = OUTPUT / ("frame-" + std::to_string(number) + suffix + ".png");
@@ -72,7 +58,7 @@ struct FrameRecorder {
             if (number == 0) start = kept[i].atMs;
             char line[96];
             std::snprintf(line, sizeof line, "F %ld %u %d %016llx", number, kept[i].atMs - start, g_scene,
-                          static_cast<unsigned long long>(Checksum(kept[i])));
+                          static_cast<unsigned long long>(whole::FrameChecksum(kept[i])));
             lines.emplace_back(line);
             if (number == show) Write(kept[i], number, "");
             if (mismatch < 0 && !golden.empty() && (lines.size() > golden.size() || golden[lines.size() - 1] != line)) {
@@ -95,7 +81,9 @@ TEST(Golden, TheWholeRingDrawsAndSoundsAsRecorded) {
     }
 
     fs::create_directories(OUTPUT);
-    whole::GameRun run;
+    // Recorded as the game always records, which must not change what it draws; the demo
+    // is kept beside the golden record for the demo tests.
+    whole::GameRun run(StartRecording);
     headless::KeepFrames(8);  // more than any one turn presents
     FrameRecorder recorder{golden, show != nullptr ? std::atol(show) : -1, {}, 0, 0, -1};
     run.Watch([&recorder] { recorder.Look(); });
@@ -120,6 +108,7 @@ TEST(Golden, TheWholeRingDrawsAndSoundsAsRecorded) {
         out << "# The golden run: F frame ms-since-start scene checksum, then M each MCI command.\n"
                "# Rewrite with LB_GOLDEN_UPDATE=1 ctest --test-dir build -R Golden, after looking.\n";
         for (const std::string& line : lines) out << line << '\n';
+        std::ofstream(whole::KEPT_DEMO, std::ios::binary) << DemoRecordingBytes();
         GTEST_SKIP() << "rewrote " << GOLDEN;
     }
 
