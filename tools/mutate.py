@@ -376,6 +376,7 @@ def sync_mirror():
         target = MIRROR / rel
         if not target.is_file() or target.read_bytes() != data:
             write_mirror(rel, data)
+        shutil.copymode(ROOT / rel, target)  # tests may run scripts of the tree
         fingerprint.update(rel.encode() + b"\0" + digest(data).encode())
     wanted = set(files)
     for path in MIRROR.rglob("*"):
