@@ -657,6 +657,11 @@ def main():
     t0 = time.monotonic()
     failed, timed_out, durations = run_tests(tests, args.jobs, stop_on_failure=False)
     if failed or timed_out:
+        # A test that waits on a real display may miss its moment on a loaded machine: once
+        # more, alone, before the suite counts as red.
+        failed, timed_out, again = run_tests(failed + timed_out, 1, stop_on_failure=False)
+        durations.update(again)
+    if failed or timed_out:
         sys.exit("the suite is not green without mutants: " + ", ".join(t.name for t in failed + timed_out))
     print(f"all pass in {time.monotonic() - t0:.1f} s (what a surviving mutant costs, besides its build)",
           flush=True)
