@@ -1,4 +1,5 @@
 #include "platform/files.h"
+#include "platform/files_internal.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -26,19 +27,6 @@ bool Fail(std::string* failure, const std::string& why) {
 
 bool FailWithErrno(std::string* failure) {
     return Fail(failure, std::strerror(errno));
-}
-
-// The file a game path finally names: symbolic links followed to their target, which
-// need not exist yet.
-std::string WriteTarget(const char* gamePath) {
-    fs::path path = ResolvePath(gamePath);
-    std::error_code error;
-    for (int hops = 0; hops < 40 && fs::is_symlink(path, error); ++hops) {
-        const fs::path link = fs::read_symlink(path, error);
-        if (error) break;
-        path = link.is_absolute() ? link : path.parent_path() / link;
-    }
-    return path.string();
 }
 
 // Replacing a file writes "." + its name + "." + six characters from mkstemp beside it;
@@ -95,7 +83,38 @@ void SyncFolder(const fs::path& folder) {
     ::close(fd);
 }
 
+// A rename that never replaces a file already there (EEXIST instead).
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef __EMSCRIPTEN__
+    // The browser's files have no such rename; there one thread writes them, and every
+    // tab writes the ranking only holding its lock, so a look first is as safe.
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#else
+    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+#endif
+}
+
 }  // namespace
+
+std::string WriteTarget(const char* gamePath) {
+    fs::path path = ResolvePath(gamePath);
+    std::error_code error;
+    for (int hops = 0; hops < 40 && fs::is_symlink(path, error); ++hops) {
+        const fs::path link = fs::read_symlink(path, error);
+        if (error) break;
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    return path.string();
+}
+
+bool WritesRefused(std::string* failure) {
+    return !g_writesRefused.empty() && !Fail(failure, g_writesRefused);
+}
 
 std::string ResolvePath(const char* gamePath) {
     if (gamePath == nullptr) return {};
@@ -155,7 +174,7 @@ void RefuseWrites(const char* reason) {
 }
 
 bool CanReplaceFile(const char* gamePath, std::string* failure) {
-    if (!g_writesRefused.empty()) return Fail(failure, g_writesRefused);
+    if (WritesRefused(failure)) return false;
     const std::string target = WriteTarget(gamePath);
     const std::string name = fs::path(target).filename().string();
     struct stat info {};
@@ -187,38 +206,6 @@ bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, st
     return true;
 }
 
-int LockGameFile(const char* gamePath, std::string* failure) {
-    if (!g_writesRefused.empty()) {
-        Fail(failure, g_writesRefused);
-        return -1;
-    }
-    const std::string lockPath = WriteTarget(gamePath) + ".lock";
-    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-    // Another user's lock file can still be locked through a read-only descriptor.
-    if (fd < 0 && errno == EACCES) {
-        fd = ::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) errno = EACCES;
-    }
-    if (fd < 0) {
-        FailWithErrno(failure);
-        return -1;
-    }
-    // A save holds the lock for milliseconds; a holder that keeps it for seconds is stuck.
-    for (int attempt = 0; attempt < 500; ++attempt) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
-        if (errno != EWOULDBLOCK && errno != EINTR) break;
-        ::usleep(10000);
-    }
-    const bool busy = errno == EWOULDBLOCK;
-    Fail(failure, busy ? "another game keeps the ranking locked" : std::strerror(errno));
-    ::close(fd);
-    return -1;
-}
-
-void UnlockGameFile(int lock) {
-    if (lock >= 0) ::close(lock);
-}
-
 void RemoveStaleTemporaries(const char* gamePath) {
     if (!g_writesRefused.empty()) return;
     const fs::path target = WriteTarget(gamePath);
@@ -245,7 +232,7 @@ std::string SetFileAside(const char* gamePath, const char* label) {
     const std::string base = target + "." + label + "-" + stamp;
     for (int n = 1; n < 100; ++n) {
         const std::string aside = n == 1 ? base : base + "-" + std::to_string(n);
-        if (::renameat2(AT_FDCWD, target.c_str(), AT_FDCWD, aside.c_str(), RENAME_NOREPLACE) == 0) {
+        if (RenameNoReplace(target, aside)) {
             SyncFolder(fs::path(target).parent_path());
             return aside;
         }

@@ -1,13 +1,9 @@
 // The player's settings as the SDL backend follows them: read when the window opens,
 // written when the player changes one (fullscreen, window size, volume). Mute lasts for
 // the run only.
-#include <algorithm>
-
 #include "platform/sdl/sdl_internal.h"
 
 namespace {
-
-constexpr int VOLUME_STEP = 10;
 
 Settings g_settings;
 bool g_loaded = false;
@@ -32,8 +28,7 @@ void StoreSettings() {
 
 void ChangeVolume(int steps) {
     Settings& settings = PlayerSettings();
-    settings.musicVolume = std::clamp(settings.musicVolume + steps * VOLUME_STEP, 0, 100);
-    settings.effectsVolume = std::clamp(settings.effectsVolume + steps * VOLUME_STEP, 0, 100);
+    StepVolumes(settings, steps);
     SetAudioVolumes(settings.musicVolume, settings.effectsVolume);
     StoreSettings();
 }

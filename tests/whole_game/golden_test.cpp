@@ -22,6 +22,7 @@
 
 #include "game/game_frame.h"
 #include "game/scene_state.h"
+#include "platform/frame_checksum.h"
 #include "platform/headless/headless.h"
 #include "tests/whole_game/game_run.h"
 
@@ -32,20 +33,8 @@ namespace fs = std::filesystem;
 const fs::path GOLDEN = fs::path(LB_SOURCE_DIR) / "tests/whole_game/golden/ring.txt";
 const fs::path OUTPUT = fs::path(LB_BINARY_DIR) / "golden";
 
-// FNV-1a over 64-bit words: pixels, then palette.
 std::uint64_t Checksum(const headless::Frame& frame) {
-    std::uint64_t hash = 0xcbf29ce484222325u;
-    auto mix = [&hash](const void* data, std::size_t bytes) {
-        const auto* p = static_cast<const unsigned char*>(data);
-        for (std::size_t i = 0; i + 8 <= bytes; i += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p + i, 8);
-            hash = (hash ^ word) * 0x100000001b3u;
-        }
-    };
-    mix(frame.pixels.data(), frame.pixels.size());
-    mix(frame.palette, sizeof frame.palette);
-    return hash;
+    return FrameChecksum(frame.pixels.data(), frame.palette);
 }
 
 void Write(const headless::Frame& frame, long number, const char* suffix) {
