@@ -2,7 +2,6 @@
 #include "platform/files_internal.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -73,14 +72,6 @@ mode_t ModeFor(const std::string& target) {
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0) return info.st_mode & 07777;
     return 0644;
-}
-
-// Makes the rename itself durable.
-void SyncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
 }
 
 // A rename that never replaces a file already there (EEXIST instead).
@@ -202,7 +193,7 @@ bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, st
         ::unlink(temp.c_str());
         return false;
     }
-    SyncFolder(folder);
+    KeepFile(target);
     return true;
 }
 
@@ -233,7 +224,8 @@ std::string SetFileAside(const char* gamePath, const char* label) {
     for (int n = 1; n < 100; ++n) {
         const std::string aside = n == 1 ? base : base + "-" + std::to_string(n);
         if (RenameNoReplace(target, aside)) {
-            SyncFolder(fs::path(target).parent_path());
+            KeepFile(aside);
+            KeepFile(target);
             return aside;
         }
         if (errno != EEXIST) break;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and playing need (as root, or through sudo),
-# and with `--tests` also what the tests need, skipping the download when everything is
+# with `--tests` also what the tests need, and with `--web` what the browser version
+# needs to build (and its tests to run), skipping the download when everything is
 # already there.
 set -euo pipefail
 
@@ -8,14 +9,18 @@ PACKAGES=(
   g++ cmake ninja-build pkg-config git
   libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev libx11-dev libpng-dev timgm6mb-soundfont
 )
-if [ "${1:-}" = "--tests" ]; then
-  PACKAGES+=(
-    libgtest-dev libbenchmark-dev
-    xvfb xauth xdotool imagemagick
-    clang libclang-rt-14-dev
-    appstream desktop-file-utils
-  )
-fi
+for option in "$@"; do
+  case "$option" in
+    --tests)
+      PACKAGES+=(
+        libgtest-dev libbenchmark-dev
+        xvfb xauth xdotool imagemagick
+        clang libclang-rt-14-dev
+        appstream desktop-file-utils
+      ) ;;
+    --web) PACKAGES+=(emscripten vorbis-tools chromium python3-websocket) ;;
+  esac
+done
 
 missing=()
 for package in "${PACKAGES[@]}"; do

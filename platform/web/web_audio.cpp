@@ -55,7 +55,6 @@ void ChangeVolume(int steps) {
     StepVolumes(PlayerSettings(), steps);
     ApplyVolumes();
     SaveSettings(PlayerSettings());
-    KeepSettings();
 }
 
 }  // namespace web_backend

@@ -29,18 +29,12 @@ void lbGameEnded();
 void lbRecordFrame(const char* line);
 }
 
-namespace web_backend {
-
-std::uint64_t PresentedFrames() {
-    return g_presented;
-}
-
-}  // namespace web_backend
-
 namespace backend {
 
 bool OpenWindow(const char*) {
-    return lbOpenCanvas(SCREEN_WIDTH, SCREEN_HEIGHT) != 0;
+    if (lbOpenCanvas(SCREEN_WIDTH, SCREEN_HEIGHT) == 0) return false;
+    web_backend::StartInput();
+    return true;
 }
 
 void CloseWindow() {

@@ -37,14 +37,16 @@ constexpr NamedKey NAMED_KEYS[] = {
     {"ArrowUp", VK_UP},    {"ArrowRight", VK_RIGHT}, {"ArrowDown", VK_DOWN},
 };
 
+// What the page reported, taken when the game pumps its events: a key press, the page
+// becoming active or not, or a volume step (which saves the settings, and so waits for
+// the browser's storage: that may only happen on the game's own turn).
 struct Event {
-    int virtualKey;  // 0 for an active change
-    bool active;
+    enum Kind { KEY, ACTIVE, VOLUME } kind;
+    int value;  // the virtual key; 1 active, 0 not; the steps
 };
 
 struct ScriptStep {
-    std::uint64_t atMs;
-    std::uint64_t afterFrames;
+    std::uint64_t atPump;
     int virtualKey;
     bool down;
 };
@@ -60,6 +62,7 @@ bool g_active = true;
 bool g_virtualClock = false;
 std::vector<ScriptStep> g_script;
 std::size_t g_nextStep = 0;
+std::uint64_t g_pumps = 0;
 
 // 0 for keys the game has no virtual-key code for.
 int VirtualKeyOf(const char* key) {
@@ -74,11 +77,12 @@ int VirtualKeyOf(const char* key) {
     return 0;
 }
 
+// The test clock's run is not suspended by where the browser puts its focus.
 void UpdateActive() {
-    const bool active = g_focused && g_visible;
+    const bool active = g_virtualClock || (g_focused && g_visible);
     if (active == g_active) return;
     g_active = active;
-    web_backend::QueueActiveChange(active);
+    g_events.push_back(Event{Event::ACTIVE, active ? 1 : 0});
 }
 
 // True when the key is one of the backend's own, which the game does not see.
@@ -90,9 +94,9 @@ bool HandleBackendKey(const EmscriptenKeyboardEvent& event) {
     } else if (key == "m" || key == "M") {
         if (first) web_backend::ToggleMute();
     } else if (key == "-") {
-        web_backend::ChangeVolume(-1);
+        g_events.push_back(Event{Event::VOLUME, -1});
     } else if (key == "+" || key == "=") {
-        web_backend::ChangeVolume(1);
+        g_events.push_back(Event{Event::VOLUME, 1});
     } else {
         return false;
     }
@@ -144,8 +148,7 @@ void StartInput() {
     EmscriptenVisibilityChangeEvent visibility{};
     emscripten_get_visibility_status(&visibility);
     g_visible = !visibility.hidden;
-    // The test clock's run is not suspended by where the browser puts its focus.
-    g_focused = g_virtualClock || EM_ASM_INT({ return document.hasFocus() ? 1 : 0; }) != 0;
+    g_focused = EM_ASM_INT({ return document.hasFocus() ? 1 : 0; }) != 0;
     UpdateActive();
 }
 
@@ -158,24 +161,7 @@ bool VirtualClock() {
 }
 
 void QueueKeyDown(int virtualKey) {
-    g_events.push_back(Event{virtualKey, true});
-}
-
-void QueueActiveChange(bool active) {
-    g_events.push_back(Event{0, active});
-}
-
-void PlayKeyScript() {
-    while (g_nextStep < g_script.size() && g_script[g_nextStep].atMs <= backend::NowMs() &&
-           g_script[g_nextStep].afterFrames <= PresentedFrames()) {
-        const ScriptStep& step = g_script[g_nextStep++];
-        if (step.down) {
-            g_scripted.insert(step.virtualKey);
-            QueueKeyDown(step.virtualKey);
-        } else {
-            g_scripted.erase(step.virtualKey);
-        }
-    }
+    g_events.push_back(Event{Event::KEY, virtualKey});
 }
 
 }  // namespace web_backend
@@ -183,21 +169,37 @@ void PlayKeyScript() {
 namespace backend {
 
 void PumpEvents(const EventSink& sink) {
-    web_backend::PlayKeyScript();
+    // The script's steps are stamped with the count of pumps before them: each turn of
+    // the game's loop starts with a pump, so a step lands on the very turn it was made for.
+    for (; g_nextStep < g_script.size() && g_script[g_nextStep].atPump <= g_pumps; ++g_nextStep) {
+        const ScriptStep& step = g_script[g_nextStep];
+        if (step.down) {
+            g_scripted.insert(step.virtualKey);
+            web_backend::QueueKeyDown(step.virtualKey);
+        } else {
+            g_scripted.erase(step.virtualKey);
+        }
+    }
+    ++g_pumps;
     web_backend::PollGamepads();
     while (!g_events.empty()) {
         const Event event = g_events.front();
         g_events.pop_front();
-        if (event.virtualKey == 0) {
-            sink.activeChanged(event.active);
-        } else {
-            sink.keyDown(event.virtualKey);
+        switch (event.kind) {
+            case Event::KEY:
+                sink.keyDown(event.value);
+                break;
+            case Event::ACTIVE:
+                sink.activeChanged(event.value != 0);
+                break;
+            case Event::VOLUME:
+                web_backend::ChangeVolume(event.value);
+                break;
         }
     }
 }
 
 bool KeyHeld(int virtualKey) {
-    web_backend::PlayKeyScript();
     for (const auto& [code, held] : g_keyboard) {
         if (held.virtualKey == virtualKey || (virtualKey == 'Z' && held.zAlike)) return true;
     }
@@ -218,13 +220,13 @@ EMSCRIPTEN_KEEPALIVE void WebTouchKey(int virtualKey, int down) {
     }
 }
 
-// One step a line: "<virtual ms> <frames presented> <virtual key> <1 down | 0 up>".
+// One step a line: "<pumps before it> <virtual key> <1 down | 0 up>".
 EMSCRIPTEN_KEEPALIVE void WebUseVirtualClock(const char* script) {
     g_virtualClock = true;
     std::istringstream in(script);
     ScriptStep step{};
     int down = 0;
-    while (in >> step.atMs >> step.afterFrames >> step.virtualKey >> down) {
+    while (in >> step.atPump >> step.virtualKey >> down) {
         step.down = down != 0;
         g_script.push_back(step);
     }

@@ -13,15 +13,11 @@ void StartInput();
 bool PageActive();
 
 // The test switch: time is a virtual clock that moves one millisecond per idle turn, and
-// the keys come from a script stamped with that clock and the count of frames presented.
+// the keys come from a script stamped with the count of event pumps.
 bool VirtualClock();
-std::uint64_t PresentedFrames();
-// Applies the script's key changes that are due by now (virtual clock only).
-void PlayKeyScript();
 
-// Held keys from the keyboard, the touch buttons and the script; the backend's own keys.
+// Presses from the keyboard, the touch buttons, the gamepads and the script.
 void QueueKeyDown(int virtualKey);
-void QueueActiveChange(bool active);
 void ToggleMute();
 void ChangeVolume(int steps);
 

@@ -1,10 +1,13 @@
-// The lock every process takes to write a game file: flock on "<file>.lock" beside it.
+// How game files stay safe on the desktop: the lock every process takes to write one
+// (flock on "<file>.lock" beside it), and the flush that makes a rename durable. The
+// browser keeps its files its own way (platform/web/web_storage.cpp).
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "platform/files.h"
@@ -39,3 +42,11 @@ void UnlockGameFile(int lock) {
     if (lock >= 0) ::close(lock);
 }
 
+
+void KeepFile(const std::string& file) {
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}

@@ -1,0 +1,42 @@
+// How game files stay safe in the browser (library_storage.js): the lock a tab takes to
+// write one, shared with the other tabs, and the store that makes a change last.
+#include <filesystem>
+#include <string>
+
+#include "platform/files.h"
+#include "platform/files_internal.h"
+
+extern "C" {
+// library_storage.js
+int lbLockFile(const char* path);
+void lbUnlockFile(int id);
+void lbKeepFile(const char* path);
+}
+
+namespace {
+
+// Storage is keyed by absolute paths, whatever the working folder.
+std::string Absolute(const std::string& path) {
+    std::error_code error;
+    return std::filesystem::absolute(path, error).lexically_normal().string();
+}
+
+}  // namespace
+
+int LockGameFile(const char* gamePath, std::string* failure) {
+    if (WritesRefused(failure)) return -1;
+    const int id = lbLockFile(Absolute(WriteTarget(gamePath)).c_str());
+    if (id > 0) return id;
+    if (failure != nullptr) {
+        *failure = id == 0 ? "another tab keeps the ranking locked" : "the browser's storage cannot be read";
+    }
+    return -1;
+}
+
+void UnlockGameFile(int lock) {
+    if (lock > 0) lbUnlockFile(lock);
+}
+
+void KeepFile(const std::string& file) {
+    lbKeepFile(Absolute(file).c_str());
+}
