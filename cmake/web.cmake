@@ -11,7 +11,7 @@ add_executable(lantern-blade app/entry_web.cpp)
 target_link_libraries(lantern-blade PRIVATE lb_core lb_web)
 set(LB_WEB_LINK_OPTIONS
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 "-sASYNCIFY_IMPORTS=['lbLockFile','lbKeepFile']" -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432
-  -sENVIRONMENT=web -sEXPORTED_RUNTIME_METHODS=ccall --profiling-funcs "--preload-file=${LB_WEB_DATA}@/")
+  -sENVIRONMENT=web -sEXIT_RUNTIME -sEXPORTED_RUNTIME_METHODS=ccall,FS --profiling-funcs "--preload-file=${LB_WEB_DATA}@/")
 foreach(library ${LB_WEB_LIBRARIES})
   list(APPEND LB_WEB_LINK_OPTIONS "--js-library=${library}")
 endforeach()

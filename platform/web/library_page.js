@@ -1,5 +1,5 @@
 // What the browser backend asks of the page (tools/web/page.js): the canvas a frame is
-// put on, fullscreen, the end of the game, and the frame record the tests read.
+// put on, fullscreen, and the frame record the tests read.
 mergeInto(LibraryManager.library, {
   $LBPage: {
     context: null,
@@ -25,10 +25,6 @@ mergeInto(LibraryManager.library, {
     image.data.set(HEAPU8.subarray(rgba, rgba + image.data.length));
     LBPage.context.putImageData(image, 0, 0);
     if (Module['framesDrawn']++ === 0) Module['firstFrameMs'] = performance.now();
-  },
-
-  lbGameEnded: function() {
-    if (Module['onGameEnded']) Module['onGameEnded']();
   },
 
   lbToggleFullscreen: function() {

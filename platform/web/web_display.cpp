@@ -25,7 +25,6 @@ extern "C" {
 // library_page.js
 int lbOpenCanvas(int width, int height);
 void lbPresent(const std::uint32_t* rgba);
-void lbGameEnded();
 void lbRecordFrame(const char* line);
 }
 
@@ -37,9 +36,8 @@ bool OpenWindow(const char*) {
     return true;
 }
 
-void CloseWindow() {
-    lbGameEnded();
-}
+// The page stays; it learns that the game has ended when the program exits.
+void CloseWindow() {}
 
 void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
     if (web_backend::VirtualClock()) {

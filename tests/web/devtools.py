@@ -60,11 +60,11 @@ class Browser:
             raise RuntimeError("chromium did not start")
         threading.Thread(target=self.process.stderr.read, daemon=True).start()
 
-    def page(self):
-        """The first tab."""
+    def page(self, target_id=None):
+        """The tab of that target id; the first tab without one."""
         with urllib.request.urlopen("http://%s/json/list" % self.host) as response:
-            targets = json.load(response)
-        return Page(next(t for t in targets if t["type"] == "page")["webSocketDebuggerUrl"])
+            targets = [t for t in json.load(response) if t["type"] == "page"]
+        return Page(next(t for t in targets if target_id in (None, t["id"]))["webSocketDebuggerUrl"])
 
     def close(self):
         self.process.terminate()

@@ -8,7 +8,6 @@ var Module = (function() {
   var notice = document.getElementById('notice');
   var touch = document.getElementById('touch');
   var WIDTH = 640, HEIGHT = 480;
-  var ended = false;
 
   // The largest whole multiple that fits; on a screen smaller than the game, the largest
   // size that fits, still drawn with square pixels.
@@ -39,8 +38,9 @@ var Module = (function() {
       }
       say(module.soundStarted ? '' : 'Press a key or touch the screen to start the sound');
     },
-    onGameEnded: function() {
-      ended = true;
+    ended: false,
+    onExit: function() {
+      module.ended = true;
       say('The game has ended. Reload the page to play again.');
     },
     toggleFullscreen: function() {
@@ -57,7 +57,7 @@ var Module = (function() {
     if (module.soundStarted || !module.unlockAudio) return;
     module.soundStarted = true;
     module.unlockAudio();
-    if (!ended) say('');
+    if (!module.ended) say('');
   }
   window.addEventListener('keydown', startSound, true);
   window.addEventListener('pointerdown', startSound, true);
