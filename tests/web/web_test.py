@@ -83,6 +83,19 @@ class BrowserCase(unittest.TestCase):
         while self.frames(page) < frame:
             time.sleep(0.003)
 
+    def run_golden_keys(self, page_count):
+        with open(GOLDEN_KEYS) as keys:
+            script = keys.read()
+        pages = [self.browser.page()]
+        for _ in range(1, page_count):
+            pages.append(self.browser.page(pages[0].send("Target.createTarget", url="about:blank")["targetId"]))
+        for page in pages:
+            self.addCleanup(page.close)
+            page.open(self.site.url, "window.lbKeyScript = %r;" % script)
+        for page in pages:
+            self.assertTrue(page.wait_for("window.Module && Module.ended", 300), "the ring did not end")
+        return pages
+
     def hero_cell(self, page):
         """The column and row of the hero's dot on the map overview (the cream one)."""
         x0, y0, width, height = 560, 120, 80, 60
@@ -120,19 +133,6 @@ class PlayTest(BrowserCase):
 
 
 class GoldenTest(BrowserCase):
-    def run_golden_keys(self, page_count):
-        with open(GOLDEN_KEYS) as keys:
-            script = keys.read()
-        pages = [self.browser.page()]
-        for _ in range(1, page_count):
-            pages.append(self.browser.page(pages[0].send("Target.createTarget", url="about:blank")["targetId"]))
-        for page in pages:
-            self.addCleanup(page.close)
-            page.open(self.site.url, "window.lbKeyScript = %r;" % script)
-        for page in pages:
-            self.assertTrue(page.wait_for("window.Module && Module.ended", 300), "the ring did not end")
-        return pages
-
     def test_the_golden_keys_on_the_test_clock_draw_the_golden_frames(self):
         page = self.run_golden_keys(1)[0]
         drawn = page.evaluate("Module.frameRecord")
@@ -144,12 +144,14 @@ class GoldenTest(BrowserCase):
             self.assertEqual(now, recorded, "frame %d differs" % number)
         self.assertEqual(len(drawn), len(expected))
 
+
+class TabsTest(BrowserCase):
     def test_two_tabs_clearing_at_once_both_keep_their_score(self):
         pages = self.run_golden_keys(2)
         saved = pages[0].evaluate(STORED % RANKING)
         scores = saved.split(",")
         self.assertEqual(scores[0], scores[1], saved)
-        self.assertEqual(",".join(scores[2:]), "3200,2400,1600,", saved)
+        self.assertEqual(",".join(scores[2:]), SHIPPED_RANKING.rsplit(",", 3)[0] + ",", saved)
 
 
 class TouchTest(BrowserCase):
