@@ -12,7 +12,7 @@
 
 #include "app/main.h"
 #include "app/options.h"
-#include "platform/files.h"
+#include "platform/host/files.h"
 
 namespace {
 

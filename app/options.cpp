@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/settings.h"
+#include "platform/host/settings.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 #include "app/window_proc.h"
 
-#include "gfx/surfaces.h"
+#include "game/teardown.h"
 #include "platform/mmsystem.h"
 
 namespace {
@@ -24,18 +24,14 @@ constexpr const char* CLOSE_COMMANDS[] = {
     "Close PRO01", "Close RAN01", "Close BEN",   "Close DMG",   "Close SWO",
 };
 
-// Restores the display, silences and closes every device, releases the display objects
-// and ends the loop. Both teardowns leave g_dd null, so a second Escape (or an Escape
-// after the quit scene) finds nothing left to release and does nothing.
+// Silences and closes every device, then the teardown the quit scene also ends with. A
+// second Escape (or an Escape after the quit scene) finds everything released and does
+// nothing.
 void EscapeTeardown() {
-    if (g_dd == nullptr) return;
-    g_dd->RestoreDisplayMode();
+    if (TornDown()) return;
     for (const char* command : STOP_COMMANDS) mciSendStringA(command, nullptr, 0, nullptr);
     for (const char* command : CLOSE_COMMANDS) mciSendStringA(command, nullptr, 0, nullptr);
-    ReleaseSurfaces();
-    g_dd->Release();
-    g_dd = nullptr;
-    PostQuitMessage(0);
+    TearDown();
 }
 
 }  // namespace

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "platform/sdl/sdl_music.h"
+#include "platform/music/music.h"
 
 namespace {
 
@@ -19,18 +19,18 @@ const char* const PIECE = LB_SOURCE_DIR "/data/BATTLE03.mid";
 
 // Both start 10 s into the piece, where all its parts play.
 void BM_MusicEngineSecond(benchmark::State& state) {
-    if (!sdl_backend::StartMusic() || !sdl_backend::LoadMusic(0, PIECE)) {
+    if (!music::StartMusic() || !music::LoadMusic(0, PIECE)) {
         state.SkipWithError("no soundfont");
         return;
     }
-    sdl_backend::PlayMusic(0);
+    music::PlayMusic(0);
     std::vector<std::int16_t> buffer(BUFFER_FRAMES * 2);
-    for (int i = 0; i < 10 * RATE / BUFFER_FRAMES; ++i) sdl_backend::RenderMusic(buffer.data(), BUFFER_FRAMES);
+    for (int i = 0; i < 10 * RATE / BUFFER_FRAMES; ++i) music::RenderMusic(buffer.data(), BUFFER_FRAMES);
     for (auto _ : state) {
-        for (int i = 0; i < RATE / BUFFER_FRAMES; ++i) sdl_backend::RenderMusic(buffer.data(), BUFFER_FRAMES);
+        for (int i = 0; i < RATE / BUFFER_FRAMES; ++i) music::RenderMusic(buffer.data(), BUFFER_FRAMES);
         benchmark::DoNotOptimize(buffer.data());
     }
-    sdl_backend::ShutDownMusic();
+    music::ShutDownMusic();
 }
 BENCHMARK(BM_MusicEngineSecond)->Unit(benchmark::kMillisecond);
 

@@ -4,10 +4,10 @@ file(GLOB LB_WEB_SOURCES CONFIGURE_DEPENDS platform/web/*.cpp)
 file(GLOB LB_WEB_LIBRARIES CONFIGURE_DEPENDS platform/web/library_*.js)
 add_library(lb_web STATIC ${LB_WEB_SOURCES})
 target_include_directories(lb_web PUBLIC ${CMAKE_SOURCE_DIR})
+target_link_libraries(lb_web PUBLIC lb_host)
 
 set(LB_WEB_DATA "" CACHE PATH "The data folder packed into the site (the shipped data/ and the rendered music)")
 add_executable(lantern-blade app/entry_web.cpp)
-# wasm-ld, like lld, resolves calls back from the backend into the core without a group.
 target_link_libraries(lantern-blade PRIVATE lb_core lb_web)
 set(LB_WEB_LINK_OPTIONS
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 "-sASYNCIFY_IMPORTS=['lbLockFile','lbKeepFile']" -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432

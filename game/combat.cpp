@@ -1,8 +1,8 @@
 #include "game/combat.h"
 
-#include "game/game_frame.h"
 #include "game/movement.h"
 #include "game/random.h"
+#include "game/run_state.h"
 #include "game/stage.h"
 #include "gfx/surfaces.h"
 #include "gfx/transitions.h"

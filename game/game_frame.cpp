@@ -2,6 +2,7 @@
 
 #include "game/combat.h"
 #include "game/movement.h"
+#include "game/run_state.h"
 #include "game/scene_state.h"
 #include "game/stage.h"
 #include "gfx/blit.h"
@@ -11,16 +12,9 @@
 #include "platform/mmsystem.h"
 
 int g_moveRequest;
-int g_killCount;
-std::uint32_t g_frameTime;
-std::uint32_t g_clearTime;
-std::uint32_t g_pauseStart;
-std::uint32_t g_pauseEnd;
-std::uint32_t g_pauseTotal;
 
 namespace {
 
-constexpr std::uint32_t FRAME_PERIOD_MS = 20;
 constexpr DWORD BACKGROUND_COLOR = 243;
 constexpr int VIEW_TILE_COLS = 8;
 constexpr int VIEW_TILE_ROWS = 9;
@@ -32,17 +26,10 @@ constexpr int HERO_SWORD_LEFT = 192;
 constexpr int HERO_SWORD_FRAMES_PER_COLUMN = 5;
 constexpr int MASK_RADIUS = 128;
 
-constexpr int MOVE_UP = 1;
-constexpr int MOVE_DOWN = 16;
-constexpr int MOVE_LEFT = 256;
-constexpr int MOVE_RIGHT = 4096;
 constexpr int KEY_SWORD = 'Z';
 constexpr int KEY_PAUSE = 'X';
 constexpr int KEY_RESTART = 'C';
 constexpr int KEY_RESULTS = 'A';
-constexpr int LATCH_SWORD = 1;
-constexpr int LATCH_PAUSE = 16;
-constexpr int LATCH_RESTART = 256;
 
 constexpr int OVERVIEW_X = 560;
 constexpr int OVERVIEW_Y = 120;
@@ -52,7 +39,7 @@ constexpr RECT OVERVIEW_CELL_RECT = {183, 260, 187, 264};
 constexpr RECT OVERVIEW_SPECIAL_RECT = {187, 260, 191, 264};
 constexpr RECT OVERVIEW_ENEMY_RECT = {195, 260, 199, 264};
 constexpr RECT OVERVIEW_HERO_RECT = {203, 260, 207, 264};
-constexpr RECT OVERVIEW_AREA = {OVERVIEW_X, OVERVIEW_Y, 640, 180};
+constexpr RECT OVERVIEW_AREA = {OVERVIEW_X, OVERVIEW_Y, SCREEN_WIDTH, 180};
 
 constexpr int COUNTDOWN_X = 600;
 constexpr int COUNTDOWN_STEP = -17;
@@ -111,19 +98,19 @@ void DrawEnemies() {
 void ReadArrowKeys() {
     if (g_player.attack != 0) return;
     if (IsKeyDown(VK_UP)) {
-        g_moveRequest = MOVE_UP;
+        g_moveRequest = 1;
         g_player.dir = DIR_UP;
     }
     if (IsKeyDown(VK_DOWN)) {
-        g_moveRequest = MOVE_DOWN;
+        g_moveRequest = 1;
         g_player.dir = DIR_DOWN;
     }
     if (IsKeyDown(VK_LEFT)) {
-        g_moveRequest = MOVE_LEFT;
+        g_moveRequest = 1;
         g_player.dir = DIR_LEFT;
     }
     if (IsKeyDown(VK_RIGHT)) {
-        g_moveRequest = MOVE_RIGHT;
+        g_moveRequest = 1;
         g_player.dir = DIR_RIGHT;
     }
 }
@@ -135,7 +122,7 @@ void ReadSwordKey() {
             g_player.attack = SWING_START;
             PlayEffect(SOUND_SWING);
         }
-        g_keyLatch = LATCH_SWORD;
+        g_keyLatch = 1;
     }
     if (!IsKeyDown(KEY_SWORD)) g_keyLatch = 0;
 }
@@ -144,12 +131,12 @@ void ReadSwordKey() {
 void ReadSceneKeys() {
     if (IsKeyDown(KEY_PAUSE)) {
         g_scene = SCENE_PAUSE_INIT;
-        g_keyLatch = LATCH_PAUSE;
+        g_keyLatch = 1;
     }
     if (IsKeyDown(KEY_RESTART)) {
         LoadStage();
         g_scene = SCENE_STAGE_INIT;
-        g_keyLatch = LATCH_RESTART;
+        g_keyLatch = 1;
     }
     if (IsKeyDown(KEY_RESULTS)) g_scene = SCENE_RESULT_INIT;
 }
@@ -219,10 +206,6 @@ void DrawCountdown() {
 }
 
 }  // namespace
-
-std::uint32_t PlayTime() {
-    return g_frameTime - g_stageStart - g_pauseTotal;
-}
 
 // Everything drawn before the keys are read shows the previous frame's positions.
 void GameFrame() {

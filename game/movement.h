@@ -4,12 +4,13 @@
 #include <cstdint>
 
 #include "game/stage.h"
+#include "platform/seam/screen.h"
 #include "platform/win32.h"
 
 // Half the side of the 35x35 collision box round an actor's centre.
 constexpr int COLLISION_HALF = 17;
 constexpr int VIEW_WIDTH = 512;
-constexpr int VIEW_HEIGHT = 480;
+constexpr int VIEW_HEIGHT = SCREEN_HEIGHT;
 
 // Picture column of each fifth of the 16-frame walk cycle.
 extern const std::int32_t g_animColumns[4];

@@ -23,6 +23,8 @@ constexpr int SCENE_ENDING_INIT = 14;
 constexpr int SCENE_ENDING = 15;
 
 extern int g_scene;
+// Non-zero while a key that has acted (a menu move or pick, a swing, a scene key) is
+// still held, so that holding it does not act again.
 extern int g_keyLatch;
 
 // A key counts as down while bit 15 of its polled state is set.

@@ -3,19 +3,18 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "game/game_frame.h"
+#include "game/run_state.h"
 #include "game/scene_state.h"
 #include "gfx/blit.h"
 #include "gfx/surfaces.h"
-#include "platform/files.h"
 #include "platform/gdi.h"
+#include "platform/host/files.h"
 #include "platform/mmsystem.h"
 #include "records/numbers.h"
 
 Actor g_player;
 Actor g_enemies[ENEMY_COUNT];
 std::int32_t g_map[MAP_ROWS][MAP_COLS];
-std::uint32_t g_stageStart;
 HBRUSH g_keyBrush;
 
 namespace {
@@ -116,15 +115,11 @@ void LoadStage() {
     LoadBitmapToSurface(g_offscreen3, "bmp\\Char\\Enem.bmp");
     ColorFill(g_back, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, 0);
 
-    g_scene += 1;
+    g_scene = SCENE_PLAY;
 
     if (g_keyBrush != nullptr) DeleteObject(g_keyBrush);
     g_keyBrush = CreateSolidBrush(KEY_BRUSH_COLOR);
 
     // Every run starts clean: kills and pauses of an earlier run do not carry over.
-    g_killCount = 0;
-    g_pauseStart = 0;
-    g_pauseEnd = 0;
-    g_pauseTotal = 0;
-    g_stageStart = timeGetTime();
+    ResetRun(timeGetTime());
 }

@@ -49,11 +49,9 @@ struct Actor {
 extern Actor g_player;
 extern Actor g_enemies[ENEMY_COUNT];
 extern std::int32_t g_map[MAP_ROWS][MAP_COLS];
-// timeGetTime at the end of the last load; play time is measured from it.
-extern std::uint32_t g_stageStart;
 // Solid 0x00FF00FF brush of the darkness disc and the clear circle.
 extern HBRUSH g_keyBrush;
 
 // Reads the enemy and map files, places the hero, loads the three stage pictures and
-// moves on to the play scene. Also starts the run afresh: kill count and pause clocks 0.
+// moves on to the play scene. Also starts the run afresh.
 void LoadStage();

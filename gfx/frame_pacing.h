@@ -3,6 +3,9 @@
 
 #include <cstdint>
 
+// Every drawing scene draws a frame each 20 ms at most.
+constexpr std::uint32_t FRAME_PERIOD_MS = 20;
+
 extern std::uint32_t g_frameLast;
 extern int g_fpsFrames;
 extern std::uint32_t g_fpsLast;

@@ -3,9 +3,7 @@
 #pragma once
 
 #include "platform/ddraw.h"
-
-constexpr int SCREEN_WIDTH = 640;
-constexpr int SCREEN_HEIGHT = 480;
+#include "platform/seam/screen.h"
 // The one transparent palette index of every keyed copy from an offscreen surface.
 constexpr DWORD KEY_COLOR_INDEX = 38;
 

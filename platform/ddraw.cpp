@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "platform/backend.h"
 #include "platform/gdi_internal.h"
+#include "platform/seam/backend.h"
 
 namespace {
 
@@ -282,8 +282,8 @@ HRESULT IDirectDraw::SetCooperativeLevel(HWND hwnd, DWORD flags) {
 }
 
 HRESULT IDirectDraw::SetDisplayMode(DWORD width, DWORD height, DWORD bitsPerPixel) {
-    const bool supported = width == static_cast<DWORD>(backend::SCREEN_WIDTH) &&
-                           height == static_cast<DWORD>(backend::SCREEN_HEIGHT) &&
+    const bool supported = width == static_cast<DWORD>(SCREEN_WIDTH) &&
+                           height == static_cast<DWORD>(SCREEN_HEIGHT) &&
                            bitsPerPixel == 8;
     return supported ? DD_OK : DDERR_INVALIDPARAMS;
 }
@@ -300,7 +300,7 @@ HRESULT IDirectDraw::CreateSurface(DDSURFACEDESC* desc, IDirectDrawSurface** sur
         if ((desc->dwFlags & DDSD_BACKBUFFERCOUNT) == 0 || desc->dwBackBufferCount != 1) {
             return DDERR_INVALIDPARAMS;
         }
-        *surface = new IDirectDrawSurface(backend::SCREEN_WIDTH, backend::SCREEN_HEIGHT, true);
+        *surface = new IDirectDrawSurface(SCREEN_WIDTH, SCREEN_HEIGHT, true);
         return DD_OK;
     }
     const DWORD sized = DDSD_WIDTH | DDSD_HEIGHT;

@@ -10,7 +10,6 @@
 #include "platform/win32.h"
 
 constexpr HRESULT DD_OK = 0;
-constexpr HRESULT DDERR_GENERIC = static_cast<HRESULT>(0x80004005L);
 constexpr HRESULT DDERR_INVALIDRECT = static_cast<HRESULT>(0x88760096L);
 constexpr HRESULT DDERR_INVALIDPARAMS = static_cast<HRESULT>(0x80070057L);
 constexpr HRESULT DDERR_SURFACEBUSY = static_cast<HRESULT>(0x887601AEL);

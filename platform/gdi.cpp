@@ -6,8 +6,8 @@
 #include <cstring>
 #include <limits>
 
-#include "platform/files.h"
 #include "platform/gdi_internal.h"
+#include "platform/host/files.h"
 
 namespace {
 

@@ -5,15 +5,14 @@
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/backend.h"
-#include "platform/files.h"
-#include "platform/suspension.h"
+#include "platform/host/files.h"
+#include "platform/host/suspension.h"
 #include "platform/mci_delivery.h"
+#include "platform/seam/backend.h"
 
 namespace {
 
@@ -30,9 +29,13 @@ struct Device {
 std::vector<Device> g_devices;
 UINT g_nextDeviceId = 1;
 
-// Filled by NotifySoundFinished on the audio thread, emptied on the queue's thread.
-std::mutex g_finishedMutex;
+// Pieces the backend reported as played to their end, not yet delivered.
 std::vector<int> g_finishedSounds;
+
+void CollectFinishes() {
+    const std::vector<int> reported = backend::TakeFinishedSounds();
+    g_finishedSounds.insert(g_finishedSounds.end(), reported.begin(), reported.end());
+}
 
 bool SameWord(std::string_view a, const char* b) {
     return a.size() == std::strlen(b) && strncasecmp(a.data(), b, a.size()) == 0;
@@ -65,7 +68,7 @@ Device* FindDevice(std::string_view alias) {
 // A finish reported for a sound before it was stopped or restarted belongs to the piece
 // that was cut short (a halted piece may be reported as ended), so it is dropped.
 void ForgetFinishes(int sound) {
-    std::lock_guard lock(g_finishedMutex);
+    CollectFinishes();
     std::erase(g_finishedSounds, sound);
 }
 
@@ -164,7 +167,7 @@ MCIERROR Execute(std::string_view command, HWND callback) {
 }  // namespace
 
 DWORD timeGetTime() {
-    return static_cast<DWORD>(GameClockMs());
+    return static_cast<DWORD>(GameClockMs(backend::NowMs()));
 }
 
 MCIERROR mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND callback) {
@@ -176,17 +179,10 @@ MCIERROR mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, H
     return Execute(std::string_view(command, length), callback);
 }
 
-void NotifySoundFinished(int id) {
-    std::lock_guard lock(g_finishedMutex);
-    g_finishedSounds.push_back(id);
-}
-
 void DeliverFinishedSounds() {
+    CollectFinishes();
     std::vector<int> finished;
-    {
-        std::lock_guard lock(g_finishedMutex);
-        finished.swap(g_finishedSounds);
-    }
+    finished.swap(g_finishedSounds);
     for (int sound : finished) {
         for (Device& device : g_devices) {
             if (device.sound != sound || !device.playing) continue;

@@ -1,5 +1,5 @@
 // The window, its message queue and the polled keys over the backend. The queue belongs
-// to the game's one thread; only finished sounds arrive from elsewhere (see mmsystem).
+// to the game's one thread; pumping it takes the backend's events and finished sounds.
 #include "platform/win32.h"
 
 #include <cstdarg>
@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend.h"
+#include "platform/host/suspension.h"
 #include "platform/mci_delivery.h"
 #include "platform/mmsystem.h"
-#include "platform/suspension.h"
+#include "platform/seam/backend.h"
 
 struct HWND__ {
     WNDPROC windowProc;
@@ -42,7 +42,7 @@ void PostClose() {
 }
 
 void Suspend(bool active) {
-    SetSuspended(!active);
+    SetSuspended(!active, backend::NowMs());
 }
 
 void PumpQueue() {

@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "platform/files.h"
+#include "platform/host/files.h"
 
 std::int32_t g_ranking[6] = {0, 0, 0, 0, 0, 0};
 

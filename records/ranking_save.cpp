@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/files.h"
+#include "platform/host/files.h"
 #include "records/numbers.h"
 
 char g_saveFailure[128] = "";

@@ -1,6 +1,6 @@
 #include "scenes/clear_results.h"
 
-#include "game/game_frame.h"
+#include "game/run_state.h"
 #include "game/scene_state.h"
 #include "game/stage.h"
 #include "gfx/blit.h"
@@ -51,11 +51,11 @@ void ClearInit() {
     g_clearRadius = 0;
     g_clearStep = 10;
     g_resultsAfterClear = true;
-    g_scene += 1;
+    g_scene = SCENE_CLEAR;
 }
 
 void ClearFrame() {
-    if (FrameGate(20)) return;
+    if (FrameGate(FRAME_PERIOD_MS)) return;
     RECT whole{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
     g_back->BltFast(0, 0, g_offscreen1, &whole, DDBLTFAST_NOCOLORKEY);
     DrawCircle(g_back, g_offscreen4, g_player.x, g_player.y, g_clearRadius, g_keyBrush);
@@ -64,7 +64,7 @@ void ClearFrame() {
         g_clearRadius = CLEAR_MAX_RADIUS;
         g_clearStep = -2 * g_clearStep;
     }
-    if (g_clearRadius < 0) g_scene += 1;
+    if (g_clearRadius < 0) g_scene = SCENE_RESULT_INIT;
     g_primary->Flip(nullptr, DDFLIP_WAIT);
 }
 
@@ -74,7 +74,7 @@ void ResultInit() {
     LoadBitmapToSurface(g_offscreen1, "bmp\\Char\\My_Char.bmp");
     ColorFill(g_back, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, 243);
     ColorFill(g_offscreen4, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, 255);
-    g_scene += 1;
+    g_scene = SCENE_RESULT;
 
     const std::int64_t figures[3] = {SCORE_BASE, static_cast<std::int32_t>(g_clearTime), 0};
     for (int row = 0; row < 3; ++row) {
@@ -99,7 +99,7 @@ void ResultInit() {
 }
 
 void ResultFrame() {
-    if (FrameGate(20)) return;
+    if (FrameGate(FRAME_PERIOD_MS)) return;
     RECT whole{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
     g_back->BltFast(0, 0, g_offscreen4, &whole, KEYED);
     // Counted before it is shown: 1 % to 100 %, so the last frame shows the whole score

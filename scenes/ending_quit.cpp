@@ -1,11 +1,10 @@
 #include "scenes/ending_quit.h"
 
 #include "game/scene_state.h"
-#include "game/stage.h"
+#include "game/teardown.h"
 #include "gfx/blit.h"
 #include "gfx/frame_pacing.h"
 #include "gfx/surfaces.h"
-#include "platform/gdi.h"
 
 int g_endReveal = 0;
 int g_endScroll = 0;
@@ -26,11 +25,11 @@ void EndingInit() {
     g_endReveal = 0;
     g_endScroll = 0;
     g_endExit = 0;
-    g_scene += 1;
+    g_scene = SCENE_ENDING;
 }
 
 void EndingFrame() {
-    if (FrameGate(20)) return;
+    if (FrameGate(FRAME_PERIOD_MS)) return;
     // The window of picture rows shown; as a screen rectangle it is only inside the
     // buffer while the picture rises, so the fill does nothing once it scrolls.
     RECT window{0, g_endScroll + g_endExit, SCREEN_WIDTH, g_endReveal + g_endScroll};
@@ -52,17 +51,6 @@ void EndingFrame() {
     g_primary->Flip(nullptr, DDFLIP_WAIT);
 }
 
-void QuitInit() { g_scene += 1; }
+void QuitInit() { g_scene = SCENE_QUIT; }
 
-void QuitFrame() {
-    // Handles are cleared as they go, so an Escape that arrives before the loop fetches
-    // the quit message finds nothing left to release.
-    if (g_dd == nullptr) return;
-    g_dd->RestoreDisplayMode();
-    ReleaseSurfaces();
-    DeleteObject(g_keyBrush);
-    g_keyBrush = nullptr;
-    g_dd->Release();
-    g_dd = nullptr;
-    PostQuitMessage(0);
-}
+void QuitFrame() { TearDown(); }

@@ -1,6 +1,6 @@
 #include "scenes/pause.h"
 
-#include "game/game_frame.h"
+#include "game/run_state.h"
 #include "game/scene_state.h"
 #include "gfx/frame_pacing.h"
 #include "gfx/surfaces.h"
@@ -41,12 +41,12 @@ void PauseInit() {
     RECT whole{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
     g_offscreen4->BltFast(0, 0, g_back, &whole, DDBLTFAST_NOCOLORKEY);
     LoadBitmapToSurface(g_offscreen2, "bmp\\ets.bmp");
-    g_scene += 1;
+    g_scene = SCENE_PAUSE;
     g_pauseStart = timeGetTime();
 }
 
 void PauseFrame() {
-    if (FrameGate(20)) return;
+    if (FrameGate(FRAME_PERIOD_MS)) return;
     RECT whole{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
     g_back->BltFast(0, 0, g_offscreen4, &whole, DDBLTFAST_NOCOLORKEY);
     DrawPlainMenuItems(PAUSE_ITEMS, PAUSE_ITEM_COUNT, g_pauseSel);

@@ -40,7 +40,7 @@ void RankingInit() {
     // Loaded last, so the character sheet's palette is the one on screen.
     LoadBitmapToSurface(g_offscreen3, "bmp\\Char\\My_char.bmp");
     ColorFill(g_back, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, 0);
-    g_scene += 1;
+    g_scene = SCENE_RANKING;
     for (int entry = 0; entry < RANKING_SIZE; ++entry) {
         DrawNumberFiveDigits(g_ranking[entry], g_offscreen3, g_offscreen2,
                              FIRST_COLUMN_X + COLUMN_STEP * entry, UNITS_Y, 0, DIGIT_STEP,
@@ -49,7 +49,7 @@ void RankingInit() {
 }
 
 void RankingFrame() {
-    if (FrameGate(20)) return;
+    if (FrameGate(FRAME_PERIOD_MS)) return;
     RECT whole{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
     g_back->BltFast(0, 0, g_offscreen1, &whole, DDBLTFAST_NOCOLORKEY);
     SlidePanel(g_back, g_offscreen2);

@@ -46,6 +46,9 @@ void ClearMciLog();
 bool IsPlaying(const std::string& fileName);
 // Ends the playing piece of that file as if it had played to its end.
 void FinishPiece(const std::string& fileName);
+// Reports the sound id as played to its end, whatever it is: a report may arrive for a
+// piece stopped or closed meanwhile.
+void ReportFinished(int soundId);
 
 // Writes a frame as PNG (8-bit palettized) for looking at it.
 bool WritePng(const Frame& frame, const std::string& path);

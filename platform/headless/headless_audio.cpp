@@ -4,10 +4,11 @@
 
 #include <filesystem>
 #include <fstream>
+#include <utility>
 
-#include "platform/backend.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
+#include "platform/seam/backend.h"
 
 namespace {
 
@@ -20,6 +21,7 @@ struct Sound {
 
 std::vector<Sound> g_sounds;  // indexed by sound id
 std::vector<std::string> g_mciLog;
+std::vector<int> g_finished;
 
 Sound* Find(int id) {
     if (id < 0 || static_cast<std::size_t>(id) >= g_sounds.size() || !g_sounds[id].open) return nullptr;
@@ -66,6 +68,10 @@ void CloseSound(int id) {
     }
 }
 
+std::vector<int> TakeFinishedSounds() {
+    return std::exchange(g_finished, {});
+}
+
 void RecordMciCommand(const char* command) {
     g_mciLog.emplace_back(command);
 }
@@ -77,6 +83,7 @@ namespace headless {
 void ResetAudio() {
     g_sounds.clear();
     g_mciLog.clear();
+    g_finished.clear();
 }
 
 const std::vector<std::string>& MciLog() {
@@ -98,10 +105,14 @@ void FinishPiece(const std::string& fileName) {
     for (std::size_t id = 0; id < g_sounds.size(); ++id) {
         if (IsFile(g_sounds[id], fileName) && g_sounds[id].playing) {
             g_sounds[id].playing = false;
-            NotifySoundFinished(static_cast<int>(id));
+            ReportFinished(static_cast<int>(id));
             return;
         }
     }
+}
+
+void ReportFinished(int soundId) {
+    g_finished.push_back(soundId);
 }
 
 }  // namespace headless

@@ -2,15 +2,15 @@
 // written out as PNG files for looking at them.
 #include <algorithm>
 
-#include "platform/backend.h"
-#include "platform/frame_png.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
+#include "platform/host/frame_png.h"
+#include "platform/seam/backend.h"
 
 namespace {
 
 constexpr std::size_t DEFAULT_KEEP = 4;
-constexpr std::size_t FRAME_BYTES = std::size_t{backend::SCREEN_WIDTH} * backend::SCREEN_HEIGHT;
+constexpr std::size_t FRAME_BYTES = std::size_t{SCREEN_WIDTH} * SCREEN_HEIGHT;
 
 bool g_displayAvailable = true;
 std::size_t g_keep = DEFAULT_KEEP;
@@ -78,7 +78,8 @@ const Frame& LastFrame() {
 }
 
 bool WritePng(const Frame& frame, const std::string& path) {
-    return frame.pixels.size() == FRAME_BYTES && WriteFramePng(frame.pixels.data(), frame.palette, path);
+    return frame.pixels.size() == FRAME_BYTES &&
+           WriteFramePng(frame.pixels.data(), SCREEN_WIDTH, SCREEN_HEIGHT, frame.palette, path);
 }
 
 }  // namespace headless

@@ -4,9 +4,9 @@
 #include <set>
 #include <string>
 
-#include "platform/backend.h"
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
+#include "platform/seam/backend.h"
 
 namespace {
 

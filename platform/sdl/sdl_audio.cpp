@@ -1,21 +1,22 @@
-// Sound through SDL2_mixer: the music engine of sdl_music.h renders into the mixer's music
-// hook, and the WAV effects each play on a mixer channel of its own, so they mix over the
-// music and a replay restarts only that effect. Without an audio device or without a
-// soundfont the game runs silent (one line on stderr says why): sounds still open, plays
-// do nothing.
+// Sound through SDL2_mixer: the music engine renders into the mixer's music hook, and the
+// WAV effects each play on a mixer channel of its own, so they mix over the music and a
+// replay restarts only that effect. Without an audio device or without a soundfont the
+// game runs silent (one line on stderr says why): sounds still open, plays do nothing.
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <SDL_mixer.h>
 
-#include "platform/backend.h"
+#include "platform/music/music.h"
 #include "platform/sdl/sdl_internal.h"
-#include "platform/sdl/sdl_music.h"
+#include "platform/seam/backend.h"
 
 namespace {
 
@@ -47,6 +48,10 @@ int g_effectsPercent = 100;
 bool g_muted = false;
 bool g_suspended = false;
 
+// Filled on the mixer's thread as pieces reach their end, emptied on the game's.
+std::mutex g_finishedLock;
+std::vector<int> g_finished;
+
 bool Readable(const std::string& path) {
     return access(path.c_str(), R_OK) == 0;
 }
@@ -58,14 +63,24 @@ void ApplyVolumes() {
     if (g_audio != AudioState::Ready) return;
     Mix_Volume(-1, static_cast<int>(std::lround(EFFECTS_GAIN * MIX_MAX_VOLUME)));
     if (g_musicAvailable) {
-        sdl_backend::SetMusicLevel(g_muted ? 0.0f : MUSIC_GAIN * static_cast<float>(g_musicPercent) / 100.0f);
+        music::SetMusicLevel(g_muted ? 0.0f : MUSIC_GAIN * static_cast<float>(g_musicPercent) / 100.0f);
     }
+}
+
+void MixMusic(void*, Uint8* stream, int length) {
+    const int ended = music::RenderMusic(reinterpret_cast<std::int16_t*>(stream), length / 4);
+    if (ended < 0) return;
+    {
+        std::lock_guard lock(g_finishedLock);
+        g_finished.push_back(ended);
+    }
+    sdl_backend::WakeIdle();
 }
 
 void StartAudio() {
     g_audio = AudioState::Silent;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0 ||
-        Mix_OpenAudio(44100, AUDIO_S16SYS, 2, BUFFER_FRAMES) != 0) {
+        Mix_OpenAudio(music::MUSIC_RATE, AUDIO_S16SYS, 2, BUFFER_FRAMES) != 0) {
         std::fprintf(stderr,
                      "lantern-blade: no audio device (%s), so no sound: check the sound "
                      "server or ALSA, or pick a driver with SDL_AUDIODRIVER\n",
@@ -75,7 +90,8 @@ void StartAudio() {
     }
     sdl_backend::ShutDownAtExit();
     g_audio = AudioState::Ready;
-    g_musicAvailable = sdl_backend::StartMusic();
+    g_musicAvailable = music::StartMusic();
+    if (g_musicAvailable) Mix_HookMusic(MixMusic, nullptr);
     ApplyVolumes();
     sdl_backend::SetAudioSuspended(g_suspended);
 }
@@ -111,7 +127,7 @@ void SetAudioMuted(bool muted) {
 void SetAudioSuspended(bool suspended) {
     g_suspended = suspended;
     if (g_audio != AudioState::Ready) return;
-    if (g_musicAvailable) HoldMusic(suspended);
+    if (g_musicAvailable) music::HoldMusic(suspended);
     if (suspended) {
         Mix_Pause(-1);
     } else {
@@ -124,7 +140,8 @@ void ShutDownAudio() {
         return;
     }
     if (g_musicAvailable) {
-        ShutDownMusic();
+        music::ShutDownMusic();
+        Mix_HookMusic(nullptr, nullptr);
     }
     Mix_HaltChannel(-1);
     for (Sound& sound : g_sounds) {
@@ -151,7 +168,7 @@ int OpenSound(const std::string& path, bool music) {
     const int id = static_cast<int>(g_sounds.size());
     Sound sound{path, music, true, -1, nullptr};
     if (music && g_musicAvailable) {
-        sdl_backend::LoadMusic(id, path);
+        music::LoadMusic(id, path);
     }
     if (!music && g_audio == AudioState::Ready) {
         sound.channel = g_effectChannels++;
@@ -169,7 +186,7 @@ void PlaySound(int id) {
         return;
     }
     if (sound->music) {
-        sdl_backend::PlayMusic(id);
+        music::PlayMusic(id);
     } else {
         Mix_PlayChannel(sound->channel, sound->chunk, 0);
     }
@@ -181,7 +198,7 @@ void StopSound(int id) {
         return;
     }
     if (sound->music) {
-        sdl_backend::StopMusic(id);
+        music::StopMusic(id);
     } else {
         Mix_HaltChannel(sound->channel);
     }
@@ -196,13 +213,18 @@ void CloseSound(int id) {
         return;
     }
     if (sound->music) {
-        sdl_backend::ReleaseMusic(id);
+        music::ReleaseMusic(id);
     } else {
         Mix_HaltChannel(sound->channel);
         Mix_FreeChunk(sound->chunk);
         sound->chunk = nullptr;
     }
     sound->open = false;
+}
+
+std::vector<int> TakeFinishedSounds() {
+    std::lock_guard lock(g_finishedLock);
+    return std::exchange(g_finished, {});
 }
 
 }  // namespace backend

@@ -2,16 +2,16 @@
 // palette's own 0x00RRGGBB form.
 #include "platform/sdl/sdl_convert.h"
 
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 
 namespace sdl_backend {
 
 void ConvertFrame(const std::uint8_t* pixels, const std::uint32_t* palette, void* target,
                   int pitch) {
-    for (int y = 0; y < backend::SCREEN_HEIGHT; ++y) {
-        const std::uint8_t* source = pixels + y * backend::SCREEN_WIDTH;
+    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+        const std::uint8_t* source = pixels + y * SCREEN_WIDTH;
         auto* row = reinterpret_cast<std::uint32_t*>(static_cast<std::uint8_t*>(target) + y * pitch);
-        for (int x = 0; x < backend::SCREEN_WIDTH; ++x) {
+        for (int x = 0; x < SCREEN_WIDTH; ++x) {
             row[x] = palette[source[x]];
         }
     }

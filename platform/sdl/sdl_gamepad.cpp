@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/sdl/sdl_internal.h"
-#include "platform/win32.h"
+#include "platform/seam/keys.h"
 
 namespace {
 

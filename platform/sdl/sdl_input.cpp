@@ -3,9 +3,9 @@
 // The backend's own keys: Alt+Enter and F11 switch fullscreen, M mutes, minus and plus
 // change the volume, F12 saves a screenshot. Closing the window is reported to the
 // stand-in.
-#include "platform/backend.h"
 #include "platform/sdl/sdl_internal.h"
-#include "platform/win32.h"
+#include "platform/seam/backend.h"
+#include "platform/seam/keys.h"
 
 namespace {
 

@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "platform/backend.h"
+#include "platform/host/settings.h"
 #include "platform/sdl/sdl_convert.h"
-#include "platform/settings.h"
+#include "platform/seam/backend.h"
 
 namespace sdl_backend {
 

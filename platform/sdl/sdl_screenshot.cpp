@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/frame_png.h"
+#include "platform/host/frame_png.h"
+#include "platform/host/user_dirs.h"
 #include "platform/sdl/sdl_internal.h"
-#include "platform/user_dirs.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ std::filesystem::path FreeName(const std::filesystem::path& folder) {
 namespace sdl_backend {
 
 void RememberFrame(const std::uint8_t* pixels, const std::uint32_t* palette) {
-    g_pixels.assign(pixels, pixels + backend::SCREEN_WIDTH * backend::SCREEN_HEIGHT);
+    g_pixels.assign(pixels, pixels + SCREEN_WIDTH * SCREEN_HEIGHT);
     std::copy(palette, palette + 256, g_palette);
 }
 
@@ -46,7 +46,7 @@ void SaveScreenshot() {
     std::error_code error;
     std::filesystem::create_directories(folder, error);
     const std::string path = FreeName(folder).string();
-    if (!error && WriteFramePng(g_pixels.data(), g_palette, path)) {
+    if (!error && WriteFramePng(g_pixels.data(), SCREEN_WIDTH, SCREEN_HEIGHT, g_palette, path)) {
         std::printf("lantern-blade: screenshot saved as %s\n", path.c_str());
     } else {
         std::fprintf(stderr, "lantern-blade: cannot save a screenshot in %s\n", folder.c_str());

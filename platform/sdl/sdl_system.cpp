@@ -5,8 +5,8 @@
 #include <ctime>
 #include <mutex>
 
-#include "platform/backend.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/seam/backend.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/backend.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/seam/backend.h"
 
 namespace {
 
@@ -53,8 +53,8 @@ void WindowSize(int* width, int* height) {
     SDL_Rect usable;
     const bool fits = SDL_GetDisplayUsableBounds(0, &usable) != 0 ||
                       (settings.windowWidth <= usable.w && settings.windowHeight <= usable.h);
-    *width = fits ? settings.windowWidth : backend::SCREEN_WIDTH;
-    *height = fits ? settings.windowHeight : backend::SCREEN_HEIGHT;
+    *width = fits ? settings.windowWidth : SCREEN_WIDTH;
+    *height = fits ? settings.windowHeight : SCREEN_HEIGHT;
 }
 
 bool Fullscreen() {
@@ -79,8 +79,8 @@ void FollowActivity(bool focused, bool minimised, const backend::EventSink& sink
 // SDL_RENDER_DRIVER in the environment still decides over this.
 void ChooseRenderer() {
     SDL_DisplayMode desktop;
-    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w <= backend::SCREEN_WIDTH &&
-        desktop.h <= backend::SCREEN_HEIGHT) {
+    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w <= SCREEN_WIDTH &&
+        desktop.h <= SCREEN_HEIGHT) {
         SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
         SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
     }
@@ -92,7 +92,7 @@ void UpdateScaling() {
     int width = 0;
     int height = 0;
     SDL_GetRendererOutputSize(g_renderer, &width, &height);
-    const bool fits = width >= backend::SCREEN_WIDTH && height >= backend::SCREEN_HEIGHT;
+    const bool fits = width >= SCREEN_WIDTH && height >= SCREEN_HEIGHT;
     SDL_RenderSetIntegerScale(g_renderer, fits ? SDL_TRUE : SDL_FALSE);
 }
 

@@ -4,8 +4,11 @@
 // nothing plays, so no piece can end in the middle of a scripted run.
 #include <emscripten.h>
 
-#include "platform/backend.h"
-#include "platform/settings.h"
+#include <utility>
+#include <vector>
+
+#include "platform/seam/backend.h"
+#include "platform/host/settings.h"
 #include "platform/web/web_internal.h"
 
 extern "C" {
@@ -27,6 +30,7 @@ constexpr double EFFECTS_GAIN = 0.26;
 Settings g_settings;
 bool g_loaded = false;
 bool g_muted = false;
+std::vector<int> g_finished;
 
 Settings& PlayerSettings() {
     if (!g_loaded) {
@@ -79,10 +83,15 @@ void CloseSound(int id) {
     lbAudioClose(id);
 }
 
+std::vector<int> TakeFinishedSounds() {
+    return std::exchange(g_finished, {});
+}
+
 void RecordMciCommand(const char*) {}
 
 }  // namespace backend
 
+// Called by library_audio.js when a piece has played to its end.
 extern "C" EMSCRIPTEN_KEEPALIVE void WebSoundFinished(int id) {
-    NotifySoundFinished(id);
+    g_finished.push_back(id);
 }

@@ -5,7 +5,7 @@
 // turn about ten times a second of real time.
 #include <emscripten.h>
 
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 #include "platform/web/web_internal.h"
 
 namespace {

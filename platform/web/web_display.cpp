@@ -7,13 +7,13 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/backend.h"
-#include "platform/frame_checksum.h"
+#include "platform/seam/backend.h"
+#include "platform/host/frame_checksum.h"
 #include "platform/web/web_internal.h"
 
 namespace {
 
-constexpr std::size_t FRAME_PIXELS = std::size_t{backend::SCREEN_WIDTH} * backend::SCREEN_HEIGHT;
+constexpr std::size_t FRAME_PIXELS = std::size_t{SCREEN_WIDTH} * SCREEN_HEIGHT;
 
 std::vector<std::uint32_t> g_rgba(FRAME_PIXELS);
 std::uint64_t g_presented = 0;
@@ -45,7 +45,7 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
         char line[64];
         std::snprintf(line, sizeof line, "%llu %llu %016llx", static_cast<unsigned long long>(g_presented),
                       static_cast<unsigned long long>(NowMs() - g_firstFrameMs),
-                      static_cast<unsigned long long>(FrameChecksum(pixels, palette)));
+                      static_cast<unsigned long long>(FrameChecksum(pixels, FRAME_PIXELS, palette)));
         lbRecordFrame(line);
     }
     ++g_presented;

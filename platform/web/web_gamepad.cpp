@@ -7,7 +7,7 @@
 #include <algorithm>
 
 #include "platform/web/web_internal.h"
-#include "platform/win32.h"
+#include "platform/seam/keys.h"
 
 namespace {
 

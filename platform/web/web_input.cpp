@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/backend.h"
+#include "platform/seam/backend.h"
 #include "platform/web/web_internal.h"
-#include "platform/win32.h"
+#include "platform/seam/keys.h"
 
 extern "C" void lbToggleFullscreen();  // library_page.js
 

@@ -3,8 +3,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/files.h"
-#include "platform/files_internal.h"
+#include "platform/host/files.h"
+#include "platform/host/files_internal.h"
 
 extern "C" {
 // library_storage.js

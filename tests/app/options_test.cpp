@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "app/options.h"
-#include "platform/settings.h"
+#include "platform/host/settings.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "game/game_frame.h"
 #include "game/movement.h"
 #include "game/random.h"
+#include "game/run_state.h"
 #include "game/scene_state.h"
 #include "game/stage.h"
 #include "gfx/blit.h"
@@ -74,10 +75,9 @@ void ResetGame() {
     std::memset(g_map, 0, sizeof g_map);
     std::memset(g_ranking, 0, sizeof g_ranking);
     g_camera = POINT{};
-    g_stageStart = 0;
     g_moveRequest = 0;
-    g_killCount = 0;
-    g_frameTime = g_clearTime = g_pauseStart = g_pauseEnd = g_pauseTotal = 0;
+    ResetRun(0);
+    g_clearTime = 0;
     g_frameLast = g_fpsLast = 0;
     g_fpsFrames = 0;
     g_fpsText[0] = '\0';

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/main.h"
-#include "platform/backend.h"
+#include "platform/headless/headless.h"
 #include "platform/mmsystem.h"
 #include "tests/fuzz/fuzz_env.h"
 
@@ -20,8 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         mciSendStringA(line.c_str(), reply, sizeof reply, sent % 2 == 1 ? g_hwnd : nullptr);
     }
     // The first sounds opened, and one the input picks.
-    for (int sound = 0; sound < 4; ++sound) NotifySoundFinished(sound);
-    NotifySoundFinished(size == 0 ? -1 : data[size - 1]);
+    for (int sound = 0; sound < 4; ++sound) headless::ReportFinished(sound);
+    headless::ReportFinished(size == 0 ? -1 : data[size - 1]);
     MSG msg;
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
     // No alias outlives its input.

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "game/game_frame.h"
 #include "game/stage.h"
 #include "platform/headless/headless.h"
 #include "tests/support/harness.h"

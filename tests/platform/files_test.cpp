@@ -1,4 +1,4 @@
-#include "platform/files.h"
+#include "platform/host/files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>

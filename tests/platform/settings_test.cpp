@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/settings.h"
+#include "platform/host/settings.h"
 #include "tests/support/harness.h"
 
 namespace {

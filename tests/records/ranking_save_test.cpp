@@ -14,7 +14,7 @@
 #include <optional>
 #include <set>
 
-#include "platform/files.h"
+#include "platform/host/files.h"
 #include "records/numbers.h"
 #include "tests/support/harness.h"
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "game/game_frame.h"
+#include "game/run_state.h"
 #include "game/scene_state.h"
 #include "game/stage.h"
 #include "platform/headless/headless.h"

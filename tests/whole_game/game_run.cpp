@@ -2,7 +2,8 @@
 
 #include <cstdint>
 
-#include "game/game_frame.h"
+#include "app/scene_switch.h"
+#include "game/run_state.h"
 #include "game/scene_state.h"
 #include "game/stage.h"
 #include "platform/headless/headless.h"
@@ -97,7 +98,7 @@ bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup) {
 
 bool PlayWholeRing(GameRun& run, std::string* failedStep) {
     auto step = [failedStep](const char* what, bool ok) {
-        if (!ok && failedStep->empty()) *failedStep = what;
+        if (!ok && failedStep->empty()) *failedStep = std::string(what) + ", stuck in " + SceneName(g_scene);
         return ok;
     };
     // Lets the menu's keys settle, moves its cursor, and holds Z until the scene comes.

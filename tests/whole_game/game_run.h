@@ -44,7 +44,7 @@ bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup = null
 
 // The route (A for the results if the stage did not clear); clear, results and ending to
 // the title; the ranking and back; start, pause, retry, pause, title, quit. False as soon
-// as a step does not come about, which *failedStep then names.
+// as a step does not come about, which *failedStep then names with the scene it stuck in.
 bool PlayWholeRing(GameRun& run, std::string* failedStep);
 
 }  // namespace whole

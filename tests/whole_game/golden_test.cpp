@@ -21,9 +21,9 @@
 #include <string>
 #include <vector>
 
-#include "game/game_frame.h"
+#include "game/run_state.h"
 #include "game/scene_state.h"
-#include "platform/frame_checksum.h"
+#include "platform/host/frame_checksum.h"
 #include "platform/headless/headless.h"
 #include "tests/whole_game/game_run.h"
 
@@ -33,10 +33,6 @@ namespace fs = std::filesystem;
 
 const fs::path GOLDEN = fs::path(LB_SOURCE_DIR) / "tests/whole_game/golden/ring.txt";
 const fs::path OUTPUT = fs::path(LB_BINARY_DIR) / "golden";
-
-std::uint64_t Checksum(const headless::Frame& frame) {
-    return FrameChecksum(frame.pixels.data(), frame.palette);
-}
 
 void Write(const headless::Frame& frame, long number, const char* suffix) {
     const fs::path path = OUTPUT / ("frame-" + std::to_string(number) + suffix + ".png");
@@ -62,7 +58,8 @@ struct FrameRecorder {
             if (number == 0) start = kept[i].atMs;
             char line[96];
             std::snprintf(line, sizeof line, "F %ld %u %d %016llx", number, kept[i].atMs - start, g_scene,
-                          static_cast<unsigned long long>(Checksum(kept[i])));
+                          static_cast<unsigned long long>(
+                              FrameChecksum(kept[i].pixels.data(), kept[i].pixels.size(), kept[i].palette)));
             lines.emplace_back(line);
             if (number == show) Write(kept[i], number, "");
             if (mismatch < 0 && !golden.empty() && (lines.size() > golden.size() || golden[lines.size() - 1] != line)) {

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "game/game_frame.h"
+#include "game/run_state.h"
 #include "game/scene_state.h"
 #include "gfx/surfaces.h"
 #include "platform/headless/headless.h"

@@ -1,9 +1,10 @@
-#include "platform/sdl/sdl_music.h"
+#include "platform/music/music.h"
 
 #include <fluidsynth.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -12,17 +13,14 @@
 #include <iterator>
 #include <map>
 #include <mutex>
+#include <thread>
 #include <vector>
 
-#include <SDL_mixer.h>
-
-#include "platform/backend.h"
-#include "platform/sdl/sdl_internal.h"
-#include "platform/sdl/sdl_midi_scan.h"
+#include "platform/music/midi_scan.h"
 
 namespace {
 
-constexpr int RATE = 44100;
+constexpr int RATE = music::MUSIC_RATE;
 // Render in the synthesizer's own block size, so a piece's end is seen within 1.5 ms.
 constexpr int BLOCK_FRAMES = 64;
 // Stops, changes, mute, volume and the focus hold all ramp over 10 ms: no step is heard.
@@ -48,7 +46,7 @@ fluid_settings_t* g_settings = nullptr;
 fluid_synth_t* g_synth = nullptr;
 int g_soundfont = -1;
 int g_pinnedChannels = PIECE_CHANNELS;
-std::vector<sdl_backend::MidiPreset> g_pinned;
+std::vector<music::MidiPreset> g_pinned;
 
 // Guards everything below; the mixer's thread holds it while it renders a buffer.
 std::mutex g_lock;
@@ -116,33 +114,31 @@ void Start(int id) {
 
 // A piece has played to its end when its player's tick reaches the last one; a player
 // that finished without ever knowing its length could not read the file. The length is
-// asked for only until it is known: FluidSynth walks every track to find it.
-void CheckEnd() {
-    if (g_player == nullptr || g_ended) return;
+// asked for only until it is known: FluidSynth walks every track to find it. Returns the
+// id of the piece that has just ended, or -1.
+int CheckEnd() {
+    if (g_player == nullptr || g_ended) return -1;
     if (g_totalTicks <= 0) g_totalTicks = fluid_player_get_total_ticks(g_player);
     const int total = g_totalTicks;
     const bool done = fluid_player_get_status(g_player) == FLUID_PLAYER_DONE;
     if (total > 0 && fluid_player_get_current_tick(g_player) >= total) {
         g_ended = true;
-        NotifySoundFinished(g_playerId);
-        sdl_backend::WakeIdle();
-    } else if (done && total <= 0) {
+        return g_playerId;
+    }
+    if (done && total <= 0) {
         if (const auto piece = g_pieces.find(g_playerId); piece != g_pieces.end()) SayBroken(piece->second);
         DeletePlayer();
     }
+    return -1;
 }
 
 float TargetGain() {
     return g_stopping || g_held ? 0.0f : g_level;
 }
 
-void Mix(void*, Uint8* stream, int length) {
-    sdl_backend::RenderMusic(reinterpret_cast<std::int16_t*>(stream), length / 4);
-}
-
 // Pins an instrument on a channel of its own, loading its samples now rather than when
 // a piece first selects it on the mixer's thread.
-void Pin(const sdl_backend::MidiPreset& preset) {
+void Pin(const music::MidiPreset& preset) {
     if (g_pinnedChannels == ALL_CHANNELS ||
         std::find(g_pinned.begin(), g_pinned.end(), preset) != g_pinned.end()) {
         return;
@@ -170,7 +166,7 @@ int LoadSoundfont() {
 
 }  // namespace
 
-namespace sdl_backend {
+namespace music {
 
 bool StartMusic() {
     for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
@@ -197,7 +193,6 @@ bool StartMusic() {
     }
     fluid_synth_set_interp_method(g_synth, -1, FLUID_INTERP_LINEAR);
     Silence();
-    Mix_HookMusic(Mix, nullptr);
     return true;
 }
 
@@ -233,8 +228,13 @@ void ReleaseMusic(int id) {
     g_pieces.erase(id);
 }
 
-void RenderMusic(std::int16_t* out, int frames) {
+int RenderMusic(std::int16_t* out, int frames) {
     std::lock_guard lock(g_lock);
+    int ended = -1;
+    if (g_synth == nullptr) {
+        std::fill(out, out + frames * 2, 0);
+        return ended;
+    }
     for (int done = 0; done < frames;) {
         if (g_stopping && g_gain <= 0.0f) {
             Silence();
@@ -249,7 +249,7 @@ void RenderMusic(std::int16_t* out, int frames) {
             continue;
         }
         fluid_synth_write_float(g_synth, count, g_block, 0, 2, g_block, 1, 2);
-        CheckEnd();
+        if (const int id = CheckEnd(); id >= 0) ended = id;
         const float target = TargetGain();
         for (int i = 0; i < count; ++i) {
             g_gain = g_gain < target ? std::min(target, g_gain + RAMP_STEP) : std::max(target, g_gain - RAMP_STEP);
@@ -259,6 +259,7 @@ void RenderMusic(std::int16_t* out, int frames) {
             }
         }
     }
+    return ended;
 }
 
 void SetMusicLevel(float level) {
@@ -278,14 +279,11 @@ void ShutDownMusic() {
             std::lock_guard lock(g_lock);
             if (!g_stopping || g_held) break;
         }
-        SDL_Delay(1);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
-    if (g_synth != nullptr && g_soundfont != FLUID_FAILED) Mix_HookMusic(nullptr, nullptr);
-    {
-        std::lock_guard lock(g_lock);
-        DeletePlayer();
-        g_pieces.clear();
-    }
+    std::lock_guard lock(g_lock);
+    DeletePlayer();
+    g_pieces.clear();
     if (g_synth != nullptr) delete_fluid_synth(g_synth);
     if (g_settings != nullptr) delete_fluid_settings(g_settings);
     g_synth = nullptr;
@@ -293,4 +291,4 @@ void ShutDownMusic() {
     g_soundfont = -1;
 }
 
-}  // namespace sdl_backend
+}  // namespace music

@@ -1,11 +1,8 @@
-#include "platform/frame_checksum.h"
+#include "platform/host/frame_checksum.h"
 
-#include <cstddef>
 #include <cstring>
 
-#include "platform/backend.h"
-
-std::uint64_t FrameChecksum(const std::uint8_t* pixels, const std::uint32_t* palette) {
+std::uint64_t FrameChecksum(const std::uint8_t* pixels, std::size_t pixelCount, const std::uint32_t* palette) {
     std::uint64_t hash = 0xcbf29ce484222325u;
     auto mix = [&hash](const void* data, std::size_t bytes) {
         const auto* p = static_cast<const unsigned char*>(data);
@@ -15,7 +12,7 @@ std::uint64_t FrameChecksum(const std::uint8_t* pixels, const std::uint32_t* pal
             hash = (hash ^ word) * 0x100000001b3u;
         }
     };
-    mix(pixels, std::size_t{backend::SCREEN_WIDTH} * backend::SCREEN_HEIGHT);
+    mix(pixels, pixelCount);
     mix(palette, 256 * sizeof(std::uint32_t));
     return hash;
 }

@@ -1,14 +1,15 @@
 // The one seam both backends implement (the SDL backend for the game, the headless
-// backend for the tests). The stand-in above it never sees SDL.
+// backend for the tests). The stand-in above it never sees SDL; the backends below it
+// call nothing above them: what they have to tell, the stand-in asks for.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
+
+#include "platform/seam/screen.h"
 
 namespace backend {
-
-constexpr int SCREEN_WIDTH = 640;
-constexpr int SCREEN_HEIGHT = 480;
 
 // Opens the game window; false when there is no display. The game names its window as
 // the old interface had it; the backend shows the product's name.
@@ -45,12 +46,11 @@ int OpenSound(const std::string& path, bool music);
 void PlaySound(int id);  // from the beginning, restarting if already playing
 void StopSound(int id);
 void CloseSound(int id);
+// The music pieces that played to their end (not stopped) since the last call, oldest
+// first. Pieces end on the audio thread; the stand-in takes them when it pumps its queue.
+std::vector<int> TakeFinishedSounds();
 
 // Every MCI command string as sent (the headless backend logs them for the tests).
 void RecordMciCommand(const char* command);
 
 }  // namespace backend
-
-// Implemented by the stand-in: a piece played to its end (not stopped). Safe to call
-// from any thread; the notification becomes a message when the queue is next pumped.
-void NotifySoundFinished(int id);

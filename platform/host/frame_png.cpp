@@ -1,13 +1,12 @@
-#include "platform/frame_png.h"
+#include "platform/host/frame_png.h"
 
 #include <png.h>
 
 #include <cstring>
 
-#include "platform/backend.h"
-
 // 8-bit palettized, as the frame is.
-bool WriteFramePng(const std::uint8_t* pixels, const std::uint32_t* palette, const std::string& path) {
+bool WriteFramePng(const std::uint8_t* pixels, int width, int height, const std::uint32_t* palette,
+                   const std::string& path) {
     png_color colors[256];
     for (int i = 0; i < 256; ++i) {
         colors[i].red = static_cast<png_byte>(palette[i] >> 16);
@@ -17,12 +16,11 @@ bool WriteFramePng(const std::uint8_t* pixels, const std::uint32_t* palette, con
     png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
-    image.width = backend::SCREEN_WIDTH;
-    image.height = backend::SCREEN_HEIGHT;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
     image.format = PNG_FORMAT_RGB_COLORMAP;
     image.colormap_entries = 256;
-    const bool written = png_image_write_to_file(&image, path.c_str(), 0, pixels,
-                                                 backend::SCREEN_WIDTH, colors) != 0;
+    const bool written = png_image_write_to_file(&image, path.c_str(), 0, pixels, width, colors) != 0;
     png_image_free(&image);
     return written;
 }

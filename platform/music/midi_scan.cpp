@@ -1,4 +1,4 @@
-#include "platform/sdl/sdl_midi_scan.h"
+#include "platform/music/midi_scan.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -56,13 +56,13 @@ private:
     std::size_t end_;
 };
 
-void Add(std::vector<sdl_backend::MidiPreset>* presets, sdl_backend::MidiPreset preset) {
+void Add(std::vector<music::MidiPreset>* presets, music::MidiPreset preset) {
     if (std::find(presets->begin(), presets->end(), preset) == presets->end()) {
         presets->push_back(preset);
     }
 }
 
-bool ScanTrack(Reader track, std::vector<sdl_backend::MidiPreset>* presets) {
+bool ScanTrack(Reader track, std::vector<music::MidiPreset>* presets) {
     int bank[16] = {};
     std::uint8_t running = 0;
     while (!track.Done()) {
@@ -106,7 +106,7 @@ bool ScanTrack(Reader track, std::vector<sdl_backend::MidiPreset>* presets) {
 
 }  // namespace
 
-namespace sdl_backend {
+namespace music {
 
 bool ScanMidi(const std::vector<std::uint8_t>& bytes, std::vector<MidiPreset>* presets) {
     presets->clear();
@@ -134,4 +134,4 @@ bool ScanMidi(const std::vector<std::uint8_t>& bytes, std::vector<MidiPreset>* p
     return true;
 }
 
-}  // namespace sdl_backend
+}  // namespace music

@@ -1,4 +1,4 @@
-#include "platform/user_dirs.h"
+#include "platform/host/user_dirs.h"
 
 #include <cstdlib>
 

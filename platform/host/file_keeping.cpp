@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/files.h"
-#include "platform/files_internal.h"
+#include "platform/host/files.h"
+#include "platform/host/files_internal.h"
 
 int LockGameFile(const char* gamePath, std::string* failure) {
     if (WritesRefused(failure)) return -1;

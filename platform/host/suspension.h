@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
-void SetSuspended(bool suspended);
+// Times are the backend's clock, read by the caller.
+void SetSuspended(bool suspended, std::uint64_t nowMs);
 // The backend's clock less every suspended span; frozen while suspended.
-std::uint64_t GameClockMs();
+std::uint64_t GameClockMs(std::uint64_t nowMs);

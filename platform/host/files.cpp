@@ -1,5 +1,5 @@
-#include "platform/files.h"
-#include "platform/files_internal.h"
+#include "platform/host/files.h"
+#include "platform/host/files_internal.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace sdl_backend {
+namespace music {
 
 struct MidiPreset {
     int bank;  // 128 for the percussion channel's kits
@@ -18,4 +18,4 @@ struct MidiPreset {
 // false when the file is not a well-formed standard MIDI file.
 bool ScanMidi(const std::vector<std::uint8_t>& bytes, std::vector<MidiPreset>* presets);
 
-}  // namespace sdl_backend
+}  // namespace music

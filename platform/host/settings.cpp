@@ -1,4 +1,4 @@
-#include "platform/settings.h"
+#include "platform/host/settings.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -8,8 +8,8 @@
 #include <sstream>
 #include <string>
 
-#include "platform/files.h"
-#include "platform/user_dirs.h"
+#include "platform/host/files.h"
+#include "platform/host/user_dirs.h"
 
 namespace {
 
