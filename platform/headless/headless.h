@@ -25,8 +25,10 @@ void Advance(std::uint64_t ms);
 void PressKey(int virtualKey);
 void ReleaseKey(int virtualKey);
 void RequestClose();
-// Every press and release so far, one a line: "<event pumps before it> <key> <1|0>", the
-// script the browser backend's test clock replays on the very same loop turns.
+// From now on every press and release is kept, one a line: "<event pumps before it>
+// <key> <1|0>", the script the browser backend's test clock replays on the very same
+// loop turns.
+void RecordKeyScript();
 const std::string& KeyScript();
 // The window losing (false) or regaining (true) the focus, as the next events.
 void SetFocus(bool focused);

@@ -19,9 +19,11 @@ std::uint64_t g_nowMs = START_MS;
 std::set<int> g_heldKeys;
 std::deque<int> g_events;  // virtual keys pressed, or one of the events above
 std::uint64_t g_pumps = 0;
+bool g_recordingKeys = false;
 std::string g_keyScript;
 
 void Script(int virtualKey, bool down) {
+    if (!g_recordingKeys) return;
     g_keyScript += std::to_string(g_pumps) + " " + std::to_string(virtualKey) + (down ? " 1\n" : " 0\n");
 }
 
@@ -67,6 +69,7 @@ void ResetInput() {
     g_heldKeys.clear();
     g_events.clear();
     g_pumps = 0;
+    g_recordingKeys = false;
     g_keyScript.clear();
 }
 
@@ -97,6 +100,10 @@ void PressKey(int virtualKey) {
 void ReleaseKey(int virtualKey) {
     g_heldKeys.erase(virtualKey);
     Script(virtualKey, false);
+}
+
+void RecordKeyScript() {
+    g_recordingKeys = true;
 }
 
 const std::string& KeyScript() {

@@ -116,7 +116,7 @@ class PlayTest(BrowserCase):
             page.key("keyDown", *KEYS[name])
             self.until_frame(page, up_ms // FRAME_MS)
             page.key("keyUp", *KEYS[name])
-        saved = page.wait_for(STORED % RANKING, 30)
+        saved = page.wait_for(STORED % RANKING, 120)
         self.assertTrue(saved, "the clear saved no ranking")
         # The new score in its place, the last of the shipped ones gone.
         scores = [int(n) for n in saved.split(",")[:-1]]

@@ -82,6 +82,7 @@ TEST(Golden, TheWholeRingDrawsAndSoundsAsRecorded) {
     }
 
     fs::create_directories(OUTPUT);
+    headless::RecordKeyScript();
     whole::GameRun run;
     headless::KeepFrames(8);  // more than any one turn presents
     FrameRecorder recorder{golden, show != nullptr ? std::atol(show) : -1, {}, 0, 0, -1};
