@@ -111,12 +111,20 @@ class PlayTest(BrowserCase):
     def test_keys_at_a_human_pace_clear_the_stage_and_the_score_outlives_a_reload(self):
         page = self.open_page()
         self.assertIsNone(page.evaluate(STORED % RANKING))
-        for name, down_ms, up_ms in ROUTE:
-            self.until_frame(page, down_ms // FRAME_MS)
-            page.key("keyDown", *KEYS[name])
-            self.until_frame(page, up_ms // FRAME_MS)
-            page.key("keyUp", *KEYS[name])
-        saved = page.wait_for(STORED % RANKING, 120)
+        # Keys land a frame or two late on a busy machine, and the route may then miss an
+        # enemy: like a player, the test tries again on a fresh page.
+        for attempt in range(3):
+            if attempt > 0:
+                page.send("Page.reload")
+                self.assertTrue(page.wait_for("window.Module && Module.framesDrawn < 5", 60))
+            for name, down_ms, up_ms in ROUTE:
+                self.until_frame(page, down_ms // FRAME_MS)
+                page.key("keyDown", *KEYS[name])
+                self.until_frame(page, up_ms // FRAME_MS)
+                page.key("keyUp", *KEYS[name])
+            saved = page.wait_for(STORED % RANKING, 40)
+            if saved:
+                break
         self.assertTrue(saved, "the clear saved no ranking")
         # The new score in its place, the last of the shipped ones gone.
         scores = [int(n) for n in saved.split(",")[:-1]]
