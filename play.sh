@@ -11,8 +11,8 @@ if [ "${1:-}" = "--web" ]; then
   exec /usr/bin/python3 -m http.server 8000 --bind 127.0.0.1 --directory build-web/site
 fi
 tools/setup_machine.sh
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DLB_TESTS=OFF
-cmake --build build --target lantern-blade
+cmake -S . -B build-play -G Ninja -DCMAKE_BUILD_TYPE=Release -DLB_TESTS=OFF
+cmake --build build-play --target lantern-blade
 # Refresh the pictures, music and stage, but keep the scores already in run/.
 mkdir -p run
 scores=run/txt/Ranking/Ranking.txt
@@ -21,4 +21,4 @@ if [ -f "$scores" ]; then saved=$(cat "$scores"); fi
 cp -r data/. run/
 if [ -n "$saved" ]; then printf '%s' "$saved" > "$scores"; fi
 cd run
-exec ../build/lantern-blade "$@"
+exec ../build-play/lantern-blade "$@"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Sets everything up, builds, and runs every test: the suite; the browser version built
 # and played in headless Chromium; the suite again built with AddressSanitizer and
-# UndefinedBehaviorSanitizer; and each fuzz target (clang, libFuzzer, also sanitized) for
-# a fixed number of runs from its kept corpus.
+# UndefinedBehaviorSanitizer; each fuzz target (clang, libFuzzer, also sanitized) for a
+# fixed number of runs from its kept corpus; and the Debian packages built as a release
+# is, checked by lintian.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/setup_machine.sh --tests --web
@@ -47,3 +48,5 @@ for target_runs in bitmap:20000 mci:20000 numbers:4000; do
   build-fuzz/tests/fuzz/fuzz_"$target" -runs="$runs" -seed=1 -print_final_stats=1 \
     -artifact_prefix="$PWD/build-fuzz/" "$work"
 done
+
+tools/build_package.sh build-package

@@ -1,10 +1,11 @@
 // Process entry. The game reads its files relative to the working directory, so a start
 // from anywhere else first moves into the data folder that belongs to this executable:
-//   <exe dir>/data                            (a build or unpacked tree)
-//   <exe dir>/../share/lantern-blade/data     (an installed tree)
-// A working directory that already has a "bmp" folder is used as it is. Without game
-// data anywhere the game says where it looked and exits with 1. The installed tree is
-// read, never written: the launcher gives every user a copy to play in.
+//   <exe dir>/data                  (a build or unpacked tree), played in and written as it is
+//   <exe dir>/LB_DATA_FROM_BINARY   (the installed tree), read in place, with the ranking
+//                                   files kept per user
+// A working directory that already has a "bmp" folder (a copy of the data) is used as it
+// is, unless it is the installed tree. Without game data anywhere the game says where it
+// looked and exits with 1.
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -12,35 +13,34 @@
 
 #include "app/main.h"
 #include "app/options.h"
-#include "platform/host/files.h"
+#include "app/user_scores.h"
 
 namespace {
 
-bool HasGameData(const std::filesystem::path& folder) {
+namespace fs = std::filesystem;
+
+bool HasGameData(const fs::path& folder) {
     std::error_code error;
-    return std::filesystem::is_directory(folder / "bmp", error);
+    return fs::is_directory(folder / "bmp", error);
 }
 
 void EnterDataFolder() {
-    if (HasGameData(".")) {
+    std::error_code error;
+    const fs::path exeDir = fs::read_symlink("/proc/self/exe", error).parent_path();
+    const fs::path installed = exeDir.empty() ? fs::path() : (exeDir / LB_DATA_FROM_BINARY).lexically_normal();
+    const bool installedHere = !installed.empty() && fs::equivalent(".", installed, error);
+    if (HasGameData(".") && !installedHere) {
         return;
     }
-    std::error_code error;
-    const std::filesystem::path here = std::filesystem::current_path(error);
-    const std::filesystem::path exeDir = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-    const std::filesystem::path unpacked = exeDir / "data";
-    const std::filesystem::path installed = (exeDir / ".." / "share" / "lantern-blade" / "data").lexically_normal();
-    for (const std::filesystem::path& candidate : {unpacked, installed}) {
-        if (exeDir.empty() || !HasGameData(candidate)) {
-            continue;
-        }
-        std::filesystem::current_path(candidate, error);
-        if (candidate == installed) {
-            std::fprintf(stderr, "lantern-blade: playing from the installed data in %s, which is never "
-                         "written: scores are not saved (start the game with lantern-blade)\n",
-                         installed.c_str());
-            RefuseWrites("the installed data is read-only (start lantern-blade)");
-        }
+    const fs::path here = fs::current_path(error);
+    const fs::path unpacked = exeDir / "data";
+    if (!exeDir.empty() && HasGameData(unpacked)) {
+        fs::current_path(unpacked, error);
+        return;
+    }
+    if (!installed.empty() && HasGameData(installed)) {
+        fs::current_path(installed, error);
+        KeepScoresPerUser(installed);
         return;
     }
     std::fprintf(stderr, "lantern-blade: no game data (a bmp folder) in %s, nor in %s or %s\n", here.c_str(),

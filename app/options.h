@@ -2,5 +2,6 @@
 #pragma once
 
 // -1 when the game should go on and start; otherwise the process's exit code: 0 after
-// --help or --version, 2 after an option it does not know (the usage then goes to stderr).
+// --help or --version (1 when their text could not be written), 2 after an option it
+// does not know (the usage then goes to stderr).
 int ReadOptions(int argc, const char* const* argv);

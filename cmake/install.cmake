@@ -1,57 +1,77 @@
-# `cmake --install` layout under the prefix (GNU directories):
-#   bin/lantern-blade                   the launcher: makes a per-user copy of the data, then
-#                                       starts the game in it
-#   libexec/lantern-blade               the game; started directly it finds
-#                                       ../share/lantern-blade/data by itself
-#   share/lantern-blade/data/           the data tree, never written at run time
-#   share/lantern-blade/manifest        size and hash of each shipped data file
-#   share/applications/lantern-blade.desktop
-# and what cmake/package.cmake adds: icons, AppStream metainfo, the man page.
+# `cmake --install` layout under the prefix, in two parts (CPack components):
+#   game: games/lantern-blade              the game; finds its data relative to itself
+#         share/applications/lantern-blade.desktop, share/icons/hicolor/<N>x<N>/apps/,
+#         share/metainfo/, share/man/man6/lantern-blade.6.gz, share/doc/lantern-blade/
+#   data: share/games/lantern-blade/       the data tree, read in place, never written
+#         share/doc/lantern-blade-data/
+# Both directories are cache variables, so a packager can move them; the desktop files
+# stay under the data root where desktops look for them.
 include(GNUInstallDirs)
 
-install(TARGETS lantern-blade RUNTIME DESTINATION ${CMAKE_INSTALL_LIBEXECDIR})
-install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${CMAKE_INSTALL_DATADIR}/lantern-blade/data)
+set(LB_INSTALL_GAMESDIR games CACHE STRING "Folder of the game binary, under the prefix")
+set(LB_INSTALL_DATA_DIR ${CMAKE_INSTALL_DATADIR}/games/lantern-blade
+    CACHE STRING "Folder of the game data, under the prefix (or absolute)")
+
+# The binary looks for its data at this path from its own folder, so the installed tree can
+# be moved or installed under another prefix; an absolute data folder is used as it is.
+if(IS_ABSOLUTE "${LB_INSTALL_DATA_DIR}")
+  set(LB_DATA_FROM_BINARY "${LB_INSTALL_DATA_DIR}")
+else()
+  file(RELATIVE_PATH LB_DATA_FROM_BINARY "/prefix/${LB_INSTALL_GAMESDIR}" "/prefix/${LB_INSTALL_DATA_DIR}")
+endif()
+target_compile_definitions(lantern-blade PRIVATE LB_DATA_FROM_BINARY="${LB_DATA_FROM_BINARY}")
+
+install(TARGETS lantern-blade RUNTIME DESTINATION ${LB_INSTALL_GAMESDIR} COMPONENT game)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/data/ DESTINATION ${LB_INSTALL_DATA_DIR} COMPONENT data)
+# lintian takes the game's text files for documentation; the overrides say why they are not.
+if(IS_ABSOLUTE "${LB_INSTALL_DATA_DIR}")
+  string(REGEX REPLACE "^/" "" LB_DATA_IN_PACKAGE "${LB_INSTALL_DATA_DIR}")
+else()
+  set(LB_DATA_IN_PACKAGE "usr/${LB_INSTALL_DATA_DIR}")
+endif()
+configure_file(${CMAKE_SOURCE_DIR}/dist/lantern-blade-data.lintian-overrides.in
+               ${CMAKE_BINARY_DIR}/dist/lintian/lantern-blade-data @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/dist/lintian/lantern-blade-data
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT data)
+
 install(FILES ${CMAKE_SOURCE_DIR}/dist/lantern-blade.desktop
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT game)
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/dist/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons COMPONENT game)
 
-# The launcher finds the game and its data relative to itself, so the installed tree can
-# be moved (or installed with a different --prefix) without breaking it.
-function(lb_relative_to_bindir output target)
-  set(from "${CMAKE_INSTALL_BINDIR}")
-  if(NOT IS_ABSOLUTE "${from}")
-    set(from "/prefix/${from}")
-  endif()
-  if(IS_ABSOLUTE "${target}")
-    set(${output} "${target}" PARENT_SCOPE)
-  elseif(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}")
-    set(${output} "${CMAKE_INSTALL_PREFIX}/${target}" PARENT_SCOPE)
-  else()
-    file(RELATIVE_PATH relative "${from}" "/prefix/${target}")
-    set(${output} "$here/${relative}" PARENT_SCOPE)
-  endif()
-endfunction()
-lb_relative_to_bindir(LB_LAUNCH_GAME "${CMAKE_INSTALL_LIBEXECDIR}/lantern-blade")
-lb_relative_to_bindir(LB_LAUNCH_DATA "${CMAKE_INSTALL_DATADIR}/lantern-blade/data")
-lb_relative_to_bindir(LB_LAUNCH_MANIFEST "${CMAKE_INSTALL_DATADIR}/lantern-blade/manifest")
-configure_file(${CMAKE_SOURCE_DIR}/dist/lantern-blade.sh.in
-               ${CMAKE_BINARY_DIR}/launcher/lantern-blade @ONLY)
-install(PROGRAMS ${CMAKE_BINARY_DIR}/launcher/lantern-blade DESTINATION ${CMAKE_INSTALL_BINDIR})
+# The man page and the metainfo carry the version and the release date set in CMakeLists.txt.
+configure_file(${CMAKE_SOURCE_DIR}/dist/io.github.lanternblade.LanternBlade.metainfo.xml.in
+               ${CMAKE_BINARY_DIR}/dist/io.github.lanternblade.LanternBlade.metainfo.xml @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/dist/io.github.lanternblade.LanternBlade.metainfo.xml
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo COMPONENT game)
+configure_file(${CMAKE_SOURCE_DIR}/dist/lantern-blade.6.in ${CMAKE_BINARY_DIR}/dist/lantern-blade.6 @ONLY)
 
-# The launcher repairs a player's copy of the data against this list of the shipped files.
-file(GLOB_RECURSE LB_DATA_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*)
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/launcher/manifest
-                   COMMAND ${CMAKE_COMMAND} -DDATA=${CMAKE_SOURCE_DIR}/data
-                           -DOUTPUT=${CMAKE_BINARY_DIR}/launcher/manifest
-                           -P ${CMAKE_SOURCE_DIR}/cmake/data_manifest.cmake
-                   DEPENDS ${LB_DATA_FILES} ${CMAKE_SOURCE_DIR}/cmake/data_manifest.cmake)
-add_custom_target(lb_data_manifest ALL DEPENDS ${CMAKE_BINARY_DIR}/launcher/manifest)
-install(FILES ${CMAKE_BINARY_DIR}/launcher/manifest DESTINATION ${CMAKE_INSTALL_DATADIR}/lantern-blade)
+# The changelog's newest entry must be this version: a release is described before it is made.
+file(STRINGS ${CMAKE_SOURCE_DIR}/dist/changelog LB_CHANGELOG_TOP LIMIT_COUNT 1)
+if(NOT LB_CHANGELOG_TOP MATCHES "^lantern-blade \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "dist/changelog does not begin with an entry for ${PROJECT_VERSION}")
+endif()
+
+# Compressed as Debian wants them: best compression, no name or time stamp inside.
+set(LB_GZIPPED ${CMAKE_BINARY_DIR}/dist/lantern-blade.6.gz ${CMAKE_BINARY_DIR}/dist/changelog.gz)
+add_custom_command(OUTPUT ${LB_GZIPPED}
+                   COMMAND gzip -9nc ${CMAKE_BINARY_DIR}/dist/lantern-blade.6 > ${CMAKE_BINARY_DIR}/dist/lantern-blade.6.gz
+                   COMMAND gzip -9nc ${CMAKE_SOURCE_DIR}/dist/changelog > ${CMAKE_BINARY_DIR}/dist/changelog.gz
+                   DEPENDS ${CMAKE_BINARY_DIR}/dist/lantern-blade.6 ${CMAKE_SOURCE_DIR}/dist/changelog VERBATIM)
+add_custom_target(lb_gzipped_docs ALL DEPENDS ${LB_GZIPPED})
+install(FILES ${CMAKE_BINARY_DIR}/dist/lantern-blade.6.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man6 COMPONENT game)
+foreach(component_package game:lantern-blade data:lantern-blade-data)
+  string(REPLACE ":" ";" pair ${component_package})
+  list(GET pair 0 component)
+  list(GET pair 1 package)
+  install(FILES ${CMAKE_SOURCE_DIR}/dist/copyright ${CMAKE_BINARY_DIR}/dist/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
+endforeach()
 
 # The install test packages this build with cpack (which runs the install rules), so the
-# game must be built first.
+# game and its compressed pages must be built first.
 function(lb_install_test_needs_game)
   if(TARGET test_install)
-    add_dependencies(test_install lantern-blade man_page)
+    add_dependencies(test_install lantern-blade lb_gzipped_docs)
   endif()
 endfunction()
 cmake_language(DEFER DIRECTORY ${CMAKE_SOURCE_DIR} CALL lb_install_test_needs_game)

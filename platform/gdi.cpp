@@ -8,6 +8,7 @@
 
 #include "platform/gdi_internal.h"
 #include "platform/host/files.h"
+#include "platform/host/font.h"
 
 namespace {
 
@@ -192,7 +193,7 @@ void PaintUncovered(const Canvas& canvas, std::int64_t y, Span span, Span neighb
 
 void DrawGlyph(const Canvas& canvas, std::int64_t left, std::int64_t top, char c, BYTE ink,
                BYTE paper) {
-    const BYTE* glyph = gdi::Glyph(c);
+    const std::uint8_t* glyph = font::Glyph(c);
     for (int row = 0; row < CELL_HEIGHT; ++row) {
         const std::int64_t y = top + row;
         if (y < 0 || y >= canvas.height) continue;

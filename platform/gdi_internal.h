@@ -35,8 +35,4 @@ namespace gdi {
 HDC CreateSurfaceDC(IDirectDrawSurface* surface);
 void DeleteSurfaceDC(HDC dc);
 
-// The glyph of a character as 8 rows of 5 columns (bit 4 is the leftmost column); rows 0-6
-// hold the body, row 7 the descenders. Characters outside printable ASCII are blank.
-const BYTE* Glyph(char c);
-
 }  // namespace gdi

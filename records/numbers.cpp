@@ -56,18 +56,21 @@ void ReadNumbers(int count, std::int32_t* values, const char* path) {
     std::fclose(file);
 }
 
-bool HoldsOnlyNumbers(const char* path) {
+bool ReadsAsNumbers(int count, const char* path) {
     std::FILE* file = OpenGameFile(path, "rt");
     if (file == nullptr) return true;
     SkipByteOrderMark(file);
+    int read = 0;
     std::int32_t value = 0;
-    while (ScanNumber(file, value)) {
+    while (read < count && ScanNumber(file, value)) ++read;
+    // Short of the count, only white space may follow the last number.
+    bool readable = read == count;
+    if (!readable) {
+        const int scanned = std::fscanf(file, " ");
+        readable = scanned == EOF || std::fgetc(file) == EOF;
     }
-    // Only white space may follow the last number.
-    const int scanned = std::fscanf(file, " ");
-    const bool whole = scanned == EOF || std::fgetc(file) == EOF;
     std::fclose(file);
-    return whole;
+    return readable;
 }
 
 std::string FormatNumbers(int count, const std::int32_t* values) {
@@ -77,11 +80,7 @@ std::string FormatNumbers(int count, const std::int32_t* values) {
 }
 
 void WriteNumbers(int count, const std::int32_t* values, const char* path) {
-    std::FILE* file = OpenGameFile(path, "wt");
-    if (file == nullptr) return;
-    const std::string text = FormatNumbers(count, values);
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
+    ReplaceFileAtomically(path, FormatNumbers(count, values));
 }
 
 void SortDescending(int count, std::int32_t* values) {

@@ -19,12 +19,14 @@ bool ScanNumber(std::FILE* file, std::int32_t& value);
 // the first unreadable one on keep their values. A file that cannot be opened changes
 // nothing.
 void ReadNumbers(int count, std::int32_t* values, const char* path);
-// Whether the file holds nothing but numbers in the form ReadNumbers reads, however
-// many; true for a file that cannot be opened (there is nothing in it to keep).
-bool HoldsOnlyNumbers(const char* path);
+// Whether ReadNumbers reads the first `count` numbers from the file (what follows them is
+// not looked at), or the file holds nothing but fewer numbers in that form; true for a
+// file that cannot be opened (there is nothing in it to keep).
+bool ReadsAsNumbers(int count, const char* path);
 // The numbers in the "%d," form.
 std::string FormatNumbers(int count, const std::int32_t* values);
-// Writes the numbers in the "%d," form, replacing the file.
+// Writes the numbers in the "%d," form, replacing the file atomically (a link stays and
+// its target is replaced); nothing when that fails.
 void WriteNumbers(int count, const std::int32_t* values, const char* path);
 // Largest first, compared as unsigned 32-bit numbers.
 void SortDescending(int count, std::int32_t* values);

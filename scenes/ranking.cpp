@@ -22,8 +22,10 @@ constexpr int UNITS_Y = 370;
 constexpr int DIGIT_STEP = -34;
 constexpr int FAILURE_LINE_HEIGHT = 16;
 
-// A score that could not be saved is not kept past this run: the player is told.
+// A score that could not be saved is not kept past this run, and a ranking file set aside
+// is no longer shown: the player is told. A save that waited may end while this shows.
 void ShowSaveFailure() {
+    CollectWaitingSave();
     HDC dc = nullptr;
     if (g_saveFailure[0] == '\0' || g_back->GetDC(&dc) != DD_OK) return;
     TextOutA(dc, 0, SCREEN_HEIGHT - FAILURE_LINE_HEIGHT, g_saveFailure,

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Installs the Debian packages that building and playing need (as root, or through sudo),
-# with `--tests` also what the tests need, and with `--web` what the browser version
-# needs to build (and its tests to run), skipping the download when everything is
-# already there.
+# Installs the Debian packages that building and playing need (as root, or through sudo);
+# with `--package` also what building and checking the Debian packages needs, with
+# `--tests` that and what the tests need, and with `--web` what the browser version needs
+# to build (and its tests to run). Skips the download when everything is already there.
 set -euo pipefail
 
 PACKAGES=(
@@ -17,7 +17,9 @@ for option in "$@"; do
         xvfb xauth xdotool imagemagick
         clang libclang-rt-14-dev
         appstream desktop-file-utils
+        dpkg-dev file lintian
       ) ;;
+    --package) PACKAGES+=(dpkg-dev file lintian) ;;
     --web) PACKAGES+=(emscripten vorbis-tools chromium python3-websocket) ;;
   esac
 done

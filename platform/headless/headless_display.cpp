@@ -79,7 +79,7 @@ const Frame& LastFrame() {
 
 bool WritePng(const Frame& frame, const std::string& path) {
     return frame.pixels.size() == FRAME_BYTES &&
-           WriteFramePng(frame.pixels.data(), SCREEN_WIDTH, SCREEN_HEIGHT, frame.palette, path);
+           WriteFramePng(frame.pixels.data(), SCREEN_WIDTH, SCREEN_HEIGHT, frame.palette, path, false);
 }
 
 }  // namespace headless

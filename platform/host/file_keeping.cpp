@@ -13,35 +13,32 @@
 #include "platform/host/files.h"
 #include "platform/host/files_internal.h"
 
-int LockGameFile(const char* gamePath, std::string* failure) {
+int LockGameFile(const char* gamePath, LockWait wait, std::string* failure) {
     if (WritesRefused(failure)) return -1;
+    // Only the player may open the lock: anyone who can open a file can hold a lock on it.
     const std::string lockPath = WriteTarget(gamePath) + ".lock";
-    int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-    // Another user's lock file can still be locked through a read-only descriptor.
-    if (fd < 0 && errno == EACCES) {
-        fd = ::open(lockPath.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) errno = EACCES;
-    }
-    if (fd < 0) {
-        if (failure != nullptr) *failure = std::strerror(errno);
-        return -1;
-    }
+    const int fd = OpenRegularFile(lockPath, O_RDWR | O_CREAT | O_NOFOLLOW, failure, 0600);
+    if (fd < 0) return -1;
+    ::fchmod(fd, 0600);  // a lock file an older version made readable by all
     // A save holds the lock for milliseconds; a holder that keeps it for seconds is stuck.
-    for (int attempt = 0; attempt < 500; ++attempt) {
+    const int attempts = wait == LockWait::FewSeconds ? 500 : 1;
+    for (int attempt = 0; attempt < attempts; ++attempt) {
+        if (attempt > 0) ::usleep(10000);
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
         if (errno != EWOULDBLOCK && errno != EINTR) break;
-        ::usleep(10000);
     }
     const bool busy = errno == EWOULDBLOCK;
-    if (failure != nullptr) *failure = busy ? "another game keeps the ranking locked" : std::strerror(errno);
+    if (failure != nullptr) {
+        *failure = std::filesystem::path(lockPath).filename().string() +
+                   (busy ? " is held by another process" : std::string(": ") + std::strerror(errno));
+    }
     ::close(fd);
-    return -1;
+    return busy ? LOCK_BUSY : -1;
 }
 
 void UnlockGameFile(int lock) {
     if (lock >= 0) ::close(lock);
 }
-
 
 void KeepFile(const std::string& file) {
     const std::filesystem::path folder = std::filesystem::path(file).parent_path();

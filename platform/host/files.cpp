@@ -8,9 +8,12 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
+#include <utility>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -18,6 +21,10 @@ namespace {
 
 // Why nothing may be written; empty while writing is allowed.
 std::string g_writesRefused;
+
+// The game folder kept elsewhere (forward slashes, no slash at the end) and where it is.
+std::string g_movedFolder;
+std::string g_movedTo;
 
 bool Fail(std::string* failure, const std::string& why) {
     if (failure != nullptr) *failure = why;
@@ -67,11 +74,25 @@ bool WriteAll(int fd, const std::string& contents) {
     return true;
 }
 
-// The permissions the replaced file had, or the usual ones for a new file.
+// The process's umask, read without changing it (umask() would, for a moment, for every
+// thread).
+mode_t CurrentUmask() {
+    std::FILE* status = std::fopen("/proc/self/status", "re");
+    unsigned mask = 022;
+    if (status != nullptr) {
+        char line[128];
+        while (std::fgets(line, sizeof line, status) != nullptr && std::sscanf(line, "Umask: %o", &mask) != 1) {
+        }
+        std::fclose(status);
+    }
+    return static_cast<mode_t>(mask);
+}
+
+// The permissions the replaced file had, or those any program's new file gets.
 mode_t ModeFor(const std::string& target) {
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0) return info.st_mode & 07777;
-    return 0644;
+    return 0666 & ~CurrentUmask();
 }
 
 // A rename that never replaces a file already there (EEXIST instead).
@@ -88,6 +109,27 @@ bool RenameNoReplace(const std::string& from, const std::string& to) {
 #else
     return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
 #endif
+}
+
+// The names of the regular files (not links) beside the target that start with the prefix.
+std::vector<std::string> NamesBeside(const fs::path& target, const std::string& prefix) {
+    std::vector<std::string> names;
+    std::error_code error;
+    for (fs::directory_iterator it(target.parent_path().empty() ? "." : target.parent_path(), error), end;
+         !error && it != end; it.increment(error)) {
+        std::string name = it->path().filename().string();
+        if (name.starts_with(prefix) && it->is_regular_file(error) && !it->is_symlink(error)) {
+            names.push_back(std::move(name));
+        }
+    }
+    return names;
+}
+
+// Set-aside files sort by their time stamp, then by the number after it ("-2" before "-10").
+std::pair<std::string, int> AsideOrder(const std::string& suffix) {
+    const std::size_t dash = suffix.find('-', sizeof "YYYYmmdd-HHMMSS" - 1);
+    if (dash == std::string::npos) return {suffix, 1};
+    return {suffix.substr(0, dash), std::atoi(suffix.c_str() + dash + 1)};
 }
 
 }  // namespace
@@ -111,6 +153,11 @@ std::string ResolvePath(const char* gamePath) {
     if (gamePath == nullptr) return {};
     std::string path(gamePath);
     std::replace(path.begin(), path.end(), '\\', '/');
+    if (!g_movedFolder.empty() && path.size() >= g_movedFolder.size() &&
+        SameIgnoringCase(path.substr(0, g_movedFolder.size()), g_movedFolder) &&
+        (path.size() == g_movedFolder.size() || path[g_movedFolder.size()] == '/')) {
+        path = g_movedTo + path.substr(g_movedFolder.size());
+    }
     const bool absolute = !path.empty() && path[0] == '/';
     std::string resolved = absolute ? "/" : "";
     // Once a component does not exist, nothing below it can; the rest stays as written.
@@ -133,6 +180,55 @@ std::string ResolvePath(const char* gamePath) {
     return resolved;
 }
 
+int OpenRegularFile(const std::string& path, int flags, std::string* failure, mode_t mode) {
+    const std::string name = fs::path(path).filename().string();
+    // Without O_NONBLOCK the open of a FIFO waits for the other end.
+    const int fd = ::open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
+    if (fd < 0) {
+        // A FIFO without a reader, opened for writing, gives ENXIO.
+        Fail(failure, errno == ENXIO ? name + " is not a regular file" : name + ": " + std::strerror(errno));
+        return -1;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        Fail(failure, name + " is not a regular file");
+    } else if ((flags & O_NONBLOCK) == 0 && ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) != 0) {
+        FailWithErrno(failure);
+    } else {
+        return fd;
+    }
+    ::close(fd);
+    return -1;
+}
+
+bool ReadRegularFile(const std::string& path, std::size_t limit, std::string* contents, std::string* failure) {
+    contents->clear();
+    errno = 0;
+    const int fd = OpenRegularFile(path, O_RDONLY, failure);
+    if (fd < 0) return errno == ENOENT;
+    char buffer[4096];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0 && contents->size() <= limit) contents->append(buffer, n);
+    const bool whole = n == 0 && contents->size() <= limit;
+    if (!whole) {
+        Fail(failure, fs::path(path).filename().string() +
+                          (n < 0 ? std::string(": ") + std::strerror(errno)
+                                 : " is larger than " + std::to_string(limit / 1024) + " KB"));
+        contents->clear();
+    }
+    ::close(fd);
+    return whole;
+}
+
+void KeepFolderElsewhere(const char* gameFolder, const std::filesystem::path& place) {
+    g_movedFolder = gameFolder;
+    std::replace(g_movedFolder.begin(), g_movedFolder.end(), '\\', '/');
+    while (!g_movedFolder.empty() && g_movedFolder.back() == '/') g_movedFolder.pop_back();
+    g_movedTo = place.empty() ? std::string() : fs::absolute(place).lexically_normal().string();
+    while (g_movedTo.size() > 1 && g_movedTo.back() == '/') g_movedTo.pop_back();
+    if (g_movedTo.empty()) g_movedFolder.clear();
+}
+
 std::FILE* OpenGameFile(const char* gamePath, const char* mode) {
     if (gamePath == nullptr || mode == nullptr) return nullptr;
     // Text and binary are the same here.
@@ -147,16 +243,9 @@ std::FILE* OpenGameFile(const char* gamePath, const char* mode) {
         errno = EROFS;
         return nullptr;
     }
-    // Without O_NONBLOCK the open of a FIFO waits for the other end.
-    const int fd = ::open(ResolvePath(gamePath).c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0666);
-    if (fd < 0) return nullptr;
-    struct stat info {};
-    std::FILE* file = nullptr;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
-        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK) == 0) {
-        file = ::fdopen(fd, openMode.c_str());
-    }
-    if (file == nullptr) ::close(fd);
+    const int fd = OpenRegularFile(ResolvePath(gamePath), flags, nullptr);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, openMode.c_str());
+    if (file == nullptr && fd >= 0) ::close(fd);
     return file;
 }
 
@@ -201,32 +290,38 @@ void RemoveStaleTemporaries(const char* gamePath) {
     if (!g_writesRefused.empty()) return;
     const fs::path target = WriteTarget(gamePath);
     const std::string prefix = TemporaryPrefix(target);
-    std::error_code error;
-    for (fs::directory_iterator it(target.parent_path().empty() ? "." : target.parent_path(), error), end;
-         !error && it != end; it.increment(error)) {
-        const std::string name = it->path().filename().string();
-        if (name.size() == prefix.size() + std::strlen(TEMPORARY_SUFFIX) && name.starts_with(prefix) &&
-            it->is_regular_file(error) && !it->is_symlink(error)) {
-            ::unlink(it->path().c_str());
-        }
+    for (const std::string& name : NamesBeside(target, prefix)) {
+        if (name.size() == prefix.size() + std::strlen(TEMPORARY_SUFFIX)) ::unlink((target.parent_path() / name).c_str());
     }
 }
 
-std::string SetFileAside(const char* gamePath, const char* label) {
+std::string SetFileAside(const char* gamePath, const char* label, int keep) {
     if (!g_writesRefused.empty()) return {};
-    const std::string target = WriteTarget(gamePath);
+    const fs::path target = WriteTarget(gamePath);
     char stamp[32];
     const std::time_t now = std::time(nullptr);
     std::tm local {};
     ::localtime_r(&now, &local);
     std::strftime(stamp, sizeof stamp, "%Y%m%d-%H%M%S", &local);
-    const std::string base = target + "." + label + "-" + stamp;
-    for (int n = 1; n < 100; ++n) {
-        const std::string aside = n == 1 ? base : base + "-" + std::to_string(n);
-        if (RenameNoReplace(target, aside)) {
-            KeepFile(aside);
+    const std::string prefix = target.filename().string() + "." + label + "-";
+    std::vector<std::pair<std::pair<std::string, int>, std::string>> aside;
+    for (std::string& name : NamesBeside(target, prefix)) {
+        aside.emplace_back(AsideOrder(name.substr(prefix.size())), std::move(name));
+    }
+    std::sort(aside.begin(), aside.end());
+    // Numbered after the newest of the same second, so that the name tells the order.
+    int n = !aside.empty() && aside.back().first.first == stamp ? aside.back().first.second + 1 : 1;
+    for (const int last = n + 100; n < last; ++n) {
+        const fs::path path = target.parent_path() / (prefix + stamp + (n == 1 ? "" : "-" + std::to_string(n)));
+        if (RenameNoReplace(target, path)) {
+            KeepFile(path);
             KeepFile(target);
-            return aside;
+            for (std::size_t i = 0; i + static_cast<std::size_t>(keep) <= aside.size(); ++i) {
+                const fs::path old = target.parent_path() / aside[i].second;
+                ::unlink(old.c_str());
+                KeepFile(old);
+            }
+            return path.string();
         }
         if (errno != EEXIST) break;
     }

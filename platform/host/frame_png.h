@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
-// False when the file cannot be written.
+// False when the file cannot be written (none is then left). With `onlyNew` the file is
+// made anew and nothing that stands at the path, not even a link, is followed or
+// replaced (errno EEXIST then).
 bool WriteFramePng(const std::uint8_t* pixels, int width, int height, const std::uint32_t* palette,
-                   const std::string& path);
+                   const std::string& path, bool onlyNew);

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <sstream>
 #include <string>
 
@@ -27,9 +26,32 @@ constexpr NumberField NUMBER_FIELDS[] = {
     {"effects_volume", &Settings::effectsVolume, 0, 100},
 };
 
+// Far beyond any settings file written by hand; a larger one is no settings file.
+constexpr std::size_t SIZE_LIMIT = 64 * 1024;
+// How much of a line that is no setting is echoed.
+constexpr std::size_t ECHO_LIMIT = 60;
+
 DisplayChoice g_choice = DisplayChoice::AsSaved;
 Settings g_saved;          // as the file holds them
 bool g_writable = true;    // false once the file was found damaged
+bool g_toldUnsaved = false;  // a failed write is told once a run
+
+// The text as it may go to a terminal: cut short, and every byte that is not printable
+// ASCII written as \xNN, so that no control sequence in the file reaches it.
+std::string Printable(const std::string& text) {
+    std::string shown;
+    for (std::size_t i = 0; i < text.size() && i < ECHO_LIMIT; ++i) {
+        const unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x20 && c < 0x7f) {
+            shown += static_cast<char>(c);
+        } else {
+            char escaped[5];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            shown += escaped;
+        }
+    }
+    return text.size() > ECHO_LIMIT ? shown + "..." : shown;
+}
 
 std::string Trimmed(const std::string& text) {
     const std::size_t first = text.find_first_not_of(" \t\r");
@@ -67,7 +89,7 @@ std::string Parse(std::istream& in, Settings* settings) {
         const std::size_t equals = line.find('=');
         const std::string key = Trimmed(line.substr(0, equals));
         if (equals == std::string::npos || !ParseValue(key, Trimmed(line.substr(equals + 1)), settings)) {
-            return "line " + std::to_string(number) + " is not a setting: " + line;
+            return "line " + std::to_string(number) + " is not a setting: " + Printable(line);
         }
     }
     return {};
@@ -104,15 +126,16 @@ void StepVolumes(Settings& settings, int steps) {
 Settings LoadSettings() {
     const std::string path = SettingsFile();
     Settings read;
-    g_writable = true;
-    std::ifstream in(path);
-    if (in) {
-        const std::string problem = Parse(in, &read);
-        if (!problem.empty()) {
-            std::fprintf(stderr, "lantern-blade: %s ignored (%s)\n", path.c_str(), problem.c_str());
-            read = Settings{};
-            g_writable = false;
-        }
+    std::string contents;
+    std::string problem;
+    if (!path.empty() && ReadRegularFile(path, SIZE_LIMIT, &contents, &problem)) {
+        std::istringstream in(contents);
+        problem = Parse(in, &read);
+    }
+    g_writable = problem.empty();
+    if (!g_writable) {
+        std::fprintf(stderr, "lantern-blade: %s ignored (%s)\n", path.c_str(), problem.c_str());
+        read = Settings{};
     }
     g_saved = read;
     return read;
@@ -129,5 +152,12 @@ void SaveSettings(const Settings& settings) {
     if (!g_writable || settings == g_saved || path.empty()) return;
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
-    if (ReplaceFileAtomically(path.c_str(), Format(settings))) g_saved = settings;
+    std::string failure;
+    if (ReplaceFileAtomically(path.c_str(), Format(settings), &failure)) {
+        g_saved = settings;
+    } else if (!g_toldUnsaved) {
+        g_toldUnsaved = true;
+        std::fprintf(stderr, "lantern-blade: settings changed in this run are not kept in %s: %s\n", path.c_str(),
+                     failure.c_str());
+    }
 }

@@ -1,16 +1,60 @@
 #include "platform/host/user_dirs.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <sstream>
+#include <string>
+
+#include "platform/host/files.h"
 
 namespace {
 
-// The variable's folder when it names an absolute one, else the fallback under HOME.
-std::filesystem::path FolderFrom(const char* variable, const char* underHome) {
+// The desktop's folder list is a few lines; anything larger is not one.
+constexpr std::size_t USER_DIRS_LIMIT = 64 * 1024;
+
+// The folder the variable names, when it names an absolute one; else empty.
+std::filesystem::path FromEnvironment(const char* variable) {
     const char* value = std::getenv(variable);
-    if (value != nullptr && value[0] == '/') return value;
+    return value != nullptr && value[0] == '/' ? std::filesystem::path(value) : std::filesystem::path();
+}
+
+// The folder under HOME; empty without HOME.
+std::filesystem::path UnderHome(const std::string& name) {
     const char* home = std::getenv("HOME");
     if (home == nullptr || home[0] == '\0') return {};
-    return std::filesystem::path(home) / underHome;
+    return name.empty() ? std::filesystem::path(home) : std::filesystem::path(home) / name;
+}
+
+// The folder the variable names, else the fallback under HOME.
+std::filesystem::path FolderFrom(const char* variable, const char* underHome) {
+    const std::filesystem::path named = FromEnvironment(variable);
+    return named.empty() ? UnderHome(underHome) : named;
+}
+
+// The folder that the desktop's user-dirs.dirs gives the key, read as xdg-user-dir reads
+// it: lines KEY="$HOME/Folder" or KEY="/absolute/folder", the last one holding; empty
+// when it gives none.
+std::filesystem::path FromUserDirs(const std::string& key) {
+    const std::filesystem::path config = FolderFrom("XDG_CONFIG_HOME", ".config");
+    std::string contents;
+    std::string ignored;
+    if (config.empty() ||
+        !ReadRegularFile((config / "user-dirs.dirs").string(), USER_DIRS_LIMIT, &contents, &ignored)) {
+        return {};
+    }
+    const std::string start = key + "=\"";
+    std::istringstream lines(contents);
+    std::filesystem::path folder;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with(start) || line.size() <= start.size() || line.back() != '"') continue;
+        const std::string value = line.substr(start.size(), line.size() - start.size() - 1);
+        if (value == "$HOME" || value.starts_with("$HOME/")) {
+            folder = UnderHome(value.substr(std::min<std::size_t>(value.size(), 6)));
+        } else if (value.starts_with("/")) {
+            folder = value;
+        }
+    }
+    return folder;
 }
 
 }  // namespace
@@ -21,6 +65,13 @@ std::filesystem::path SettingsFolder() {
 }
 
 std::filesystem::path ScreenshotFolder() {
-    const std::filesystem::path base = FolderFrom("XDG_PICTURES_DIR", "Pictures");
+    std::filesystem::path base = FromEnvironment("XDG_PICTURES_DIR");
+    if (base.empty()) base = FromUserDirs("XDG_PICTURES_DIR");
+    if (base.empty()) base = UnderHome("Pictures");
     return base.empty() ? base : base / "Lantern Blade";
+}
+
+std::filesystem::path ScoresFolder() {
+    const std::filesystem::path base = FolderFrom("XDG_DATA_HOME", ".local/share");
+    return base.empty() ? base : base / "lantern-blade";
 }

@@ -5,5 +5,10 @@
 
 // ${XDG_CONFIG_HOME:-~/.config}/lantern-blade; empty when neither that nor HOME is set.
 std::filesystem::path SettingsFolder();
-// ${XDG_PICTURES_DIR:-~/Pictures}/Lantern Blade; empty when neither that nor HOME is set.
+// <pictures>/Lantern Blade, the pictures folder found as xdg-user-dir finds it: XDG_PICTURES_DIR
+// in the environment, else in ${XDG_CONFIG_HOME:-~/.config}/user-dirs.dirs, else ~/Pictures;
+// empty when none of them is set.
 std::filesystem::path ScreenshotFolder();
+// ${XDG_DATA_HOME:-~/.local/share}/lantern-blade, where an installed game keeps the
+// ranking files (and what else belongs beside them); empty when neither is set.
+std::filesystem::path ScoresFolder();

@@ -1,6 +1,7 @@
 #include "platform/music/music.h"
 
 #include <fluidsynth.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -157,7 +158,9 @@ int LoadSoundfont() {
     }
     candidates.insert(candidates.end(), std::begin(SOUNDFONTS), std::end(SOUNDFONTS));
     for (const std::string& path : candidates) {
-        if (access(path.c_str(), R_OK) != 0) continue;
+        // A FIFO or a device named here would hold the loader forever.
+        struct stat info {};
+        if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode) || ::access(path.c_str(), R_OK) != 0) continue;
         const int id = fluid_synth_sfload(g_synth, path.c_str(), 1);
         if (id != FLUID_FAILED) return id;
     }

@@ -56,14 +56,22 @@ bool Readable(const std::string& path) {
     return access(path.c_str(), R_OK) == 0;
 }
 
+// The gain of a volume in percent: each tenth of the scale is 3 dB, so every press of the
+// volume keys changes the loudness alike (100 is the full level, 10 is 27 dB below it),
+// and 0 is silence.
+constexpr float DB_PER_PERCENT = 0.3f;
+float Gain(int percent) {
+    return percent <= 0 ? 0.0f : std::pow(10.0f, static_cast<float>(percent - 100) * DB_PER_PERCENT / 20.0f);
+}
+
 // The effects' fixed gain is each channel's volume; the player's effects volume and the
 // mute are the mixer's master volume over them (kept by the mixer, device or not).
 void ApplyVolumes() {
-    Mix_MasterVolume(g_muted ? 0 : g_effectsPercent * MIX_MAX_VOLUME / 100);
+    Mix_MasterVolume(g_muted ? 0 : static_cast<int>(std::lround(Gain(g_effectsPercent) * MIX_MAX_VOLUME)));
     if (g_audio != AudioState::Ready) return;
     Mix_Volume(-1, static_cast<int>(std::lround(EFFECTS_GAIN * MIX_MAX_VOLUME)));
     if (g_musicAvailable) {
-        music::SetMusicLevel(g_muted ? 0.0f : MUSIC_GAIN * static_cast<float>(g_musicPercent) / 100.0f);
+        music::SetMusicLevel(g_muted ? 0.0f : MUSIC_GAIN * Gain(g_musicPercent));
     }
 }
 

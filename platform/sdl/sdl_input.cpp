@@ -92,6 +92,9 @@ void HandleKeyDown(const SDL_KeyboardEvent& event, const backend::EventSink& sin
 namespace backend {
 
 void PumpEvents(const EventSink& sink) {
+    if (sdl_backend::TakeHangUp()) sink.closeRequested();
+    sdl_backend::ExpireNote();
+    sdl_backend::StoreSettledSettings(false);
     SDL_Event event;
     while (SDL_PollEvent(&event) != 0) {
         switch (event.type) {

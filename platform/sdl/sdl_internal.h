@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <string>
 
 #include "platform/host/settings.h"
 #include "platform/sdl/sdl_convert.h"
@@ -17,6 +18,10 @@ void ToggleFullscreen();
 // Follows size, exposure, focus and minimising of the game window; losing the focus or
 // being minimised suspends the game (reported through activeChanged).
 void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& sink);
+// The size a window opens at: the saved size when it fits in `room` (the usable area of
+// the screen less the window's frame; 0 when unknown), else the largest whole multiple
+// of the picture that does, at least the picture's own size.
+void FitWindowSize(int savedWidth, int savedHeight, SDL_Point room, int* width, int* height);
 // Without a window manager, puts the window where fullscreen or the window size has it
 // (nobody else would); does nothing when a window manager runs or not on X11.
 void PlaceWithoutWindowManager(SDL_Window* window);
@@ -25,9 +30,25 @@ void PlaceWithoutWindowManager(SDL_Window* window);
 // back when they changed.
 Settings& PlayerSettings();
 void StoreSettings();
+// Asks for the write once the settings have settled: StoreSettledSettings, called as
+// events are pumped, makes it when no change came for half a second, or at once with
+// `now` (at exit).
+void StoreSettingsSoon();
+void StoreSettledSettings(bool now);
 // Volume keys: every volume up or down by a step (kept in the settings); mute for the run.
+// Each says what it did (ShowNote).
 void ChangeVolume(int steps);
 void ToggleMute();
+
+// Shows the picture last presented again (with the note, while it lasts).
+void ShowPicture();
+// Says what one of the backend's keys did: the line on stderr, the short note over the
+// picture shown for about a second.
+void ShowNote(const std::string& onScreen, const std::string& onStderr);
+// Draws the note, while it lasts, over the picture about to be shown.
+void DrawNote(SDL_Renderer* renderer);
+// Shows the picture without the note once its time is over (called as events are pumped).
+void ExpireNote();
 
 // The last frame presented, kept for the screenshot key.
 void RememberFrame(const std::uint8_t* pixels, const std::uint32_t* palette);
@@ -58,6 +79,12 @@ void WakeIdle();
 
 // Stops the audio thread before the process's static objects go away.
 void ShutDownAudio();
+// A hang-up (the terminal closed) asks the game to end as SIGTERM does, through the close
+// request the event pump passes on, so that a save under way is finished first. A
+// hang-up ignored from the start (nohup) stays ignored.
+void CatchHangUp();
+// True once for each hang-up received.
+bool TakeHangUp();
 // Registers, once, the exit handler that stops audio and then SDL.
 void ShutDownAtExit();
 

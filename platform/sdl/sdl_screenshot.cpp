@@ -1,6 +1,7 @@
 // The screenshot key: the frame on screen, 640x480 as the game drew it (not as scaled
 // for the window), saved as a PNG under a name with the local date and time.
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <string>
@@ -15,20 +16,23 @@ namespace {
 std::vector<std::uint8_t> g_pixels;
 std::uint32_t g_palette[256];
 
-// lantern-blade_2026-12-06_23-45-12.png, with _2, _3, ... when taken in the same second.
-std::filesystem::path FreeName(const std::filesystem::path& folder) {
+// Writes the frame as lantern-blade_2026-12-06_23-45-12.png in the folder, with _2, _3, ...
+// when taken in the same second. Each name is made anew, never through what stands there:
+// in a folder shared with others, a link planted under the next name leads nowhere. The
+// path written, or empty.
+std::string WriteUnderFreeName(const std::filesystem::path& folder) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
     char stamp[32];
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
     const std::string base = std::string("lantern-blade_") + stamp;
-    std::filesystem::path path = folder / (base + ".png");
-    std::error_code error;
-    for (int n = 2; std::filesystem::exists(path, error); ++n) {
-        path = folder / (base + "_" + std::to_string(n) + ".png");
+    for (int n = 1; n <= 100; ++n) {
+        const std::string path = (folder / (base + (n == 1 ? "" : "_" + std::to_string(n)) + ".png")).string();
+        if (WriteFramePng(g_pixels.data(), SCREEN_WIDTH, SCREEN_HEIGHT, g_palette, path, true)) return path;
+        if (errno != EEXIST) break;
     }
-    return path;
+    return {};
 }
 
 }  // namespace
@@ -45,13 +49,13 @@ void SaveScreenshot() {
     if (g_pixels.empty() || folder.empty()) return;
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    const std::string path = FreeName(folder).string();
-    if (!error && WriteFramePng(g_pixels.data(), SCREEN_WIDTH, SCREEN_HEIGHT, g_palette, path)) {
-        std::printf("lantern-blade: screenshot saved as %s\n", path.c_str());
+    const std::string path = error ? std::string() : WriteUnderFreeName(folder);
+    if (path.empty()) {
+        const std::string why = error ? error.message() : std::strerror(errno);
+        ShowNote("No screenshot: " + why, "cannot save a screenshot in " + folder.string() + ": " + why);
     } else {
-        std::fprintf(stderr, "lantern-blade: cannot save a screenshot in %s\n", folder.c_str());
+        ShowNote("Screenshot " + std::filesystem::path(path).filename().string(), "screenshot saved as " + path);
     }
-    std::fflush(stdout);
 }
 
 }  // namespace sdl_backend

@@ -1,13 +1,21 @@
 // The player's settings as the SDL backend follows them: read when the window opens,
-// written when the player changes one (fullscreen, window size, volume). Mute lasts for
-// the run only.
+// written when the player changes one (fullscreen at once; the window's size and the
+// volume once they have settled, or at exit, so that dragging the window's edge or
+// holding a volume key writes the file once). Mute lasts for the run only.
+#include <string>
+
 #include "platform/sdl/sdl_internal.h"
 
 namespace {
 
+// A change is kept once no other came for this long.
+constexpr Uint32 SETTLE_MS = 500;
+
 Settings g_settings;
 bool g_loaded = false;
 bool g_muted = false;
+bool g_pending = false;  // changed since the last write
+Uint32 g_due = 0;
 
 }  // namespace
 
@@ -23,19 +31,35 @@ Settings& PlayerSettings() {
 }
 
 void StoreSettings() {
+    g_pending = false;
     SaveSettings(PlayerSettings());
+}
+
+void StoreSettingsSoon() {
+    g_pending = true;
+    g_due = SDL_GetTicks() + SETTLE_MS;
+}
+
+void StoreSettledSettings(bool now) {
+    if (g_pending && (now || SDL_TICKS_PASSED(SDL_GetTicks(), g_due))) StoreSettings();
 }
 
 void ChangeVolume(int steps) {
     Settings& settings = PlayerSettings();
     StepVolumes(settings, steps);
     SetAudioVolumes(settings.musicVolume, settings.effectsVolume);
-    StoreSettings();
+    StoreSettingsSoon();
+    const std::string music = std::to_string(settings.musicVolume) + " %";
+    const std::string level = settings.musicVolume == settings.effectsVolume
+                                  ? music
+                                  : "music " + music + ", effects " + std::to_string(settings.effectsVolume) + " %";
+    ShowNote("Volume " + level, "volume " + level + (g_muted ? " (muted)" : ""));
 }
 
 void ToggleMute() {
     g_muted = !g_muted;
     SetAudioMuted(g_muted);
+    ShowNote(g_muted ? "Muted" : "Sound on", g_muted ? "muted" : "sound on");
 }
 
 }  // namespace sdl_backend

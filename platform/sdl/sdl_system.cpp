@@ -1,4 +1,5 @@
 // The clock, the idle pause and the orderly end of the SDL backend.
+#include <csignal>
 #include <chrono>
 #include <condition_variable>
 #include <cstdlib>
@@ -13,8 +14,14 @@ namespace {
 std::mutex g_idleLock;
 std::condition_variable g_idleWake;
 bool g_woken = false;
+volatile std::sig_atomic_t g_hungUp = 0;
+
+void NoteHangUp(int) {
+    g_hungUp = 1;
+}
 
 void ShutDown() {
+    sdl_backend::StoreSettledSettings(true);
     sdl_backend::ShutDownAudio();
     SDL_Quit();
 }
@@ -29,6 +36,21 @@ void ShutDownAtExit() {
         registered = true;
         std::atexit(ShutDown);
     }
+}
+
+void CatchHangUp() {
+    struct sigaction current {};
+    if (::sigaction(SIGHUP, nullptr, &current) != 0 || current.sa_handler != SIG_DFL) return;
+    struct sigaction action {};
+    action.sa_handler = NoteHangUp;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGHUP, &action, nullptr);
+}
+
+bool TakeHangUp() {
+    if (g_hungUp == 0) return false;
+    g_hungUp = 0;
+    return true;
 }
 
 void WakeIdle() {

@@ -3,6 +3,7 @@
 // picture letterboxed and scaled by whole multiples where it fits, never smoothed.
 // Presents do not wait for vertical sync, so 50 frames a second are not cut down on a
 // 60 Hz screen. While the window is unfocused or minimised nothing is presented.
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,14 +48,14 @@ bool NoDisplayNamed() {
     return !IsSet("SDL_VIDEODRIVER") && !IsSet("DISPLAY") && !IsSet("WAYLAND_DISPLAY");
 }
 
-// The saved window size, or 640x480 when that does not fit on the screen.
-void WindowSize(int* width, int* height) {
-    const Settings& settings = sdl_backend::PlayerSettings();
+// The window's size on this screen inside the frame the window manager puts around it
+// (its left x, top y, right w and bottom h; all 0 before there is a window).
+void WindowSize(const SDL_Rect& frame, int* width, int* height) {
     SDL_Rect usable;
-    const bool fits = SDL_GetDisplayUsableBounds(0, &usable) != 0 ||
-                      (settings.windowWidth <= usable.w && settings.windowHeight <= usable.h);
-    *width = fits ? settings.windowWidth : SCREEN_WIDTH;
-    *height = fits ? settings.windowHeight : SCREEN_HEIGHT;
+    if (SDL_GetDisplayUsableBounds(0, &usable) != 0) usable = {0, 0, 0, 0};
+    const SDL_Point room{usable.w - frame.x - frame.w, usable.h - frame.y - frame.h};
+    const Settings& settings = sdl_backend::PlayerSettings();
+    sdl_backend::FitWindowSize(settings.windowWidth, settings.windowHeight, room, width, height);
 }
 
 bool Fullscreen() {
@@ -96,19 +97,29 @@ void UpdateScaling() {
     SDL_RenderSetIntegerScale(g_renderer, fits ? SDL_TRUE : SDL_FALSE);
 }
 
-void ShowTexture() {
+}  // namespace
+
+namespace sdl_backend {
+
+void FitWindowSize(int savedWidth, int savedHeight, SDL_Point room, int* width, int* height) {
+    *width = savedWidth;
+    *height = savedHeight;
+    if (room.x <= 0 || room.y <= 0 || (savedWidth <= room.x && savedHeight <= room.y)) return;
+    const int scale = std::max(1, std::min(room.x / SCREEN_WIDTH, room.y / SCREEN_HEIGHT));
+    *width = scale * SCREEN_WIDTH;
+    *height = scale * SCREEN_HEIGHT;
+}
+
+void ShowPicture() {
     if (!g_hasFrame) {
         return;
     }
     SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_renderer);
     SDL_RenderCopy(g_renderer, g_texture, nullptr, nullptr);
+    DrawNote(g_renderer);
     SDL_RenderPresent(g_renderer);
 }
-
-}  // namespace
-
-namespace sdl_backend {
 
 void ToggleFullscreen() {
     if (g_window == nullptr) {
@@ -118,7 +129,7 @@ void ToggleFullscreen() {
     SDL_SetWindowFullscreen(g_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     PlaceWithoutWindowManager(g_window);
     UpdateScaling();
-    ShowTexture();
+    sdl_backend::ShowPicture();
     PlayerSettings().fullscreen = fullscreen;
     StoreSettings();
 }
@@ -127,16 +138,16 @@ void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& s
     switch (event.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             UpdateScaling();
-            ShowTexture();
+            sdl_backend::ShowPicture();
             if (!Fullscreen()) {
                 PlayerSettings().windowWidth = event.data1;
                 PlayerSettings().windowHeight = event.data2;
-                StoreSettings();
+                StoreSettingsSoon();
             }
             break;
         case SDL_WINDOWEVENT_EXPOSED:
             // The game may not present for a while (the results hold a second).
-            ShowTexture();
+            sdl_backend::ShowPicture();
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
         case SDL_WINDOWEVENT_FOCUS_LOST:
@@ -173,6 +184,7 @@ bool OpenWindow(const char*) {
         FailDisplay();
     }
     sdl_backend::ShutDownAtExit();
+    sdl_backend::CatchHangUp();
     sdl_backend::WatchDisplayConnection();
     ChooseRenderer();
     // Without controller support the keyboard still plays the game.
@@ -183,11 +195,23 @@ bool OpenWindow(const char*) {
                                                      : 0);
     int width = 0;
     int height = 0;
-    WindowSize(&width, &height);
+    WindowSize({0, 0, 0, 0}, &width, &height);
     g_window = SDL_CreateWindow(PRODUCT_NAME, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                 width, height, flags);
     if (g_window == nullptr) {
         FailDisplay();
+    }
+    // The frame the window manager puts around the window is known once it is shown: a
+    // window that would reach off the screen with it becomes one that does not.
+    SDL_Rect frame{};
+    if (!Fullscreen() && SDL_GetWindowBordersSize(g_window, &frame.y, &frame.x, &frame.h, &frame.w) == 0) {
+        int fitWidth = 0;
+        int fitHeight = 0;
+        WindowSize(frame, &fitWidth, &fitHeight);
+        if (fitWidth != width || fitHeight != height) {
+            SDL_SetWindowSize(g_window, fitWidth, fitHeight);
+            SDL_SetWindowPosition(g_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
+        }
     }
     SDL_SetWindowMinimumSize(g_window, SCREEN_WIDTH / 4, SCREEN_HEIGHT / 4);
     g_renderer = SDL_CreateRenderer(g_window, -1, 0);
@@ -238,7 +262,7 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
     sdl_backend::ConvertFrame(pixels, palette, target, pitch);
     SDL_UnlockTexture(g_texture);
     g_hasFrame = true;
-    ShowTexture();
+    sdl_backend::ShowPicture();
     sdl_backend::LogPresent();
 }
 

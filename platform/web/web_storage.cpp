@@ -23,14 +23,16 @@ std::string Absolute(const std::string& path) {
 
 }  // namespace
 
-int LockGameFile(const char* gamePath, std::string* failure) {
+// Waiting here does not stop the page (the game's loop yields to the browser meanwhile),
+// so every caller waits a few seconds, and a save never needs a thread to wait for it.
+int LockGameFile(const char* gamePath, LockWait, std::string* failure) {
     if (WritesRefused(failure)) return -1;
     const int id = lbLockFile(Absolute(WriteTarget(gamePath)).c_str());
     if (id > 0) return id;
     if (failure != nullptr) {
         *failure = id == 0 ? "another tab keeps the ranking locked" : "the browser's storage cannot be read";
     }
-    return -1;
+    return id == 0 ? LOCK_BUSY : -1;
 }
 
 void UnlockGameFile(int lock) {

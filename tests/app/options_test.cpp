@@ -1,6 +1,9 @@
 // The command line: each option, the environment it beats, and an option not known.
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -27,9 +30,10 @@ TEST(Options, EachOptionAndAnUnknownOne) {
         {{"--fullscreen"}, "1", -1, "", "", true},
         {{"--fullscreen", "--windowed"}, nullptr, -1, "", "", false},
         {{"--help"}, nullptr, 0, "Usage: lantern-blade [OPTION]", "", true},
-        {{"--version"}, nullptr, 0, "lantern-blade 1.0\n", "", true},
+        {{"--version"}, nullptr, 0, "lantern-blade " LB_VERSION "\n", "", true},
         {{"--windowed", "--bogus"}, nullptr, 2, "", "lantern-blade: unknown option '--bogus'\nUsage:", false},
-        {{"-h"}, nullptr, 2, "", "Usage:", true},
+        {{"-h"}, nullptr, 0, "Usage: lantern-blade [OPTION]", "", true},
+        {{"-v"}, nullptr, 2, "", "Usage:", true},
     };
     for (const OptionCase& c : cases) {
         ChooseDisplay(DisplayChoice::AsSaved);
@@ -51,6 +55,27 @@ TEST(Options, EachOptionAndAnUnknownOne) {
         EXPECT_EQ(out.empty(), *c.inStdout == '\0') << out;
         EXPECT_EQ(err.empty(), *c.inStderr == '\0') << err;
         EXPECT_EQ(OpensFullscreen(Settings{}), c.fullscreen);
+    }
+}
+
+// Help and version written to a full disk: an error, not a success.
+TEST(Options, TextThatCannotBeWrittenIsAnError) {
+    for (const char* option : {"--help", "--version"}) {
+        std::fflush(stdout);
+        const int saved = dup(1);
+        const int full = open("/dev/full", O_WRONLY);
+        ASSERT_GE(full, 0);
+        dup2(full, 1);
+        testing::internal::CaptureStderr();
+        const char* argv[] = {"lantern-blade", option};
+        const int exitCode = ReadOptions(2, argv);
+        const std::string err = testing::internal::GetCapturedStderr();
+        dup2(saved, 1);
+        close(full);
+        close(saved);
+        clearerr(stdout);
+        EXPECT_EQ(exitCode, 1) << option;
+        EXPECT_EQ(err, "lantern-blade: cannot write to standard output: No space left on device\n") << option;
     }
 }
 

@@ -2,8 +2,10 @@
 // driver (44.1 kHz signed 16-bit stereo) and measured. Every wait has a deadline; a stuck
 // game is killed with its process group.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
@@ -140,6 +142,31 @@ TEST_F(GameBinary, WithoutADisplayOrGameDataSaysSoInOneLineAndExitsWithOne) {
         EXPECT_EQ(output.find('\n'), output.size() - 1) << output;
         EXPECT_NE(output.find(said), std::string::npos) << output;
     }
+}
+
+// A soundfont and a frame log named in the environment that are FIFOs hold nothing up:
+// the game passes over the one, says so of the other and plays on, presenting frames. A
+// hang-up then ends it in order, with code 0.
+TEST_F(GameBinary, FifosNamedInTheEnvironmentHoldNothingAndAHangUpEndsTheGameInOrder) {
+    if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0) {
+        GTEST_SKIP() << "Xvfb or xdotool is not installed";
+    }
+    for (const char* fifo : {"font.sf2", "frames"}) ASSERT_EQ(::mkfifo(Log(fifo).c_str(), 0600), 0);
+    ::setenv("LANTERN_BLADE_SOUNDFONT", Log("font.sf2").c_str(), 1);
+    ::setenv("LANTERN_BLADE_FRAME_LOG", Log("frames").c_str(), 1);
+    e2e::VirtualDisplay display(Log("xvfb.log"));
+    ASSERT_TRUE(display.Ready()) << test::ReadFile(Log("xvfb.log"));
+    Start(display.Name());
+    ASSERT_TRUE(display.WaitForWindow("Lantern Blade", 30s)) << "no window; game output: " << Output();
+    for (int wait = 0; wait < 100 && Output().find("no frame log") == std::string::npos; ++wait) {
+        std::this_thread::sleep_for(100ms);
+    }
+    game_->Signal(SIGHUP);
+    EXPECT_EQ(game_->Wait(10s), 0) << Output();
+    EXPECT_NE(Output().find("lantern-blade: no frame log: frames is not a regular file\n"), std::string::npos)
+        << Output();
+    ::unsetenv("LANTERN_BLADE_SOUNDFONT");
+    ::unsetenv("LANTERN_BLADE_FRAME_LOG");
 }
 
 }  // namespace

@@ -48,6 +48,10 @@ int Process::Wait(std::chrono::milliseconds timeout) {
     return -1;
 }
 
+void Process::Signal(int signal) const {
+    if (pid_ > 0 && !reaped_) ::kill(pid_, signal);
+}
+
 void Process::Kill() {
     if (!Started() || reaped_) return;
     ::kill(-pid_, SIGKILL);

@@ -24,6 +24,8 @@ public:
     // The exit code (128 + the signal's number when a signal ended it), or -1 when the
     // process is still running at the deadline, which kills it.
     int Wait(std::chrono::milliseconds timeout);
+    // Sends the signal to the process alone.
+    void Signal(int signal) const;
     // SIGKILL to the whole group, then reaps the process.
     void Kill();
 

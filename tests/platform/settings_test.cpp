@@ -1,12 +1,16 @@
 // The settings file under XDG_CONFIG_HOME: what is written comes back, only changes are
 // written, and a damaged file is ignored with one line and never overwritten.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <string>
 
 #include "platform/host/settings.h"
+#include "platform/host/user_dirs.h"
 #include "tests/support/harness.h"
 
 namespace {
@@ -53,6 +57,75 @@ TEST_F(SettingsFile, ADamagedFileIsIgnoredWithOneLineAndLeftAsItIs) {
         SaveSettings(Settings{true, 640, 480, 10, 10});
         EXPECT_EQ(test::ReadFile(file_.string()), damaged);
     }
+}
+
+// Whatever stands in the file's place, the start goes on at once with the defaults and one
+// line that no terminal takes for a command: a FIFO, an endless device, a huge file, a line
+// of control characters.
+TEST_F(SettingsFile, NoFileInItsPlaceHoldsTheStartOrReachesTheTerminalRaw) {
+    fs::create_directories(file_.parent_path());
+    alarm(10);
+    const std::string hostile = "\x1b]0;owned\x07\x1b[2J" + std::string(100, 'x') + "\n";
+    const struct {
+        std::function<void()> arrange;
+        const char* said;
+    } cases[] = {
+        {[&] { mkfifo(file_.c_str(), 0600); }, "settings.ini is not a regular file"},
+        {[&] { fs::create_symlink("/dev/zero", file_); }, "settings.ini is not a regular file"},
+        {[&] { test::WriteFile(file_.string(), std::string(65 * 1024, '#')); }, "settings.ini is larger than 64 KB"},
+        {[&] { test::WriteFile(file_.string(), hostile); }, "is not a setting: \\x1b]0;owned\\x07\\x1b[2Jxxx"},
+    };
+    for (const auto& c : cases) {
+        fs::remove(file_);
+        c.arrange();
+        testing::internal::CaptureStderr();
+        EXPECT_EQ(LoadSettings(), Settings{});
+        const std::string err = testing::internal::GetCapturedStderr();
+        EXPECT_NE(err.find(c.said), std::string::npos) << err;
+        EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
+        EXPECT_EQ(err.find('\x1b'), std::string::npos) << err;
+        EXPECT_LT(err.size(), 300u) << err;
+    }
+    alarm(0);
+}
+
+// A new file gets what the umask leaves; a file the player made private stays so; a file
+// that cannot be replaced says so once a run.
+TEST_F(SettingsFile, ModesAreThePlayersAndAFileThatCannotBeWrittenSaysSoOnce) {
+    const mode_t previous = umask(077);
+    SaveSettings(Settings{false, 800, 600, 30, 0});
+    umask(previous);
+    EXPECT_EQ(fs::status(file_).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    SaveSettings(Settings{false, 800, 600, 40, 0});
+    EXPECT_EQ(fs::status(file_).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+
+    fs::permissions(file_, fs::perms::owner_read);
+    testing::internal::CaptureStderr();
+    SaveSettings(Settings{false, 800, 600, 50, 0});
+    SaveSettings(Settings{false, 800, 600, 60, 0});
+    const std::string err = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(err, "lantern-blade: settings changed in this run are not kept in " + file_.string() +
+                       ": settings.ini is read-only\n");
+    EXPECT_EQ(LoadSettings().musicVolume, 40);
+}
+
+// The pictures folder as xdg-user-dir finds it: the environment, then the desktop's list
+// (a localised name), then ~/Pictures.
+TEST_F(SettingsFile, ScreenshotsGoWhereTheDesktopKeepsPictures) {
+    const fs::path home = dir_.Path() / "home";
+    setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_PICTURES_DIR");
+    EXPECT_EQ(ScreenshotFolder(), home / "Pictures/Lantern Blade");
+    test::WriteFile((dir_.Path() / "config/user-dirs.dirs").string(),
+                    "# written by xdg-user-dirs-update\nXDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n"
+                    "XDG_PICTURES_DIR=\"$HOME/Bilder\"\n");
+    EXPECT_EQ(ScreenshotFolder(), home / "Bilder/Lantern Blade");
+    test::WriteFile((dir_.Path() / "config/user-dirs.dirs").string(), "XDG_PICTURES_DIR=\"/srv/shots\"\n");
+    EXPECT_EQ(ScreenshotFolder(), fs::path("/srv/shots/Lantern Blade"));
+    setenv("XDG_PICTURES_DIR", "/media/pics", 1);
+    EXPECT_EQ(ScreenshotFolder(), fs::path("/media/pics/Lantern Blade"));
 }
 
 }  // namespace

@@ -16,14 +16,14 @@ constexpr const char* PATH = "txt\\Ranking\\Ranking.txt";
 
 // Commas, white space, signs and a byte order mark are read; numbers saturate at the int
 // limits; the first text that is no number stops the reading (the rest stay as they were)
-// and makes the file one that holds more than numbers.
+// and makes the file unreadable, unless all the numbers asked for were read before it.
 TEST(ReadNumbers, ReadsUntilTheFirstTextThatIsNoNumberAndSaturates) {
     test::ScratchDir dir;
     constexpr std::int32_t MAX = 2147483647, MIN = -MAX - 1;
     const struct {
         std::string contents;
         V before, after;
-        bool onlyNumbers;
+        bool readable;  // the numbers asked for read, or only fewer numbers are there
     } cases[] = {
         {" 1\n2,\t-3,\r\n+4 5", V(5, 0), {1, 2, -3, 4, 5}, true},
         {"\xEF\xBB\xBF" "3000,2500,\r\n", V(3, 0), {3000, 2500, 0}, true},
@@ -34,6 +34,7 @@ TEST(ReadNumbers, ReadsUntilTheFirstTextThatIsNoNumberAndSaturates) {
         {"1;2;3", V(5, 9), {1, 9, 9, 9, 9}, false},  // the stray ';' stops every later read too
         {"1 ,2,", V(3, 7), {1, 7, 7}, false},        // a comma parted by a blank is met by the next read
         {"3000,2500,abc", V(3, 7), {3000, 2500, 7}, false},
+        {"600,598,597,12,0,x", V(5, 0), {600, 598, 597, 12, 0}, true},
         {"\xEF\xBB" "3000,", V(1, 7), {7}, false},
         {std::string("\0\x01\xff" "garbage", 10), V(1, 7), {7}, false},
     };
@@ -42,7 +43,7 @@ TEST(ReadNumbers, ReadsUntilTheFirstTextThatIsNoNumberAndSaturates) {
         V values = c.before;
         ReadNumbers(static_cast<int>(values.size()), values.data(), PATH);
         EXPECT_EQ(values, c.after) << c.contents;
-        EXPECT_EQ(HoldsOnlyNumbers(PATH), c.onlyNumbers) << c.contents;
+        EXPECT_EQ(ReadsAsNumbers(static_cast<int>(values.size()), PATH), c.readable) << c.contents;
     }
 }
 
@@ -52,7 +53,7 @@ TEST(ReadNumbers, AMissingFileOrOneThatIsNoRegularFileChangesNothing) {
     alarm(10);
     V values{3, 4};
     ReadNumbers(2, values.data(), PATH);
-    EXPECT_TRUE(HoldsOnlyNumbers(PATH));
+    EXPECT_TRUE(ReadsAsNumbers(2, PATH));
     std::filesystem::create_directories("txt/Ranking/Ranking.txt");
     ReadNumbers(2, values.data(), PATH);
     std::filesystem::remove("txt/Ranking/Ranking.txt");
@@ -62,15 +63,23 @@ TEST(ReadNumbers, AMissingFileOrOneThatIsNoRegularFileChangesNothing) {
     alarm(0);
 }
 
-// Each number with a comma and no line break; without the folder, nothing and no crash.
-TEST(WriteNumbers, WritesEachNumberWithACommaOrNothingWithoutTheFolder) {
+// Each number with a comma and no line break, written anew beside the old file and renamed
+// over it, through a link too (the link stays); without the folder, nothing and no crash.
+TEST(WriteNumbers, WritesEachNumberWithACommaAtomicallyOrNothingWithoutTheFolder) {
     test::ScratchDir dir;
     const V values{7, -3, 0, 2147483647, -2147483647 - 1};
     WriteNumbers(5, values.data(), "txt\\Ranking\\Ranking2.txt");
     EXPECT_FALSE(std::filesystem::exists("txt"));
+    test::WriteFile("kept/old.txt", "1,2,3,4,5,");
     std::filesystem::create_directories("txt/Ranking");
+    std::filesystem::create_symlink("../../kept/old.txt", "txt/Ranking/Ranking2.txt");
+    std::FILE* old = std::fopen("kept/old.txt", "r");
     WriteNumbers(5, values.data(), "txt\\Ranking\\Ranking2.txt");
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking2.txt"), "7,-3,0,2147483647,-2147483648,");
+    EXPECT_TRUE(std::filesystem::is_symlink("txt/Ranking/Ranking2.txt"));
+    char before[16] = {};
+    EXPECT_EQ(std::fread(before, 1, sizeof before, old), 10u) << "the old file was truncated in place";
+    std::fclose(old);
 }
 
 // Negative values are huge as unsigned numbers; among them the one nearer zero wins. Only

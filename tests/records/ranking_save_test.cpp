@@ -1,6 +1,8 @@
 #include "records/ranking_save.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -39,9 +41,9 @@ void LimitFileSize(bool failOnly) {
     if (failOnly) signal(SIGXFSZ, SIG_IGN);
 }
 
-// What the file holds now, not the table read at start, is what the score enters. A file
-// that holds more than numbers is kept aside whole; a link stays a link, and the file it
-// names receives the scores.
+// What the file holds now, not the table read at start, is what the score enters. Text
+// after five numbers is dropped; a file from which five numbers do not read is kept aside
+// whole and the player told; a link stays a link, and the file it names receives the scores.
 TEST(SaveScore, EntersTheScoreIntoWhatTheFileHoldsNowAndShowsWhatWasSaved) {
     const std::string garbage("\0\x01PK\x03\x04 3000,2500,", 17);
     const struct {
@@ -54,6 +56,7 @@ TEST(SaveScore, EntersTheScoreIntoWhatTheFileHoldsNowAndShowsWhatWasSaved) {
         {"500,400,300,200,100,", 50, "500,400,300,200,100,"},
         {"\xEF\xBB\xBF" "3000,2500,\r\n", 1000, "3000,2500,1000,0,0,"},
         {"-1,5,", 7, "-1,7,5,0,0,"},
+        {"600,598,597,12,0,x", 500, "600,598,597,500,12,"},
         {std::nullopt, 350, "350,0,0,0,0,"},
         {garbage, 350, "350,0,0,0,0,"},
         {"10,", 20, "20,10,0,0,0,", true},
@@ -69,7 +72,9 @@ TEST(SaveScore, EntersTheScoreIntoWhatTheFileHoldsNowAndShowsWhatWasSaved) {
         SaveScore(c.score, RANKING);
         EXPECT_EQ(test::ReadFile(file), c.after);
         EXPECT_EQ(FormatNumbers(RANKING_SIZE, g_ranking), c.after);
-        EXPECT_STREQ(g_saveFailure, "");
+        EXPECT_EQ(std::string(g_saveFailure).starts_with("Ranking.txt was unreadable: kept as Ranking.txt.unreadable-"),
+                  c.before == garbage)
+            << g_saveFailure;
         EXPECT_EQ(fs::is_symlink("txt/Ranking/Ranking.txt"), c.link);
         // Only the lock joins the ranking, and a file that held more than numbers, kept whole.
         int aside = 0;
@@ -144,10 +149,14 @@ TEST(SaveScore, AFailedSaveChangesNothingAndSaysWhy) {
         const char* failure;
     } cases[] = {
         {[] { chmod("txt/Ranking/Ranking.txt", 0444); }, {}, "Ranking.txt is read-only"},
-        {[] { chmod("txt/Ranking", 0555); }, {}, "Permission denied"},
+        {[] { chmod("txt/Ranking", 0555); }, {}, "Ranking.txt.lock: Permission denied"},
         {[] { ReplaceRanking(false); }, {}, "Ranking.txt is not a regular file"},
         {[] { ReplaceRanking(true); }, {}, "Ranking.txt is not a regular file"},
-        {[] { fs::remove_all("txt/Ranking"); }, {}, "No such file or directory"},
+        {[] { fs::remove_all("txt/Ranking"); }, {}, "Ranking.txt.lock: No such file or directory"},
+        {[] { fs::create_directory("txt/Ranking/Ranking.txt.lock"); }, {}, "Ranking.txt.lock: Is a directory"},
+        {[] { fs::create_symlink("Ranking.txt", "txt/Ranking/Ranking.txt.lock"); },
+         {},
+         "Ranking.txt.lock: Too many levels of symbolic links"},
         {{}, [] { LimitFileSize(true); }, "File too large"},
         {{}, [] { RefuseWrites("the installed data is read-only"); }, "the installed data is read-only"},
     };
@@ -159,7 +168,8 @@ TEST(SaveScore, AFailedSaveChangesNothingAndSaysWhy) {
         ASSERT_EQ(chown("txt/Ranking", NOBODY, NOBODY), 0);
         ASSERT_EQ(chown("txt/Ranking/Ranking.txt", NOBODY, NOBODY), 0);
         if (c.arrange) c.arrange();
-        const std::set<std::string> before = Names("txt/Ranking");
+        std::set<std::string> before = Names("txt/Ranking");
+        before.erase("Ranking.txt.lock");
         EXPECT_EQ(SaveAsPlayer(c.inChild), std::string("Score not saved: ") + c.failure);
         if (fs::is_regular_file("txt/Ranking/Ranking.txt")) {
             EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "1,2,3,");
@@ -168,6 +178,69 @@ TEST(SaveScore, AFailedSaveChangesNothingAndSaysWhy) {
         after.erase("Ranking.txt.lock");
         EXPECT_EQ(after, before);
     }
+}
+
+// A new ranking gets the mode the umask leaves, the lock only its owner's; an unreadable
+// file damaged again and again leaves only the newest few set aside.
+TEST(SaveScore, NewFilesHonourTheUmaskAndFewUnreadableFilesAreKept) {
+    for (const mode_t mask : {022, 077}) {
+        test::ScratchDir dir;
+        fs::create_directories("txt/Ranking");
+        const mode_t previous = umask(mask);
+        SaveScore(1, RANKING);
+        umask(previous);
+        EXPECT_EQ(fs::status("txt/Ranking/Ranking.txt").permissions() & fs::perms::all,
+                  static_cast<fs::perms>(0666 & ~mask));
+        EXPECT_EQ(fs::status("txt/Ranking/Ranking.txt.lock").permissions() & fs::perms::all,
+                  fs::perms::owner_read | fs::perms::owner_write);
+    }
+    test::ScratchDir dir;
+    for (int damage = 1; damage <= 8; ++damage) {
+        test::WriteFile("txt/Ranking/Ranking.txt", "x" + std::to_string(damage));
+        SaveScore(1, RANKING);
+    }
+    std::set<std::string> kept;
+    for (const std::string& name : Names("txt/Ranking")) {
+        if (name.starts_with("Ranking.txt.unreadable-")) kept.insert(test::ReadFile("txt/Ranking/" + name));
+    }
+    EXPECT_EQ(kept, (std::set<std::string>{"x4", "x5", "x6", "x7", "x8"}));
+}
+
+// Another user holds the lock (a lock file of their own, shared, as `flock -s` does): the
+// save neither stalls the game nor fails; it says it waits, and goes in once the lock is let go.
+TEST(SaveScore, ALockHeldByAnotherUserStallsNothingAndTheScoreGoesInWhenLetGo) {
+    if (geteuid() != 0) GTEST_SKIP() << "acting as other users needs root";
+    test::ScratchDir dir;
+    fs::permissions(dir.Path(), fs::perms::all);
+    test::WriteFile("txt/Ranking/Ranking.txt", "5,4,");
+    fs::permissions("txt/Ranking", fs::perms::all);
+    fs::permissions("txt/Ranking/Ranking.txt", fs::perms::all);
+    int held[2];
+    int release[2];
+    ASSERT_EQ(pipe(held), 0);
+    ASSERT_EQ(pipe(release), 0);
+    const pid_t holder = fork();
+    if (holder == 0) {
+        char byte = 0;
+        const int fd = setuid(NOBODY - 1) == 0 ? ::open("txt/Ranking/Ranking.txt.lock", O_RDONLY | O_CREAT, 0644) : -1;
+        if (fd < 0 || flock(fd, LOCK_SH) != 0 || write(held[1], "h", 1) != 1) _exit(1);
+        _exit(read(release[0], &byte, 1) == 1 ? 0 : 1);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(held[0], &byte, 1), 1);
+    alarm(2);  // far beyond a frame, far below the seconds a stalled save waited
+    SaveScore(7, RANKING);
+    alarm(0);
+    EXPECT_STREQ(g_saveFailure, "Score waiting: Ranking.txt.lock is held by another process");
+    CollectWaitingSave();
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "5,4,");
+    ASSERT_EQ(write(release[1], "r", 1), 1);
+    int status = 0;
+    waitpid(holder, &status, 0);
+    FinishWaitingSave();
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "7,5,4,0,0,");
+    EXPECT_EQ(FormatNumbers(RANKING_SIZE, g_ranking), "7,5,4,0,0,");
+    EXPECT_STREQ(g_saveFailure, "");
 }
 
 // Two games clearing at the same moments: every save enters its score into what the
@@ -181,6 +254,7 @@ TEST(SaveScore, TwoGamesSavingAtOnceLoseNoScore) {
         if (fork() == 0) {
             for (int i = 0; i < 100; ++i) {
                 SaveScore(static_cast<std::uint32_t>((i * (game == 0 ? 37 : 53)) % 100 * 2 + game), RANKING);
+                FinishWaitingSave();
                 if (g_saveFailure[0] != '\0') _exit(1);
             }
             _exit(0);

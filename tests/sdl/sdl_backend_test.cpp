@@ -9,6 +9,9 @@
 #include <SDL_mixer.h>
 
 #include <chrono>
+#include <cmath>
+#include <csignal>
+#include <ctime>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -85,6 +88,25 @@ protected:
         return text.str();
     }
 
+    // The screen's top left corner, where the backend's notes show, as 0x00RRGGBB words.
+    std::vector<std::uint32_t> ScreenCorner() const {
+        const fs::path file = scratch_ / "corner.png";
+        const std::string command = "import -display " + display_->Name() + " -window root -crop " +
+                                    std::to_string(CORNER_WIDTH) + "x" + std::to_string(CORNER_HEIGHT) + "+0+0 " +
+                                    file.string();
+        std::vector<std::uint32_t> corner(CORNER_WIDTH * CORNER_HEIGHT);
+        png_image image{};
+        image.version = PNG_IMAGE_VERSION;
+        if (std::system(command.c_str()) != 0 || !png_image_begin_read_from_file(&image, file.c_str())) return corner;
+        image.format = PNG_FORMAT_BGRA;
+        if (image.width * image.height == corner.size()) png_image_finish_read(&image, nullptr, corner.data(), 0, nullptr);
+        png_image_free(&image);
+        for (std::uint32_t& word : corner) word &= 0xFFFFFF;
+        return corner;
+    }
+
+    static constexpr int CORNER_WIDTH = 160;
+    static constexpr int CORNER_HEIGHT = 32;
     const fs::path scratch_ = fs::temp_directory_path() / ("lb-sdl-" + std::to_string(::getpid()));
     std::unique_ptr<e2e::VirtualDisplay> display_;
 };
@@ -109,25 +131,80 @@ TEST_F(SdlBackend, KeysBesideTheGamesAndTheScreenshotOfTheFrameShown) {
     EXPECT_TRUE(PumpUntil([&] { return Settings().find("fullscreen=false") != std::string::npos; }));
     EXPECT_FALSE(backend::KeyHeld('Z'));
     ASSERT_TRUE(display_->Xdotool("keyup alt+Return"));
+
+    // Dragging the window's edge through 20 sizes writes the settings once, when it rests.
+    for (int step = 1; step <= 20; ++step) {
+        SDL_Event resized{SDL_WINDOWEVENT};
+        resized.window.event = SDL_WINDOWEVENT_SIZE_CHANGED;
+        resized.window.data1 = 700 + step;
+        resized.window.data2 = 500 + step;
+        ASSERT_EQ(SDL_PushEvent(&resized), 1);
+    }
+    backend::PumpEvents(SINK);
+    EXPECT_EQ(Settings().find("window_width=7"), std::string::npos) << "written before the resize rests";
+    EXPECT_TRUE(PumpUntil([&] { return Settings().find("window_width=720\nwindow_height=520") != std::string::npos; }))
+        << Settings();
+
+    // M mutes for the run; minus and plus (the = key) step both volumes, which are kept. Each
+    // step is the same change of loudness, 3 dB, down to silence.
     ASSERT_TRUE(display_->Xdotool("key F11"));
     EXPECT_TRUE(PumpUntil([&] { return Settings().find("fullscreen=true") != std::string::npos; }));
-
-    // M mutes for the run; minus and plus (the = key) step both volumes, which are kept.
+    testing::internal::CaptureStderr();
     ASSERT_TRUE(display_->Xdotool("key m"));
     EXPECT_TRUE(PumpUntil([] { return Mix_MasterVolume(-1) == 0; }));
+    const std::vector<std::uint32_t> noted = ScreenCorner();
     ASSERT_TRUE(display_->Xdotool("key m"));
     EXPECT_TRUE(PumpUntil([] { return Mix_MasterVolume(-1) == MIX_MAX_VOLUME; }));
-    ASSERT_TRUE(display_->Xdotool("key minus minus equal"));
+    std::vector<int> levels{MIX_MAX_VOLUME};
+    for (int press = 0; press < 10; ++press) {
+        ASSERT_TRUE(display_->Xdotool("key minus"));
+        ASSERT_TRUE(PumpUntil([&] { return Mix_MasterVolume(-1) != levels.back(); })) << press;
+        levels.push_back(Mix_MasterVolume(-1));
+    }
+    for (std::size_t i = 1; i + 1 < levels.size(); ++i) {
+        EXPECT_NEAR(20 * std::log10(static_cast<double>(levels[i - 1]) / levels[i]), 3.0, 0.6) << levels[i];
+    }
+    EXPECT_EQ(levels.back(), 0);
+    ASSERT_TRUE(display_->Xdotool("key equal equal equal equal equal equal equal equal equal"));
     EXPECT_TRUE(PumpUntil([&] {
         return Settings().find("music_volume=90\neffects_volume=90") != std::string::npos;
     })) << Settings();
-    EXPECT_EQ(Mix_MasterVolume(-1), 90 * MIX_MAX_VOLUME / 100);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_NE(said.find("lantern-blade: muted\nlantern-blade: sound on\nlantern-blade: volume 90 %\n"),
+              std::string::npos) << said;
+    EXPECT_NE(said.find("lantern-blade: volume 0 %\n"), std::string::npos) << said;
 
-    // F12 saves the frame shown at 640x480, whatever the window's size.
+    // The note is drawn over the picture shown, for about a second, never into the frame.
+    const auto noteMarks = [&](const std::vector<std::uint32_t>& corner) {
+        std::size_t count = 0;
+        for (int y = 0; y < CORNER_HEIGHT; ++y) {
+            for (int x = 0; x < CORNER_WIDTH; ++x) count += corner[y * CORNER_WIDTH + x] != palette[pixels[y * 640 + x]];
+        }
+        return count;
+    };
+    EXPECT_GT(noteMarks(noted), 200u);
+    EXPECT_TRUE(PumpUntil([&] { return noteMarks(ScreenCorner()) == 0; }, 3s));
+
+    // F12 saves the frame shown at 640x480, whatever the window's size. A link planted under
+    // the name the screenshot would take is not followed: the picture takes the next name.
     const fs::path folder = scratch_ / "pictures/Lantern Blade";
+    fs::create_directories(folder);
+    const std::time_t now = std::time(nullptr);
+    for (std::time_t second = now; second < now + 5; ++second) {
+        char name[64];
+        std::strftime(name, sizeof name, "lantern-blade_%Y-%m-%d_%H-%M-%S.png", std::localtime(&second));
+        fs::create_symlink(scratch_ / "planted.png", folder / name);
+    }
+    testing::internal::CaptureStderr();
     ASSERT_TRUE(display_->Xdotool("key F12"));
-    ASSERT_TRUE(PumpUntil([&] { return fs::exists(folder) && !fs::is_empty(folder); }));
-    const fs::path shot = fs::directory_iterator(folder)->path();
+    ASSERT_TRUE(PumpUntil([&] { return std::distance(fs::directory_iterator(folder), fs::directory_iterator()) > 5; }));
+    const std::string told = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(fs::exists(scratch_ / "planted.png"));
+    fs::path shot;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (!entry.is_symlink()) shot = entry.path();
+    }
+    EXPECT_NE(told.find("lantern-blade: screenshot saved as " + shot.string() + "\n"), std::string::npos) << told;
     EXPECT_TRUE(shot.filename().string().starts_with("lantern-blade_")) << shot;
     png_image image{};
     image.version = PNG_IMAGE_VERSION;
@@ -141,9 +218,37 @@ TEST_F(SdlBackend, KeysBesideTheGamesAndTheScreenshotOfTheFrameShown) {
     for (std::size_t i = 0; i < pixels.size(); ++i) differing += shown[i] != (0xFF000000u | palette[pixels[i]]);
     EXPECT_EQ(differing, 0u);
 
+    // A hang-up asks to close, as SIGTERM does, so that a save under way ends first.
+    raise(SIGHUP);
+    EXPECT_TRUE(PumpUntil([] { return g_closeRequested; }));
+    g_closeRequested = false;
     SDL_Event quit{SDL_QUIT};
     ASSERT_EQ(SDL_PushEvent(&quit), 1);
     EXPECT_TRUE(PumpUntil([] { return g_closeRequested; }));
+}
+
+// The first window opens at the saved size when that fits the screen with the window's
+// frame, else at the largest whole multiple of the picture that does.
+TEST(FirstWindow, FitsTheScreenWithItsFrame) {
+    const struct {
+        int savedWidth, savedHeight;
+        SDL_Point room;
+        int width, height;
+    } cases[] = {
+        {1280, 960, {1280, 960 - 20}, 640, 480},  // a 1280x960 screen with a 20 px title bar
+        {1280, 960, {1920, 1080 - 30}, 1280, 960},
+        {1000, 700, {1280, 940}, 1000, 700},
+        {2560, 1920, {1920, 1050}, 1280, 960},
+        {1280, 960, {600, 400}, 640, 480},
+        {1280, 960, {0, 0}, 1280, 960},  // no screen size known
+    };
+    for (const auto& c : cases) {
+        int width = 0;
+        int height = 0;
+        sdl_backend::FitWindowSize(c.savedWidth, c.savedHeight, c.room, &width, &height);
+        EXPECT_EQ(width, c.width) << c.room.x << "x" << c.room.y;
+        EXPECT_EQ(height, c.height) << c.room.x << "x" << c.room.y;
+    }
 }
 
 TEST_F(SdlBackend, AGamepadPlaysTheTitleMenuAndASwingAndMayBeUnpluggedMidGame) {

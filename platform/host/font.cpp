@@ -1,14 +1,11 @@
-// The stand-in's own bitmap font: 5x8 glyphs for printable ASCII, one byte a row with
-// bit 4 the leftmost column; rows 0-6 hold capitals and digits, row 7 the descenders.
-// TextOutA draws them bold and doubled in height.
-#include "platform/gdi_internal.h"
+#include "platform/host/font.h"
 
 namespace {
 
 constexpr char FIRST_GLYPH = ' ';
 constexpr char LAST_GLYPH = '~';
 
-constexpr BYTE GLYPHS[LAST_GLYPH - FIRST_GLYPH + 1][8] = {
+constexpr std::uint8_t GLYPHS[LAST_GLYPH - FIRST_GLYPH + 1][8] = {
     {0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00},  // ' '
     {0x04, 0x04, 0x04, 0x04, 0x04, 0x00, 0x04, 0x00},  // '!'
     {0x0A, 0x0A, 0x0A, 0x00, 0x00, 0x00, 0x00, 0x00},  // '"'
@@ -106,15 +103,15 @@ constexpr BYTE GLYPHS[LAST_GLYPH - FIRST_GLYPH + 1][8] = {
     {0x00, 0x00, 0x08, 0x15, 0x02, 0x00, 0x00, 0x00},  // '~'
 };
 
-constexpr BYTE BLANK[8] = {};
+constexpr std::uint8_t BLANK[8] = {};
 
 }  // namespace
 
-namespace gdi {
+namespace font {
 
-const BYTE* Glyph(char c) {
+const std::uint8_t* Glyph(char c) {
     if (c < FIRST_GLYPH || c > LAST_GLYPH) return BLANK;
     return GLYPHS[c - FIRST_GLYPH];
 }
 
-}  // namespace gdi
+}  // namespace font

@@ -1,0 +1,118 @@
+#include "app/user_scores.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "platform/host/files.h"
+#include "platform/host/user_dirs.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char RANKING_FOLDER[] = "txt\\Ranking";
+constexpr char RANKING_FILE[] = "txt\\Ranking\\Ranking.txt";
+
+// Makes the folder and its missing parents, readable by the user alone as the XDG rules ask.
+bool MakePrivateFolder(const fs::path& folder, std::string* failure) {
+    std::error_code error;
+    if (fs::is_directory(folder, error)) return true;
+    if (folder.has_relative_path() && !MakePrivateFolder(folder.parent_path(), failure)) return false;
+    if (::mkdir(folder.c_str(), 0700) == 0 || (errno == EEXIST && fs::is_directory(folder, error))) return true;
+    *failure = folder.string() + ": " + (errno == EEXIST ? "not a folder" : std::strerror(errno));
+    return false;
+}
+
+bool Exists(const fs::path& path) {
+    std::error_code error;
+    return fs::exists(fs::symlink_status(path, error));
+}
+
+// An earlier version copied the whole data tree into the scores folder and played there.
+// Its ranking files move up into the folder (one already there wins); the files copied
+// from the installed tree go, with the folders they leave empty, and so does that
+// version's lock beside the folder. The player's own files stay. True when anything
+// changed.
+bool TidyOldCopy(const fs::path& folder, const fs::path& installedData) {
+    std::error_code error;
+    bool changed = false;
+    std::vector<fs::path> oldRanking;
+    for (fs::directory_iterator it(folder / "txt" / "Ranking", error), end; !error && it != end; it.increment(error)) {
+        if (!it->is_directory(error) || it->is_symlink(error)) oldRanking.push_back(it->path());
+    }
+    for (const fs::path& file : oldRanking) {
+        const fs::path kept = folder / file.filename();
+        if (!Exists(kept) && std::rename(file.c_str(), kept.c_str()) == 0) changed = true;
+    }
+    std::vector<fs::path> folders;
+    for (fs::recursive_directory_iterator it(installedData, error), end; !error && it != end; it.increment(error)) {
+        const fs::path relative = it->path().lexically_relative(installedData);
+        const fs::path copied = folder / relative;
+        if (it->is_directory(error)) {
+            folders.push_back(copied);
+        } else if (relative.parent_path() == fs::path("txt/Ranking")) {
+            continue;  // a player's scores, never removed
+        } else if (fs::is_regular_file(fs::symlink_status(copied, error)) && fs::remove(copied, error)) {
+            changed = true;
+        }
+    }
+    // Children sort after their parents, so the deepest go first.
+    std::sort(folders.rbegin(), folders.rend());
+    for (const fs::path& copied : folders) {
+        if (fs::is_directory(fs::symlink_status(copied, error)) && fs::is_empty(copied, error) &&
+            fs::remove(copied, error)) {
+            changed = true;
+        }
+    }
+    const fs::path oldLock = folder.parent_path() / ".lantern-blade.lock";
+    if (fs::is_regular_file(fs::symlink_status(oldLock, error)) && fs::remove(oldLock, error)) changed = true;
+    return changed;
+}
+
+// The ranking a new player starts from, as installed.
+std::string ShippedRanking(const fs::path& installedData) {
+    std::ifstream in(installedData / "txt" / "Ranking" / "Ranking.txt", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A player's first start begins with the shipped ranking, written under the lock a save
+// takes, so that a game saving at the same moment never has its score overwritten.
+void StartRankingFrom(const std::string& shipped) {
+    std::string failure;
+    const int lock = LockGameFile(RANKING_FILE, LockWait::FewSeconds, &failure);
+    if (lock < 0) return;
+    if (!Exists(ResolvePath(RANKING_FILE))) ReplaceFileAtomically(RANKING_FILE, shipped, &failure);
+    UnlockGameFile(lock);
+}
+
+}  // namespace
+
+void KeepScoresPerUser(const fs::path& installedData) {
+    const fs::path folder = ScoresFolder();
+    std::string failure = "neither XDG_DATA_HOME nor HOME names a folder";
+    if (folder.empty() || !MakePrivateFolder(folder, &failure)) {
+        std::fprintf(stderr, "lantern-blade: no folder for the scores (%s): scores are not saved\n", failure.c_str());
+        RefuseWrites("no folder for the scores");
+        return;
+    }
+    // Data installed into the scores folder itself is the player's own copy: it plays in place.
+    std::error_code error;
+    if (fs::equivalent(folder, installedData, error)) return;
+    if (TidyOldCopy(folder, installedData)) {
+        std::fprintf(stderr,
+                     "lantern-blade: the scores of your old copy of the game data in %s are kept there; "
+                     "its copied data files are removed (the game now reads them where it is installed)\n",
+                     folder.c_str());
+    }
+    const std::string shipped = ShippedRanking(installedData);
+    KeepFolderElsewhere(RANKING_FOLDER, folder);
+    if (!shipped.empty()) StartRankingFrom(shipped);
+}

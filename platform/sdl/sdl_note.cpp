@@ -1,0 +1,68 @@
+// The backend's short notes about its own keys (a screenshot taken, muted, the volume):
+// a line on stderr, and the note written over the picture on screen for about a second.
+// It is drawn by the renderer over the presented picture only, so it never reaches the
+// game's frames or a screenshot.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "platform/host/font.h"
+#include "platform/sdl/sdl_internal.h"
+
+namespace {
+
+constexpr Uint32 NOTE_MS = 1000;
+constexpr int SCALE = 2;  // picture pixels to a font pixel
+constexpr int CELL_WIDTH = (font::GLYPH_WIDTH + 1) * SCALE;
+constexpr int MARGIN = 8;
+constexpr int PADDING = 4;
+constexpr std::size_t MOST_CHARACTERS = (SCREEN_WIDTH - 2 * (MARGIN + PADDING)) / CELL_WIDTH;
+
+std::string g_note;
+Uint32 g_until = 0;
+bool g_shown = false;  // on the picture now up
+
+bool Lasts() {
+    return !g_note.empty() && !SDL_TICKS_PASSED(SDL_GetTicks(), g_until);
+}
+
+}  // namespace
+
+namespace sdl_backend {
+
+void ShowNote(const std::string& onScreen, const std::string& onStderr) {
+    std::fprintf(stderr, "lantern-blade: %s\n", onStderr.c_str());
+    g_note = onScreen.substr(0, MOST_CHARACTERS);
+    g_until = SDL_GetTicks() + NOTE_MS;
+    ShowPicture();
+}
+
+void DrawNote(SDL_Renderer* renderer) {
+    g_shown = Lasts();
+    if (!g_shown) return;
+    const SDL_Rect box{MARGIN, MARGIN, static_cast<int>(g_note.size()) * CELL_WIDTH + 2 * PADDING - SCALE,
+                       font::GLYPH_HEIGHT * SCALE + 2 * PADDING};
+    std::vector<SDL_Rect> inked;
+    for (std::size_t i = 0; i < g_note.size(); ++i) {
+        const std::uint8_t* glyph = font::Glyph(g_note[i]);
+        for (int row = 0; row < font::GLYPH_HEIGHT; ++row) {
+            for (int column = 0; column < font::GLYPH_WIDTH; ++column) {
+                if (((glyph[row] >> (font::GLYPH_WIDTH - 1 - column)) & 1) == 0) continue;
+                inked.push_back({box.x + PADDING + static_cast<int>(i) * CELL_WIDTH + column * SCALE,
+                                 box.y + PADDING + row * SCALE, SCALE, SCALE});
+            }
+        }
+    }
+    SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
+    SDL_SetRenderDrawColor(renderer, 0, 0, 0, 176);
+    SDL_RenderFillRect(renderer, &box);
+    SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_NONE);
+    SDL_SetRenderDrawColor(renderer, 255, 255, 255, 255);
+    SDL_RenderFillRects(renderer, inked.data(), static_cast<int>(inked.size()));
+}
+
+void ExpireNote() {
+    if (g_shown && !Lasts()) ShowPicture();
+}
+
+}  // namespace sdl_backend
