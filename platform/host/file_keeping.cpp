@@ -3,6 +3,7 @@
 // browser keeps its files its own way (platform/web/web_storage.cpp).
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>

@@ -24,7 +24,8 @@ std::string Absolute(const std::string& path) {
 }  // namespace
 
 // Waiting here does not stop the page (the game's loop yields to the browser meanwhile),
-// so every caller waits a few seconds, and a save never needs a thread to wait for it.
+// so every caller waits a few seconds, and a save never needs a thread to wait longer: a
+// tab that keeps the lock beyond that is stuck, and the save fails.
 int LockGameFile(const char* gamePath, LockWait, std::string* failure) {
     if (WritesRefused(failure)) return -1;
     const int id = lbLockFile(Absolute(WriteTarget(gamePath)).c_str());
@@ -32,7 +33,7 @@ int LockGameFile(const char* gamePath, LockWait, std::string* failure) {
     if (failure != nullptr) {
         *failure = id == 0 ? "another tab keeps the ranking locked" : "the browser's storage cannot be read";
     }
-    return id == 0 ? LOCK_BUSY : -1;
+    return -1;
 }
 
 void UnlockGameFile(int lock) {
