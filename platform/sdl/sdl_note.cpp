@@ -15,6 +15,8 @@ constexpr Uint32 NOTE_MS = 1000;
 constexpr int SCALE = 2;  // picture pixels to a font pixel
 constexpr int CELL_WIDTH = (font::GLYPH_WIDTH + 1) * SCALE;
 constexpr int MARGIN = 8;
+// Below the game's frame rate in the top left corner.
+constexpr int TOP = 20;
 constexpr int PADDING = 4;
 constexpr std::size_t MOST_CHARACTERS = (SCREEN_WIDTH - 2 * (MARGIN + PADDING)) / CELL_WIDTH;
 
@@ -40,7 +42,7 @@ void ShowNote(const std::string& onScreen, const std::string& onStderr) {
 void DrawNote(SDL_Renderer* renderer) {
     g_shown = Lasts();
     if (!g_shown) return;
-    const SDL_Rect box{MARGIN, MARGIN, static_cast<int>(g_note.size()) * CELL_WIDTH + 2 * PADDING - SCALE,
+    const SDL_Rect box{MARGIN, TOP, static_cast<int>(g_note.size()) * CELL_WIDTH + 2 * PADDING - SCALE,
                        font::GLYPH_HEIGHT * SCALE + 2 * PADDING};
     std::vector<SDL_Rect> inked;
     for (std::size_t i = 0; i < g_note.size(); ++i) {

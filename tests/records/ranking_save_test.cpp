@@ -206,15 +206,21 @@ TEST(SaveScore, NewFilesHonourTheUmaskAndFewUnreadableFilesAreKept) {
     EXPECT_EQ(kept, (std::set<std::string>{"x4", "x5", "x6", "x7", "x8"}));
 }
 
-// Another user holds the lock (a lock file of their own, shared, as `flock -s` does): the
-// save neither stalls the game nor fails; it says it waits, and goes in once the lock is let go.
+// Another user holds the lock of a player (both ordinary users), as `flock -s` on a lock
+// file an older version made readable by all: the player's save neither stalls the game
+// nor fails; it says it waits and goes in once the lock is let go. The lock is then the
+// player's alone: the other user can no longer open it.
 TEST(SaveScore, ALockHeldByAnotherUserStallsNothingAndTheScoreGoesInWhenLetGo) {
     if (geteuid() != 0) GTEST_SKIP() << "acting as other users needs root";
+    constexpr uid_t OTHER = NOBODY - 1;
     test::ScratchDir dir;
     fs::permissions(dir.Path(), fs::perms::all);
     test::WriteFile("txt/Ranking/Ranking.txt", "5,4,");
-    fs::permissions("txt/Ranking", fs::perms::all);
-    fs::permissions("txt/Ranking/Ranking.txt", fs::perms::all);
+    test::WriteFile("txt/Ranking/Ranking.txt.lock", "");
+    fs::permissions("txt/Ranking/Ranking.txt.lock", static_cast<fs::perms>(0644));
+    for (const char* path : {"txt/Ranking", "txt/Ranking/Ranking.txt", "txt/Ranking/Ranking.txt.lock"}) {
+        ASSERT_EQ(chown(path, NOBODY, NOBODY), 0);
+    }
     int held[2];
     int release[2];
     ASSERT_EQ(pipe(held), 0);
@@ -222,25 +228,41 @@ TEST(SaveScore, ALockHeldByAnotherUserStallsNothingAndTheScoreGoesInWhenLetGo) {
     const pid_t holder = fork();
     if (holder == 0) {
         char byte = 0;
-        const int fd = setuid(NOBODY - 1) == 0 ? ::open("txt/Ranking/Ranking.txt.lock", O_RDONLY | O_CREAT, 0644) : -1;
+        const int fd = setuid(OTHER) == 0 ? ::open("txt/Ranking/Ranking.txt.lock", O_RDONLY) : -1;
         if (fd < 0 || flock(fd, LOCK_SH) != 0 || write(held[1], "h", 1) != 1) _exit(1);
         _exit(read(release[0], &byte, 1) == 1 ? 0 : 1);
     }
     char byte = 0;
     ASSERT_EQ(read(held[0], &byte, 1), 1);
-    alarm(2);  // far beyond a frame, far below the seconds a stalled save waited
-    SaveScore(7, RANKING);
-    alarm(0);
-    EXPECT_STREQ(g_saveFailure, "Score waiting: Ranking.txt.lock is held by another process");
-    CollectWaitingSave();
+    // What the player's game shows right after the save and once it has ended.
+    auto* shown = static_cast<char*>(mmap(nullptr, 2 * sizeof g_saveFailure, PROT_READ | PROT_WRITE,
+                                          MAP_SHARED | MAP_ANONYMOUS, -1, 0));
+    const pid_t player = fork();
+    if (player == 0) {
+        if (setgid(NOBODY) != 0 || setuid(NOBODY) != 0) _exit(1);
+        alarm(1);  // far beyond a frame, far below the seconds a stalled save waited
+        SaveScore(7, RANKING);
+        alarm(0);
+        std::memcpy(shown, g_saveFailure, sizeof g_saveFailure);
+        FinishWaitingSave();
+        std::memcpy(shown + sizeof g_saveFailure, g_saveFailure, sizeof g_saveFailure);
+        _exit(FormatNumbers(RANKING_SIZE, g_ranking) == "7,5,4,0,0," ? 0 : 1);
+    }
+    for (int wait = 0; wait < 500 && shown[0] == '\0'; ++wait) usleep(10000);
+    EXPECT_STREQ(shown, "Score waiting: Ranking.txt.lock is held by another process");
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "5,4,");
     ASSERT_EQ(write(release[1], "r", 1), 1);
     int status = 0;
     waitpid(holder, &status, 0);
-    FinishWaitingSave();
+    waitpid(player, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_STREQ(shown + sizeof g_saveFailure, "");
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "7,5,4,0,0,");
-    EXPECT_EQ(FormatNumbers(RANKING_SIZE, g_ranking), "7,5,4,0,0,");
-    EXPECT_STREQ(g_saveFailure, "");
+    munmap(shown, 2 * sizeof g_saveFailure);
+    const pid_t again = fork();
+    if (again == 0) _exit(setuid(OTHER) == 0 && ::open("txt/Ranking/Ranking.txt.lock", O_RDONLY) < 0 ? 0 : 1);
+    waitpid(again, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the other user still opens the lock";
 }
 
 // Two games clearing at the same moments: every save enters its score into what the

@@ -106,7 +106,7 @@ protected:
     }
 
     static constexpr int CORNER_WIDTH = 160;
-    static constexpr int CORNER_HEIGHT = 32;
+    static constexpr int CORNER_HEIGHT = 48;
     const fs::path scratch_ = fs::temp_directory_path() / ("lb-sdl-" + std::to_string(::getpid()));
     std::unique_ptr<e2e::VirtualDisplay> display_;
 };
