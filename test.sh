@@ -33,11 +33,11 @@ XDG_RUNTIME_DIR="$runtime_dir" ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLB_TESTS=ON -DLB_SANITIZE=ON \
   -DLB_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++
-cmake --build build-fuzz --target fuzz_bitmap fuzz_numbers fuzz_mci
-# Runs per target: the stage target plays frames for every input and is the slowest.
+cmake --build build-fuzz --target fuzz_bitmap fuzz_numbers fuzz_mci fuzz_demo
+# Runs per target: the stage and demo targets play frames for every input and are the slowest.
 # The fuzzers work on a copy, so new inputs they find do not land in the repository; a
 # crash leaves its input in build-fuzz/ (keep it in tests/fuzz/corpus/<target>/ once fixed).
-for target_runs in bitmap:20000 mci:20000 numbers:4000; do
+for target_runs in bitmap:20000 mci:20000 numbers:4000 demo:4000; do
   target="${target_runs%%:*}"
   runs="${target_runs##*:}"
   work="$PWD/build-fuzz/corpus-work/$target"

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "app/main.h"
+#include "app/demo_run.h"
 #include "app/options.h"
 #include "app/user_scores.h"
 
@@ -53,5 +53,5 @@ void EnterDataFolder() {
 int main(int argc, char** argv) {
     if (const int exitCode = ReadOptions(argc, argv); exitCode >= 0) return exitCode;
     EnterDataFolder();
-    return WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
+    return RunGame();
 }

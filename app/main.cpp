@@ -8,6 +8,7 @@
 #include "gfx/surfaces.h"
 #include "gfx/transitions.h"
 #include "platform/ddraw.h"
+#include "platform/demo/demo.h"
 #include "platform/gdi.h"
 #include "platform/seam/backend.h"
 #include "records/numbers.h"
@@ -101,7 +102,7 @@ bool LoopTurn(int* exitCode) {
     // The frame gate only tells a scene to skip its frame; rather than spin a whole core
     // until the next one is due, give the processor away on a turn that drew nothing,
     // waking for that frame (and at least every 10 ms to fetch messages).
-    if (PresentedFrameCount() == framesBefore) backend::Idle(MsUntilNextFrame(10));
+    if (PresentedFrameCount() == framesBefore) DemoIdle(MsUntilNextFrame(10));
 #endif
     return false;
 }

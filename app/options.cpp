@@ -3,6 +3,9 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+
+#include "app/demo_run.h"
 
 #include "platform/host/settings.h"
 
@@ -12,14 +15,33 @@ constexpr const char* USAGE =
     "Usage: lantern-blade [OPTION]...\n"
     "A top-down action game: a hero, a sword and a lantern on a dark map.\n"
     "\n"
-    "  --fullscreen  start fullscreen\n"
-    "  --windowed    start in a window\n"
-    "  -h, --help    show this help and exit\n"
-    "  --version     show the version and exit\n"
+    "  --fullscreen      start fullscreen\n"
+    "  --windowed        start in a window\n"
+    "  --record FILE     play, and write the run to FILE at exit\n"
+    "  --playdemo FILE   watch a recorded run (Escape stops it)\n"
+    "  --verify FILE     play a run back unseen, print each clear's time and score;\n"
+    "                    exit 0 if it matches, 1 if it differs, 2 if FILE is no demo\n"
+    "  --timedemo FILE   play a run back unseen as fast as possible, print the frame rate\n"
+    "  -h, --help        show this help and exit\n"
+    "  --version         show the version and exit\n"
     "\n"
     "Settings: ${XDG_CONFIG_HOME:-~/.config}/lantern-blade/settings.ini\n"
     "Scores:   ${XDG_DATA_HOME:-~/.local/share}/lantern-blade/\n"
     "See lantern-blade(6) for the keys and files.\n";
+
+DemoTask DemoOption(const char* option) {
+    constexpr struct {
+        const char* name;
+        DemoTask task;
+    } DEMO_OPTIONS[] = {{"--record", DemoTask::Record},
+                        {"--playdemo", DemoTask::Watch},
+                        {"--verify", DemoTask::Verify},
+                        {"--timedemo", DemoTask::Time}};
+    for (const auto& demoOption : DEMO_OPTIONS) {
+        if (std::strcmp(option, demoOption.name) == 0) return demoOption.task;
+    }
+    return DemoTask::None;
+}
 
 // 0 once the text is out; 1, with a line on stderr, when it could not be written (a full
 // disk, a closed pipe), so that a script never takes a cut-short usage for the whole.
@@ -44,6 +66,12 @@ int ReadOptions(int argc, const char* const* argv) {
             ChooseDisplay(DisplayChoice::Windowed);
         } else if (std::strcmp(option, "--fullscreen") == 0) {
             ChooseDisplay(DisplayChoice::Fullscreen);
+        } else if (const DemoTask task = DemoOption(option); task != DemoTask::None && i + 1 < argc) {
+            std::error_code error;
+            AskForDemo(task, std::filesystem::absolute(argv[++i], error).string());
+        } else if (task != DemoTask::None) {
+            std::fprintf(stderr, "lantern-blade: %s needs a file\n%s", option, USAGE);
+            return 2;
         } else {
             std::fprintf(stderr, "lantern-blade: unknown option '%s'\n%s", option, USAGE);
             return 2;

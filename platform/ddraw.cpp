@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+#include "platform/demo/demo.h"
 #include "platform/gdi_internal.h"
 #include "platform/seam/backend.h"
 
@@ -39,27 +44,35 @@ KeyRange KeyOf(const IDirectDrawSurface& source, bool keyed) {
     return {true, static_cast<BYTE>(low), static_cast<BYTE>(high - low)};
 }
 
-// Sixteen pixels at a time; GCC and Clang lower this to the target's vector instructions.
-using Pixels16 = BYTE __attribute__((vector_size(16)));
-
 // One row, equal widths. Keyed: where a source pixel lies in the key range the destination
-// keeps its pixel.
-void CopyRow(BYTE* to, const BYTE* from, int count, const KeyRange& key) {
+// keeps its pixel. SSE2, the x86-64 baseline, takes sixteen pixels at a time; most runs
+// of sixteen are all key (the lantern's disc, a sprite's margin) or have none (walls, the
+// darkness), and then the destination is not read. Other processors, and a row's last
+// few pixels, take the plain loop.
+void CopyRow(BYTE* to, const BYTE* from, int count, KeyRange key) {
     if (!key.active) {
         std::memmove(to, from, static_cast<std::size_t>(count));
         return;
     }
     int i = 0;
+#if defined(__SSE2__)
+    const __m128i low = _mm_set1_epi8(static_cast<char>(key.low));
+    const __m128i span = _mm_set1_epi8(static_cast<char>(key.span));
     for (; i + 16 <= count; i += 16) {
-        Pixels16 source;
-        Pixels16 dest;
-        std::memcpy(&source, from + i, sizeof(source));
-        std::memcpy(&dest, to + i, sizeof(dest));
-        const auto keep =
-            reinterpret_cast<Pixels16>(static_cast<Pixels16>(source - key.low) <= key.span);
-        const Pixels16 merged = (dest & keep) | (source & ~keep);
-        std::memcpy(to + i, &merged, sizeof(merged));
+        const __m128i source = _mm_loadu_si128(reinterpret_cast<const __m128i*>(from + i));
+        // Key where the offset from the range's start is no more than its span.
+        const __m128i offset = _mm_sub_epi8(source, low);
+        const __m128i keep = _mm_cmpeq_epi8(_mm_min_epu8(offset, span), offset);
+        const int keys = _mm_movemask_epi8(keep);
+        if (keys == 0xffff) continue;
+        __m128i merged = source;
+        if (keys != 0) {
+            const __m128i dest = _mm_loadu_si128(reinterpret_cast<const __m128i*>(to + i));
+            merged = _mm_or_si128(_mm_and_si128(keep, dest), _mm_andnot_si128(keep, source));
+        }
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(to + i), merged);
     }
+#endif
     for (; i < count; ++i) {
         const BYTE s = from[i];
         if (static_cast<BYTE>(s - key.low) > key.span) to[i] = s;
@@ -201,7 +214,7 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD flags) {
     if (locked_ || back_->locked_) return DDERR_SURFACEBUSY;
     pixels_.swap(back_->pixels_);
     ++presentedFrames;
-    backend::Present(pixels_.data(), screenPalette);
+    if (DemoPresent(pixels_.data(), screenPalette)) backend::Present(pixels_.data(), screenPalette);
     return DD_OK;
 }
 
@@ -267,7 +280,7 @@ HRESULT IDirectDrawSurface::SetPalette(IDirectDrawPalette* palette) {
                            (std::uint32_t{entries[i].peGreen} << 8) | entries[i].peBlue;
     }
     // The picture already on screen changes colour at once.
-    backend::Present(pixels_.data(), screenPalette);
+    if (DemoPresent(pixels_.data(), screenPalette)) backend::Present(pixels_.data(), screenPalette);
     return DD_OK;
 }
 

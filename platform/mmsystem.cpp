@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/demo/demo.h"
 #include "platform/host/files.h"
 #include "platform/host/suspension.h"
 #include "platform/mci_delivery.h"
@@ -72,6 +73,16 @@ void ForgetFinishes(int sound) {
     std::erase(g_finishedSounds, sound);
 }
 
+// A demo played back without sound still opens the files that are there, so the
+// devices are those of the recorded run.
+int SilentSound(const char* file) {
+    static int next = 0;
+    std::FILE* opened = OpenGameFile(file, "rb");
+    if (opened == nullptr) return -1;
+    std::fclose(opened);
+    return next++;
+}
+
 void AbortPendingNotify(Device& device) {
     if (device.notifyWindow == nullptr) return;
     PostMessageA(device.notifyWindow, MM_MCINOTIFY, MCI_NOTIFY_ABORTED,
@@ -81,7 +92,7 @@ void AbortPendingNotify(Device& device) {
 
 void StopDevice(Device& device) {
     AbortPendingNotify(device);
-    backend::StopSound(device.sound);
+    if (!DemoOutputsOff()) backend::StopSound(device.sound);
     device.playing = false;
     ForgetFinishes(device.sound);
 }
@@ -104,7 +115,7 @@ MCIERROR Open(const std::vector<std::string_view>& tokens) {
         return MCIERR_EXTENSION_NOT_FOUND;
     }
 
-    const int sound = backend::OpenSound(ResolvePath(file.c_str()), music);
+    const int sound = DemoOutputsOff() ? SilentSound(file.c_str()) : backend::OpenSound(ResolvePath(file.c_str()), music);
     if (sound < 0) return MCIERR_FILE_NOT_FOUND;
     g_devices.push_back(Device{std::string(tokens[3]), g_nextDeviceId++, sound, music, false, nullptr});
     return 0;
@@ -133,7 +144,7 @@ MCIERROR Play(Device& device, const std::vector<std::string_view>& tokens, HWND 
             if (&other != &device && other.music && other.playing) StopDevice(other);
         }
     }
-    backend::PlaySound(device.sound);
+    if (!DemoOutputsOff()) backend::PlaySound(device.sound);
     device.playing = true;
     ForgetFinishes(device.sound);
     if (notify) device.notifyWindow = callback;
@@ -158,7 +169,7 @@ MCIERROR Execute(std::string_view command, HWND callback) {
 
     StopDevice(*device);
     if (close) {
-        backend::CloseSound(device->sound);
+        if (!DemoOutputsOff()) backend::CloseSound(device->sound);
         g_devices.erase(g_devices.begin() + (device - g_devices.data()));
     }
     return 0;
@@ -167,13 +178,14 @@ MCIERROR Execute(std::string_view command, HWND callback) {
 }  // namespace
 
 DWORD timeGetTime() {
-    return static_cast<DWORD>(GameClockMs(backend::NowMs()));
+    return DemoClock(static_cast<DWORD>(GameClockMs(backend::NowMs())));
 }
 
 MCIERROR mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND callback) {
     if (returnString != nullptr && returnLength > 0) returnString[0] = '\0';
     if (command == nullptr) return MCIERR_MISSING_COMMAND_STRING;
     backend::RecordMciCommand(command);
+    DemoSoundCommand(command);
     const std::size_t length = strnlen(command, MCI_MAX_COMMAND_LENGTH + 1);
     if (length > MCI_MAX_COMMAND_LENGTH) return MCIERR_PARAM_OVERFLOW;
     return Execute(std::string_view(command, length), callback);
@@ -183,9 +195,17 @@ void DeliverFinishedSounds() {
     CollectFinishes();
     std::vector<int> finished;
     finished.swap(g_finishedSounds);
+    // Told by device, whose ids follow the game's own commands, so a demo can carry them
+    // from one backend to another.
+    std::vector<int> devices;
     for (int sound : finished) {
+        for (const Device& device : g_devices) {
+            if (device.sound == sound && device.playing) devices.push_back(static_cast<int>(device.deviceId));
+        }
+    }
+    for (int deviceId : DemoFinishedDevices(std::move(devices))) {
         for (Device& device : g_devices) {
-            if (device.sound != sound || !device.playing) continue;
+            if (device.deviceId != static_cast<UINT>(deviceId) || !device.playing) continue;
             device.playing = false;
             if (device.notifyWindow != nullptr) {
                 PostMessageA(device.notifyWindow, MM_MCINOTIFY, MCI_NOTIFY_SUCCESSFUL,

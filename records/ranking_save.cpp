@@ -11,6 +11,7 @@
 
 #include "platform/host/files.h"
 #include "records/numbers.h"
+#include "records/ranking_demos.h"
 
 char g_saveFailure[128] = "";
 
@@ -114,7 +115,10 @@ void SaveScore(std::uint32_t score, const char* path) {
         g_waitingSave = std::thread(WaitForLockAndSave, score, std::string(path));
         return;
     }
-    Apply(lock < 0 ? Failed(path, failure) : SaveHoldingLock(score, path));
+    const Outcome outcome = lock < 0 ? Failed(path, failure) : SaveHoldingLock(score, path);
+    // Kept under the lock, so that the demos always match the ranking on disk.
+    if (outcome.saved) KeepRankingDemos(score, path, outcome.ranking);
+    Apply(outcome);
     UnlockGameFile(lock);
 }
 

@@ -7,6 +7,7 @@
 #include "gfx/digits.h"
 #include "gfx/frame_pacing.h"
 #include "gfx/surfaces.h"
+#include "platform/demo/demo.h"
 #include "records/numbers.h"
 #include "records/ranking_save.h"
 
@@ -84,11 +85,14 @@ void ResultInit() {
     }
 
     // A run slower than the par time scores 0, never a negative number.
+    const std::uint32_t playTime = g_clearTime;
     const std::int64_t score = SCORE_BASE - static_cast<std::int64_t>(g_clearTime);
     g_clearTime = static_cast<std::uint32_t>(score > 0 ? score : 0);
     // Results reached by the A shortcut show their figures but enter nothing: nobody
     // played for that score, and the next save would keep it for good.
     if (g_resultsAfterClear) {
+        // A demo of the run carries its outcome, which a replay must reach again.
+        DemoNoteClear(playTime, g_clearTime);
         // Entered here first, so the ranking shows the score even when the save fails; a
         // save that works replaces the table with what the file now holds.
         EnterScore(g_ranking, g_clearTime);

@@ -21,6 +21,9 @@ namespace {
 
 // Why nothing may be written; empty while writing is allowed.
 std::string g_writesRefused;
+// Writes succeed without reaching the disk.
+bool g_writesSandboxed = false;
+ReadFilter g_readFilter = nullptr;
 
 // The game folder kept elsewhere (forward slashes, no slash at the end) and where it is.
 std::string g_movedFolder;
@@ -145,6 +148,10 @@ std::string WriteTarget(const char* gamePath) {
     return path.string();
 }
 
+bool WritesSandboxed() {
+    return g_writesSandboxed;
+}
+
 bool WritesRefused(std::string* failure) {
     return !g_writesRefused.empty() && !Fail(failure, g_writesRefused);
 }
@@ -220,6 +227,21 @@ bool ReadRegularFile(const std::string& path, std::size_t limit, std::string* co
     return whole;
 }
 
+namespace {
+
+std::FILE* OpenStream(const char* gamePath, int flags, const char* openMode) {
+    const int fd = OpenRegularFile(ResolvePath(gamePath), flags, nullptr);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, openMode);
+    if (file == nullptr && fd >= 0) ::close(fd);
+    return file;
+}
+
+std::FILE* OpenForReading(const char* gamePath) {
+    return OpenStream(gamePath, O_RDONLY, "r");
+}
+
+}  // namespace
+
 void KeepFolderElsewhere(const char* gameFolder, const std::filesystem::path& place) {
     g_movedFolder = gameFolder;
     std::replace(g_movedFolder.begin(), g_movedFolder.end(), '\\', '/');
@@ -239,21 +261,29 @@ std::FILE* OpenGameFile(const char* gamePath, const char* mode) {
     if (openMode[0] == 'r') flags = update ? O_RDWR : O_RDONLY;
     if (openMode[0] == 'w') flags |= O_CREAT | O_TRUNC;
     if (openMode[0] == 'a') flags |= O_CREAT | O_APPEND;
+    if (flags == O_RDONLY && g_readFilter != nullptr) return g_readFilter(gamePath, OpenForReading);
+    if (flags != O_RDONLY && g_writesSandboxed) return std::tmpfile();
     if (flags != O_RDONLY && !g_writesRefused.empty()) {
         errno = EROFS;
         return nullptr;
     }
-    const int fd = OpenRegularFile(ResolvePath(gamePath), flags, nullptr);
-    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, openMode.c_str());
-    if (file == nullptr && fd >= 0) ::close(fd);
-    return file;
+    return OpenStream(gamePath, flags, openMode.c_str());
 }
 
 void RefuseWrites(const char* reason) {
     g_writesRefused = reason;
 }
 
+void SandboxWrites() {
+    g_writesSandboxed = true;
+}
+
+void FilterReads(ReadFilter filter) {
+    g_readFilter = filter;
+}
+
 bool CanReplaceFile(const char* gamePath, std::string* failure) {
+    if (g_writesSandboxed) return true;
     if (WritesRefused(failure)) return false;
     const std::string target = WriteTarget(gamePath);
     const std::string name = fs::path(target).filename().string();
@@ -267,6 +297,7 @@ bool CanReplaceFile(const char* gamePath, std::string* failure) {
 }
 
 bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, std::string* failure) {
+    if (g_writesSandboxed) return true;
     if (!CanReplaceFile(gamePath, failure)) return false;
     const std::string target = WriteTarget(gamePath);
     const fs::path targetPath(target);
@@ -287,7 +318,7 @@ bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, st
 }
 
 void RemoveStaleTemporaries(const char* gamePath) {
-    if (!g_writesRefused.empty()) return;
+    if (!g_writesRefused.empty() || g_writesSandboxed) return;
     const fs::path target = WriteTarget(gamePath);
     const std::string prefix = TemporaryPrefix(target);
     for (const std::string& name : NamesBeside(target, prefix)) {
@@ -298,6 +329,7 @@ void RemoveStaleTemporaries(const char* gamePath) {
 std::string SetFileAside(const char* gamePath, const char* label, int keep) {
     if (!g_writesRefused.empty()) return {};
     const fs::path target = WriteTarget(gamePath);
+    if (g_writesSandboxed) return target.string() + "." + label;
     char stamp[32];
     const std::time_t now = std::time(nullptr);
     std::tm local {};

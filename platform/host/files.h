@@ -37,6 +37,14 @@ std::FILE* OpenGameFile(const char* gamePath, const char* mode);
 // From now on nothing is written: writes fail with the reason given (for a data folder
 // that belongs to the installation, not to the player).
 void RefuseWrites(const char* reason);
+// From now on writes succeed without reaching the disk (a demo played back: its run
+// saves as the recorded one did, and nothing of the player's changes).
+void SandboxWrites();
+// From now on every open for reading goes through the filter, which opens the file with
+// `openLive` or answers from elsewhere (a demo keeps the player's files as the game reads
+// them; a replay reads them from the demo).
+using ReadFilter = std::FILE* (*)(const char* gamePath, std::FILE* (*openLive)(const char* gamePath));
+void FilterReads(ReadFilter filter);
 
 // Whether the file can be replaced: it is absent or a regular file that may be written
 // (a file without any write permission is left alone even where the user could). On

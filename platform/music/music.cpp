@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <fstream>
 #include <iterator>
 #include <map>
@@ -63,6 +64,25 @@ bool g_held = false;
 float g_gain = 0.0f;     // the level actually applied, ramping towards the target
 float g_block[BLOCK_FRAMES * 2];
 
+// A looping piece costs the synthesizer its first pass only. That pass, from a fresh start
+// (silence), is recorded before the gain through its end and its tails until no voice
+// sounds; each later pass of the piece is then read from memory, over the tails of the
+// pass before, which sound exactly as the synthesizer would render them again.
+struct Take {
+    int id = -1;
+    std::deque<std::int16_t> samples;   // interleaved stereo, full scale 1.0; grows without copying
+    std::size_t endFrame = 0;           // where the piece ends; 0 until it has
+    bool complete = false;              // recorded to silence
+};
+// Longer pieces are not kept (21 MB at most).
+constexpr std::size_t MOST_TAKE_FRAMES = std::size_t{RATE} * 120;
+Take g_take;
+bool g_recording = false;
+// Frames into the take of the pass that plays, and of the pass before while its tails
+// sound; -1 when none.
+long g_replay = -1;
+long g_tail = -1;
+
 void Ignore(int, const char*, void*) {}
 
 std::vector<std::uint8_t> ReadFile(const std::string& path) {
@@ -91,6 +111,10 @@ void DeletePlayer() {
 // leaving the pinned channels alone.
 void Silence() {
     DeletePlayer();
+    g_replay = -1;
+    g_tail = -1;
+    if (!g_take.complete) g_take = Take{};
+    g_recording = false;
     for (int channel = 0; channel < PIECE_CHANNELS; ++channel) {
         fluid_synth_all_sounds_off(g_synth, channel);
         fluid_synth_cc(g_synth, channel, CC_RESET_CONTROLLERS, 0);
@@ -98,11 +122,26 @@ void Silence() {
     }
 }
 
+// A fresh start (nothing sounds) of a piece whose take is complete replays it; any other
+// fresh start plays it on the synthesizer and records it. A restart after its own end
+// starts over the tails of the pass before: from memory once the pass before came from
+// memory or its recording has reached the piece's end.
 void Start(int id) {
     g_pending = -1;
     const auto piece = g_pieces.find(id);
     if (piece == g_pieces.end() || piece->second.broken) return;
+    const bool overTails = g_playerId == id && g_ended;
+    if (g_take.id == id && (g_take.complete || (overTails && g_recording && g_take.endFrame > 0))) {
+        g_tail = overTails ? g_replay : -1;
+        g_replay = 0;
+        g_playerId = id;
+        g_ended = false;
+        return;
+    }
+    const bool fresh = !overTails && fluid_synth_get_active_voice_count(g_synth) == 0;
     DeletePlayer();
+    g_replay = -1;
+    g_tail = -1;
     g_player = new_fluid_player(g_synth);
     const std::vector<std::uint8_t>& bytes = piece->second.bytes;
     if (g_player == nullptr || fluid_player_add_mem(g_player, bytes.data(), bytes.size()) != FLUID_OK ||
@@ -111,6 +150,8 @@ void Start(int id) {
         return;
     }
     g_playerId = id;
+    g_recording = fresh;
+    if (fresh) g_take = Take{id, {}, 0, false};
 }
 
 // A piece has played to its end when its player's tick reaches the last one; a player
@@ -129,6 +170,62 @@ int CheckEnd() {
     if (done && total <= 0) {
         if (const auto piece = g_pieces.find(g_playerId); piece != g_pieces.end()) SayBroken(piece->second);
         DeletePlayer();
+    }
+    return -1;
+}
+
+// The synthesizer's block (before the gain) onto the recording; the take is complete once
+// the piece has ended and no voice sounds.
+void Record(int count) {
+    if (!g_recording) return;
+    if (g_take.samples.size() / 2 + count > MOST_TAKE_FRAMES) {
+        g_recording = false;
+        g_take = Take{};
+        return;
+    }
+    for (int i = 0; i < count * 2; ++i) {
+        g_take.samples.push_back(static_cast<std::int16_t>(std::lrint(std::clamp(g_block[i], -1.0f, 1.0f) * 32767.0f)));
+    }
+    if (g_ended && g_take.endFrame == 0) g_take.endFrame = g_take.samples.size() / 2;
+    if (g_take.endFrame > 0 && fluid_synth_get_active_voice_count(g_synth) == 0) {
+        g_take.complete = true;
+        g_recording = false;
+    }
+}
+
+// Adds the take from `at` on to the block, and moves `at` on (to -1 past the take's end).
+void AddTake(long& at, int count) {
+    if (at < 0) return;
+    const std::size_t frames = g_take.samples.size() / 2;
+    for (int i = 0; i < count && static_cast<std::size_t>(at) < frames; ++i, ++at) {
+        g_block[i * 2] += static_cast<float>(g_take.samples[at * 2]) / 32767.0f;
+        g_block[i * 2 + 1] += static_cast<float>(g_take.samples[at * 2 + 1]) / 32767.0f;
+    }
+    if (static_cast<std::size_t>(at) >= frames && g_take.complete) at = -1;
+}
+
+// The block from the synthesizer where it still sounds (a piece played on it, or tails
+// being recorded), and from the take. Returns the id of the piece whose replayed pass
+// has just reached its end, or -1.
+int RenderBlock(int count) {
+    const bool replaying = g_replay >= 0 || g_tail >= 0;
+    int ended = -1;
+    if (!replaying || g_recording || fluid_synth_get_active_voice_count(g_synth) > 0) {
+        fluid_synth_write_float(g_synth, count, g_block, 0, 2, g_block, 1, 2);
+        // While a pass is replayed the player has ended already; it stays only for its tails.
+        if (!replaying) ended = CheckEnd();
+        Record(count);
+    } else {
+        std::fill(g_block, g_block + count * 2, 0.0f);
+    }
+    if (!replaying) return ended;
+    const long before = g_replay;
+    AddTake(g_tail, count);
+    AddTake(g_replay, count);
+    const auto end = static_cast<long>(g_take.endFrame);
+    if (before < end && (g_replay < 0 || g_replay >= end)) {
+        g_ended = true;
+        return g_playerId;
     }
     return -1;
 }
@@ -216,7 +313,8 @@ void PlayMusic(int id) {
     // A piece that restarts after its own end starts over its tails; anything else
     // that still sounds fades out first.
     const bool overTails = g_playerId == id && g_ended;
-    g_stopping = !overTails && (g_player != nullptr || fluid_synth_get_active_voice_count(g_synth) > 0);
+    g_stopping = !overTails && (g_player != nullptr || g_replay >= 0 ||
+                                fluid_synth_get_active_voice_count(g_synth) > 0);
 }
 
 void StopMusic(int id) {
@@ -229,6 +327,7 @@ void ReleaseMusic(int id) {
     StopMusic(id);
     std::lock_guard lock(g_lock);
     g_pieces.erase(id);
+    if (g_take.id == id) g_take = Take{};
 }
 
 int RenderMusic(std::int16_t* out, int frames) {
@@ -251,8 +350,7 @@ int RenderMusic(std::int16_t* out, int frames) {
             std::fill(to, to + count * 2, 0);
             continue;
         }
-        fluid_synth_write_float(g_synth, count, g_block, 0, 2, g_block, 1, 2);
-        if (const int id = CheckEnd(); id >= 0) ended = id;
+        if (const int id = RenderBlock(count); id >= 0) ended = id;
         const float target = TargetGain();
         for (int i = 0; i < count; ++i) {
             g_gain = g_gain < target ? std::min(target, g_gain + RAMP_STEP) : std::max(target, g_gain - RAMP_STEP);

@@ -40,19 +40,32 @@ void StoreSettledSettings(bool now);
 void ChangeVolume(int steps);
 void ToggleMute();
 
-// Shows the picture last presented again (with the note, while it lasts).
-void ShowPicture();
+// Chooses how the picture reaches the window (the window surface where drawing is done in
+// software, else a renderer) and sets it up; false when neither can be had.
+bool StartPresenting(SDL_Window* window);
+void StopPresenting();
+// Shows a frame, converting only the rows that changed since the frame shown.
+void PresentFrame(const std::uint8_t* pixels, const std::uint32_t* palette);
+// Shows the frame shown again (with the note, while it lasts): the window was exposed, the
+// note came or went, or the window changed size (resized).
+void ShowPicture(bool resized);
+// The frame on screen, null before the first.
+const ShownFrame* FrameShown();
+
 // Says what one of the backend's keys did: the line on stderr, the short note over the
 // picture shown for about a second.
 void ShowNote(const std::string& onScreen, const std::string& onStderr);
-// Draws the note, while it lasts, over the picture about to be shown.
+// The rows of the picture the note covers while it lasts, or covered when last drawn
+// (first row, count); count 0 when there is none.
+std::pair<int, int> NoteRows();
+// Draws the note, while it lasts, over the picture about to be shown: through the
+// renderer, or into a surface where the picture lies at `origin` at `scale`.
 void DrawNote(SDL_Renderer* renderer);
+void DrawNote(SDL_Surface* surface, SDL_Point origin, int scale);
 // Shows the picture without the note once its time is over (called as events are pumped).
 void ExpireNote();
 
-// The last frame presented, kept for the screenshot key.
-void RememberFrame(const std::uint8_t* pixels, const std::uint32_t* palette);
-// Writes it as a PNG into the screenshot folder under a time-stamped name.
+// Writes the frame on screen as a PNG into the screenshot folder under a time-stamped name.
 void SaveScreenshot();
 
 // Opens and closes game controllers as they are plugged in and out; a pressed button

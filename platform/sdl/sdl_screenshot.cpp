@@ -5,7 +5,6 @@
 #include <ctime>
 #include <filesystem>
 #include <string>
-#include <vector>
 
 #include "platform/host/frame_png.h"
 #include "platform/host/user_dirs.h"
@@ -13,14 +12,11 @@
 
 namespace {
 
-std::vector<std::uint8_t> g_pixels;
-std::uint32_t g_palette[256];
-
-// Writes the frame as lantern-blade_2026-12-06_23-45-12.png in the folder, with _2, _3, ...
+// Writes the frame shown as lantern-blade_2026-12-06_23-45-12.png in the folder, with _2, _3, ...
 // when taken in the same second. Each name is made anew, never through what stands there:
 // in a folder shared with others, a link planted under the next name leads nowhere. The
 // path written, or empty.
-std::string WriteUnderFreeName(const std::filesystem::path& folder) {
+std::string WriteUnderFreeName(const sdl_backend::ShownFrame& shown, const std::filesystem::path& folder) {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
@@ -29,7 +25,7 @@ std::string WriteUnderFreeName(const std::filesystem::path& folder) {
     const std::string base = std::string("lantern-blade_") + stamp;
     for (int n = 1; n <= 100; ++n) {
         const std::string path = (folder / (base + (n == 1 ? "" : "_" + std::to_string(n)) + ".png")).string();
-        if (WriteFramePng(g_pixels.data(), SCREEN_WIDTH, SCREEN_HEIGHT, g_palette, path, true)) return path;
+        if (WriteFramePng(shown.pixels, SCREEN_WIDTH, SCREEN_HEIGHT, shown.palette, path, true)) return path;
         if (errno != EEXIST) break;
     }
     return {};
@@ -39,17 +35,13 @@ std::string WriteUnderFreeName(const std::filesystem::path& folder) {
 
 namespace sdl_backend {
 
-void RememberFrame(const std::uint8_t* pixels, const std::uint32_t* palette) {
-    g_pixels.assign(pixels, pixels + SCREEN_WIDTH * SCREEN_HEIGHT);
-    std::copy(palette, palette + 256, g_palette);
-}
-
 void SaveScreenshot() {
     const std::filesystem::path folder = ScreenshotFolder();
-    if (g_pixels.empty() || folder.empty()) return;
+    const ShownFrame* shown = FrameShown();
+    if (shown == nullptr || folder.empty()) return;
     std::error_code error;
     std::filesystem::create_directories(folder, error);
-    const std::string path = error ? std::string() : WriteUnderFreeName(folder);
+    const std::string path = error ? std::string() : WriteUnderFreeName(*shown, folder);
     if (path.empty()) {
         const std::string why = error ? error.message() : std::strerror(errno);
         ShowNote("No screenshot: " + why, "cannot save a screenshot in " + folder.string() + ": " + why);

@@ -1,8 +1,7 @@
 // The game window, titled with the product's name: fullscreen-desktop or a resizable
-// window as the settings and the command line say (Alt+Enter and F11 switch), the 640x480
-// picture letterboxed and scaled by whole multiples where it fits, never smoothed.
-// Presents do not wait for vertical sync, so 50 frames a second are not cut down on a
-// 60 Hz screen. While the window is unfocused or minimised nothing is presented.
+// window as the settings and the command line say (Alt+Enter and F11 switch); the picture
+// reaches it through sdl_present.cpp. While the window is unfocused or minimised nothing
+// is presented.
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -14,9 +13,6 @@
 namespace {
 
 SDL_Window* g_window = nullptr;
-SDL_Renderer* g_renderer = nullptr;
-SDL_Texture* g_texture = nullptr;
-bool g_hasFrame = false;  // the texture holds a presented frame
 bool g_focused = true;
 bool g_minimised = false;
 
@@ -74,29 +70,6 @@ void FollowActivity(bool focused, bool minimised, const backend::EventSink& sink
     sink.activeChanged(active);
 }
 
-// A screen no larger than the picture shows it at its own size: plain software drawing
-// then costs least, and it spares loading an OpenGL driver (a software one, as under
-// Xvfb, takes a quarter of a second and 70 MB). Larger screens scale on the GPU.
-// SDL_RENDER_DRIVER in the environment still decides over this.
-void ChooseRenderer() {
-    SDL_DisplayMode desktop;
-    if (SDL_GetDesktopDisplayMode(0, &desktop) == 0 && desktop.w <= SCREEN_WIDTH &&
-        desktop.h <= SCREEN_HEIGHT) {
-        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
-        SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
-    }
-}
-
-// Whole-multiple scaling only when at least one multiple fits; a window shrunk below
-// 640x480 still shows the whole picture, scaled down.
-void UpdateScaling() {
-    int width = 0;
-    int height = 0;
-    SDL_GetRendererOutputSize(g_renderer, &width, &height);
-    const bool fits = width >= SCREEN_WIDTH && height >= SCREEN_HEIGHT;
-    SDL_RenderSetIntegerScale(g_renderer, fits ? SDL_TRUE : SDL_FALSE);
-}
-
 }  // namespace
 
 namespace sdl_backend {
@@ -110,17 +83,6 @@ void FitWindowSize(int savedWidth, int savedHeight, SDL_Point room, int* width, 
     *height = scale * SCREEN_HEIGHT;
 }
 
-void ShowPicture() {
-    if (!g_hasFrame) {
-        return;
-    }
-    SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
-    SDL_RenderClear(g_renderer);
-    SDL_RenderCopy(g_renderer, g_texture, nullptr, nullptr);
-    DrawNote(g_renderer);
-    SDL_RenderPresent(g_renderer);
-}
-
 void ToggleFullscreen() {
     if (g_window == nullptr) {
         return;
@@ -128,8 +90,7 @@ void ToggleFullscreen() {
     const bool fullscreen = !Fullscreen();
     SDL_SetWindowFullscreen(g_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     PlaceWithoutWindowManager(g_window);
-    UpdateScaling();
-    sdl_backend::ShowPicture();
+    ShowPicture(true);
     PlayerSettings().fullscreen = fullscreen;
     StoreSettings();
 }
@@ -137,8 +98,7 @@ void ToggleFullscreen() {
 void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& sink) {
     switch (event.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
-            UpdateScaling();
-            sdl_backend::ShowPicture();
+            sdl_backend::ShowPicture(true);
             if (!Fullscreen()) {
                 PlayerSettings().windowWidth = event.data1;
                 PlayerSettings().windowHeight = event.data2;
@@ -147,7 +107,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& s
             break;
         case SDL_WINDOWEVENT_EXPOSED:
             // The game may not present for a while (the results hold a second).
-            sdl_backend::ShowPicture();
+            sdl_backend::ShowPicture(false);
             break;
         case SDL_WINDOWEVENT_FOCUS_GAINED:
         case SDL_WINDOWEVENT_FOCUS_LOST:
@@ -167,11 +127,9 @@ void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& s
 namespace backend {
 
 bool OpenWindow(const char*) {
-    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     // SDL reads the class from the environment; one the player set stays.
     setenv("SDL_VIDEO_X11_WMCLASS", WINDOW_CLASS, 0);
     setenv("SDL_VIDEO_WAYLAND_WMCLASS", WINDOW_CLASS, 0);
-    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
     if (NoDisplayNamed()) {
         SDL_SetError("no X11 or Wayland display found (is DISPLAY set?)");
         FailDisplay();
@@ -186,7 +144,6 @@ bool OpenWindow(const char*) {
     sdl_backend::ShutDownAtExit();
     sdl_backend::CatchHangUp();
     sdl_backend::WatchDisplayConnection();
-    ChooseRenderer();
     // Without controller support the keyboard still plays the game.
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
 
@@ -214,55 +171,28 @@ bool OpenWindow(const char*) {
         }
     }
     SDL_SetWindowMinimumSize(g_window, SCREEN_WIDTH / 4, SCREEN_HEIGHT / 4);
-    g_renderer = SDL_CreateRenderer(g_window, -1, 0);
-    if (g_renderer == nullptr) {
+    if (!sdl_backend::StartPresenting(g_window)) {
         FailDisplay();
     }
     // After the renderer, which may make the window anew.
     sdl_backend::PlaceWithoutWindowManager(g_window);
-    SDL_RenderSetLogicalSize(g_renderer, SCREEN_WIDTH, SCREEN_HEIGHT);
-    UpdateScaling();
-    // 0x00RRGGBB palette entries go into the texture as they are; it is also the window
-    // surface's own format, so software drawing copies it without converting.
-    g_texture = SDL_CreateTexture(g_renderer, SDL_PIXELFORMAT_RGB888,
-                                  SDL_TEXTUREACCESS_STREAMING, SCREEN_WIDTH, SCREEN_HEIGHT);
-    if (g_texture == nullptr) {
-        FailDisplay();
-    }
     SDL_ShowCursor(SDL_DISABLE);
     return true;
 }
 
 void CloseWindow() {
-    if (g_texture != nullptr) {
-        SDL_DestroyTexture(g_texture);
-    }
-    if (g_renderer != nullptr) {
-        SDL_DestroyRenderer(g_renderer);
-    }
+    sdl_backend::StopPresenting();
     if (g_window != nullptr) {
         SDL_DestroyWindow(g_window);
     }
-    g_texture = nullptr;
-    g_renderer = nullptr;
     g_window = nullptr;
-    g_hasFrame = false;
 }
 
 void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
-    if (g_texture == nullptr || !g_focused || g_minimised) {
+    if (g_window == nullptr || !g_focused || g_minimised) {
         return;
     }
-    sdl_backend::RememberFrame(pixels, palette);
-    void* target = nullptr;
-    int pitch = 0;
-    if (SDL_LockTexture(g_texture, nullptr, &target, &pitch) != 0) {
-        return;
-    }
-    sdl_backend::ConvertFrame(pixels, palette, target, pitch);
-    SDL_UnlockTexture(g_texture);
-    g_hasFrame = true;
-    sdl_backend::ShowPicture();
+    sdl_backend::PresentFrame(pixels, palette);
     sdl_backend::LogPresent();
 }
 

@@ -28,6 +28,7 @@ std::string Absolute(const std::string& path) {
 // tab that keeps the lock beyond that is stuck, and the save fails.
 int LockGameFile(const char* gamePath, LockWait, std::string* failure) {
     if (WritesRefused(failure)) return -1;
+    if (WritesSandboxed()) return 0;  // nothing to lock: UnlockGameFile lets it be
     const int id = lbLockFile(Absolute(WriteTarget(gamePath)).c_str());
     if (id > 0) return id;
     if (failure != nullptr) {

@@ -34,6 +34,8 @@ TEST(Options, EachOptionAndAnUnknownOne) {
         {{"--windowed", "--bogus"}, nullptr, 2, "", "lantern-blade: unknown option '--bogus'\nUsage:", false},
         {{"-h"}, nullptr, 0, "Usage: lantern-blade [OPTION]", "", true},
         {{"-v"}, nullptr, 2, "", "Usage:", true},
+        {{"--windowed", "--record", "run.lbdemo"}, nullptr, -1, "", "", false},
+        {{"--verify"}, nullptr, 2, "", "lantern-blade: --verify needs a file\nUsage:", true},
     };
     for (const OptionCase& c : cases) {
         ChooseDisplay(DisplayChoice::AsSaved);

@@ -248,7 +248,9 @@ TEST_F(InstalledPackages, PlayAClearWithTheScoresKeptInThePlayersOwnFolder) {
     const int best = std::atoi(ranking.c_str());
     EXPECT_GT(best, 3200) << "no clear's score in " << ranking;
     EXPECT_EQ(ranking.substr(ranking.find(',')), ",3200,2400,1600,1000,");
-    for (const std::string& name : Names(mine)) EXPECT_EQ(name.rfind("Ranking", 0), 0u) << name;
+    // The clear's demo follows the ranking into the player's folder.
+    EXPECT_TRUE(fs::is_regular_file(mine / "demos" / (std::to_string(best) + ".lbdemo")));
+    for (const std::string& name : Names(mine)) EXPECT_TRUE(name.rfind("Ranking", 0) == 0 || name == "demos") << name;
     EXPECT_EQ(Names(home), std::set<std::string>{".local"});
     EXPECT_EQ(fs::status(mine).permissions(), fs::perms::owner_all);
     EXPECT_EQ(Snapshot(root_), installed) << "the installed tree was written";

@@ -1,5 +1,5 @@
 // The ordinary copies, flips and palettes show in every frame of the whole game; what it
-// never does is hand the device a rectangle that does not fit.
+// never does is hand the device a rectangle that does not fit, or a key that is a range.
 #include "platform/ddraw.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +42,33 @@ TEST_F(DDrawTest, RefusesBadRectanglesWholeAndTakesOneThatJustFits) {
     EXPECT_EQ(dest->BltFast(8, 8, source, nullptr, 0), DD_OK);
     EXPECT_EQ(At(dest, 8, 8), At(source, 0, 0));
     EXPECT_EQ(At(dest, 15, 15), At(source, 7, 7));
+}
+
+// The copy takes sixteen pixels at a time and the rest one by one: rows of 16 pixels all
+// key, none key and mixed, a tail, and key ranges that touch either end of the indices.
+TEST_F(DDrawTest, AKeyedCopyLeavesOutEveryIndexInTheKeyRangeAndOnlyThose) {
+    constexpr int WIDTH = 53;
+    IDirectDrawSurface* source = MakeSurface(WIDTH, 4);
+    IDirectDrawSurface* dest = MakeSurface(WIDTH + 3, 6);
+    Paint(source, [](int x, int y) {
+        if (x < 16) return static_cast<BYTE>(y == 0 ? 11 : 255 - y);  // key in some ranges
+        if (x < 32) return static_cast<BYTE>(100 + x);                // in none
+        return static_cast<BYTE>((x * 37 + y * 11) % 256);            // mixed, and the tail
+    });
+    const std::pair<DWORD, DWORD> ranges[] = {{10, 12}, {0, 3}, {250, 255}, {200, 300}, {7, 6}};
+    for (const auto& [low, high] : ranges) {
+        SCOPED_TRACE(testing::Message() << low << ".." << high);
+        DDCOLORKEY key{low, high};
+        ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);
+        Clear(dest);
+        ASSERT_EQ(dest->BltFast(2, 1, source, nullptr, DDBLTFAST_SRCCOLORKEY), DD_OK);
+        EXPECT_EQ(Mismatches(dest, [&](int x, int y) {
+                      if (x < 2 || x >= WIDTH + 2 || y < 1 || y >= 5) return gfxtest::UNTOUCHED;
+                      const BYTE s = At(source, x - 2, y - 1);
+                      return s >= low && s <= high ? gfxtest::UNTOUCHED : s;
+                  }),
+                  0);
+    }
 }
 
 TEST_F(DDrawTest, ThePrimaryHoldsItsOwnReferenceToThePaletteItShows) {

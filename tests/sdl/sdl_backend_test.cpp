@@ -7,6 +7,8 @@
 #include <unistd.h>
 
 #include <SDL_mixer.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <chrono>
 #include <cmath>
@@ -225,6 +227,51 @@ TEST_F(SdlBackend, KeysBesideTheGamesAndTheScreenshotOfTheFrameShown) {
     SDL_Event quit{SDL_QUIT};
     ASSERT_EQ(SDL_PushEvent(&quit), 1);
     EXPECT_TRUE(PumpUntil([] { return g_closeRequested; }));
+}
+
+// The screen of the private server as its root window holds it: the pixels that differ
+// from the frame (palette indices through their colours), or -1 when it cannot be read.
+int PixelsNotAsPresented(const std::vector<std::uint8_t>& pixels, const std::uint32_t* palette) {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return -1;
+    XImage* image = XGetImage(display, DefaultRootWindow(display), 0, 0, 640, 480, AllPlanes, ZPixmap);
+    int differing = image == nullptr ? -1 : 0;
+    for (int y = 0; image != nullptr && y < 480; ++y) {
+        for (int x = 0; x < 640; ++x) {
+            differing += (XGetPixel(image, x, y) & 0xFFFFFF) != palette[pixels[y * 640 + x]];
+        }
+    }
+    if (image != nullptr) XDestroyImage(image);
+    XCloseDisplay(display);
+    return differing;
+}
+
+// A screen the picture's size: each frame reaches it whole, drawn through the window
+// surface or through a renderer, when a few rows change and when only the palette does.
+TEST_F(SdlBackend, TheScreenShowsEveryFrameWholeWhenFewRowsOrOnlyThePaletteChange) {
+    std::vector<std::uint8_t> pixels(640 * 480);
+    std::uint32_t palette[256];
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>(i % 640 + i / 640 * 3);
+    for (std::uint32_t i = 0; i < 256; ++i) palette[i] = (i << 16) | ((i * 5 & 0xFF) << 8) | (255 - i);
+    for (const char* driver : {"", "software"}) {
+        SCOPED_TRACE(*driver == '\0' ? "window surface" : driver);
+        setenv("SDL_RENDER_DRIVER", driver, 1);
+        ASSERT_TRUE(backend::OpenWindow("Direct X"));
+        ASSERT_TRUE(display_->WaitForWindow("Lantern Blade", 10s));
+        const auto shows = [&] {
+            backend::Present(pixels.data(), palette);
+            return PixelsNotAsPresented(pixels, palette) == 0;
+        };
+        EXPECT_TRUE(PumpUntil(shows)) << PixelsNotAsPresented(pixels, palette);
+        for (const int row : {0, 1, 2, 240, 479}) {
+            for (int x = row; x < 640; x += 7) pixels[row * 640 + x] ^= 0x55;
+        }
+        EXPECT_TRUE(PumpUntil(shows)) << PixelsNotAsPresented(pixels, palette);
+        palette[pixels[0]] ^= 0x808080;
+        EXPECT_TRUE(PumpUntil(shows)) << PixelsNotAsPresented(pixels, palette);
+        backend::CloseWindow();
+    }
+    unsetenv("SDL_RENDER_DRIVER");
 }
 
 // The first window opens at the saved size when that fits the screen with the window's

@@ -1,13 +1,15 @@
 #include "tests/whole_game/game_run.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "app/scene_switch.h"
 #include "game/run_state.h"
 #include "game/scene_state.h"
 #include "game/stage.h"
 #include "platform/headless/headless.h"
-#include "platform/mmsystem.h"
+#include "platform/host/frame_checksum.h"
+#include "platform/host/suspension.h"
 #include "platform/win32.h"
 
 namespace whole {
@@ -30,8 +32,9 @@ constexpr RouteAction ROUTE[] = {
     {VK_LEFT, 1710, 2110}, {'Z', 2330, 2420},
 };
 
-// The game's own clock, which stands still while the game is suspended.
-std::uint32_t PlayClock() { return timeGetTime() - g_stageStart - g_pauseTotal; }
+// The game's own clock, which stands still while the game is suspended; read beside the
+// game, not through it, so that a recorded run holds only the game's own reads.
+std::uint32_t PlayClock() { return static_cast<std::uint32_t>(GameClockMs(headless::Now())) - g_stageStart - g_pauseTotal; }
 
 std::function<bool()> InScene(int scene) {
     return [scene] { return g_scene == scene; };
@@ -43,6 +46,10 @@ std::function<bool()> AfterFrames(int n) {
 }
 
 }  // namespace
+
+std::uint64_t FrameChecksum(const headless::Frame& frame) {
+    return ::FrameChecksum(frame.pixels.data(), frame.pixels.size(), frame.palette);
+}
 
 GameRun::GameRun(const std::function<void()>& prepare) {
     test::CopyRealData();

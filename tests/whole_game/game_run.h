@@ -2,13 +2,21 @@
 // scratch folder holding a copy of the shipped data, the scenes it passes recorded.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/headless/headless.h"
 #include "tests/support/harness.h"
 
 namespace whole {
+
+// The demo of the golden run, kept beside its record.
+inline const char* const KEPT_DEMO = LB_SOURCE_DIR "/tests/whole_game/golden/ring.lbdemo";
+
+// The golden record's check of a frame: FNV-1a over 64-bit words, pixels then palette.
+std::uint64_t FrameChecksum(const headless::Frame& frame);
 
 class GameRun {
 public:

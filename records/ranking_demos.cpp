@@ -1,0 +1,63 @@
+#include "records/ranking_demos.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "platform/demo/demo.h"
+#include "platform/host/files.h"
+#include "records/numbers.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr char DEMO_EXTENSION[] = ".lbdemo";
+
+fs::path DemoFolder(const char* rankingPath) {
+    return fs::path(ResolvePath(rankingPath)).parent_path() / "demos";
+}
+
+bool Ranked(std::uint32_t score, const std::int32_t* ranking) {
+    for (int i = 0; i < RANKING_SIZE; ++i) {
+        if (static_cast<std::uint32_t>(ranking[i]) == score) return true;
+    }
+    return false;
+}
+
+// The score a demo file is named after; false for any other file.
+bool ScoreOfDemo(const fs::path& file, std::uint32_t* score) {
+    const std::string stem = file.stem().string();
+    if (file.extension() != DEMO_EXTENSION || stem.empty() || stem.size() > 10 ||
+        stem.find_first_not_of("0123456789") != std::string::npos) {
+        return false;
+    }
+    const unsigned long long value = std::stoull(stem);
+    *score = static_cast<std::uint32_t>(value);
+    return value <= 0xFFFFFFFFu;
+}
+
+}  // namespace
+
+std::string RankingDemoPath(std::int32_t score, const char* rankingPath) {
+    const std::string name = std::to_string(static_cast<std::uint32_t>(score)) + DEMO_EXTENSION;
+    return (DemoFolder(rankingPath) / name).string();
+}
+
+void KeepRankingDemos(std::uint32_t score, const char* rankingPath, const std::int32_t* ranking) {
+    if (!DemoRecording()) return;
+    const fs::path folder = DemoFolder(rankingPath);
+    std::error_code error;
+    if (Ranked(score, ranking)) {
+        std::string failure;
+        fs::create_directories(folder, error);
+        const std::string path = RankingDemoPath(static_cast<std::int32_t>(score), rankingPath);
+        if (!ReplaceFileAtomically(path.c_str(), DemoRecordingBytes(), &failure)) {
+            std::fprintf(stderr, "lantern-blade: the demo of this run was not kept in %s: %s\n", path.c_str(),
+                         failure.c_str());
+        }
+    }
+    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        std::uint32_t named = 0;
+        if (ScoreOfDemo(it->path(), &named) && !Ranked(named, ranking)) fs::remove(it->path(), error);
+    }
+}
