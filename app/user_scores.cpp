@@ -31,6 +31,12 @@ bool MakePrivateFolder(const fs::path& folder, std::string* failure) {
     return false;
 }
 
+// A folder, not a link to one.
+bool RealFolder(const fs::path& path) {
+    std::error_code error;
+    return fs::is_directory(fs::symlink_status(path, error));
+}
+
 bool Exists(const fs::path& path) {
     std::error_code error;
     return fs::exists(fs::symlink_status(path, error));
@@ -45,8 +51,11 @@ bool TidyOldCopy(const fs::path& folder, const fs::path& installedData) {
     std::error_code error;
     bool changed = false;
     std::vector<fs::path> oldRanking;
-    for (fs::directory_iterator it(folder / "txt" / "Ranking", error), end; !error && it != end; it.increment(error)) {
-        if (!it->is_directory(error) || it->is_symlink(error)) oldRanking.push_back(it->path());
+    const fs::path rankingFolder = folder / "txt" / "Ranking";
+    if (RealFolder(folder / "txt") && RealFolder(rankingFolder)) {
+        for (fs::directory_iterator it(rankingFolder, error), end; !error && it != end; it.increment(error)) {
+            if (!it->is_directory(error) || it->is_symlink(error)) oldRanking.push_back(it->path());
+        }
     }
     for (const fs::path& file : oldRanking) {
         const fs::path kept = folder / file.filename();
@@ -57,7 +66,12 @@ bool TidyOldCopy(const fs::path& folder, const fs::path& installedData) {
         const fs::path relative = it->path().lexically_relative(installedData);
         const fs::path copied = folder / relative;
         if (it->is_directory(error)) {
-            folders.push_back(copied);
+            // A link in the copy leads out of it: nothing behind it was copied by the game.
+            if (RealFolder(copied)) {
+                folders.push_back(copied);
+            } else {
+                it.disable_recursion_pending();
+            }
         } else if (relative.parent_path() == fs::path("txt/Ranking")) {
             continue;  // a player's scores, never removed
         } else if (fs::is_regular_file(fs::symlink_status(copied, error)) && fs::remove(copied, error)) {
@@ -67,10 +81,7 @@ bool TidyOldCopy(const fs::path& folder, const fs::path& installedData) {
     // Children sort after their parents, so the deepest go first.
     std::sort(folders.rbegin(), folders.rend());
     for (const fs::path& copied : folders) {
-        if (fs::is_directory(fs::symlink_status(copied, error)) && fs::is_empty(copied, error) &&
-            fs::remove(copied, error)) {
-            changed = true;
-        }
+        if (fs::is_empty(copied, error) && fs::remove(copied, error)) changed = true;
     }
     const fs::path oldLock = folder.parent_path() / ".lantern-blade.lock";
     if (fs::is_regular_file(fs::symlink_status(oldLock, error)) && fs::remove(oldLock, error)) changed = true;

@@ -18,41 +18,39 @@ constexpr int RATE = 44100;
 constexpr int BUFFER_FRAMES = 512;
 const char* const PIECE = LB_SOURCE_DIR "/data/BATTLE03.mid";
 
-// Both start 10 s into the piece, where all its parts play.
-void BM_MusicEngineSecond(benchmark::State& state) {
+// Seconds of the piece rendered in the mixer's buffers.
+void RenderSeconds(std::vector<std::int16_t>& buffer, int seconds) {
+    for (int i = 0; i < seconds * RATE / BUFFER_FRAMES; ++i) music::RenderMusic(buffer.data(), BUFFER_FRAMES);
+}
+
+// The engine's second 10 s into the piece, where all its parts play: in its first pass,
+// or (looped) in its second, after the first has played to its end.
+void EngineSecond(benchmark::State& state, bool looped) {
     if (!music::StartMusic() || !music::LoadMusic(0, PIECE)) {
         state.SkipWithError("no soundfont");
         return;
     }
     music::PlayMusic(0);
     std::vector<std::int16_t> buffer(BUFFER_FRAMES * 2);
-    for (int i = 0; i < 10 * RATE / BUFFER_FRAMES; ++i) music::RenderMusic(buffer.data(), BUFFER_FRAMES);
+    while (looped && music::RenderMusic(buffer.data(), BUFFER_FRAMES) != 0) {
+    }
+    if (looped) music::PlayMusic(0);
+    RenderSeconds(buffer, 10);
     for (auto _ : state) {
-        for (int i = 0; i < RATE / BUFFER_FRAMES; ++i) music::RenderMusic(buffer.data(), BUFFER_FRAMES);
+        RenderSeconds(buffer, 1);
         benchmark::DoNotOptimize(buffer.data());
     }
     music::ShutDownMusic();
 }
+
+void BM_MusicEngineSecond(benchmark::State& state) {
+    EngineSecond(state, false);
+}
 BENCHMARK(BM_MusicEngineSecond)->Unit(benchmark::kMillisecond);
 
-// The same piece once it loops: its first pass played to the end, then 10 s into the
-// second, which the engine replays from memory.
+// Replayed from memory.
 void BM_MusicEngineLoopedSecond(benchmark::State& state) {
-    if (!music::StartMusic() || !music::LoadMusic(0, PIECE)) {
-        state.SkipWithError("no soundfont");
-        return;
-    }
-    music::PlayMusic(0);
-    std::vector<std::int16_t> buffer(BUFFER_FRAMES * 2);
-    while (music::RenderMusic(buffer.data(), BUFFER_FRAMES) != 0) {
-    }
-    music::PlayMusic(0);
-    for (int i = 0; i < 10 * RATE / BUFFER_FRAMES; ++i) music::RenderMusic(buffer.data(), BUFFER_FRAMES);
-    for (auto _ : state) {
-        for (int i = 0; i < RATE / BUFFER_FRAMES; ++i) music::RenderMusic(buffer.data(), BUFFER_FRAMES);
-        benchmark::DoNotOptimize(buffer.data());
-    }
-    music::ShutDownMusic();
+    EngineSecond(state, true);
 }
 BENCHMARK(BM_MusicEngineLoopedSecond)->Unit(benchmark::kMillisecond);
 

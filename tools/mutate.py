@@ -42,7 +42,8 @@ RESULTS = WORK / "results.jsonl"
 APPLIED = WORK / "applied"  # names the mirror file that holds a mutant right now
 REPORTS = ROOT / "docs" / "mutation"
 
-FOLDERS = ["app", "gfx", "game", "scenes", "records", "platform"]
+FOLDERS = ["app", "gfx", "game", "scenes", "records", "platform", "platform/seam", "platform/host",
+           "platform/music", "platform/headless", "platform/sdl"]
 # Only main() of the SDL binary; no test program links it.
 EXCLUDED_SOURCES = {"app/entry_main.cpp"}
 # Tests that start the real SDL binary, and the long soak, are left out by default.
@@ -308,7 +309,7 @@ def all_mutants():
 
 
 def folder_of(mutant):
-    return mutant["file"].split("/")[0]
+    return mutant["file"].rsplit("/", 1)[0]
 
 
 def sample(mutants, count, seed):
@@ -481,7 +482,10 @@ def order_for(mutant, tests):
     for t in tests:
         if t not in golden:
             programs[t.target].append(t)
-    own = f"tests/test_{folder_of(mutant)}"
+    # A folder's own tests are named after it (test_music, test_sdl), or after its parent.
+    folder = folder_of(mutant)
+    own = next((p for p in (f"tests/test_{folder.split('/')[-1]}", f"tests/test_{folder.split('/')[0]}")
+                if p in programs), None)
     names = sorted(programs, key=lambda p: (p != own, -sum(t.kills for t in programs[p]), p))
     batches = [golden] if golden else []
     for p in names:

@@ -44,7 +44,8 @@ const Frame& LastFrame();
 // Every MCI command string sent, in order.
 const std::vector<std::string>& MciLog();
 void ClearMciLog();
-// Files opened as sounds, and which are playing.
+// Files opened as sounds, and which are playing; a music piece the engine's scanner
+// refuses never plays.
 bool IsPlaying(const std::string& fileName);
 // Ends the playing piece of that file as if it had played to its end.
 void FinishPiece(const std::string& fileName);

@@ -1,13 +1,16 @@
 // Headless audio: sounds are files that exist; playing only marks them, and a test ends
-// a piece with FinishPiece. Every MCI command string is logged.
+// a piece with FinishPiece. A music piece is read with the music engine's own scanner, so
+// one the engine could not play stays silent here too. Every MCI command string is logged.
 #include <strings.h>
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <utility>
 
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
+#include "platform/music/midi_scan.h"
 #include "platform/seam/backend.h"
 
 namespace {
@@ -15,6 +18,7 @@ namespace {
 struct Sound {
     std::string path;
     bool music;
+    bool playable;
     bool open;
     bool playing;
 };
@@ -41,8 +45,15 @@ namespace backend {
 
 int OpenSound(const std::string& path, bool music) {
     std::error_code error;
-    if (!std::filesystem::is_regular_file(path, error) || !std::ifstream(path).good()) return -1;
-    g_sounds.push_back(Sound{path, music, true, false});
+    std::ifstream in(path, std::ios::binary);
+    if (!std::filesystem::is_regular_file(path, error) || !in.good()) return -1;
+    bool playable = true;
+    if (music) {
+        const std::vector<std::uint8_t> bytes(std::istreambuf_iterator<char>(in), {});
+        std::vector<music::MidiPreset> presets;
+        playable = music::ScanMidi(bytes, &presets);
+    }
+    g_sounds.push_back(Sound{path, music, playable, true, false});
     return static_cast<int>(g_sounds.size() - 1);
 }
 
@@ -54,7 +65,7 @@ void PlaySound(int id) {
             if (other.music) other.playing = false;
         }
     }
-    sound->playing = true;
+    sound->playing = sound->playable;
 }
 
 void StopSound(int id) {

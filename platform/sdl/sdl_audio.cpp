@@ -16,16 +16,18 @@
 
 #include "platform/music/music.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_limiter.h"
 #include "platform/seam/backend.h"
 
 namespace {
 
-// Fixed gains leave headroom, against the levels the data is made for (the synthesizer at
-// gain 1, the effects as recorded): the loudest piece peaks at 0.62 of full scale and each
-// effect at 0.89, so even the three effects and the music at their peaks together stay
-// below full scale (0.27 + 3 x 0.23), and the effects stand about 4.5 dB above the music.
-constexpr float MUSIC_GAIN = 0.44f;
-constexpr float EFFECTS_GAIN = 0.26f;
+// Fixed gains against the levels the data is made for (the synthesizer at gain 1, the
+// effects as recorded): every piece renders at about -22 dBFS RMS, so the music plays near
+// -20 dBFS and peaks below 0.7 of full scale; the loudest fifth of a second of each effect
+// sounds 3 to 6 dB above it. A swing and a kill over the music can sum beyond full scale:
+// the mixer adds them at the limiter's headroom, and the limiter holds what would clip.
+constexpr float MUSIC_GAIN = 1.26f;
+constexpr float EFFECTS_GAIN = 0.66f;
 // A buffer of 512 frames (11.6 ms) lets a play be heard within one buffer.
 constexpr int BUFFER_FRAMES = 512;
 
@@ -69,10 +71,14 @@ float Gain(int percent) {
 void ApplyVolumes() {
     Mix_MasterVolume(g_muted ? 0 : static_cast<int>(std::lround(Gain(g_effectsPercent) * MIX_MAX_VOLUME)));
     if (g_audio != AudioState::Ready) return;
-    Mix_Volume(-1, static_cast<int>(std::lround(EFFECTS_GAIN * MIX_MAX_VOLUME)));
+    Mix_Volume(-1, static_cast<int>(std::lround(sdl_backend::MIX_HEADROOM * EFFECTS_GAIN * MIX_MAX_VOLUME)));
     if (g_musicAvailable) {
-        music::SetMusicLevel(g_muted ? 0.0f : MUSIC_GAIN * Gain(g_musicPercent));
+        music::SetMusicLevel(g_muted ? 0.0f : sdl_backend::MIX_HEADROOM * MUSIC_GAIN * Gain(g_musicPercent));
     }
+}
+
+void Limit(void*, Uint8* stream, int length) {
+    sdl_backend::LimitMix(reinterpret_cast<std::int16_t*>(stream), length / 4);
 }
 
 void MixMusic(void*, Uint8* stream, int length) {
@@ -98,6 +104,7 @@ void StartAudio() {
     }
     sdl_backend::ShutDownAtExit();
     g_audio = AudioState::Ready;
+    Mix_SetPostMix(Limit, nullptr);
     g_musicAvailable = music::StartMusic();
     if (g_musicAvailable) Mix_HookMusic(MixMusic, nullptr);
     ApplyVolumes();

@@ -24,7 +24,7 @@ TEST(StartUp, WithoutADisplayWinMainReturnsZeroAndMakesNothing) {
 
 TEST(MusicTable, APieceThatEndsIsPlayedAgainUntilTheAbortOfTheReplayArrives) {
     test::ScratchDir dir;
-    test::WriteFile("BATTLE03.mid", "sound");  // and nothing else: the scenes run on blank surfaces
+    test::WriteFile("BATTLE03.mid", test::SILENT_MIDI);  // and nothing else: the scenes run on blank surfaces
     test::StartGame();
     ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_PLAY; }));
     ASSERT_TRUE(test::RunFrames(2));

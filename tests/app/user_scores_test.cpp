@@ -77,7 +77,8 @@ TEST_F(UserScores, WithoutAFolderNothingIsSavedAndTheGameSaysSo) {
 }
 
 // The old copy's scores move up and win over the shipped ranking; the copied data files
-// go, but not a player's own file, a folder standing where a data file was, or a link.
+// go, but not a player's own file, a folder standing where a data file was, a link, or
+// anything behind a link to a folder.
 TEST_F(UserScores, AnOldCopyKeepsItsScoresAndWhatIsNotACopiedFile) {
     fs::create_directories(mine_);
     fs::copy(dir_.Path() / "bmp", mine_ / "bmp", fs::copy_options::recursive);
@@ -89,6 +90,9 @@ TEST_F(UserScores, AnOldCopyKeepsItsScoresAndWhatIsNotACopiedFile) {
     fs::create_directory(mine_ / "bmp/Map.bmp");
     fs::remove(mine_ / "bmp/OP.bmp");
     fs::create_symlink(dir_.Path() / "bmp/OP.bmp", mine_ / "bmp/OP.bmp");
+    fs::remove_all(mine_ / "bmp/Char");
+    fs::copy(dir_.Path() / "bmp/Char", "mine", fs::copy_options::recursive);
+    fs::create_directory_symlink(dir_.Path() / "mine", mine_ / "bmp/Char");
     test::WriteFile((mine_.parent_path() / ".lantern-blade.lock").string(), "");
 
     EXPECT_NE(Start().find("old copy"), std::string::npos);
@@ -99,7 +103,7 @@ TEST_F(UserScores, AnOldCopyKeepsItsScoresAndWhatIsNotACopiedFile) {
     EXPECT_FALSE(fs::exists(mine_ / "BATTLE03.mid"));
     EXPECT_FALSE(fs::exists(mine_ / "txt/Ranking"));
     EXPECT_FALSE(fs::exists(mine_ / "txt/Map/Map.txt"));
-    EXPECT_FALSE(fs::exists(mine_ / "bmp/Char"));
+    EXPECT_TRUE(fs::exists("mine/Enem.bmp"));
     EXPECT_FALSE(fs::exists(mine_.parent_path() / ".lantern-blade.lock"));
     EXPECT_TRUE(fs::exists("bmp/OP.bmp"));
     EXPECT_EQ(Start(), "");

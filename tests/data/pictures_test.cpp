@@ -149,4 +149,52 @@ TEST(Pictures, OpaqueCellsAreAllArt) {
     }
 }
 
+// Where the pixels other than the key lie within the rectangle: {left, top, right, bottom}
+// relative to it, all zero when there are none.
+RECT Drawn(const Picture& picture, RECT r) {
+    RECT box = {r.right - r.left, r.bottom - r.top, 0, 0};
+    for (int y = r.top; y < r.bottom; ++y) {
+        for (int x = r.left; x < r.right; ++x) {
+            if (picture.pixels[static_cast<std::size_t>(y) * picture.width + x] == KEY) continue;
+            box = {std::min<LONG>(box.left, x - r.left), std::min<LONG>(box.top, y - r.top),
+                   std::max<LONG>(box.right, x - r.left + 1), std::max<LONG>(box.bottom, y - r.top + 1)};
+        }
+    }
+    return box.right == 0 ? RECT{0, 0, 0, 0} : box;
+}
+
+// The pause items are cut from cells of different widths; drawn at their places they are
+// alike, so that only the enlargement tells the selected one. And the ranking sheet's top
+// and bottom edges run level from the rolled-up strip to the right-hand rod.
+TEST(Pictures, PauseItemsLookAlikeAndTheRankingSheetHasNoStep) {
+    test::ScratchDir dir;
+    test::CopyRealData();
+    const struct {
+        RECT source;
+        int x, y;
+    } items[] = {{{0, 212, 98, 260}, 270, 70},
+                 {{400, 70, 500, 120}, 270, 170},
+                 {{0, 161, 230, 211}, 200, 270},
+                 {{500, 70, 600, 120}, 270, 370}};
+    const Picture menu = Load("bmp\\ets.bmp");
+    const RECT first = Drawn(menu, items[0].source);
+    for (const auto& item : items) {
+        const RECT box = Drawn(menu, item.source);
+        SCOPED_TRACE(item.source.top);
+        EXPECT_EQ(box.right - box.left, first.right - first.left);
+        EXPECT_EQ(box.bottom - box.top, first.bottom - first.top);
+        EXPECT_EQ(item.x + box.left, items[0].x + first.left) << "the items stand in one column";
+        EXPECT_EQ(item.y + box.top - items[0].y - first.top, (&item - items) * 100) << "and 100 px apart";
+    }
+
+    // Between the rods (the left one ends at column 66, the right one starts at 594).
+    const Picture sheet = Load("bmp\\Ranking\\Ranking.bmp");
+    const RECT middle = Drawn(sheet, {300, 0, 301, 480});
+    for (int x = 66; x < 594; ++x) {
+        const RECT column = Drawn(sheet, {x, 0, x + 1, 480});
+        ASSERT_EQ(column.top, middle.top) << x;
+        ASSERT_EQ(column.bottom, middle.bottom) << x;
+    }
+}
+
 }  // namespace

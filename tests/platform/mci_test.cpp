@@ -20,9 +20,8 @@ constexpr WPARAM ABORTED = MCI_NOTIFY_ABORTED;
 class Mci : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* file : {"Battle03.mid", "OPENING.mid", "Sword.wav", "notes.txt"}) {
-            test::WriteFile(file, "data");
-        }
+        for (const char* file : {"Battle03.mid", "OPENING.mid"}) test::WriteFile(file, test::SILENT_MIDI);
+        for (const char* file : {"Sword.wav", "notes.txt"}) test::WriteFile(file, "data");
         WNDCLASSA windowClass{};
         windowClass.lpfnWndProc = DefWindowProcA;
         windowClass.lpszClassName = "Sound Test";

@@ -2,14 +2,23 @@
 
 Each item is a small plate of dark lacquer with a gold rim and lantern-lit
 lettering; everything outside the plates is the transparent key, so the
-items sit over the title picture or the frozen play picture.
+items sit over the title picture or the frozen play picture.  The four pause
+plates are alike in size and place on screen, whatever the width of the cell
+the game cuts each from, so that only the game's enlargement marks the
+selected one.
 """
 import numpy as np
 
 from . import frontend_text as text
-from .frontend_layout import PAUSE_CELLS, SCREEN_H, SCREEN_W, TITLE_CELLS
+from .frontend_layout import PAUSE_CELLS, PAUSE_POSITIONS, SCREEN_H, SCREEN_W, TITLE_CELLS
 from .frontend_paint import BAYER8, dilate, polygon
 from .palette import BLACK, KEY, ramp
+
+# Every pause plate: the narrowest cell's width, the left edge on screen that
+# the narrow cells are drawn at, and its top within the cell (the items stand
+# 100 px apart whatever the cells' heights).
+PAUSE_PLATE_W, PAUSE_PLATE_H = 98, 44
+PAUSE_PLATE_LEFT, PAUSE_PLATE_TOP = 270, 3
 
 
 def _rounded(h, w, r):
@@ -45,29 +54,17 @@ def plate(w, h, label, size, margin_y=0, ramp_name="lantern"):
     region = cell[margin_y:margin_y + ph]
     region[shape] = body[shape]
     face = text.SERIF_BOLD if len(label) <= 5 else text.SERIF_CONDENSED
-    box = text.centred(region, label, w / 2, ph / 2 + 1, face, size, ramp_name,
-                       levels=(15, 7), rim=ramp(ramp_name, 15), shadow_offset=(1, 2))
-    if box[0] > 40:
-        _flourish(region, 14, box[0] - 12, ph // 2)
-        _flourish(region, w - 15, box[2] + 11, ph // 2)
+    text.centred(region, label, w / 2, ph / 2 + 1, face, size, ramp_name,
+                 levels=(15, 7), rim=ramp(ramp_name, 15), shadow_offset=(1, 2))
     return cell
-
-
-def _flourish(region, outer, inner, y):
-    """A gold rule from the plate's end to a small diamond beside the label."""
-    lo, hi = sorted((outer, inner))
-    region[y, lo:hi + 1] = ramp("gold", 10)
-    region[y + 1, lo:hi + 1] = BLACK
-    for d in range(4):
-        region[y - 3 + d, inner - d:inner + d + 1] = ramp("gold", 14 - d)
-        region[y + 3 - d, inner - d:inner + d + 1] = ramp("gold", 8 + d)
-    region[y, inner] = ramp("lantern", 15)
 
 
 def picture():
     idx = np.full((SCREEN_H, SCREEN_W), KEY, dtype=np.uint8)
     for (x0, y0, x1, y1), label in TITLE_CELLS:
         idx[y0:y1, x0:x1] = plate(x1 - x0, y1 - y0, label, 17, margin_y=9)
-    for (x0, y0, x1, y1), label in PAUSE_CELLS:
-        idx[y0:y1, x0:x1] = plate(x1 - x0, y1 - y0, label, 18, margin_y=3)
+    for ((x0, y0, x1, y1), label), (screen_x, _) in zip(PAUSE_CELLS, PAUSE_POSITIONS):
+        left = x0 + PAUSE_PLATE_LEFT - screen_x
+        top = y0 + PAUSE_PLATE_TOP
+        idx[top:top + PAUSE_PLATE_H, left:left + PAUSE_PLATE_W] = plate(PAUSE_PLATE_W, PAUSE_PLATE_H, label, 18)
     return idx

@@ -61,8 +61,9 @@ def ranking_picture():
     rgb[sheet] = (base[None, None, :] * darken[:, :, None])[sheet]
     opaque |= sheet
 
-    # The curl at the strip's right end: the sheet rolls round the rod.
-    curl = rect(H, W, (PANEL_EDGE[0] + 40, SHEET_TOP - 4, PANEL_EDGE[1], SHEET_BOTTOM + 4))
+    # The curl at the strip's right end: the sheet rolls round the rod, its top and bottom
+    # edges running on level with the sheet's.
+    curl = rect(H, W, (PANEL_EDGE[0] + 40, SHEET_TOP, PANEL_EDGE[1], SHEET_BOTTOM))
     t = np.clip((x - (PANEL_EDGE[0] + 40)) / (PANEL_EDGE[1] - PANEL_EDGE[0] - 40), 0, 1)
     roll = 0.55 + 0.45 * np.sin(t * np.pi * 0.5)
     rgb[curl] = (base[None, None, :] * (roll * darken)[:, :, None])[curl]

@@ -30,7 +30,7 @@ SAW_LEAD, WARM_PAD, CHOIR = 81, 89, 52
 def battle03():
     """The play theme: D minor, 152 bpm, driving eighths and a saw lead doubled by strings."""
     rng = np.random.default_rng(303)
-    s = Song("BATTLE03", 152, "D", "minor", level=0.906)
+    s = Song("BATTLE03", 152, "D", "minor", level=0.946)
     lead = s.part("Lead", 0, SAW_LEAD, volume=78, pan=70)
     double = s.part("Strings lead", 1, STRINGS, volume=70, pan=50, reverb=60)
     gtr = s.part("Power chords", 2, OVERDRIVE_GTR, volume=68, pan=40)
@@ -46,18 +46,16 @@ def battle03():
     outro = harmony(160, ["Dm", "Bb", "C A", "Dm"])
     s.length = 176
 
-    stabs(gtr, intro + a + b + a2 + outro[:4], 50, 62, 72, [0, 0.5, 1.5, 2, 2.5, 3.5], 0.35)
-    bass(low, intro + a + b + brk + a2 + outro[:4], 26, "eighths", 84)
-    low.note(172, 2, 38, 100)
-    gtr.note(172, 2, 50, 96)
-    gtr.note(172, 2, 57, 96)
+    # The last bar drives on into the intro, so the loop goes round without a hole.
+    stabs(gtr, intro + a + b + a2 + outro, 50, 62, 72, [0, 0.5, 1.5, 2, 2.5, 3.5], 0.35)
+    bass(low, intro + a + b + brk + a2 + outro, 26, "eighths", 84)
     pad(strings, a[8:] + b + brk + a2 + outro, 57, 72, 58)
     drums(kit, 0, 4, "half", 78, fill_every=4)
     drums(kit, 16, 24, "drive", 80, fill_every=8, crash_every=8)
     drums(kit, 112, 4, "half", 64, fill_every=4)
     drums(kit, 128, 11, "drive", 82, fill_every=8, crash_every=8)
+    drums(kit, 172, 1, "drive", 82, fill_every=1)
     kit.note(172, 1.5, 49, 104)
-    kit.note(172, 0.3, 36, 110)
 
     ma, mb, mc = (Motif(rng, 2, DRIVING, STEPS, cadence=False) for _ in range(3))
     md = Motif(rng, 2, DRIVING, STEPS)
@@ -76,7 +74,7 @@ def battle03():
 def battle02():
     """A second battle piece: E minor, 138 bpm, galloping synth bass and brass stabs."""
     rng = np.random.default_rng(202)
-    s = Song("BATTLE02", 138, "E", "minor", level=0.824)
+    s = Song("BATTLE02", 138, "E", "minor", level=0.983)
     melody = s.part("Strings", 0, STRINGS, volume=92, pan=60, reverb=60)
     brass = s.part("Brass", 1, BRASS, volume=76, pan=80)
     low = s.part("Synth bass", 2, SYNTH_BASS, volume=92)
@@ -108,7 +106,7 @@ def battle02():
 def opening():
     """The title theme: D major, 100 bpm, a horn call over strings and harp, brass at the climax."""
     rng = np.random.default_rng(101)
-    s = Song("OPENING", 100, "D", "major", level=0.85)
+    s = Song("OPENING", 100, "D", "major", level=0.925)
     horn = s.part("Horn", 0, HORN, volume=96, pan=56, reverb=70)
     trumpet = s.part("Trumpet", 1, TRUMPET, volume=84, pan=72, reverb=70)
     strings = s.part("Strings", 2, STRINGS, volume=80, pan=80, reverb=80)
@@ -153,7 +151,7 @@ def opening():
 def rank():
     """The ranking screen: F major, 84 bpm, electric piano and vibraphone over a soft groove."""
     rng = np.random.default_rng(404)
-    s = Song("RANK", 84, "F", "major", level=1.157)
+    s = Song("RANK", 84, "F", "major", level=1.139)
     vibes = s.part("Vibraphone", 0, VIBES, volume=90, pan=70, reverb=70)
     keys = s.part("Electric piano", 1, EPIANO, volume=76, pan=50, reverb=60)
     warm = s.part("Pad", 2, WARM_PAD, volume=58, reverb=80)
@@ -164,25 +162,22 @@ def rank():
                        "Dm7", "Am7", "Bbmaj7", "Fmaj7", "Gm7", "C7", "Fmaj7", "Fmaj7"])
     s.length = 64
     pad(warm, segs, 53, 67, 50)
-    arpeggio(keys, segs[:-1], 53, 1.0, [0, 2, 1, 3], 52, length=1.6)
-    keys.note(60, 4, 53, 60)
-    keys.note(60, 4, 57, 60)
-    keys.note(60, 4, 60, 60)
-    bass(low, segs[:-1], 29, "half", 78)
-    low.note(60, 4, 29, 80)
-    drums(kit, 0, 15, "soft", 50)
+    # No closing chord: the last bar grooves on as the others do, into the first again.
+    arpeggio(keys, segs, 53, 1.0, [0, 2, 1, 3], 52, length=1.6)
+    bass(low, segs, 29, "half", 78)
+    drums(kit, 0, 16, "soft", 50, fill_every=16)
 
     m1, m2 = Motif(rng, 2, LYRICAL, STEPS, cadence=False), Motif(rng, 2, LYRICAL, STEPS)
     m3 = Motif(rng, 2, LYRICAL, RISING, cadence=False)
     sentence(vibes, segs, 0, (m1, m2, m1, m2), 72, (0, -2, 2, 0), 65, 84, 70, s.scale)
-    sentence(vibes, segs, 32, (m3, m1, m3, m2), 72, (0, 2, 4, -3), 65, 84, 74, s.scale)
+    sentence(vibes, segs, 32, (m3, m1, m2, m3), 72, (0, 2, -3, 4), 65, 84, 74, s.scale)
     return s
 
 
 def gameover():
     """The pause menu: A minor, 66 bpm, sparse piano over slow strings, a clarinet answering."""
     rng = np.random.default_rng(505)
-    s = Song("GAMEOVER", 66, "A", "minor", level=1.352)
+    s = Song("GAMEOVER", 66, "A", "minor", level=1.328)
     piano = s.part("Piano", 0, ACOUSTIC_GRAND, volume=84, pan=56, reverb=80)
     strings = s.part("Strings", 1, SLOW_STRINGS, volume=66, pan=76, reverb=90)
     clar = s.part("Clarinet", 2, CLARINET, volume=74, pan=40, reverb=80)
@@ -205,7 +200,7 @@ def gameover():
 def ending():
     """The ending: G major, 88 bpm, flute and strings with harp, closing on a plagal C - Cm - G."""
     rng = np.random.default_rng(606)
-    s = Song("ENDING", 88, "G", "major", level=0.908)
+    s = Song("ENDING", 88, "G", "major", level=1.04)
     flute = s.part("Flute", 0, FLUTE, volume=88, pan=66, reverb=80)
     strings = s.part("Strings", 1, STRINGS, volume=78, pan=80, reverb=80)
     harp = s.part("Harp", 2, HARP, volume=80, pan=44, reverb=70)
@@ -242,7 +237,7 @@ def ending():
 def option():
     """A light piece: Bb major, 116 bpm, marimba and pizzicato with a flute tune."""
     rng = np.random.default_rng(707)
-    s = Song("OPTION", 116, "Bb", "major", level=1.051)
+    s = Song("OPTION", 116, "Bb", "major", level=1.034)
     flute = s.part("Flute", 0, FLUTE, volume=86, pan=70, reverb=50)
     mar = s.part("Marimba", 1, MARIMBA, volume=88, pan=46, reverb=40)
     pizz = s.part("Pizzicato", 2, PIZZICATO, volume=96, pan=60, reverb=40)
@@ -270,7 +265,7 @@ def option():
 def prog():
     """A marching travel piece: G mixolydian, 120 bpm, oboe and accordion over snare and bassoon."""
     rng = np.random.default_rng(808)
-    s = Song("PROG", 120, "G", "mixolydian", level=1.09)
+    s = Song("PROG", 120, "G", "mixolydian", level=1.077)
     oboe = s.part("Oboe", 0, OBOE, volume=88, pan=70, reverb=50)
     acc = s.part("Accordion", 1, ACCORDION, volume=66, pan=44, reverb=40)
     low = s.part("Bassoon", 2, BASSOON, volume=90, pan=60, reverb=40)

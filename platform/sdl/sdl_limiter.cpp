@@ -1,0 +1,61 @@
+#include "platform/sdl/sdl_limiter.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+
+#include "platform/music/music.h"
+
+namespace {
+
+// Peaks are held at 0.98 of full scale. The gain ramps down to each peak over the frames
+// still ahead of it, and recovers with a time constant of 100 ms: too slow to shape a
+// waveform, quick enough that the music does not stay dimmed after a kill.
+constexpr float CEILING = 0.98f * 32767.0f;
+constexpr float RECOVERY = 1.0f / (0.1f * music::MUSIC_RATE);
+constexpr float MAKEUP = 1.0f / sdl_backend::MIX_HEADROOM;
+
+struct Held {
+    float left = 0.0f;
+    float right = 0.0f;
+    float need = 1.0f;  // the gain at which the frame stays below the ceiling
+};
+
+std::array<Held, sdl_backend::LIMITER_DELAY> g_held{};  // a ring: g_oldest is due out next
+int g_oldest = 0;
+float g_gain = 1.0f;
+
+// The gain that reaches need in the given number of frames, ramping from here.
+float Towards(float need, int frames) {
+    return need < g_gain ? g_gain + (need - g_gain) / static_cast<float>(frames) : g_gain;
+}
+
+}  // namespace
+
+namespace sdl_backend {
+
+void LimitMix(std::int16_t* samples, int frames) {
+    for (int i = 0; i < frames; ++i) {
+        std::int16_t* frame = samples + 2 * i;
+        const float left = MAKEUP * frame[0];
+        const float right = MAKEUP * frame[1];
+        const float peak = std::max(std::abs(left), std::abs(right));
+        const float need = peak > CEILING ? CEILING / peak : 1.0f;
+
+        g_gain = std::min(1.0f, g_gain + (1.0f - g_gain) * RECOVERY + 1e-6f);
+        float gain = Towards(need, LIMITER_DELAY + 1);
+        for (int ahead = 0; ahead < LIMITER_DELAY; ++ahead) {
+            gain = std::min(gain, Towards(g_held[(g_oldest + ahead) % LIMITER_DELAY].need, ahead + 1));
+        }
+        g_gain = gain;
+
+        Held& out = g_held[g_oldest];
+        frame[0] = static_cast<std::int16_t>(std::lrint(out.left * g_gain));
+        frame[1] = static_cast<std::int16_t>(std::lrint(out.right * g_gain));
+        out = {left, right, need};
+        g_oldest = (g_oldest + 1) % LIMITER_DELAY;
+    }
+}
+
+}  // namespace sdl_backend

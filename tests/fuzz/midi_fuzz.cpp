@@ -1,0 +1,19 @@
+// The music engine's MIDI scanner: the input is a piece file, read as the engine reads each
+// piece it opens. Whatever it accepts, it lists the two default instruments first and only
+// instruments a synthesizer can select.
+#include <cstdlib>
+#include <vector>
+
+#include "platform/music/midi_scan.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::vector<music::MidiPreset> presets;
+    music::ScanMidi(std::vector<std::uint8_t>(data, data + size), &presets);
+    if (presets.size() < 2 || presets[0] != music::MidiPreset{0, 0} || presets[1] != music::MidiPreset{128, 0}) {
+        std::abort();
+    }
+    for (const music::MidiPreset& preset : presets) {
+        if (preset.bank < 0 || preset.bank > 128 || preset.program < 0 || preset.program > 127) std::abort();
+    }
+    return 0;
+}
