@@ -1,7 +1,8 @@
 // Process entry in the browser: the game's data lies at the root of the page's file
 // system, the working folder, so the game starts at once; the page holds no options.
-#include "app/main.h"
+// Every run is recorded, so that a score entering the ranking keeps its demo.
+#include "app/demo_run.h"
 
 int main() {
-    return WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
+    return RunGame();
 }

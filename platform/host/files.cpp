@@ -317,6 +317,10 @@ bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, st
     return true;
 }
 
+void RemoveFile(const std::string& path) {
+    if (::unlink(path.c_str()) == 0) KeepFile(path);
+}
+
 void RemoveStaleTemporaries(const char* gamePath) {
     if (!g_writesRefused.empty() || g_writesSandboxed) return;
     const fs::path target = WriteTarget(gamePath);
