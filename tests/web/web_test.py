@@ -1,13 +1,17 @@
 """The browser version end to end, in headless Chromium driven over the DevTools
 protocol: real key and touch events on the built site (tools/web/build.sh), the golden
-run's keys on the test clock, saves that last and that two tabs share, focus loss.
-Prints the first-frame time and the CPU share while playing.
+run's keys on the test clock, saves that last and that two tabs share, the demo a clear
+keeps (played back by the desktop game), focus loss. Prints the first-frame time and the
+CPU share while playing.
 
-    /usr/bin/python3 tests/web/web_test.py    (LB_WEB_SITE, LB_GOLDEN_KEYS to override)
+    /usr/bin/python3 tests/web/web_test.py    (LB_WEB_SITE, LB_GOLDEN_KEYS, LB_GAME to override)
 """
 
+import base64
 import os
+import subprocess
 import sys
+import tempfile
 import time
 import unittest
 import wave
@@ -19,7 +23,10 @@ SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../..")
 GOLDEN_RING = os.path.join(SOURCE, "tests/whole_game/golden/ring.txt")
 # Written by the golden test of the ordinary build (ctest -R Golden).
 GOLDEN_KEYS = os.environ.get("LB_GOLDEN_KEYS", os.path.join(SOURCE, "build/golden/keys.txt"))
+# The desktop game of the ordinary build, which checks the demos the browser keeps.
+GAME = os.environ.get("LB_GAME", os.path.join(SOURCE, "build/lantern-blade"))
 RANKING = "/txt/Ranking/Ranking.txt"
+DEMOS = "/txt/Ranking/demos/"
 SHIPPED_RANKING = "3200,2400,1600,1000,500,"
 
 KEYS = {"right": ("ArrowRight", "ArrowRight", 39), "down": ("ArrowDown", "ArrowDown", 40),
@@ -30,15 +37,21 @@ ROUTE = [("right", 230, 430), ("z", 650, 740), ("down", 970, 1170), ("z", 1390, 
          ("left", 1710, 2110), ("z", 2330, 2420)]
 FRAME_MS = 20
 
-STORED = """new Promise((resolve, reject) => {
+# A file's record in the page's storage (base64 of its bytes; null when absent or removed),
+# or, given bytes, the record written.
+STORAGE = """new Promise((resolve, reject) => {
   const open = indexedDB.open('lantern-blade');
   open.onerror = () => reject(open.error);
   open.onsuccess = () => {
     const db = open.result;
     if (!db.objectStoreNames.contains('files')) { resolve(null); return; }
-    const get = db.transaction('files').objectStore('files').get(%r);
-    get.onsuccess = () => resolve(get.result ? new TextDecoder().decode(get.result) : null);
-    get.onerror = () => reject(get.error);
+    const store = db.transaction('files', 'readwrite').objectStore('files');
+    const bytes = %s;
+    const request = bytes === null ? store.get(%r)
+      : store.put(Uint8Array.from(atob(bytes), c => c.charCodeAt(0)), %r);
+    request.onsuccess = () => resolve(request.result instanceof Uint8Array
+      ? btoa(String.fromCharCode(...request.result)) : null);
+    request.onerror = () => reject(request.error);
   };
 })"""
 # Every buffer the page starts playing, by its length in samples.
@@ -76,6 +89,14 @@ class BrowserCase(unittest.TestCase):
         self.assertTrue(page.wait_for(FIRST_FRAME, 60), "no frame drawn")
         return page
 
+    def stored(self, page, path, timeout=0):
+        """The file's bytes as the page's storage keeps them, waiting up to `timeout` s."""
+        kept = page.wait_for(STORAGE % ("null", path, path), timeout)
+        return None if kept is None else base64.b64decode(kept)
+
+    def store(self, page, path, contents):
+        page.evaluate(STORAGE % (repr(base64.b64encode(contents).decode()), path, path))
+
     def frames(self, page):
         return page.evaluate("Module.framesDrawn")
 
@@ -108,24 +129,27 @@ class BrowserCase(unittest.TestCase):
 
 
 class PlayTest(BrowserCase):
-    def test_keys_at_a_human_pace_clear_the_stage_and_the_score_outlives_a_reload(self):
+    def test_keys_at_a_human_pace_clear_the_stage_and_the_score_and_its_demo_outlive_a_reload(self):
         page = self.open_page()
-        self.assertIsNone(page.evaluate(STORED % RANKING))
+        self.assertIsNone(self.stored(page, RANKING))
+        # The last shipped entry with a demo of its own, which its dropping out removes.
+        last = DEMOS + SHIPPED_RANKING.split(",")[-2] + ".lbdemo"
+        self.store(page, last, b"a demo")
         # Keys land a frame or two late on a busy machine, and the route may then miss an
         # enemy: like a player, the test tries again on a fresh page.
         for attempt in range(3):
-            if attempt > 0:
-                page.send("Page.reload")
-                self.assertTrue(page.wait_for("window.Module && Module.framesDrawn < 5", 60))
+            page.send("Page.reload")
+            self.assertTrue(page.wait_for("window.Module && Module.framesDrawn < 5", 60))
             for name, down_ms, up_ms in ROUTE:
                 self.until_frame(page, down_ms // FRAME_MS)
                 page.key("keyDown", *KEYS[name])
                 self.until_frame(page, up_ms // FRAME_MS)
                 page.key("keyUp", *KEYS[name])
-            saved = page.wait_for(STORED % RANKING, 40)
+            saved = self.stored(page, RANKING, 40)
             if saved:
                 break
         self.assertTrue(saved, "the clear saved no ranking")
+        saved = saved.decode()
         # The new score in its place, the last of the shipped ones gone.
         scores = [int(n) for n in saved.split(",")[:-1]]
         shipped = [int(n) for n in SHIPPED_RANKING.split(",")[:-1]]
@@ -138,6 +162,18 @@ class PlayTest(BrowserCase):
         # The game's start-up copy of the ranking it read.
         copy = page.evaluate("Module.FS.readFile('/txt/Ranking/Ranking2.txt', {encoding: 'utf8'})")
         self.assertEqual(copy, saved)
+
+        self.assertIsNone(self.stored(page, last))
+        self.assertFalse(page.evaluate("Module.FS.analyzePath(%r).exists" % last))
+        demo = self.stored(page, DEMOS + "%d.lbdemo" % new[0])
+        self.assertTrue(demo, "the clear kept no demo")
+        with tempfile.NamedTemporaryFile(suffix=".lbdemo") as file:
+            file.write(demo)
+            file.flush()
+            check = subprocess.run([GAME, "--verify", file.name], cwd=os.path.join(SOURCE, "data"),
+                                   capture_output=True, text=True, timeout=120)
+        self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
+        self.assertIn("score %d" % new[0], check.stdout)
 
 
 class GoldenTest(BrowserCase):
@@ -156,7 +192,7 @@ class GoldenTest(BrowserCase):
 class TabsTest(BrowserCase):
     def test_two_tabs_clearing_at_once_both_keep_their_score(self):
         pages = self.run_golden_keys(2)
-        saved = pages[0].evaluate(STORED % RANKING)
+        saved = self.stored(pages[0], RANKING).decode()
         scores = saved.split(",")
         self.assertEqual(scores[0], scores[1], saved)
         self.assertEqual(",".join(scores[2:]), SHIPPED_RANKING.rsplit(",", 3)[0] + ",", saved)
