@@ -26,6 +26,7 @@ LAYERS = {
     "platform/demo": 3,
     "platform/sdl": 2,
     "platform/headless": 2,
+    "platform/web": 2,
     "platform/seam": 1,
     "platform/host": 0,
     "platform/music": 0,
