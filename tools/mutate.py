@@ -12,6 +12,7 @@ the mutant. The repository's own files are never written, except the report.
   tools/mutate.py --list [--only REGEX]      # the mutants, nothing run
   tools/mutate.py --sample 250 --matrix      # every test on every mutant: which tests kill what
   tools/mutate.py --sample 15 --seed 1 --report-name trial
+  tools/mutate.py --sample 250 --seed 1 --report   # the report of a run cut short, nothing run
 
 The report goes to docs/mutation/<name>.md: scores per folder, file and kind of fault,
 and every surviving mutant as a diff. Results are kept in build-mutate/results.jsonl for
@@ -440,6 +441,12 @@ def list_tests(skip):
     return [t for t in tests if not re.search(skip, f"{t.program} {t.name}")]
 
 
+def hang_up_as_usual():
+    """A run started under nohup ignores SIGHUP, and a child would inherit that: the tests
+    of what a hang-up does must see it as from a shell."""
+    signal.signal(signal.SIGHUP, signal.SIG_DFL)
+
+
 def run_tests(tests, jobs, stop_on_failure=True):
     """Runs the tests `jobs` at a time; returns (failed, timed_out, durations by name). With
     stop_on_failure the first failure ends the run."""
@@ -452,7 +459,7 @@ def run_tests(tests, jobs, stop_on_failure=True):
                 test = pending.pop(0)
                 process = subprocess.Popen(test.command, cwd=test.cwd, env=test.env,
                                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                                           start_new_session=True)
+                                           start_new_session=True, preexec_fn=hang_up_as_usual)
                 running.append((test, process, time.monotonic()))
             time.sleep(0.01)
             for entry in list(running):
@@ -575,7 +582,7 @@ def kill_matrix(results):
     return lines + ["", "A test not listed kills none of them.", ""]
 
 
-def write_report(name, command, results, elapsed, run_count, skip):
+def write_report(name, command, results, elapsed, run_count, skip, chosen):
     REPORTS.mkdir(parents=True, exist_ok=True)
     head = subprocess.run(["git", "rev-parse", "--short", "HEAD"], cwd=ROOT, capture_output=True,
                           text=True).stdout.strip()
@@ -586,6 +593,8 @@ def write_report(name, command, results, elapsed, run_count, skip):
              f"{datetime.datetime.now(datetime.timezone.utc):%Y-%m-%d %H:%M} UTC.",
              f"Tests left out: `{skip}`. Score = killed / (killed + survived + timed out); a mutant "
              f"that does not build is not counted.", ""]
+    if len(results) < chosen:
+        lines += [f"Cut short: {len(results)} of the {chosen} mutants tested.", ""]
     if run_count:
         lines.append(f"{run_count} mutants run in {elapsed:.0f} s ({elapsed / run_count:.1f} s each); "
                      f"{len(results) - run_count} taken from earlier runs on the same sources.")
@@ -634,6 +643,8 @@ def main():
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
     parser.add_argument("--report-name", help="docs/mutation/<name>.md (default from the selection)")
     parser.add_argument("--fresh", action="store_true", help="ignore results of earlier runs")
+    parser.add_argument("--report", action="store_true",
+                        help="only write the report of the results kept so far (a run cut short)")
     parser.add_argument("--matrix", action="store_true",
                         help="run every test on every mutant and record all that kill it (slow)")
     args = parser.parse_args()
@@ -652,6 +663,13 @@ def main():
 
     WORK.mkdir(exist_ok=True)
     fingerprint = sync_mirror()
+    if args.report:
+        earlier = load_results(fingerprint)
+        results = [(m, earlier[m["id"]]) for m in chosen if m["id"] in earlier]
+        print(f"{len(results)} of the {len(chosen)} mutants have results")
+        path = write_report(name, command, results, 0, 0, args.skip, len(chosen))
+        print(f"report: {path.relative_to(ROOT)}")
+        return 0
     configure()
     print("building the unchanged sources in build-mutate/", flush=True)
     if not build([]):
@@ -660,11 +678,6 @@ def main():
     print(f"checking the {len(tests)} tests on them", flush=True)
     t0 = time.monotonic()
     failed, timed_out, durations = run_tests(tests, args.jobs, stop_on_failure=False)
-    if failed or timed_out:
-        # A test that waits on a real display may miss its moment on a loaded machine: once
-        # more, alone, before the suite counts as red.
-        failed, timed_out, again = run_tests(failed + timed_out, 1, stop_on_failure=False)
-        durations.update(again)
     if failed or timed_out:
         sys.exit("the suite is not green without mutants: " + ", ".join(t.name for t in failed + timed_out))
     print(f"all pass in {time.monotonic() - t0:.1f} s (what a surviving mutant costs, besides its build)",
@@ -701,7 +714,7 @@ def main():
             print(f"[{number}/{len(chosen)}] {outcome:12} {seconds:5.1f}s {mutant['id']}"
                   + (f"  ({', '.join(by)})" if by else ""), flush=True)
     elapsed = time.monotonic() - started
-    path = write_report(name, command, results, elapsed, run_count, args.skip)
+    path = write_report(name, command, results, elapsed, run_count, args.skip, len(chosen))
     if run_count:
         print(f"{run_count} mutants in {elapsed:.0f} s, {elapsed / run_count:.1f} s each; "
               f"250 would take about {250 * elapsed / run_count / 60:.0f} min")
