@@ -43,15 +43,20 @@ std::string RankingDemoPath(std::int32_t score, const char* rankingPath) {
     return (DemoFolder(rankingPath) / name).string();
 }
 
-void KeepRankingDemos(std::uint32_t score, const char* rankingPath, const std::int32_t* ranking) {
-    if (!DemoRecording()) return;
+std::string RunSoFar() {
+    return DemoRecording() ? DemoRecordingBytes() : std::string();
+}
+
+void KeepRankingDemos(std::uint32_t score, const char* rankingPath, const std::int32_t* ranking,
+                      const std::string& demo) {
+    if (demo.empty()) return;
     const fs::path folder = DemoFolder(rankingPath);
     std::error_code error;
     if (Ranked(score, ranking)) {
         std::string failure;
         fs::create_directories(folder, error);
         const std::string path = RankingDemoPath(static_cast<std::int32_t>(score), rankingPath);
-        if (!ReplaceFileAtomically(path.c_str(), DemoRecordingBytes(), &failure)) {
+        if (!ReplaceFileAtomically(path.c_str(), demo, &failure)) {
             std::fprintf(stderr, "lantern-blade: the demo of this run was not kept in %s: %s\n", path.c_str(),
                          failure.c_str());
         }
@@ -60,4 +65,8 @@ void KeepRankingDemos(std::uint32_t score, const char* rankingPath, const std::i
         std::uint32_t named = 0;
         if (ScoreOfDemo(it->path(), &named) && !Ranked(named, ranking)) fs::remove(it->path(), error);
     }
+}
+
+void WatchBestRun(const char* rankingPath) {
+    WatchDemo(RankingDemoPath(g_ranking[0], rankingPath));
 }
