@@ -49,21 +49,22 @@ std::string RunSoFar() {
 
 void KeepRankingDemos(std::uint32_t score, const char* rankingPath, const std::int32_t* ranking,
                       const std::string& demo) {
-    if (demo.empty()) return;
+    if (!DemoRecording()) return;
     const fs::path folder = DemoFolder(rankingPath);
     std::error_code error;
     if (Ranked(score, ranking)) {
         std::string failure;
         fs::create_directories(folder, error);
         const std::string path = RankingDemoPath(static_cast<std::int32_t>(score), rankingPath);
-        if (!ReplaceFileAtomically(path.c_str(), demo, &failure)) {
+        if (demo.empty()) failure = "this system cannot pack it";
+        if (demo.empty() || !ReplaceFileAtomically(path.c_str(), demo, &failure)) {
             std::fprintf(stderr, "lantern-blade: the demo of this run was not kept in %s: %s\n", path.c_str(),
                          failure.c_str());
         }
     }
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::uint32_t named = 0;
-        if (ScoreOfDemo(it->path(), &named) && !Ranked(named, ranking)) fs::remove(it->path(), error);
+        if (ScoreOfDemo(it->path(), &named) && !Ranked(named, ranking)) RemoveFile(it->path().string());
     }
 }
 

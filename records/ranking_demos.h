@@ -13,7 +13,7 @@ std::string RunSoFar();
 
 // After a save: writes `demo` (the run that made the score, from RunSoFar) as the new
 // score's demo when the score is one of the five, and removes the demos of scores no
-// longer among them; does nothing for an empty demo. Nothing it fails to do touches the
+// longer among them; does nothing when the run is not recorded. Nothing it fails to do touches the
 // ranking; a failure is one line on stderr.
 void KeepRankingDemos(std::uint32_t score, const char* rankingPath, const std::int32_t* ranking,
                       const std::string& demo);
