@@ -13,7 +13,7 @@
 
 #include "platform/host/files.h"
 #include "platform/host/suspension.h"
-#include "platform/win32.h"
+#include "platform/seam/keys.h"
 
 namespace {
 
