@@ -369,6 +369,8 @@ void ShutDownMusic() {
     g_soundfont = -1;
     g_font = Font::Failed;
     g_takeFolder.clear();
+    g_pending = -1;
+    g_gain = 0.0f;
 }
 
 }  // namespace music
