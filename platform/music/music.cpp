@@ -61,6 +61,7 @@ fluid_player_t* g_player = nullptr;
 int g_playerId = -1;
 int g_totalTicks = 0;    // the player's length, once it has read its file
 bool g_ended = false;    // the pass that plays has reached its end; tails may still sound
+bool g_synthQuiet = true;  // no voice sounds and no player runs: nothing to render
 int g_pending = -1;      // the piece to start once nothing else sounds
 bool g_stopping = false; // fading out what sounds, to silence it
 float g_level = 1.0f;    // wanted level
@@ -135,6 +136,7 @@ void Start(int id) {
         return;
     }
     g_player = new_fluid_player(g_synth);
+    g_synthQuiet = false;
     const std::vector<std::uint8_t>& bytes = piece->second.bytes;
     if (g_player == nullptr || fluid_player_add_mem(g_player, bytes.data(), bytes.size()) != FLUID_OK ||
         fluid_player_play(g_player) != FLUID_OK) {
@@ -163,7 +165,8 @@ int CheckEnd() {
 // the piece that has just reached its end, or -1.
 int RenderBlock(int count) {
     int ended = -1;
-    if (g_player != nullptr || fluid_synth_get_active_voice_count(g_synth) > 0) {
+    g_synthQuiet = g_synthQuiet || (g_player == nullptr && fluid_synth_get_active_voice_count(g_synth) == 0);
+    if (!g_synthQuiet) {
         fluid_synth_write_float(g_synth, count, g_block, 0, 2, g_block, 1, 2);
         ended = CheckEnd();
     } else {
@@ -371,6 +374,7 @@ void ShutDownMusic() {
     g_takeFolder.clear();
     g_pending = -1;
     g_gain = 0.0f;
+    g_synthQuiet = true;
 }
 
 }  // namespace music
