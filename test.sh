@@ -1,19 +1,38 @@
 #!/usr/bin/env bash
-# Sets everything up, builds, and runs every test: the suite; the suite again built with
-# AddressSanitizer and UndefinedBehaviorSanitizer; each fuzz target (clang, libFuzzer,
-# also sanitized) for a fixed number of runs from its kept corpus; and the Debian packages
-# built as a release is, checked by lintian.
+# Sets everything up, builds, and runs every test: the suite; the browser version built
+# and played in headless Chromium; the suite again built with AddressSanitizer and
+# UndefinedBehaviorSanitizer; each fuzz target (clang, libFuzzer, also sanitized) for a
+# fixed number of runs from its kept corpus; and the Debian packages built as a release
+# is, checked by lintian. Each stage's time is printed as it ends and again at the end.
 set -euo pipefail
 cd "$(dirname "$0")"
-tools/setup_machine.sh --tests
+tools/setup_machine.sh --tests --web
 jobs="$(nproc)"
+
+timings=""
+stage_start=$SECONDS
+stage_done() {
+  timings+="$(printf '%-24s %4d s' "$1" $((SECONDS - stage_start)))"$'\n'
+  echo "== $1: $((SECONDS - stage_start)) s"
+  stage_start=$SECONDS
+}
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLB_TESTS=ON
 cmake --build build
+stage_done "build"
 ctest --test-dir build --output-on-failure -j "$jobs"
+stage_done "suite"
+
+# The browser's golden run replays the key script the suite's golden test just wrote,
+# and the desktop game just built checks the demo a clear in the browser keeps.
+tools/web/build.sh
+stage_done "browser build"
+/usr/bin/python3 tests/web/web_test.py
+stage_done "browser tests"
 
 cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLB_TESTS=ON -DLB_SANITIZE=ON
 cmake --build build-sanitize
+stage_done "sanitized build"
 # The system's desktop libraries under the game binary keep a few blocks until exit, and
 # without a runtime folder the Wayland client library complains on stderr.
 # The list lives in /tmp, readable by all, since some tests run the game as another user
@@ -29,10 +48,12 @@ chmod 644 "$suppressions"
 XDG_RUNTIME_DIR="$runtime_dir" ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 \
   LSAN_OPTIONS="suppressions=$suppressions:print_suppressions=0" \
   UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir build-sanitize --output-on-failure -j "$jobs"
+stage_done "sanitized suite"
 
 cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLB_TESTS=ON -DLB_SANITIZE=ON \
   -DLB_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++
 cmake --build build-fuzz --target fuzz_bitmap fuzz_numbers fuzz_mci fuzz_midi fuzz_demo
+stage_done "fuzz build"
 # Runs per target: the stage and demo targets play frames for every input and are the slowest.
 # The fuzzers work on a copy, so new inputs they find do not land in the repository; a
 # crash leaves its input in build-fuzz/ (keep it in tests/fuzz/corpus/<target>/ once fixed).
@@ -47,5 +68,8 @@ for target_runs in bitmap:20000 mci:20000 midi:50000 numbers:4000 demo:4000; do
   build-fuzz/tests/fuzz/fuzz_"$target" -runs="$runs" -seed=1 -print_final_stats=1 \
     -artifact_prefix="$PWD/build-fuzz/" "$work"
 done
+stage_done "fuzz runs"
 
 tools/build_package.sh build-package
+stage_done "package and lintian"
+printf '\n%s' "$timings"

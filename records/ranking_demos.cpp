@@ -51,13 +51,15 @@ void KeepRankingDemos(std::uint32_t score, const char* rankingPath, const std::i
         std::string failure;
         fs::create_directories(folder, error);
         const std::string path = RankingDemoPath(static_cast<std::int32_t>(score), rankingPath);
-        if (!ReplaceFileAtomically(path.c_str(), DemoRecordingBytes(), &failure)) {
+        const std::string bytes = DemoRecordingBytes();
+        if (bytes.empty()) failure = "this system cannot pack it";
+        if (bytes.empty() || !ReplaceFileAtomically(path.c_str(), bytes, &failure)) {
             std::fprintf(stderr, "lantern-blade: the demo of this run was not kept in %s: %s\n", path.c_str(),
                          failure.c_str());
         }
     }
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::uint32_t named = 0;
-        if (ScoreOfDemo(it->path(), &named) && !Ranked(named, ranking)) fs::remove(it->path(), error);
+        if (ScoreOfDemo(it->path(), &named) && !Ranked(named, ranking)) RemoveFile(it->path().string());
     }
 }

@@ -1,25 +1,28 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and playing need (as root, or through sudo);
-# with `--package` also what building and checking the Debian packages needs, and with
-# `--tests` that and what the tests need. Skips the download when everything is already
-# there.
+# with `--package` also what building and checking the Debian packages needs, with
+# `--tests` that and what the tests need, and with `--web` what the browser version needs
+# to build (and its tests to run). Skips the download when everything is already there.
 set -euo pipefail
 
 PACKAGES=(
   g++ cmake ninja-build pkg-config git
   libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev libflac-dev libx11-dev libpng-dev zlib1g-dev timgm6mb-soundfont
 )
-if [ "${1:-}" = "--tests" ]; then
-  PACKAGES+=(
-    libgtest-dev libbenchmark-dev
-    xvfb xauth xdotool imagemagick
-    clang libclang-rt-14-dev
-    appstream desktop-file-utils
-  )
-fi
-if [ "${1:-}" = "--tests" ] || [ "${1:-}" = "--package" ]; then
-  PACKAGES+=(dpkg-dev file lintian)
-fi
+for option in "$@"; do
+  case "$option" in
+    --tests)
+      PACKAGES+=(
+        libgtest-dev libbenchmark-dev
+        xvfb xauth xdotool imagemagick
+        clang libclang-rt-14-dev
+        appstream desktop-file-utils
+        dpkg-dev file lintian
+      ) ;;
+    --package) PACKAGES+=(dpkg-dev file lintian) ;;
+    --web) PACKAGES+=(emscripten vorbis-tools chromium python3-websocket) ;;
+  esac
+done
 
 missing=()
 for package in "${PACKAGES[@]}"; do

@@ -20,7 +20,7 @@ struct DemoClear {
 // Records from now on; the recording is kept in memory (a few hundred bytes a second).
 void StartDemoRecording(const std::string& version, std::uint64_t stageHash);
 bool DemoRecording();
-// The recording so far, as a demo file's bytes.
+// The recording so far, as a demo file's bytes (empty when they cannot be packed).
 std::string DemoRecordingBytes();
 
 // Plays the demo back from now on. Paced: at the speed it was recorded. Outputs off: no

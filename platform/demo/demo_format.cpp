@@ -4,7 +4,7 @@
 #include <fstream>
 #include <iterator>
 
-#include <zlib.h>
+#include "platform/host/packing.h"
 
 namespace {
 
@@ -81,13 +81,11 @@ std::string EncodeDemo(const Demo& demo) {
     for (int i = 0; i < 8; ++i) out.push_back(static_cast<std::uint8_t>(demo.stageHash >> (8 * i)));
     // The stream repeats itself turn after turn (a clock read, a quiet pump): deflated,
     // a clear takes a few KB.
-    uLongf packedLength = compressBound(static_cast<uLong>(demo.stream.size()));
-    std::vector<std::uint8_t> packed(packedLength);
-    compress2(packed.data(), &packedLength, demo.stream.data(), static_cast<uLong>(demo.stream.size()),
-              Z_BEST_COMPRESSION);
+    std::vector<std::uint8_t> packed;
+    if (!PackBytes(demo.stream, &packed)) return std::string();
     PutVarint(out, demo.stream.size());
-    PutVarint(out, packedLength);
-    out.insert(out.end(), packed.begin(), packed.begin() + static_cast<std::ptrdiff_t>(packedLength));
+    PutVarint(out, packed.size());
+    out.insert(out.end(), packed.begin(), packed.end());
     return std::string(out.begin(), out.end());
 }
 
@@ -119,14 +117,12 @@ bool DecodeDemo(const std::string& bytes, Demo* demo, std::string* why) {
         *why = "the demo is cut short or has bytes after its end";
         return false;
     }
-    uLongf unpackedLength = static_cast<uLongf>(length);
     if (length > MAX_STREAM_BYTES) {
         *why = "far too long for a demo";
         return false;
     }
     demo->stream.assign(length, 0);
-    if (uncompress(demo->stream.data(), &unpackedLength, in.data() + pos, static_cast<uLong>(packedLength)) != Z_OK ||
-        unpackedLength != length) {
+    if (!UnpackBytes(in.data() + pos, packedLength, &demo->stream)) {
         *why = "the demo's records are damaged";
         return false;
     }

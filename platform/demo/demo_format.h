@@ -32,6 +32,7 @@ bool GetVarint(const std::vector<std::uint8_t>& in, std::size_t* pos, std::uint6
 // The position after the record at `pos`; std::string::npos when it is damaged or cut.
 std::size_t NextRecord(const std::vector<std::uint8_t>& stream, std::size_t pos);
 
+// The demo file's bytes; empty when the platform cannot pack its stream.
 std::string EncodeDemo(const Demo& demo);
 // False, with *why, for bytes that are not a whole demo of this format.
 bool DecodeDemo(const std::string& bytes, Demo* demo, std::string* why);

@@ -25,6 +25,11 @@ void Advance(std::uint64_t ms);
 void PressKey(int virtualKey);
 void ReleaseKey(int virtualKey);
 void RequestClose();
+// From now on every press and release is kept, one a line: "<event pumps before it>
+// <key> <1|0>", the script the browser backend's test clock replays on the very same
+// loop turns.
+void RecordKeyScript();
+const std::string& KeyScript();
 // The window losing (false) or regaining (true) the focus, as the next events.
 void SetFocus(bool focused);
 // Makes OpenWindow fail, as on a machine without a display.

@@ -2,6 +2,7 @@
 // and window-close requests scripted by tests.
 #include <deque>
 #include <set>
+#include <string>
 
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
@@ -17,12 +18,21 @@ constexpr int FOCUS_GAINED_EVENT = -3;
 std::uint64_t g_nowMs = START_MS;
 std::set<int> g_heldKeys;
 std::deque<int> g_events;  // virtual keys pressed, or one of the events above
+std::uint64_t g_pumps = 0;
+bool g_recordingKeys = false;
+std::string g_keyScript;
+
+void Script(int virtualKey, bool down) {
+    if (!g_recordingKeys) return;
+    g_keyScript += std::to_string(g_pumps) + " " + std::to_string(virtualKey) + (down ? " 1\n" : " 0\n");
+}
 
 }  // namespace
 
 namespace backend {
 
 void PumpEvents(const EventSink& sink) {
+    ++g_pumps;
     while (!g_events.empty()) {
         const int event = g_events.front();
         g_events.pop_front();
@@ -58,6 +68,9 @@ void ResetInput() {
     g_nowMs = START_MS;
     g_heldKeys.clear();
     g_events.clear();
+    g_pumps = 0;
+    g_recordingKeys = false;
+    g_keyScript.clear();
 }
 
 void Reset() {
@@ -81,10 +94,20 @@ void Advance(std::uint64_t ms) {
 void PressKey(int virtualKey) {
     g_heldKeys.insert(virtualKey);
     g_events.push_back(virtualKey);
+    Script(virtualKey, true);
 }
 
 void ReleaseKey(int virtualKey) {
     g_heldKeys.erase(virtualKey);
+    Script(virtualKey, false);
+}
+
+void RecordKeyScript() {
+    g_recordingKeys = true;
+}
+
+const std::string& KeyScript() {
+    return g_keyScript;
 }
 
 void RequestClose() {

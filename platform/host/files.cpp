@@ -1,7 +1,7 @@
 #include "platform/host/files.h"
+#include "platform/host/files_internal.h"
 
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,19 +36,6 @@ bool Fail(std::string* failure, const std::string& why) {
 
 bool FailWithErrno(std::string* failure) {
     return Fail(failure, std::strerror(errno));
-}
-
-// The file a game path finally names: symbolic links followed to their target, which
-// need not exist yet.
-std::string WriteTarget(const char* gamePath) {
-    fs::path path = ResolvePath(gamePath);
-    std::error_code error;
-    for (int hops = 0; hops < 40 && fs::is_symlink(path, error); ++hops) {
-        const fs::path link = fs::read_symlink(path, error);
-        if (error) break;
-        path = link.is_absolute() ? link : path.parent_path() / link;
-    }
-    return path.string();
 }
 
 // Replacing a file writes "." + its name + "." + six characters from mkstemp beside it;
@@ -111,12 +98,20 @@ mode_t ModeFor(const std::string& target) {
     return 0666 & ~CurrentUmask();
 }
 
-// Makes the rename itself durable.
-void SyncFolder(const fs::path& folder) {
-    const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+// A rename that never replaces a file already there (EEXIST instead).
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+#ifdef __EMSCRIPTEN__
+    // The browser's files have no such rename; there one thread writes them, and every
+    // tab writes the ranking only holding its lock, so a look first is as safe.
+    struct stat info {};
+    if (::lstat(to.c_str(), &info) == 0) {
+        errno = EEXIST;
+        return false;
+    }
+    return std::rename(from.c_str(), to.c_str()) == 0;
+#else
+    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+#endif
 }
 
 // The names of the regular files (not links) beside the target that start with the prefix.
@@ -141,6 +136,25 @@ std::pair<std::string, int> AsideOrder(const std::string& suffix) {
 }
 
 }  // namespace
+
+std::string WriteTarget(const char* gamePath) {
+    fs::path path = ResolvePath(gamePath);
+    std::error_code error;
+    for (int hops = 0; hops < 40 && fs::is_symlink(path, error); ++hops) {
+        const fs::path link = fs::read_symlink(path, error);
+        if (error) break;
+        path = link.is_absolute() ? link : path.parent_path() / link;
+    }
+    return path.string();
+}
+
+bool WritesSandboxed() {
+    return g_writesSandboxed;
+}
+
+bool WritesRefused(std::string* failure) {
+    return !g_writesRefused.empty() && !Fail(failure, g_writesRefused);
+}
 
 std::string ResolvePath(const char* gamePath) {
     if (gamePath == nullptr) return {};
@@ -270,7 +284,7 @@ void FilterReads(ReadFilter filter) {
 
 bool CanReplaceFile(const char* gamePath, std::string* failure) {
     if (g_writesSandboxed) return true;
-    if (!g_writesRefused.empty()) return Fail(failure, g_writesRefused);
+    if (WritesRefused(failure)) return false;
     const std::string target = WriteTarget(gamePath);
     const std::string name = fs::path(target).filename().string();
     struct stat info {};
@@ -303,37 +317,12 @@ bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, st
         ::unlink(temp.c_str());
         return false;
     }
-    SyncFolder(folder);
+    KeepFile(target);
     return true;
 }
 
-int LockGameFile(const char* gamePath, LockWait wait, std::string* failure) {
-    if (!g_writesRefused.empty()) {
-        Fail(failure, g_writesRefused);
-        return -1;
-    }
-    if (g_writesSandboxed) return ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    // Only the player may open the lock: anyone who can open a file can hold a lock on it.
-    const std::string lockPath = WriteTarget(gamePath) + ".lock";
-    const int fd = OpenRegularFile(lockPath, O_RDWR | O_CREAT | O_NOFOLLOW, failure, 0600);
-    if (fd < 0) return -1;
-    ::fchmod(fd, 0600);  // a lock file an older version made readable by all
-    // A save holds the lock for milliseconds; a holder that keeps it for seconds is stuck.
-    const int attempts = wait == LockWait::FewSeconds ? 500 : 1;
-    for (int attempt = 0; attempt < attempts; ++attempt) {
-        if (attempt > 0) ::usleep(10000);
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return fd;
-        if (errno != EWOULDBLOCK && errno != EINTR) break;
-    }
-    const bool busy = errno == EWOULDBLOCK;
-    Fail(failure, fs::path(lockPath).filename().string() +
-                      (busy ? " is held by another process" : std::string(": ") + std::strerror(errno)));
-    ::close(fd);
-    return busy ? LOCK_BUSY : -1;
-}
-
-void UnlockGameFile(int lock) {
-    if (lock >= 0) ::close(lock);
+void RemoveFile(const std::string& path) {
+    if (::unlink(path.c_str()) == 0) KeepFile(path);
 }
 
 void RemoveStaleTemporaries(const char* gamePath) {
@@ -364,11 +353,14 @@ std::string SetFileAside(const char* gamePath, const char* label, int keep) {
     int n = !aside.empty() && aside.back().first.first == stamp ? aside.back().first.second + 1 : 1;
     for (const int last = n + 100; n < last; ++n) {
         const fs::path path = target.parent_path() / (prefix + stamp + (n == 1 ? "" : "-" + std::to_string(n)));
-        if (::renameat2(AT_FDCWD, target.c_str(), AT_FDCWD, path.c_str(), RENAME_NOREPLACE) == 0) {
+        if (RenameNoReplace(target, path)) {
+            KeepFile(path);
+            KeepFile(target);
             for (std::size_t i = 0; i + static_cast<std::size_t>(keep) <= aside.size(); ++i) {
-                ::unlink((target.parent_path() / aside[i].second).c_str());
+                const fs::path old = target.parent_path() / aside[i].second;
+                ::unlink(old.c_str());
+                KeepFile(old);
             }
-            SyncFolder(target.parent_path());
             return path.string();
         }
         if (errno != EEXIST) break;

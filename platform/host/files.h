@@ -67,6 +67,10 @@ constexpr int LOCK_BUSY = -2;
 int LockGameFile(const char* gamePath, LockWait wait, std::string* failure);
 void UnlockGameFile(int lock);
 
+// Removes a file (a path, not a game path) and makes its absence last as
+// ReplaceFileAtomically makes a new file last.
+void RemoveFile(const std::string& path);
+
 // Removes the temporary files that replacing the file left when cut short (a killed
 // process). Call it holding the file's lock, so that no write in progress loses its own.
 void RemoveStaleTemporaries(const char* gamePath);

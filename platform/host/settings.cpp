@@ -1,5 +1,6 @@
 #include "platform/host/settings.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -114,6 +115,12 @@ std::string SettingsFile() {
 
 void ChooseDisplay(DisplayChoice choice) {
     g_choice = choice;
+}
+
+void StepVolumes(Settings& settings, int steps) {
+    constexpr int VOLUME_STEP = 10;
+    settings.musicVolume = std::clamp(settings.musicVolume + steps * VOLUME_STEP, 0, 100);
+    settings.effectsVolume = std::clamp(settings.effectsVolume + steps * VOLUME_STEP, 0, 100);
 }
 
 Settings LoadSettings() {

@@ -16,6 +16,9 @@ struct Settings {
 enum class DisplayChoice { AsSaved, Windowed, Fullscreen };
 void ChooseDisplay(DisplayChoice choice);
 
+// Every volume up or down by a tenth (steps of 10 percent), within 0 to 100.
+void StepVolumes(Settings& settings, int steps);
+
 // The file's settings: the defaults when there is none; a damaged file is ignored with
 // one line on stderr.
 Settings LoadSettings();

@@ -2,14 +2,12 @@
 // written when the player changes one (fullscreen at once; the window's size and the
 // volume once they have settled, or at exit, so that dragging the window's edge or
 // holding a volume key writes the file once). Mute lasts for the run only.
-#include <algorithm>
 #include <string>
 
 #include "platform/sdl/sdl_internal.h"
 
 namespace {
 
-constexpr int VOLUME_STEP = 10;
 // A change is kept once no other came for this long.
 constexpr Uint32 SETTLE_MS = 500;
 
@@ -48,8 +46,7 @@ void StoreSettledSettings(bool now) {
 
 void ChangeVolume(int steps) {
     Settings& settings = PlayerSettings();
-    settings.musicVolume = std::clamp(settings.musicVolume + steps * VOLUME_STEP, 0, 100);
-    settings.effectsVolume = std::clamp(settings.effectsVolume + steps * VOLUME_STEP, 0, 100);
+    StepVolumes(settings, steps);
     SetAudioVolumes(settings.musicVolume, settings.effectsVolume);
     StoreSettingsSoon();
     const std::string music = std::to_string(settings.musicVolume) + " %";

@@ -8,6 +8,7 @@
 #include "game/scene_state.h"
 #include "game/stage.h"
 #include "platform/headless/headless.h"
+#include "platform/host/frame_checksum.h"
 #include "platform/host/suspension.h"
 #include "platform/win32.h"
 
@@ -47,18 +48,7 @@ std::function<bool()> AfterFrames(int n) {
 }  // namespace
 
 std::uint64_t FrameChecksum(const headless::Frame& frame) {
-    std::uint64_t hash = 0xcbf29ce484222325u;
-    auto mix = [&hash](const void* data, std::size_t bytes) {
-        const auto* p = static_cast<const unsigned char*>(data);
-        for (std::size_t i = 0; i + 8 <= bytes; i += 8) {
-            std::uint64_t word;
-            std::memcpy(&word, p + i, 8);
-            hash = (hash ^ word) * 0x100000001b3u;
-        }
-    };
-    mix(frame.pixels.data(), frame.pixels.size());
-    mix(frame.palette, sizeof frame.palette);
-    return hash;
+    return ::FrameChecksum(frame.pixels.data(), frame.pixels.size(), frame.palette);
 }
 
 GameRun::GameRun(const std::function<void()>& prepare) {

@@ -6,6 +6,7 @@
 //   LB_GOLDEN_UPDATE=1 ctest --test-dir build -R Golden    rewrites ring.txt (look first)
 //   LB_GOLDEN_SHOW=<frame> ...                              also writes that frame as PNG
 //
+// The run's keys are written to <build>/golden/keys.txt, for the browser's test to replay.
 // On a mismatch the frame as drawn now and the last frame that still matched are written
 // as PNG to <build>/golden/; tools/golden_expected.sh writes the recorded frame from
 // the commit that last changed ring.txt.
@@ -83,6 +84,7 @@ TEST(Golden, TheWholeRingDrawsAndSoundsAsRecorded) {
     fs::create_directories(OUTPUT);
     // Recorded as the game always records, which must not change what it draws; the demo
     // is kept beside the golden record for the demo tests.
+    headless::RecordKeyScript();
     whole::GameRun run(StartRecording);
     headless::KeepFrames(8);  // more than any one turn presents
     FrameRecorder recorder{golden, show != nullptr ? std::atol(show) : -1, {}, 0, 0, -1};
@@ -95,6 +97,7 @@ TEST(Golden, TheWholeRingDrawsAndSoundsAsRecorded) {
               std::to_string(static_cast<std::int32_t>(g_clearTime)) + ",3200,2400,1600,1000,");
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking2.txt"), "3200,2400,1600,1000,500,");
     recorder.Look();
+    std::ofstream(OUTPUT / "keys.txt") << headless::KeyScript();
 
     // Runs of equal commands as one "M text xN" line: the results' wait sends one per turn.
     std::vector<std::string>& lines = recorder.lines;

@@ -1,0 +1,36 @@
+// Pieces the browser backend's files share with each other; nothing outside platform/web/
+// includes this. The page's own script (page.js) and the JavaScript libraries beside
+// these files call in through the functions exported at the end.
+#pragma once
+
+#include <cstdint>
+
+namespace web_backend {
+
+// Installs the page's keyboard, focus and visibility handlers.
+void StartInput();
+// Whether the page is shown and has the focus; the game is suspended otherwise.
+bool PageActive();
+
+// The test switch: time is a virtual clock that moves one millisecond per idle turn, and
+// the keys come from a script stamped with the count of event pumps.
+bool VirtualClock();
+
+// Presses from the keyboard, the touch buttons, the gamepads and the script.
+void QueueKeyDown(int virtualKey);
+void ToggleMute();
+void ChangeVolume(int steps);
+
+// True while a connected gamepad holds the button or stick direction mapped to the key;
+// PollGamepads queues presses since the last poll.
+void PollGamepads();
+bool GamepadHeld(int virtualKey);
+
+}  // namespace web_backend
+
+extern "C" {
+// Called by the page: a touch button pressed (1) or released (0).
+void WebTouchKey(int virtualKey, int down);
+// Called by the page before the game starts, for tests only: see VirtualClock().
+void WebUseVirtualClock(const char* script);
+}

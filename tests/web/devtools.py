@@ -1,0 +1,130 @@
+"""A small client of Chromium's DevTools protocol for the browser tests: starts a
+headless Chromium of Debian's with a fresh profile, serves the built site on a free
+local port, and drives one page over its WebSocket (python3-websocket)."""
+
+import functools
+import http.server
+import json
+import os
+import re
+import shutil
+import subprocess
+import tempfile
+import threading
+import time
+import urllib.request
+
+import websocket
+
+CHROMIUM_FLAGS = [
+    "--headless=new", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
+    "--disable-background-networking", "--disable-component-update", "--disable-sync",
+    "--remote-debugging-port=0", "--window-size=800,600", "--autoplay-policy=no-user-gesture-required",
+]
+
+
+class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def log_message(self, *args):
+        pass
+
+
+class Site:
+    """The built site served at http://127.0.0.1:<free port>/ from a thread."""
+
+    def __init__(self, folder):
+        handler = functools.partial(QuietHandler, directory=folder)
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        self.url = "http://127.0.0.1:%d/" % self.server.server_address[1]
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+class Browser:
+    def __init__(self):
+        self.profile = tempfile.mkdtemp(prefix="lb-chromium-")
+        self.process = subprocess.Popen(
+            ["chromium", *CHROMIUM_FLAGS, "--user-data-dir=" + self.profile, "about:blank"],
+            stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, text=True)
+        deadline = time.monotonic() + 60
+        for line in self.process.stderr:
+            found = re.search(r"DevTools listening on ws://([^/]+)/", line)
+            if found:
+                self.host = found.group(1)
+                break
+            if time.monotonic() > deadline:
+                break
+        else:
+            raise RuntimeError("chromium did not start")
+        threading.Thread(target=self.process.stderr.read, daemon=True).start()
+
+    def page(self, target_id=None):
+        """The tab of that target id; the first tab without one."""
+        with urllib.request.urlopen("http://%s/json/list" % self.host) as response:
+            targets = [t for t in json.load(response) if t["type"] == "page"]
+        return Page(next(t for t in targets if target_id in (None, t["id"]))["webSocketDebuggerUrl"])
+
+    def close(self):
+        self.process.terminate()
+        try:
+            self.process.wait(10)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
+        shutil.rmtree(self.profile, ignore_errors=True)
+
+
+class Page:
+    def __init__(self, socket_url):
+        self.socket = websocket.create_connection(socket_url, timeout=120, suppress_origin=True)
+        self.next_id = 0
+        self.events = []
+
+    def send(self, method, **params):
+        self.next_id += 1
+        self.socket.send(json.dumps({"id": self.next_id, "method": method, "params": params}))
+        while True:
+            message = json.loads(self.socket.recv())
+            if message.get("id") == self.next_id:
+                if "error" in message:
+                    raise RuntimeError("%s: %s" % (method, message["error"]))
+                return message.get("result", {})
+            if "method" in message:
+                self.events.append(message)
+
+    def evaluate(self, expression):
+        """The value of a JavaScript expression (promises awaited)."""
+        result = self.send("Runtime.evaluate", expression=expression, returnByValue=True, awaitPromise=True)
+        if "exceptionDetails" in result:
+            raise RuntimeError("%s: %s" % (expression, result["exceptionDetails"]))
+        return result["result"].get("value")
+
+    def wait_for(self, expression, timeout, poll=0.05):
+        """Waits until the expression is truthy; its value."""
+        deadline = time.monotonic() + timeout
+        while True:
+            value = self.evaluate(expression)
+            if value or time.monotonic() > deadline:
+                return value
+            time.sleep(poll)
+
+    def open(self, url, before_load=None):
+        """Loads the page; `before_load` is script that runs before the page's own."""
+        self.send("Page.enable")
+        if before_load:
+            self.send("Page.addScriptToEvaluateOnNewDocument", source=before_load)
+        self.send("Page.navigate", url=url)
+
+    def key(self, kind, key, code, virtual_key):
+        """A real key event: kind "keyDown" or "keyUp"."""
+        self.send("Input.dispatchKeyEvent", type=kind, key=key, code=code,
+                  windowsVirtualKeyCode=virtual_key, nativeVirtualKeyCode=virtual_key)
+
+    def close(self):
+        self.socket.close()
+
+
+def site_folder():
+    return os.environ.get("LB_WEB_SITE", os.path.join(os.path.dirname(__file__), "../../build-web/site"))
