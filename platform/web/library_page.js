@@ -3,7 +3,9 @@
 mergeInto(LibraryManager.library, {
   $LBPage: {
     context: null,
-    image: null,
+    width: 0,
+    height: 0,
+    image: null,  // an ImageData over the frame's RGBA in the game's memory
   },
 
   lbOpenCanvas__deps: ['$LBPage'],
@@ -14,15 +16,21 @@ mergeInto(LibraryManager.library, {
     canvas.height = height;
     LBPage.context = canvas.getContext('2d', {alpha: false});
     if (!LBPage.context) return 0;
-    LBPage.image = LBPage.context.createImageData(width, height);
+    LBPage.width = width;
+    LBPage.height = height;
     Module['framesDrawn'] = 0;
     return 1;
   },
 
   lbPresent__deps: ['$LBPage'],
   lbPresent: function(rgba) {
+    // Put on the canvas straight from the game's memory, without a copy of its own; made
+    // again when the memory has grown (its buffer is then another) or the frame moved.
     var image = LBPage.image;
-    image.data.set(HEAPU8.subarray(rgba, rgba + image.data.length));
+    if (!image || image.data.buffer !== HEAPU8.buffer || image.data.byteOffset !== rgba) {
+      var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, LBPage.width * LBPage.height * 4);
+      image = LBPage.image = new ImageData(pixels, LBPage.width, LBPage.height);
+    }
     LBPage.context.putImageData(image, 0, 0);
     if (Module['framesDrawn']++ === 0) Module['firstFrameMs'] = performance.now();
   },

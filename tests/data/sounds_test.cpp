@@ -17,7 +17,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 // The files as shipped, under the names the game opens them by.
 Bytes ReadShipped(const char* name) {
-    const std::string bytes = test::ReadFile(std::string(LB_SOURCE_DIR) + "/data/" + name);
+    const std::string bytes = test::ReadFile(LB_SOURCE_DIR "/data/" + std::string(name));
     return Bytes(bytes.begin(), bytes.end());
 }
 
