@@ -95,7 +95,8 @@ std::string ShippedRanking(const fs::path& installedData) {
 }
 
 // A player's first start begins with the shipped ranking, written under the lock a save
-// takes, so that a game saving at the same moment never has its score overwritten.
+// takes, so that a game saving at the same moment never has its score overwritten. Only
+// a first start comes here: a later one must not wait on another game's save.
 void StartRankingFrom(const std::string& shipped) {
     std::string failure;
     const int lock = LockGameFile(RANKING_FILE, LockWait::FewSeconds, &failure);
@@ -123,7 +124,8 @@ void KeepScoresPerUser(const fs::path& installedData) {
                      "its copied data files are removed (the game now reads them where it is installed)\n",
                      folder.c_str());
     }
-    const std::string shipped = ShippedRanking(installedData);
     KeepFolderElsewhere(RANKING_FOLDER, folder);
+    if (Exists(ResolvePath(RANKING_FILE))) return;
+    const std::string shipped = ShippedRanking(installedData);
     if (!shipped.empty()) StartRankingFrom(shipped);
 }

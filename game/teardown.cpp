@@ -3,9 +3,11 @@
 #include "game/stage.h"
 #include "gfx/surfaces.h"
 #include "platform/gdi.h"
+#include "platform/mmsystem.h"
 
 void TearDown() {
     if (TornDown()) return;
+    CloseAllSoundDevices();
     g_dd->RestoreDisplayMode();
     ReleaseSurfaces();
     if (g_keyBrush != nullptr) DeleteObject(g_keyBrush);

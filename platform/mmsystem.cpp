@@ -97,6 +97,10 @@ void StopDevice(Device& device) {
     ForgetFinishes(device.sound);
 }
 
+void ReleaseSound(const Device& device) {
+    if (!DemoOutputsOff()) backend::CloseSound(device.sound);
+}
+
 MCIERROR Open(const std::vector<std::string_view>& tokens) {
     if (tokens.size() < 4) return MCIERR_MISSING_PARAMETER;
     if (!SameWord(tokens[2], "alias") || tokens.size() > 4) return MCIERR_UNRECOGNIZED_KEYWORD;
@@ -169,7 +173,7 @@ MCIERROR Execute(std::string_view command, HWND callback) {
 
     StopDevice(*device);
     if (close) {
-        if (!DemoOutputsOff()) backend::CloseSound(device->sound);
+        ReleaseSound(*device);
         g_devices.erase(g_devices.begin() + (device - g_devices.data()));
     }
     return 0;
@@ -214,4 +218,14 @@ void DeliverFinishedSounds() {
             }
         }
     }
+}
+
+void CloseAllSoundDevices() {
+    for (Device& device : g_devices) {
+        // The window is going away with them: nobody waits to hear of the abort.
+        device.notifyWindow = nullptr;
+        StopDevice(device);
+        ReleaseSound(device);
+    }
+    g_devices.clear();
 }

@@ -37,3 +37,7 @@ DWORD timeGetTime();
 // start from its beginning, so "from" takes 0 alone.
 constexpr std::size_t MCI_MAX_COMMAND_LENGTH = 1024;
 MCIERROR mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND callback);
+
+// Stops and closes every device still open, as "close" would but without a command
+// string: for the teardown, which must release what no Close command released.
+void CloseAllSoundDevices();

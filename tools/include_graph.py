@@ -14,18 +14,19 @@ from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
 
-# From the top down: the game, the stand-in for the old interfaces (and the demos woven
-# into it), the backends behind the seam, and what every layer above may use.
+# From the top down: the game, the stand-in for the old interfaces, the demo recorder and
+# player it calls at the seam, the backends behind the seam, and what every layer above may use.
 LAYERS = {
-    "app": 7,
-    "scenes": 6,
-    "game": 5,
-    "gfx": 4,
-    "records": 4,
-    "platform": 3,
+    "app": 8,
+    "scenes": 7,
+    "game": 6,
+    "gfx": 5,
+    "records": 5,
+    "platform": 4,
     "platform/demo": 3,
     "platform/sdl": 2,
     "platform/headless": 2,
+    "platform/web": 2,
     "platform/seam": 1,
     "platform/host": 0,
     "platform/music": 0,

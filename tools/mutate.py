@@ -43,7 +43,8 @@ APPLIED = WORK / "applied"  # names the mirror file that holds a mutant right no
 REPORTS = ROOT / "docs" / "mutation"
 
 FOLDERS = ["app", "gfx", "game", "scenes", "records", "platform", "platform/seam", "platform/host",
-           "platform/music", "platform/headless", "platform/sdl"]
+           "platform/music", "platform/headless", "platform/sdl",
+           "platform/demo"]
 # Only main() of the SDL binary; no test program links it.
 EXCLUDED_SOURCES = {"app/entry_main.cpp"}
 # Tests that start the real SDL binary, and the long soak, are left out by default.
@@ -375,6 +376,7 @@ def sync_mirror():
         target = MIRROR / rel
         if not target.is_file() or target.read_bytes() != data:
             write_mirror(rel, data)
+        shutil.copymode(ROOT / rel, target)  # tests may run scripts of the tree
         fingerprint.update(rel.encode() + b"\0" + digest(data).encode())
     wanted = set(files)
     for path in MIRROR.rglob("*"):
@@ -420,10 +422,14 @@ class Test:
             self.env[key] = value
         self.target = os.path.relpath(self.command[0], BUILD)
         self.program = os.path.basename(self.command[0])
-        self.baseline = 1.0
+        # Until the unchanged suite has timed it, a test has the time ctest gives it.
+        self.baseline = None
+        self.ctest_timeout = float(props.get("TIMEOUT", 300))
         self.kills = 0
 
     def timeout(self):
+        if self.baseline is None:
+            return self.ctest_timeout
         return max(MIN_TEST_TIMEOUT, 5 * self.baseline)
 
 
@@ -654,6 +660,11 @@ def main():
     print(f"checking the {len(tests)} tests on them", flush=True)
     t0 = time.monotonic()
     failed, timed_out, durations = run_tests(tests, args.jobs, stop_on_failure=False)
+    if failed or timed_out:
+        # A test that waits on a real display may miss its moment on a loaded machine: once
+        # more, alone, before the suite counts as red.
+        failed, timed_out, again = run_tests(failed + timed_out, 1, stop_on_failure=False)
+        durations.update(again)
     if failed or timed_out:
         sys.exit("the suite is not green without mutants: " + ", ".join(t.name for t in failed + timed_out))
     print(f"all pass in {time.monotonic() - t0:.1f} s (what a surviving mutant costs, besides its build)",

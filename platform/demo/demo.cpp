@@ -11,7 +11,7 @@
 #include <thread>
 
 #include "platform/host/files.h"
-#include "platform/win32.h"
+#include "platform/seam/keys.h"
 
 namespace {
 

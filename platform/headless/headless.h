@@ -47,6 +47,9 @@ void ClearMciLog();
 // Files opened as sounds, and which are playing; a music piece the engine's scanner
 // refuses never plays.
 bool IsPlaying(const std::string& fileName);
+// Sounds open now, and the closes asked of the backend (one too many: a sound closed twice).
+std::size_t OpenSounds();
+std::size_t SoundCloses();
 // Ends the playing piece of that file as if it had played to its end.
 void FinishPiece(const std::string& fileName);
 // Reports the sound id as played to its end, whatever it is: a report may arrive for a

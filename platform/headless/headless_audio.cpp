@@ -3,6 +3,7 @@
 // one the engine could not play stays silent here too. Every MCI command string is logged.
 #include <strings.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -26,6 +27,7 @@ struct Sound {
 std::vector<Sound> g_sounds;  // indexed by sound id
 std::vector<std::string> g_mciLog;
 std::vector<int> g_finished;
+std::size_t g_closes = 0;
 
 Sound* Find(int id) {
     if (id < 0 || static_cast<std::size_t>(id) >= g_sounds.size() || !g_sounds[id].open) return nullptr;
@@ -73,6 +75,7 @@ void StopSound(int id) {
 }
 
 void CloseSound(int id) {
+    ++g_closes;
     if (Sound* sound = Find(id)) {
         sound->open = false;
         sound->playing = false;
@@ -95,6 +98,7 @@ void ResetAudio() {
     g_sounds.clear();
     g_mciLog.clear();
     g_finished.clear();
+    g_closes = 0;
 }
 
 const std::vector<std::string>& MciLog() {
@@ -103,6 +107,14 @@ const std::vector<std::string>& MciLog() {
 
 void ClearMciLog() {
     g_mciLog.clear();
+}
+
+std::size_t OpenSounds() {
+    return static_cast<std::size_t>(std::count_if(g_sounds.begin(), g_sounds.end(), [](const Sound& s) { return s.open; }));
+}
+
+std::size_t SoundCloses() {
+    return g_closes;
 }
 
 bool IsPlaying(const std::string& fileName) {

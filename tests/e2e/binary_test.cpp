@@ -82,15 +82,7 @@ TEST_F(GameBinary, LoopsItsMusicAtOnceWithoutClippingAndEndsAtOnceWhenTheDisplay
     if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0) {
         GTEST_SKIP() << "Xvfb or xdotool is not installed";
     }
-    const std::uint8_t piece[] = {
-        'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,  // one track, 480 a beat
-        'M', 'T', 'r', 'k', 0, 0, 0, 24,
-        0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 120 beats a minute
-        0x00, 0xC0, 0x10,                          // organ
-        0x00, 0x90, 0x3C, 0x64,                    // note on at 0
-        0x83, 0x60, 0x80, 0x3C, 0x00,              // off at 0.5 s
-        0x83, 0x60, 0xFF, 0x2F, 0x00};             // end at 1.0 s
-    std::ofstream("BATTLE03.mid", std::ios::binary).write(reinterpret_cast<const char*>(piece), sizeof piece);
+    std::ofstream("BATTLE03.mid", std::ios::binary) << test::OrganNote(480, 960);
     const std::string ranking = test::ReadFile("txt/Ranking/Ranking.txt");
     e2e::VirtualDisplay display(Log("xvfb.log"));
     ASSERT_TRUE(display.Ready()) << test::ReadFile(Log("xvfb.log"));

@@ -28,11 +28,7 @@ std::string Piece(int first, int keys) {
     for (int key = first; key < first + keys; ++key) {
         track += std::string(key == first ? "\x60\x80" : "\0\x80", 2) + char(key) + '\0';
     }
-    track += std::string("\0\xFF\x2F\0", 4);
-    const auto size = static_cast<std::uint32_t>(track.size());
-    std::string file("MThd\0\0\0\6\0\0\0\1\0\x60MTrk", 18);
-    for (int shift = 24; shift >= 0; shift -= 8) file += char((size >> shift) & 0xFF);
-    return file + track;
+    return test::MidiFile(96, track + std::string("\0\xFF\x2F\0", 4));
 }
 
 class Engine : public ::testing::Test {

@@ -13,20 +13,11 @@
 #include <vector>
 
 #include "platform/music/music.h"
+#include "tests/support/midi.h"
 
 namespace {
 
 constexpr int BLOCK = 512;
-
-// One organ note held to the piece's end at 1.0 s, so its release sounds past the end.
-constexpr std::uint8_t PIECE[] = {
-    'M', 'T', 'h', 'd', 0, 0, 0, 6, 0, 0, 0, 1, 0x01, 0xE0,  // one track, 480 a beat
-    'M', 'T', 'r', 'k', 0, 0, 0, 23,
-    0x00, 0xFF, 0x51, 0x03, 0x07, 0xA1, 0x20,  // 120 beats a minute
-    0x00, 0xC0, 0x10,                          // organ
-    0x00, 0x90, 0x3C, 0x64,                    // note on at 0
-    0x87, 0x40, 0x80, 0x3C, 0x00,              // off at 1.0 s
-    0x00, 0xFF, 0x2F, 0x00};                   // the end
 
 // Renders until the piece reports its end: one pass, from its start.
 std::vector<std::int16_t> Pass() {
@@ -42,7 +33,8 @@ std::vector<std::int16_t> Pass() {
 TEST(MusicLoop, EveryPassLastsAndSoundsAsTheSecondOverTheTailsOfTheOneBefore) {
     const std::filesystem::path file =
         std::filesystem::temp_directory_path() / ("lb-loop-" + std::to_string(::getpid()) + ".mid");
-    std::ofstream(file, std::ios::binary).write(reinterpret_cast<const char*>(PIECE), sizeof PIECE);
+    // One organ note held to the piece's end at 1.0 s, so its release sounds past the end.
+    std::ofstream(file, std::ios::binary) << test::OrganNote(960, 960);
     if (!music::StartMusic()) GTEST_SKIP() << "no soundfont";
     ASSERT_TRUE(music::LoadMusic(0, file.string()));
     music::PlayMusic(0);

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/midi.h"
+
 namespace test {
 
 // A fresh temporary folder as the working directory until destroyed, then removed.
@@ -26,8 +28,6 @@ private:
 // Writes a file, creating its folders; the path uses forward slashes.
 void WriteFile(const std::string& path, const std::string& contents);
 std::string ReadFile(const std::string& path);
-// The shortest music piece the engine plays: a header and one empty track.
-inline const std::string SILENT_MIDI("MThd\0\0\0\6\0\0\0\1\0\x60MTrk\0\0\0\4\0\xFF\x2F\0", 26);
 // Copies the repository's data/ tree into the working directory.
 void CopyRealData();
 // Writes an uncompressed 8-bit BMP of the given indices (rows top to bottom) with a

@@ -12,6 +12,7 @@
 // the commit that last changed ring.txt.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -97,6 +98,11 @@ TEST(Golden, TheWholeRingDrawsAndSoundsAsRecorded) {
               std::to_string(static_cast<std::int32_t>(g_clearTime)) + ",3200,2400,1600,1000,");
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking2.txt"), "3200,2400,1600,1000,500,");
     recorder.Look();
+    // The quit scene's teardown closed every device, each once, and sent no command for it.
+    const std::vector<std::string>& commands = headless::MciLog();
+    EXPECT_EQ(headless::OpenSounds(), 0u);
+    EXPECT_EQ(headless::SoundCloses(), static_cast<std::size_t>(std::count_if(
+        commands.begin(), commands.end(), [](const std::string& c) { return c.rfind("Open ", 0) == 0; })));
     std::ofstream(OUTPUT / "keys.txt") << headless::KeyScript();
 
     // Runs of equal commands as one "M text xN" line: the results' wait sends one per turn.

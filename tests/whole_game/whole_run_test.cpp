@@ -69,6 +69,8 @@ TEST_P(EscapeIn, EndsTheGameWithExitCodeZero) {
     ASSERT_FALSE(log.empty());
     EXPECT_EQ(log.back(), "Close SWO");
     EXPECT_EQ(std::count(log.begin(), log.end(), "Close SWO"), 1);
+    EXPECT_EQ(headless::OpenSounds(), 0u);
+    EXPECT_EQ(headless::SoundCloses(), 11u);
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryScene, EscapeIn, ::testing::Range(SCENE_OPENING_INIT, SCENE_ENDING + 1));
