@@ -177,7 +177,7 @@ bool OpenWindow(const char*) {
     // The frame the window manager puts around the window is known once it is shown: a
     // window that would reach off the screen with it becomes one that does not.
     SDL_Rect frame{};
-    if (!Fullscreen() && SDL_GetWindowBordersSize(g_window, &frame.y, &frame.x, &frame.h, &frame.w) == 0) {
+    if (!Fullscreen() && sdl_backend::MayHaveFrame(g_window) && SDL_GetWindowBordersSize(g_window, &frame.y, &frame.x, &frame.h, &frame.w) == 0) {
         int fitWidth = 0;
         int fitHeight = 0;
         WindowSize(frame, &fitWidth, &fitHeight);
