@@ -25,7 +25,7 @@ stage_done "suite"
 
 # The browser's golden run replays the key script the suite's golden test just wrote,
 # and the desktop game just built checks the demo a clear in the browser keeps.
-tools/web/build.sh
+LB_RENDER_MUSIC=build/render_music tools/web/build.sh
 stage_done "browser build"
 /usr/bin/python3 tests/web/web_test.py
 stage_done "browser tests"

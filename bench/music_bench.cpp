@@ -1,16 +1,20 @@
 // The cost of the music: one second of the battle piece rendered by the game's engine
-// (synthesized in its first pass, replayed from memory once it loops), and, for
-// comparison, by a FluidSynth synthesizer as SDL_mixer sets one up (its default settings:
-// reverb, chorus, fourth-order interpolation). CPU time per iteration is the
-// share of one core the music takes while it plays. Uses the system's soundfont.
+// (synthesized in its first pass, read back from its take on disk once it loops), and,
+// for comparison, by a FluidSynth synthesizer as SDL_mixer sets one up (its default
+// settings: reverb, chorus, fourth-order interpolation); and the output limiter over a
+// second of the mix. CPU time per iteration is the share of one core it takes while the
+// music plays. Uses the system's soundfont.
 #include <benchmark/benchmark.h>
 #include <fluidsynth.h>
 
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <vector>
 
 #include "platform/music/music.h"
+#include "platform/music/take_filler.h"
+#include "platform/sdl/sdl_limiter.h"
 
 namespace {
 
@@ -26,6 +30,8 @@ void RenderSeconds(std::vector<std::int16_t>& buffer, int seconds) {
 // The engine's second 10 s into the piece, where all its parts play: in its first pass,
 // or (looped) in its second, after the first has played to its end.
 void EngineSecond(benchmark::State& state, bool looped) {
+    const std::filesystem::path takes = std::filesystem::temp_directory_path() / "lb-music-bench-takes";
+    if (looped) music::KeepTakesIn(takes);
     if (!music::StartMusic() || !music::LoadMusic(0, PIECE)) {
         state.SkipWithError("no soundfont");
         return;
@@ -34,13 +40,17 @@ void EngineSecond(benchmark::State& state, bool looped) {
     std::vector<std::int16_t> buffer(BUFFER_FRAMES * 2);
     while (looped && music::RenderMusic(buffer.data(), BUFFER_FRAMES) != 0) {
     }
-    if (looped) music::PlayMusic(0);
+    if (looped) {
+        music::FinishTakes();
+        music::PlayMusic(0);
+    }
     RenderSeconds(buffer, 10);
     for (auto _ : state) {
         RenderSeconds(buffer, 1);
         benchmark::DoNotOptimize(buffer.data());
     }
     music::ShutDownMusic();
+    std::filesystem::remove_all(takes);
 }
 
 void BM_MusicEngineSecond(benchmark::State& state) {
@@ -48,7 +58,7 @@ void BM_MusicEngineSecond(benchmark::State& state) {
 }
 BENCHMARK(BM_MusicEngineSecond)->Unit(benchmark::kMillisecond);
 
-// Replayed from memory.
+// Read back from the take.
 void BM_MusicEngineLoopedSecond(benchmark::State& state) {
     EngineSecond(state, true);
 }
@@ -79,5 +89,34 @@ void BM_FluidSynthDefaultsSecond(benchmark::State& state) {
     delete_fluid_settings(settings);
 }
 BENCHMARK(BM_FluidSynthDefaultsSecond)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+namespace {
+
+// A second of a quiet mix (no peak to hold down) and of one that peaks every 10 ms.
+void LimiterSecond(benchmark::State& state, int peakEvery) {
+    std::vector<std::int16_t> mix(BUFFER_FRAMES * 2);
+    for (std::size_t i = 0; i < mix.size(); ++i) mix[i] = static_cast<std::int16_t>((i * 37) % 8000);
+    for (std::size_t i = 0; peakEvery > 0 && i < mix.size(); i += peakEvery * 2) mix[i] = 30000;
+    std::vector<std::int16_t> buffer(mix.size());
+    for (auto _ : state) {
+        for (int i = 0; i < RATE / BUFFER_FRAMES; ++i) {
+            buffer = mix;
+            sdl_backend::LimitMix(buffer.data(), BUFFER_FRAMES);
+        }
+        benchmark::DoNotOptimize(buffer.data());
+    }
+}
+
+void BM_LimiterQuietSecond(benchmark::State& state) {
+    LimiterSecond(state, 0);
+}
+BENCHMARK(BM_LimiterQuietSecond)->Unit(benchmark::kMicrosecond);
+
+void BM_LimiterPeakingSecond(benchmark::State& state) {
+    LimiterSecond(state, 441);
+}
+BENCHMARK(BM_LimiterPeakingSecond)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

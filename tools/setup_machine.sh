@@ -7,7 +7,7 @@ set -euo pipefail
 
 PACKAGES=(
   g++ cmake ninja-build pkg-config git
-  libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev libx11-dev libpng-dev zlib1g-dev timgm6mb-soundfont
+  libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev libflac-dev libx11-dev libpng-dev zlib1g-dev timgm6mb-soundfont
 )
 for option in "$@"; do
   case "$option" in

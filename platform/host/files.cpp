@@ -300,6 +300,10 @@ bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, st
     if (g_writesSandboxed) return true;
     if (!CanReplaceFile(gamePath, failure)) return false;
     const std::string target = WriteTarget(gamePath);
+    // Rewriting the same bytes would only cost two flushes to disk (the game rewrites its
+    // ranking copy at every start).
+    std::string held;
+    if (ReadRegularFile(target, contents.size(), &held, nullptr) && held == contents && !contents.empty()) return true;
     const fs::path targetPath(target);
     const fs::path folder = targetPath.parent_path();
     std::string temp = (folder / (TemporaryPrefix(targetPath) + TEMPORARY_SUFFIX)).string();

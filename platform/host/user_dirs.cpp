@@ -75,3 +75,8 @@ std::filesystem::path ScoresFolder() {
     const std::filesystem::path base = FolderFrom("XDG_DATA_HOME", ".local/share");
     return base.empty() ? base : base / "lantern-blade";
 }
+
+std::filesystem::path CacheFolder() {
+    const std::filesystem::path base = FolderFrom("XDG_CACHE_HOME", ".cache");
+    return base.empty() ? base : base / "lantern-blade";
+}

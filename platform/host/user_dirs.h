@@ -12,3 +12,6 @@ std::filesystem::path ScreenshotFolder();
 // ${XDG_DATA_HOME:-~/.local/share}/lantern-blade, where an installed game keeps the
 // ranking files (and what else belongs beside them); empty when neither is set.
 std::filesystem::path ScoresFolder();
+// ${XDG_CACHE_HOME:-~/.cache}/lantern-blade, for what the game can make again; empty when
+// neither is set.
+std::filesystem::path CacheFolder();

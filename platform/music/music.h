@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 
 namespace music {
@@ -14,8 +15,13 @@ namespace music {
 // Frames per second of everything the engine renders.
 constexpr int MUSIC_RATE = 44100;
 
-// Finds and loads the soundfont. False (after one line on stderr) when there is no
-// usable soundfont.
+// Keeps each piece's first pass as rendered in files in `folder` (made when needed), so
+// later passes, and later runs, read it back instead of synthesizing it. Call before
+// StartMusic; holds until ShutDownMusic. Without it every pass is synthesized.
+void KeepTakesIn(const std::filesystem::path& folder);
+// Finds the soundfont and starts loading it in the background; the first PlayMusic
+// waits for it. False (after one line on stderr) when there is no usable soundfont;
+// one that fails to load says so then, and the music stays silent.
 bool StartMusic();
 // Reads a piece and makes sure its instruments are in memory. False when the file is not
 // a MIDI file the engine can play (said once on stderr); such a piece stays silent.

@@ -1,12 +1,15 @@
 // Sound through SDL2_mixer: the music engine renders into the mixer's music hook, and the
 // WAV effects each play on a mixer channel of its own, so they mix over the music and a
-// replay restarts only that effect. Without an audio device or without a soundfont the
-// game runs silent (one line on stderr says why): sounds still open, plays do nothing.
+// replay restarts only that effect. Each piece's first pass is kept in the user's cache
+// folder, so the music's later passes cost almost nothing. Without an audio device or
+// without a soundfont the game runs silent (one line on stderr says why): sounds still
+// open, plays do nothing.
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <utility>
@@ -14,6 +17,7 @@
 
 #include <SDL_mixer.h>
 
+#include "platform/host/user_dirs.h"
 #include "platform/music/music.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_limiter.h"
@@ -105,6 +109,7 @@ void StartAudio() {
     sdl_backend::ShutDownAtExit();
     g_audio = AudioState::Ready;
     Mix_SetPostMix(Limit, nullptr);
+    if (const std::filesystem::path cache = CacheFolder(); !cache.empty()) music::KeepTakesIn(cache / "music");
     g_musicAvailable = music::StartMusic();
     if (g_musicAvailable) Mix_HookMusic(MixMusic, nullptr);
     ApplyVolumes();

@@ -15,6 +15,10 @@ namespace sdl_backend {
 
 // Switches between fullscreen-desktop and a resizable window (Alt+Enter, F11).
 void ToggleFullscreen();
+// The window's state for a game that takes its place for a while (a demo shown): whether
+// it is fullscreen, and hiding it and showing it again.
+bool WindowFullscreen();
+void SetWindowHidden(bool hidden);
 // Follows size, exposure, focus and minimising of the game window; losing the focus or
 // being minimised suspends the game (reported through activeChanged).
 void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& sink);
@@ -25,6 +29,9 @@ void FitWindowSize(int savedWidth, int savedHeight, SDL_Point room, int* width, 
 // Without a window manager, puts the window where fullscreen or the window size has it
 // (nobody else would); does nothing when a window manager runs or not on X11.
 void PlaceWithoutWindowManager(SDL_Window* window);
+// False where no window manager runs on X11: nobody frames the window there, and asking
+// for the frame's size would wait a tenth of a second for an answer that never comes.
+bool MayHaveFrame(SDL_Window* window);
 
 // The player's settings, read from the file at first use; StoreSettings writes them
 // back when they changed.

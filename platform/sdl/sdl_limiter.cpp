@@ -24,6 +24,7 @@ struct Held {
 
 std::array<Held, sdl_backend::LIMITER_DELAY> g_held{};  // a ring: g_oldest is due out next
 int g_oldest = 0;
+int g_peaks = 0;  // held frames that need a gain below 1
 float g_gain = 1.0f;
 
 // The gain that reaches need in the given number of frames, ramping from here.
@@ -44,15 +45,20 @@ void LimitMix(std::int16_t* samples, int frames) {
         const float need = peak > CEILING ? CEILING / peak : 1.0f;
 
         g_gain = std::min(1.0f, g_gain + (1.0f - g_gain) * RECOVERY + 1e-6f);
-        float gain = Towards(need, LIMITER_DELAY + 1);
-        for (int ahead = 0; ahead < LIMITER_DELAY; ++ahead) {
-            gain = std::min(gain, Towards(g_held[(g_oldest + ahead) % LIMITER_DELAY].need, ahead + 1));
+        // Without a peak ahead every frame needs 1, which the gain never exceeds: it
+        // stays, and the look ahead (most of the cost) can be skipped.
+        if (g_peaks > 0 || need < 1.0f) {
+            float gain = Towards(need, LIMITER_DELAY + 1);
+            for (int ahead = 0; ahead < LIMITER_DELAY; ++ahead) {
+                gain = std::min(gain, Towards(g_held[(g_oldest + ahead) % LIMITER_DELAY].need, ahead + 1));
+            }
+            g_gain = gain;
         }
-        g_gain = gain;
 
         Held& out = g_held[g_oldest];
         frame[0] = static_cast<std::int16_t>(std::lrint(out.left * g_gain));
         frame[1] = static_cast<std::int16_t>(std::lrint(out.right * g_gain));
+        g_peaks += (need < 1.0f) - (out.need < 1.0f);
         out = {left, right, need};
         g_oldest = (g_oldest + 1) % LIMITER_DELAY;
     }

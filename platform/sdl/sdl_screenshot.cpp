@@ -24,7 +24,10 @@ std::string WriteUnderFreeName(const sdl_backend::ShownFrame& shown, const std::
     std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H-%M-%S", &local);
     const std::string base = std::string("lantern-blade_") + stamp;
     for (int n = 1; n <= 100; ++n) {
-        const std::string path = (folder / (base + (n == 1 ? "" : "_" + std::to_string(n)) + ".png")).string();
+        // Appended piece by piece: GCC 12 warns falsely about "_" + std::to_string(n) at -O3.
+        std::string name = base;
+        if (n > 1) name.append(1, '_').append(std::to_string(n));
+        const std::string path = (folder / (name + ".png")).string();
         if (WriteFramePng(shown.pixels, SCREEN_WIDTH, SCREEN_HEIGHT, shown.palette, path, true)) return path;
         if (errno != EEXIST) break;
     }

@@ -95,6 +95,22 @@ void ToggleFullscreen() {
     StoreSettings();
 }
 
+bool WindowFullscreen() {
+    return g_window != nullptr && Fullscreen();
+}
+
+void SetWindowHidden(bool hidden) {
+    if (g_window == nullptr) return;
+    if (hidden) {
+        SDL_HideWindow(g_window);
+        return;
+    }
+    SDL_ShowWindow(g_window);
+    SDL_RaiseWindow(g_window);
+    PlaceWithoutWindowManager(g_window);
+    ShowPicture(false);
+}
+
 void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& sink) {
     switch (event.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
@@ -161,7 +177,7 @@ bool OpenWindow(const char*) {
     // The frame the window manager puts around the window is known once it is shown: a
     // window that would reach off the screen with it becomes one that does not.
     SDL_Rect frame{};
-    if (!Fullscreen() && SDL_GetWindowBordersSize(g_window, &frame.y, &frame.x, &frame.h, &frame.w) == 0) {
+    if (!Fullscreen() && sdl_backend::MayHaveFrame(g_window) && SDL_GetWindowBordersSize(g_window, &frame.y, &frame.x, &frame.h, &frame.w) == 0) {
         int fitWidth = 0;
         int fitHeight = 0;
         WindowSize(frame, &fitWidth, &fitHeight);

@@ -28,17 +28,26 @@ bool HasWindowManager(Display* display) {
     return found;
 }
 
+// Whether the window is on X11 with no window manager running; `info` says where.
+bool BareX11(SDL_Window* window, SDL_SysWMinfo* info) {
+    SDL_VERSION(&info->version);
+    return SDL_GetWindowWMInfo(window, info) == SDL_TRUE && info->subsystem == SDL_SYSWM_X11 &&
+           !HasWindowManager(info->info.x11.display);
+}
+
 }  // namespace
 
 namespace sdl_backend {
 
+bool MayHaveFrame(SDL_Window* window) {
+    SDL_SysWMinfo info;
+    return !BareX11(window, &info);
+}
+
 void PlaceWithoutWindowManager(SDL_Window* window) {
     SDL_SysWMinfo info;
-    SDL_VERSION(&info.version);
-    if (SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11 ||
-        HasWindowManager(info.info.x11.display)) {
-        return;
-    }
+    if (!BareX11(window, &info)) return;
+    Display* display = info.info.x11.display;
     SDL_Rect screen;
     if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &screen) != 0) return;
     SDL_Rect area = screen;
@@ -48,9 +57,9 @@ void PlaceWithoutWindowManager(SDL_Window* window) {
         area.x = screen.x + (screen.w - area.w) / 2;
         area.y = screen.y + (screen.h - area.h) / 2;
     }
-    XMoveResizeWindow(info.info.x11.display, info.info.x11.window, area.x, area.y,
-                      static_cast<unsigned>(area.w), static_cast<unsigned>(area.h));
-    XFlush(info.info.x11.display);
+    XMoveResizeWindow(display, info.info.x11.window, area.x, area.y, static_cast<unsigned>(area.w),
+                      static_cast<unsigned>(area.h));
+    XFlush(display);
 }
 
 }  // namespace sdl_backend

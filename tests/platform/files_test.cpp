@@ -52,6 +52,18 @@ TEST(ReplaceFileAtomicallyTest, ReplacesKeepingPermissionsOrFailsLeavingTheOldAn
     EXPECT_EQ(Entries("txt/Ranking"), 1);
     ASSERT_TRUE(ReplaceFileAtomically("txt\\Ranking\\New.txt", "1,"));
     EXPECT_EQ(test::ReadFile("txt/Ranking/New.txt"), "1,");
+    // The same contents again leave the file as it is; others replace it.
+    const auto inode = [] {
+        struct stat info {};
+        ::stat("txt/Ranking/New.txt", &info);
+        return info.st_ino;
+    };
+    const auto before = inode();
+    ASSERT_TRUE(ReplaceFileAtomically("txt\\Ranking\\New.txt", "1,"));
+    EXPECT_EQ(inode(), before);
+    ASSERT_TRUE(ReplaceFileAtomically("txt\\Ranking\\New.txt", "1,2,"));
+    EXPECT_NE(inode(), before);
+    EXPECT_EQ(test::ReadFile("txt/Ranking/New.txt"), "1,2,");
 
     EXPECT_FALSE(ReplaceFileAtomically("no\\such\\folder.txt", "x"));
     EXPECT_FALSE(fs::exists("no"));

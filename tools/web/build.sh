@@ -10,9 +10,14 @@ cd "$(dirname "$0")/../.."
 tools/setup_machine.sh --web
 jobs="$(nproc)"
 
-# The renderer, in a host build of its own (only the music engine is compiled).
-nice cmake -S . -B build-web/host -G Ninja -DCMAKE_BUILD_TYPE=Release -DLB_TESTS=OFF >/dev/null
-nice cmake --build build-web/host --target render_music -j "$jobs"
+# The renderer: LB_RENDER_MUSIC when given (test.sh passes the one its ordinary build just
+# made), else a host build of its own (only the music engine is compiled).
+renderer="${LB_RENDER_MUSIC:-}"
+if [ -z "$renderer" ]; then
+  nice cmake -S . -B build-web/host -G Ninja -DCMAKE_BUILD_TYPE=Release -DLB_TESTS=OFF >/dev/null
+  nice cmake --build build-web/host --target render_music -j "$jobs"
+  renderer=build-web/host/render_music
+fi
 
 data=build-web/data
 rendered=build-web/music
@@ -24,7 +29,7 @@ for midi in data/*.mid; do
   piece="$(basename "$midi" .mid)"
   # Rendering takes a while; a piece whose file has not changed is kept.
   if [ ! -f "$rendered/$piece.ogg" ] || [ "$midi" -nt "$rendered/$piece.ogg" ]; then
-    build-web/host/render_music "$midi" "$rendered/$piece.wav"
+    "$renderer" "$midi" "$rendered/$piece.wav"
     oggenc --quiet --quality 0 --output "$rendered/$piece.ogg" "$rendered/$piece.wav"
     rm "$rendered/$piece.wav"
   fi

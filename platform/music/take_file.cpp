@@ -1,0 +1,211 @@
+#include "platform/music/take_file.h"
+
+#include <FLAC/metadata.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <cstring>
+#include <string_view>
+#include <system_error>
+
+#include "platform/music/synth_setup.h"
+
+namespace {
+
+constexpr unsigned RATE = 44100;
+// The end's frame is written as a fixed-width number, filled in once the take is whole.
+constexpr std::string_view END_TAG = "LANTERN_BLADE_END=";
+constexpr int END_DIGITS = 12;
+// The comment lies in the file's first few hundred bytes.
+constexpr std::size_t HEAD_BYTES = 4096;
+
+std::uint64_t Mix(std::uint64_t hash, const void* data, std::size_t size) {
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    for (std::size_t i = 0; i < size; ++i) hash = (hash ^ bytes[i]) * 0x100000001b3ULL;
+    return hash;
+}
+
+std::uint64_t Mix(std::uint64_t hash, std::string_view text) {
+    return Mix(hash, text.data(), text.size() + 1);
+}
+
+// Writes the end's frame over the zeros the comment was written with.
+bool PatchEnd(const std::filesystem::path& path, std::uint64_t endFrame) {
+    std::FILE* file = std::fopen(path.c_str(), "r+b");
+    if (file == nullptr) return false;
+    std::string head(HEAD_BYTES, '\0');
+    head.resize(std::fread(head.data(), 1, head.size(), file));
+    const std::size_t at = head.find(END_TAG);
+    char digits[END_DIGITS + 1];
+    std::snprintf(digits, sizeof digits, "%0*llu", END_DIGITS, static_cast<unsigned long long>(endFrame));
+    const bool written = at != std::string::npos &&
+                         std::fseek(file, static_cast<long>(at + END_TAG.size()), SEEK_SET) == 0 &&
+                         std::fwrite(digits, 1, END_DIGITS, file) == END_DIGITS;
+    return std::fclose(file) == 0 && written;
+}
+
+}  // namespace
+
+namespace music {
+
+std::filesystem::path TakePath(const std::filesystem::path& folder, const std::string& soundfont,
+                               const std::vector<std::uint8_t>& piece) {
+    std::error_code error;
+    const auto size = static_cast<std::uint64_t>(std::filesystem::file_size(soundfont, error));
+    const auto changed = std::filesystem::last_write_time(soundfont, error).time_since_epoch().count();
+    std::uint64_t hash = 0xcbf29ce484222325ULL;
+    hash = Mix(hash, SYNTH_SETTINGS_TAG);
+    hash = Mix(hash, soundfont);
+    hash = Mix(hash, &size, sizeof size);
+    hash = Mix(hash, &changed, sizeof changed);
+    hash = Mix(hash, piece.data(), piece.size());
+    char name[32];
+    std::snprintf(name, sizeof name, "%016llx.flac", static_cast<unsigned long long>(hash));
+    return folder / name;
+}
+
+TakeWriter::TakeWriter(const std::filesystem::path& path) : path_(path) {
+    static std::atomic<int> serial{0};
+    partial_ = path;
+    partial_ += ".partial-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
+    std::error_code error;
+    std::filesystem::create_directories(path.parent_path(), error);
+    encoder_ = FLAC__stream_encoder_new();
+    if (encoder_ == nullptr) return;
+    comment_ = FLAC__metadata_object_new(FLAC__METADATA_TYPE_VORBIS_COMMENT);
+    FLAC__StreamMetadata_VorbisComment_Entry entry;
+    const std::string zeros(END_DIGITS, '0');
+    const bool set = comment_ != nullptr &&
+                     FLAC__metadata_object_vorbiscomment_entry_from_name_value_pair(
+                         &entry, std::string(END_TAG.substr(0, END_TAG.size() - 1)).c_str(), zeros.c_str()) &&
+                     FLAC__metadata_object_vorbiscomment_append_comment(comment_, entry, false);
+    FLAC__stream_encoder_set_channels(encoder_, 2);
+    FLAC__stream_encoder_set_bits_per_sample(encoder_, 16);
+    FLAC__stream_encoder_set_sample_rate(encoder_, RATE);
+    FLAC__stream_encoder_set_compression_level(encoder_, 5);
+    FLAC__stream_encoder_set_metadata(encoder_, &comment_, 1);
+    const bool ready = set && FLAC__stream_encoder_init_file(encoder_, partial_.c_str(), nullptr, nullptr) ==
+                                  FLAC__STREAM_ENCODER_INIT_STATUS_OK;
+    if (!ready) Drop();
+}
+
+TakeWriter::~TakeWriter() {
+    Drop();
+    if (comment_ != nullptr) FLAC__metadata_object_delete(comment_);
+}
+
+void TakeWriter::Drop() {
+    if (encoder_ == nullptr) return;
+    FLAC__stream_encoder_delete(encoder_);
+    encoder_ = nullptr;
+    std::error_code error;
+    std::filesystem::remove(partial_, error);
+}
+
+bool TakeWriter::Add(const std::int16_t* samples, int frames) {
+    if (encoder_ == nullptr) return false;
+    wide_.assign(samples, samples + frames * 2);
+    return FLAC__stream_encoder_process_interleaved(encoder_, wide_.data(), static_cast<unsigned>(frames));
+}
+
+bool TakeWriter::Finish(std::uint64_t endFrame) {
+    if (encoder_ == nullptr) return false;
+    const bool finished = FLAC__stream_encoder_finish(encoder_);
+    FLAC__stream_encoder_delete(encoder_);
+    encoder_ = nullptr;
+    std::error_code error;
+    if (finished && PatchEnd(partial_, endFrame)) std::filesystem::rename(partial_, path_, error);
+    else error = std::make_error_code(std::errc::io_error);
+    if (error) std::filesystem::remove(partial_, error);
+    return !error;
+}
+
+std::unique_ptr<TakeReader> TakeReader::Open(const std::filesystem::path& path) {
+    std::unique_ptr<TakeReader> reader(new TakeReader());
+    reader->path_ = path;
+    reader->decoder_ = FLAC__stream_decoder_new();
+    if (reader->decoder_ == nullptr) return nullptr;
+    FLAC__stream_decoder_set_metadata_respond(reader->decoder_, FLAC__METADATA_TYPE_VORBIS_COMMENT);
+    if (FLAC__stream_decoder_init_file(reader->decoder_, path.c_str(), Write, Metadata, Error, reader.get()) !=
+            FLAC__STREAM_DECODER_INIT_STATUS_OK ||
+        !FLAC__stream_decoder_process_until_end_of_metadata(reader->decoder_) || !reader->wellFormed_ ||
+        reader->endFrame_ == 0 || reader->endFrame_ > reader->frames_) {
+        return nullptr;
+    }
+    // A file cut short (a full disk, a crash while it was copied) cannot reach its last frame.
+    if (!FLAC__stream_decoder_seek_absolute(reader->decoder_, reader->frames_ - 1) || reader->damaged_ ||
+        !FLAC__stream_decoder_seek_absolute(reader->decoder_, 0)) {
+        return nullptr;
+    }
+    return reader;
+}
+
+TakeReader::~TakeReader() {
+    if (decoder_ != nullptr) FLAC__stream_decoder_delete(decoder_);
+    std::error_code error;
+    if (damaged_) std::filesystem::remove(path_, error);
+}
+
+int TakeReader::AddTo(float* block, int frames) {
+    int added = 0;
+    while (added < frames && at_ < frames_) {
+        if (next_ >= decoded_.size() && !damaged_) {
+            decoded_.clear();
+            next_ = 0;
+            if (!FLAC__stream_decoder_process_single(decoder_) || decoded_.empty()) damaged_ = true;
+        }
+        if (damaged_) {
+            const auto rest = static_cast<int>(std::min<std::uint64_t>(frames - added, frames_ - at_));
+            added += rest;
+            at_ += rest;
+            break;
+        }
+        block[added * 2] += decoded_[next_];
+        block[added * 2 + 1] += decoded_[next_ + 1];
+        next_ += 2;
+        ++added;
+        ++at_;
+    }
+    return added;
+}
+
+FLAC__StreamDecoderWriteStatus TakeReader::Write(const FLAC__StreamDecoder*, const FLAC__Frame* frame,
+                                                 const FLAC__int32* const buffer[], void* self) {
+    auto* reader = static_cast<TakeReader*>(self);
+    const unsigned count = frame->header.blocksize;
+    reader->decoded_.resize(std::size_t{count} * 2);
+    reader->next_ = 0;
+    for (unsigned i = 0; i < count; ++i) {
+        reader->decoded_[i * 2] = static_cast<float>(buffer[0][i]) / 32767.0f;
+        reader->decoded_[i * 2 + 1] = static_cast<float>(buffer[1][i]) / 32767.0f;
+    }
+    return FLAC__STREAM_DECODER_WRITE_STATUS_CONTINUE;
+}
+
+void TakeReader::Metadata(const FLAC__StreamDecoder*, const FLAC__StreamMetadata* block, void* self) {
+    auto* reader = static_cast<TakeReader*>(self);
+    if (block->type == FLAC__METADATA_TYPE_STREAMINFO) {
+        const FLAC__StreamMetadata_StreamInfo& info = block->data.stream_info;
+        reader->wellFormed_ = info.channels == 2 && info.bits_per_sample == 16 && info.sample_rate == RATE &&
+                              info.total_samples > 0;
+        reader->frames_ = info.total_samples;
+        return;
+    }
+    const FLAC__StreamMetadata_VorbisComment& comment = block->data.vorbis_comment;
+    for (FLAC__uint32 i = 0; i < comment.num_comments; ++i) {
+        const std::string_view entry(reinterpret_cast<const char*>(comment.comments[i].entry),
+                                     comment.comments[i].length);
+        if (entry.size() != END_TAG.size() + END_DIGITS || entry.substr(0, END_TAG.size()) != END_TAG) continue;
+        const std::string_view digits = entry.substr(END_TAG.size());
+        if (digits.find_first_not_of("0123456789") != std::string_view::npos) continue;
+        reader->endFrame_ = std::stoull(std::string(digits));
+    }
+}
+
+void TakeReader::Error(const FLAC__StreamDecoder*, FLAC__StreamDecoderErrorStatus, void* self) {
+    static_cast<TakeReader*>(self)->damaged_ = true;
+}
+
+}  // namespace music
