@@ -43,7 +43,12 @@ std::string RankingDemoPath(std::int32_t score, const char* rankingPath) {
     return (DemoFolder(rankingPath) / name).string();
 }
 
-void KeepRankingDemos(std::uint32_t score, const char* rankingPath, const std::int32_t* ranking) {
+std::string RunSoFar() {
+    return DemoRecording() ? DemoRecordingBytes() : std::string();
+}
+
+void KeepRankingDemos(std::uint32_t score, const char* rankingPath, const std::int32_t* ranking,
+                      const std::string& demo) {
     if (!DemoRecording()) return;
     const fs::path folder = DemoFolder(rankingPath);
     std::error_code error;
@@ -51,9 +56,8 @@ void KeepRankingDemos(std::uint32_t score, const char* rankingPath, const std::i
         std::string failure;
         fs::create_directories(folder, error);
         const std::string path = RankingDemoPath(static_cast<std::int32_t>(score), rankingPath);
-        const std::string bytes = DemoRecordingBytes();
-        if (bytes.empty()) failure = "this system cannot pack it";
-        if (bytes.empty() || !ReplaceFileAtomically(path.c_str(), bytes, &failure)) {
+        if (demo.empty()) failure = "this system cannot pack it";
+        if (demo.empty() || !ReplaceFileAtomically(path.c_str(), demo, &failure)) {
             std::fprintf(stderr, "lantern-blade: the demo of this run was not kept in %s: %s\n", path.c_str(),
                          failure.c_str());
         }
@@ -62,4 +66,8 @@ void KeepRankingDemos(std::uint32_t score, const char* rankingPath, const std::i
         std::uint32_t named = 0;
         if (ScoreOfDemo(it->path(), &named) && !Ranked(named, ranking)) RemoveFile(it->path().string());
     }
+}
+
+void WatchBestRun(const char* rankingPath) {
+    WatchDemo(RankingDemoPath(g_ranking[0], rankingPath));
 }

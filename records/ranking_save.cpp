@@ -89,10 +89,12 @@ void Apply(const Outcome& outcome) {
     std::snprintf(g_saveFailure, sizeof g_saveFailure, "%s", outcome.note.c_str());
 }
 
-void WaitForLockAndSave(std::uint32_t score, const std::string& path) {
+// The demo was taken on the game's thread when the score was entered: the run that made it.
+void WaitForLockAndSave(std::uint32_t score, const std::string& path, const std::string& demo) {
     std::string failure;
     const int lock = LockGameFile(path.c_str(), LockWait::FewSeconds, &failure);
     Outcome outcome = lock < 0 ? Failed(path, failure) : SaveHoldingLock(score, path);
+    if (outcome.saved) KeepRankingDemos(score, path.c_str(), outcome.ranking, demo);
     UnlockGameFile(lock);
     if (outcome.saved) {
         std::fprintf(stderr, "lantern-blade: the score was saved in %s\n", FullPath(path).c_str());
@@ -112,12 +114,12 @@ void SaveScore(std::uint32_t score, const char* path) {
         std::snprintf(g_saveFailure, sizeof g_saveFailure, "Score waiting: %s", failure.c_str());
         static const bool waitAtExit = std::atexit(FinishWaitingSave) == 0;
         static_cast<void>(waitAtExit);
-        g_waitingSave = std::thread(WaitForLockAndSave, score, std::string(path));
+        g_waitingSave = std::thread(WaitForLockAndSave, score, std::string(path), RunSoFar());
         return;
     }
     const Outcome outcome = lock < 0 ? Failed(path, failure) : SaveHoldingLock(score, path);
     // Kept under the lock, so that the demos always match the ranking on disk.
-    if (outcome.saved) KeepRankingDemos(score, path, outcome.ranking);
+    if (outcome.saved) KeepRankingDemos(score, path, outcome.ranking, RunSoFar());
     Apply(outcome);
     UnlockGameFile(lock);
 }

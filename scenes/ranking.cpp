@@ -10,6 +10,7 @@
 #include "gfx/transitions.h"
 #include "platform/gdi.h"
 #include "records/numbers.h"
+#include "records/ranking_demos.h"
 #include "records/ranking_save.h"
 
 namespace {
@@ -21,6 +22,10 @@ constexpr int COLUMN_STEP = -60;
 constexpr int UNITS_Y = 370;
 constexpr int DIGIT_STEP = -34;
 constexpr int FAILURE_LINE_HEIGHT = 16;
+
+// Z watches the best run on a fresh press only: the Z that chose the ranking in the title
+// is still held when it opens.
+bool g_watchKeyHeld = true;
 
 // A score that could not be saved is not kept past this run, and a ranking file set aside
 // is no longer shown: the player is told. A save that waited may end while this shows.
@@ -43,6 +48,7 @@ void RankingInit() {
     LoadBitmapToSurface(g_offscreen3, "bmp\\Char\\My_char.bmp");
     ColorFill(g_back, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, 0);
     g_scene = SCENE_RANKING;
+    g_watchKeyHeld = true;
     for (int entry = 0; entry < RANKING_SIZE; ++entry) {
         DrawNumberFiveDigits(g_ranking[entry], g_offscreen3, g_offscreen2,
                              FIRST_COLUMN_X + COLUMN_STEP * entry, UNITS_Y, 0, DIGIT_STEP,
@@ -57,6 +63,9 @@ void RankingFrame() {
     SlidePanel(g_back, g_offscreen2);
     VerticalBlinds(g_back);
     ShowSaveFailure();
+    const bool watchKey = IsKeyDown('Z');
+    if (watchKey && !g_watchKeyHeld) WatchBestRun("txt\\Ranking\\Ranking.txt");
+    g_watchKeyHeld = watchKey;
     if (IsKeyDown('X')) {
         g_scene = SCENE_TITLE_INIT;
         ResetTransitions();

@@ -8,9 +8,11 @@
 #include <algorithm>
 #include <bitset>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 
 #include "platform/host/files.h"
+#include "platform/host/suspension.h"
 #include "platform/seam/keys.h"
 
 namespace {
@@ -340,6 +342,20 @@ void DemoNoteClear(std::uint32_t playTimeMs, std::uint32_t score) {
         Differ("clear " + std::to_string(g_clears.size()) + " was recorded in " + std::to_string(recordedTime) +
                " ms for " + std::to_string(recordedScore));
     }
+}
+
+void WatchDemo(const std::string& path) {
+    if (g_mode == Mode::Replaying) return;
+    Demo demo;
+    std::string why;
+    if (!ReadDemoFile(path, &demo, &why)) {
+        std::fprintf(stderr, "lantern-blade: no run to watch: %s\n", why.c_str());
+        return;
+    }
+    std::error_code error;
+    SetSuspended(true, backend::NowMs());
+    backend::ShowDemo(std::filesystem::absolute(path, error).string());
+    SetSuspended(false, backend::NowMs());
 }
 
 void DemoKeepFilesUnder(const char* gameFolder) {

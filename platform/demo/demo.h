@@ -53,5 +53,10 @@ void DemoIdle(std::uint32_t milliseconds);
 bool DemoPresent(const std::uint8_t* pixels, const std::uint32_t* palette);
 void DemoSoundCommand(const char* command);
 
+// Shows the demo file to the one playing, the game waiting meanwhile with its clock held
+// as while suspended. A file that is no readable demo shows nothing (a line on stderr);
+// a replay passes over it, so that it stays as recorded.
+void WatchDemo(const std::string& path);
+
 // A stage cleared, with its play time and score.
 void DemoNoteClear(std::uint32_t playTimeMs, std::uint32_t score);

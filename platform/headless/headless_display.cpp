@@ -1,6 +1,8 @@
 // Headless display: frames presented are kept in memory (the last few) and can be
-// written out as PNG files for looking at them.
+// written out as PNG files for looking at them; demos asked to be shown are only logged.
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
@@ -16,6 +18,7 @@ bool g_displayAvailable = true;
 std::size_t g_keep = DEFAULT_KEEP;
 std::vector<headless::Frame> g_frames;
 std::uint64_t g_frameCount = 0;
+std::vector<std::string> g_demosShown;
 
 void TrimFrames() {
     if (g_frames.size() > g_keep) {
@@ -43,6 +46,11 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
     TrimFrames();
 }
 
+void ShowDemo(const std::string& path) {
+    g_demosShown.push_back(path);
+    headless::Advance(headless::DEMO_SHOWN_MS);
+}
+
 }  // namespace backend
 
 namespace headless {
@@ -52,6 +60,7 @@ void ResetDisplay() {
     g_keep = DEFAULT_KEEP;
     g_frames.clear();
     g_frameCount = 0;
+    g_demosShown.clear();
 }
 
 void SetDisplayAvailable(bool available) {
@@ -75,6 +84,10 @@ std::uint64_t FrameCount() {
 const Frame& LastFrame() {
     static const Frame empty{};
     return g_frames.empty() ? empty : g_frames.back();
+}
+
+const std::vector<std::string>& DemosShown() {
+    return g_demosShown;
 }
 
 bool WritePng(const Frame& frame, const std::string& path) {

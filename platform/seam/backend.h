@@ -50,6 +50,10 @@ void CloseSound(int id);
 // first. Pieces end on the audio thread; the stand-in takes them when it pumps its queue.
 std::vector<int> TakeFinishedSounds();
 
+// Shows the demo file (an absolute path) in the game window and returns once it has
+// played or the one watching stopped it; the game waits meanwhile, its sound held.
+void ShowDemo(const std::string& path);
+
 // Every MCI command string as sent (the headless backend logs them for the tests).
 void RecordMciCommand(const char* command);
 

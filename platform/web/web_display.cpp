@@ -5,6 +5,7 @@
 #include <emscripten.h>
 
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "platform/seam/backend.h"
@@ -58,6 +59,12 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
     }
     for (std::size_t i = 0; i < FRAME_PIXELS; ++i) g_rgba[i] = colors[pixels[i]];
     lbPresent(g_rgba.data());
+}
+
+// A page cannot run a second game beside this one to show a kept run; the desktop game
+// watches it (--playdemo).
+void ShowDemo(const std::string& path) {
+    std::fprintf(stderr, "lantern-blade: watching %s needs the desktop game\n", path.c_str());
 }
 
 }  // namespace backend

@@ -1,6 +1,10 @@
 // Demos: the kept demo of the golden run played back against the golden frames, the game
 // binary's --verify on it and on spoilt copies, and the demos the ranking keeps.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdint>
@@ -13,7 +17,9 @@
 #include "game/scene_state.h"
 #include "platform/demo/demo.h"
 #include "platform/headless/headless.h"
+#include "platform/host/suspension.h"
 #include "platform/win32.h"
+#include "records/ranking_save.h"
 #include "scenes/clear_results.h"
 #include "tests/e2e/process.h"
 #include "tests/whole_game/game_run.h"
@@ -143,6 +149,92 @@ TEST(Demo, AClearKeepsItsDemoWhichVerifiesAndAnEntryPushedOutLosesIts) {
     std::string output;
     EXPECT_EQ(Verify("txt/Ranking/demos/" + score + ".lbdemo", &output), 0) << output;
     EXPECT_NE(output.find("clear 1: play time 2561 ms, score " + score), std::string::npos) << output;
+}
+
+// Another game holds the ranking's lock at the clear: the save waits for it on a thread
+// of its own, and once let go the score goes in with the demo of the run that made it.
+TEST(Demo, ASaveThatWaitedForTheLockKeepsItsDemo) {
+    int otherGame = -1;
+    whole::GameRun run([&otherGame] {
+        otherGame = ::open("txt/Ranking/Ranking.txt.lock", O_CREAT | O_RDWR, 0600);
+        ASSERT_EQ(flock(otherGame, LOCK_EX), 0);
+        StartRecording();
+    });
+    ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && whole::PlayRoute(run));
+    ASSERT_TRUE(run.UntilScene(SCENE_RESULT));
+    const std::string demo = "txt/Ranking/demos/" + std::to_string(RING_SCORE) + ".lbdemo";
+    EXPECT_FALSE(fs::exists(demo));
+    ::close(otherGame);
+    FinishWaitingSave();
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt").rfind(std::to_string(RING_SCORE) + ",", 0), 0u);
+    std::string output;
+    EXPECT_EQ(Verify(demo, &output), 0) << output;
+    EXPECT_NE(output.find("clear 1: play time 2561 ms"), std::string::npos) << output;
+}
+
+constexpr const char* BEST_DEMO = "txt/Ranking/demos/3200.lbdemo";
+
+void KeepBestDemo() {
+    fs::create_directories("txt/Ranking/demos");
+    fs::copy_file(whole::KEPT_DEMO, BEST_DEMO);
+}
+
+// Records a run that presses Z on the ranking screen with first place's demo kept, then
+// again once it is gone, and writes the run to `recording`.
+void WatchFromTheRanking(const std::string& recording) {
+    whole::GameRun run([] {
+        KeepBestDemo();
+        StartRecording();
+    });
+    // From the play through the pause menu's third item to the title, then its second.
+    const auto choose = [&run](int moves, int scene) {
+        bool ok = run.Frames(2);
+        for (int i = 0; ok && i < moves; ++i) ok = run.Hold(VK_DOWN, 1) && run.Frames(1);
+        return ok && run.PressUntil('Z', [scene] { return g_scene == scene; });
+    };
+    ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE) &&
+                choose(2, SCENE_TITLE) && choose(1, SCENE_RANKING) && run.Frames(30));
+    EXPECT_TRUE(headless::DemosShown().empty());
+    const std::uint64_t before = GameClockMs(headless::Now());
+    ASSERT_TRUE(run.Hold('Z', 1) && run.Frames(1));
+    EXPECT_EQ(headless::DemosShown(), std::vector<std::string>{fs::absolute(BEST_DEMO).string()});
+    EXPECT_LT(GameClockMs(headless::Now()) - before, 100u);
+
+    fs::remove(BEST_DEMO);
+    ASSERT_TRUE(run.Frames(1) && run.Hold('Z', 1) && run.Frames(5));
+    EXPECT_EQ(headless::DemosShown().size(), 1u);
+    EXPECT_EQ(g_scene, SCENE_RANKING);
+    ASSERT_TRUE(run.PressUntil('X', [] { return g_scene == SCENE_TITLE; }));
+    test::WriteFile(recording, DemoRecordingBytes());
+}
+
+// Z on the ranking screen shows first place's demo, the game's clock standing still
+// meanwhile; without a demo it shows nothing. A replay of that run passes over both.
+TEST(Demo, ZOnTheRankingWatchesTheBestRunAndAReplayPassesOverIt) {
+    test::ScratchDir dir;
+    const std::string recording = fs::absolute("watched.lbdemo").string();
+    // Recorded in a process of its own, so that the replay starts a fresh game.
+    const pid_t recorder = fork();
+    if (recorder == 0) {
+        WatchFromTheRanking(recording);
+        _exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(recorder, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+
+    test::CopyRealData();
+    KeepBestDemo();
+    Demo watched;
+    std::string why;
+    ASSERT_TRUE(ReadDemoFile(recording, &watched, &why)) << why;
+    StartReplay(watched, false, false);
+    test::StartGame();
+    while (!DemoReplayOver() && DemoDifference() < 0 && !test::Turn()) {
+    }
+    EXPECT_EQ(DemoDifference(&why), -1) << why;
+    EXPECT_TRUE(DemoReplayOver());
+    EXPECT_TRUE(headless::DemosShown().empty());
 }
 
 }  // namespace
