@@ -96,12 +96,14 @@ bool LoopTurn(int* exitCode) {
         DispatchMessageA(&g_msg);
         return false;
     }
-    const std::uint64_t framesBefore = PresentedFrameCount();
+#ifdef LB_SPIN
     RunScene(g_msg);
-#ifndef LB_SPIN
+#else
     // The frame gate only tells a scene to skip its frame; rather than spin a whole core
     // until the next one is due, give the processor away on a turn that drew nothing,
     // waking for that frame (and at least every 10 ms to fetch messages).
+    const std::uint64_t framesBefore = PresentedFrameCount();
+    RunScene(g_msg);
     if (PresentedFrameCount() == framesBefore) DemoIdle(MsUntilNextFrame(10));
 #endif
     return false;

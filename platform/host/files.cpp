@@ -43,7 +43,11 @@ bool FailWithErrno(std::string* failure) {
 constexpr char TEMPORARY_SUFFIX[] = "XXXXXX";
 
 std::string TemporaryPrefix(const fs::path& target) {
-    return "." + target.filename().string() + ".";
+    // Appended piece by piece: GCC 12 warns falsely about "literal" + string temporaries.
+    std::string prefix(1, '.');
+    prefix += target.filename().string();
+    prefix += '.';
+    return prefix;
 }
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
@@ -352,7 +356,9 @@ std::string SetFileAside(const char* gamePath, const char* label, int keep) {
     // Numbered after the newest of the same second, so that the name tells the order.
     int n = !aside.empty() && aside.back().first.first == stamp ? aside.back().first.second + 1 : 1;
     for (const int last = n + 100; n < last; ++n) {
-        const fs::path path = target.parent_path() / (prefix + stamp + (n == 1 ? "" : "-" + std::to_string(n)));
+        std::string name = prefix + stamp;
+        if (n != 1) name += '-' + std::to_string(n);
+        const fs::path path = target.parent_path() / name;
         if (RenameNoReplace(target, path)) {
             KeepFile(path);
             KeepFile(target);
