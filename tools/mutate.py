@@ -447,6 +447,14 @@ def hang_up_as_usual():
     signal.signal(signal.SIGHUP, signal.SIG_DFL)
 
 
+def kill_stragglers(process):
+    """Kills what is left of a finished test's process group."""
+    try:
+        os.killpg(process.pid, signal.SIGKILL)
+    except ProcessLookupError:
+        pass
+
+
 def run_tests(tests, jobs, stop_on_failure=True):
     """Runs the tests `jobs` at a time; returns (failed, timed_out, durations by name). With
     stop_on_failure the first failure ends the run."""
@@ -472,6 +480,8 @@ def run_tests(tests, jobs, stop_on_failure=True):
                     running.remove(entry)
                     timed_out.append(test)
                 elif code is not None:
+                    # A mutant may leave a game the test started running forever.
+                    kill_stragglers(process)
                     running.remove(entry)
                     durations[test.name] = elapsed
                     if code != 0:
