@@ -447,8 +447,9 @@ def hang_up_as_usual():
     signal.signal(signal.SIGHUP, signal.SIG_DFL)
 
 
-def kill_stragglers(process):
-    """Kills what is left of a finished test's process group."""
+def kill_group(process):
+    """Kills a test and every process it started (its session), whether or not the test
+    itself has ended."""
     try:
         os.killpg(process.pid, signal.SIGKILL)
     except ProcessLookupError:
@@ -475,13 +476,13 @@ def run_tests(tests, jobs, stop_on_failure=True):
                 elapsed = time.monotonic() - started
                 code = process.poll()
                 if code is None and elapsed > test.timeout():
-                    os.killpg(process.pid, signal.SIGKILL)
+                    kill_group(process)
                     process.wait()
                     running.remove(entry)
                     timed_out.append(test)
                 elif code is not None:
                     # A mutant may leave a game the test started running forever.
-                    kill_stragglers(process)
+                    kill_group(process)
                     running.remove(entry)
                     durations[test.name] = elapsed
                     if code != 0:
@@ -492,7 +493,7 @@ def run_tests(tests, jobs, stop_on_failure=True):
                 break
     finally:
         for _, process, _ in running:
-            os.killpg(process.pid, signal.SIGKILL)
+            kill_group(process)
             process.wait()
     return failed, timed_out, durations
 
