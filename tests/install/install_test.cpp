@@ -241,7 +241,7 @@ TEST_F(InstalledPackages, PlayAClearWithTheScoresKeptInThePlayersOwnFolder) {
     const fs::path shipped = root_ / "usr/share/games/lantern-blade/txt/Ranking/Ranking.txt";
     const std::string waitForTheSave = "for i in $(seq 1 100); do cmp -s " + Quoted(shipped) +
                                        " ~/.local/share/lantern-blade/Ranking.txt || break; sleep 0.2; done\n";
-#ifdef __SANITIZE_ADDRESS__
+#ifdef LB_SANITIZED
     // Sanitized, the game runs several times slower, too slow for keys sent from outside to
     // land on their frames; the normal build plays the clear.
     GTEST_SKIP() << "the clear is played by the normal build";

@@ -56,7 +56,9 @@ TEST_F(DDrawTest, AKeyedCopyLeavesOutEveryIndexInTheKeyRangeAndOnlyThose) {
         return static_cast<BYTE>((x * 37 + y * 11) % 256);            // mixed, and the tail
     });
     const std::pair<DWORD, DWORD> ranges[] = {{10, 12}, {0, 3}, {250, 255}, {200, 300}, {7, 6}};
-    for (const auto& [low, high] : ranges) {
+    for (const auto& range : ranges) {
+        // Plain names, not a structured binding: clang 14 cannot capture one in a lambda.
+        const DWORD low = range.first, high = range.second;
         SCOPED_TRACE(testing::Message() << low << ".." << high);
         DDCOLORKEY key{low, high};
         ASSERT_EQ(source->SetColorKey(DDCKEY_SRCBLT, &key), DD_OK);

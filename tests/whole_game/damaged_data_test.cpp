@@ -72,7 +72,9 @@ std::vector<FileDamage> Damages() {
 class DamagedData : public ::testing::TestWithParam<FileDamage> {};
 
 TEST_P(DamagedData, TheRingGoesToItsEnd) {
-    const auto& [path, damage] = GetParam();
+    // Plain names, not a structured binding: clang 14 cannot capture one in a lambda.
+    const std::string& path = std::get<0>(GetParam());
+    const std::string& damage = std::get<1>(GetParam());
     RunTheRing([&] {
         std::string contents = test::ReadFile(path);
         if (damage == "removed") fs::remove(path);

@@ -109,7 +109,7 @@ TEST(Soak, RandomKeysForAHundredThousandFramesNeitherCrashNorGrow) {
     }
     // AddressSanitizer keeps freed blocks and shadow memory; its leak check stands in. The
     // slack allows for the allocator; a picture or brush leaked per scene change exceeds it.
-#if !defined(__SANITIZE_ADDRESS__)
+#if !defined(LB_SANITIZED)
     EXPECT_LT(ResidentBytes() - residentWarm, 4L << 20) << "resident after 10,000 frames: " << residentWarm;
 #endif
     EXPECT_GT(run.Scenes().size(), 100u) << "the keys went round the ring, not only round the play";
