@@ -23,15 +23,15 @@ namespace {
 namespace fs = std::filesystem;
 using Samples = std::vector<std::int16_t>;
 
-constexpr int BLOCK = 512;
+constexpr int PASS_BLOCK = 512;  // frames rendered per call while taking a pass
 
 // Renders until the piece reports its end: one pass, from its start.
 Samples Pass() {
     Samples samples;
     for (bool ended = false; !ended && samples.size() < 44100 * 2 * 5;) {
         const std::size_t at = samples.size();
-        samples.resize(at + BLOCK * 2);
-        ended = music::RenderMusic(samples.data() + at, BLOCK) == 0;
+        samples.resize(at + PASS_BLOCK * 2);
+        ended = music::RenderMusic(samples.data() + at, PASS_BLOCK) == 0;
     }
     return samples;
 }

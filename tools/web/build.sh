@@ -25,15 +25,23 @@ rm -rf "$data"
 mkdir -p "$data" "$rendered"
 cp -r data/. "$data"/
 rm -f "$data"/*.mid
+# Rendering takes a while, so the pieces render side by side, and a piece whose file has
+# not changed is kept.
+renders=()
 for midi in data/*.mid; do
   piece="$(basename "$midi" .mid)"
-  # Rendering takes a while; a piece whose file has not changed is kept.
   if [ ! -f "$rendered/$piece.ogg" ] || [ "$midi" -nt "$rendered/$piece.ogg" ]; then
-    "$renderer" "$midi" "$rendered/$piece.wav"
-    oggenc --quiet --quality 0 --output "$rendered/$piece.ogg" "$rendered/$piece.wav"
-    rm "$rendered/$piece.wav"
+    ("$renderer" "$midi" "$rendered/$piece.wav" &&
+      oggenc --quiet --quality 0 --output "$rendered/$piece.ogg" "$rendered/$piece.wav" &&
+      rm "$rendered/$piece.wav") &
+    renders+=("$!")
   fi
-  cp "$rendered/$piece.ogg" "$data/"
+done
+for render in "${renders[@]}"; do
+  wait "$render"
+done
+for midi in data/*.mid; do
+  cp "$rendered/$(basename "$midi" .mid).ogg" "$data/"
 done
 
 # Debian's emscripten finds its Node modules only there.
