@@ -101,10 +101,11 @@ bool LoopTurn(int* exitCode) {
 #else
     // The frame gate only tells a scene to skip its frame; rather than spin a whole core
     // until the next one is due, give the processor away on a turn that drew nothing,
-    // waking for that frame (and at least every 10 ms to fetch messages).
+    // waking for that frame (and at least once a play frame to fetch messages: keys are
+    // read at frames, so waking more often would only cost event pumping).
     const std::uint64_t framesBefore = PresentedFrameCount();
     RunScene(g_msg);
-    if (PresentedFrameCount() == framesBefore) DemoIdle(MsUntilNextFrame(10));
+    if (PresentedFrameCount() == framesBefore) DemoIdle(MsUntilNextFrame(FRAME_PERIOD_MS));
 #endif
     return false;
 }

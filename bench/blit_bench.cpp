@@ -1,6 +1,8 @@
 // The drawing primitives every scene is made of, on the real stage pictures.
 #include <benchmark/benchmark.h>
 
+#include <vector>
+
 #include "game/stage.h"
 #include "gfx/blit.h"
 #include "gfx/surfaces.h"
@@ -45,6 +47,30 @@ void BM_DrawCircle(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DrawCircle);
+
+// A screen of 32x32 keyed tiles from the sheet, as the play scene draws its floor, with
+// the caches emptied first: in play the frame's other work has pushed the sheet out.
+void BM_KeyedTilesFromColdCache(benchmark::State& state) {
+    std::vector<BYTE> other(8u << 20);
+    for (auto _ : state) {
+        state.PauseTiming();
+        for (std::size_t i = 0; i < other.size(); i += 64) other[i] = static_cast<BYTE>(other[i] + 1);
+        benchmark::DoNotOptimize(other.data());
+        state.ResumeTiming();
+        for (int y = 0; y < SCREEN_HEIGHT; y += 32) {
+            for (int x = 0; x < SCREEN_WIDTH; x += 32) {
+                // Tiles from all over the sheet, so neighbours share no cache lines.
+                const LONG left = (x * 7 + y) % SCREEN_WIDTH / 32 * 32;
+                const LONG top = (y * 5 + x) % SCREEN_HEIGHT / 32 * 32;
+                RECT tile{left, top, left + 32, top + 32};
+                g_back->BltFast(static_cast<DWORD>(x), static_cast<DWORD>(y), g_offscreen1, &tile,
+                                DDBLTFAST_SRCCOLORKEY);
+            }
+        }
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(BM_KeyedTilesFromColdCache);
 
 // A 64x64 enemy halfway through breaking apart.
 void BM_ShatterBlit(benchmark::State& state) {

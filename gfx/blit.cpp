@@ -1,5 +1,7 @@
 #include "gfx/blit.h"
 
+#include <algorithm>
+
 #include "gfx/surfaces.h"
 
 void ColorFill(IDirectDrawSurface* surface, RECT rect, DWORD colour) {
@@ -41,5 +43,25 @@ void DrawCircle(IDirectDrawSurface* destination, IDirectDrawSurface* work, int c
         Ellipse(dc, cx - r, cy - r, cx + r, cy + r);
         work->ReleaseDC(dc);
     }
-    destination->BltFast(0, 0, work, &screen, DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
+    // Outside the disc's box the work surface is all index 0, never the key, so copying it
+    // there only blackens the destination: a fill does that without reading the work
+    // surface. Only the box is copied through the key.
+    const RECT box{std::clamp(std::min(cx - r, cx + r), 0, SCREEN_WIDTH),
+                   std::clamp(std::min(cy - r, cy + r), 0, SCREEN_HEIGHT),
+                   std::clamp(std::max(cx - r, cx + r), 0, SCREEN_WIDTH),
+                   std::clamp(std::max(cy - r, cy + r), 0, SCREEN_HEIGHT)};
+    if (box.left == box.right || box.top == box.bottom) {
+        ColorFill(destination, screen, 0);
+        return;
+    }
+    const RECT black[4] = {{0, 0, SCREEN_WIDTH, box.top},
+                           {0, box.bottom, SCREEN_WIDTH, SCREEN_HEIGHT},
+                           {0, box.top, box.left, box.bottom},
+                           {box.right, box.top, SCREEN_WIDTH, box.bottom}};
+    for (const RECT& rect : black) {
+        if (rect.left < rect.right && rect.top < rect.bottom) ColorFill(destination, rect, 0);
+    }
+    RECT source = box;
+    destination->BltFast(static_cast<DWORD>(box.left), static_cast<DWORD>(box.top), work, &source,
+                         DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
 }

@@ -148,7 +148,7 @@ MCIERROR Play(Device& device, const std::vector<std::string_view>& tokens, HWND 
             if (&other != &device && other.music && other.playing) StopDevice(other);
         }
     }
-    if (!DemoOutputsOff()) backend::PlaySound(device.sound);
+    if (!DemoOutputsOff() && !DemoPassingOver()) backend::PlaySound(device.sound);
     device.playing = true;
     ForgetFinishes(device.sound);
     if (notify) device.notifyWindow = callback;

@@ -29,6 +29,7 @@ std::uint64_t g_frames = 0;
 long g_difference = -1;
 std::string g_differenceWhy;
 bool g_paced = false;
+std::size_t g_showFrom = 0;
 bool g_stopped = false;
 bool g_outputsOff = false;
 bool g_paceStarted = false;
@@ -192,9 +193,12 @@ void StartDemoReplay(const Demo& demo, bool paced, bool outputsOff) {
     g_demo = demo;
     g_paced = paced;
     g_outputsOff = outputsOff;
+    g_showFrom = paced ? LastClearedRunStart(demo.stream) : 0;
 }
 
 bool DemoOutputsOff() { return g_mode == Mode::Replaying && g_outputsOff; }
+
+bool DemoPassingOver() { return g_mode == Mode::Replaying && g_pos < g_showFrom && g_difference < 0; }
 
 bool DemoReplayOver() { return g_pos >= g_demo.stream.size(); }
 
@@ -229,7 +233,7 @@ std::uint32_t DemoClock(std::uint32_t live) {
     } else {
         return g_clock;
     }
-    if (g_paced) Pace();
+    if (g_paced && !DemoPassingOver()) Pace();
     return g_clock;
 }
 
@@ -316,7 +320,7 @@ bool DemoPresent(const std::uint8_t* pixels, const std::uint32_t* palette) {
         if (recorded != check) Differ("the picture or the sound differs");
     }
     if (g_difference < 0) ++g_frames;
-    return !g_outputsOff;
+    return !g_outputsOff && !DemoPassingOver();
 }
 
 void DemoSoundCommand(const char* command) {
@@ -325,6 +329,14 @@ void DemoSoundCommand(const char* command) {
         g_soundHash = (g_soundHash ^ static_cast<unsigned char>(*c)) * 0x100000001b3u;
     }
     g_soundHash = (g_soundHash ^ 0xFF) * 0x100000001b3u;
+}
+
+void DemoNoteStage() {
+    if (g_mode == Mode::Recording) Out().push_back(TAG_STAGE);
+    // Demos of the first format have no such marks.
+    const bool marked = g_mode == Mode::Replaying && g_difference < 0 && g_pos < g_demo.stream.size() &&
+                        g_demo.stream[g_pos] == TAG_STAGE;
+    if (marked) ++g_pos;
 }
 
 void DemoNoteClear(std::uint32_t playTimeMs, std::uint32_t score) {

@@ -23,10 +23,14 @@ bool DemoRecording();
 // The recording so far, as a demo file's bytes (empty when they cannot be packed).
 std::string DemoRecordingBytes();
 
-// Plays the demo back from now on. Paced: at the speed it was recorded. Outputs off: no
-// window, no picture, no sound reaches the backend.
+// Plays the demo back from now on. Paced: at the speed it was recorded, for someone to
+// watch, from the start of the run that made its last clear; what came before in the
+// session passes unpaced, unseen and unheard. Outputs off: no window, no picture, no
+// sound reaches the backend.
 void StartDemoReplay(const Demo& demo, bool paced, bool outputsOff);
 bool DemoOutputsOff();
+// A watched replay is passing over the earlier part of the session: no piece starts.
+bool DemoPassingOver();
 // Every record has been read back.
 bool DemoReplayOver();
 // The one watching pressed Escape or closed the window.
@@ -58,5 +62,7 @@ void DemoSoundCommand(const char* command);
 // a replay passes over it, so that it stays as recorded.
 void WatchDemo(const std::string& path);
 
+// A stage begins; a watched replay starts showing at the run of its last clear.
+void DemoNoteStage();
 // A stage cleared, with its play time and score.
 void DemoNoteClear(std::uint32_t playTimeMs, std::uint32_t score);

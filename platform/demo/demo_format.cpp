@@ -9,7 +9,9 @@
 namespace {
 
 constexpr char MAGIC[] = "LBDEMO";
-constexpr std::uint8_t FORMAT_VERSION = 1;
+// Format 2 marks each stage's start; format 1 files read the same without the marks.
+constexpr std::uint8_t FORMAT_VERSION = 2;
+constexpr std::uint8_t OLDEST_FORMAT_READ = 1;
 constexpr std::size_t MAX_TEXT = 255;
 
 // Far beyond any run a player could make (a few hundred bytes a second of play); a file
@@ -39,6 +41,7 @@ std::size_t NextRecord(const std::vector<std::uint8_t>& in, std::size_t pos) {
             return pos;
         }
         case TAG_PUMP:
+        case TAG_STAGE:
             return pos;
         case TAG_FRAME:
             return pos + 2 <= in.size() ? pos + 2 : BAD;
@@ -51,6 +54,16 @@ std::size_t NextRecord(const std::vector<std::uint8_t>& in, std::size_t pos) {
         default:
             return BAD;
     }
+}
+
+std::size_t LastClearedRunStart(const std::vector<std::uint8_t>& stream) {
+    std::size_t stage = 0;
+    std::size_t cleared = 0;
+    for (std::size_t at = 0; at < stream.size(); at = NextRecord(stream, at)) {
+        if (stream[at] == TAG_STAGE) stage = at;
+        if (stream[at] == TAG_CLEAR) cleared = stage;
+    }
+    return cleared;
 }
 
 void PutVarint(std::vector<std::uint8_t>& out, std::uint64_t value) {
@@ -96,9 +109,9 @@ bool DecodeDemo(const std::string& bytes, Demo* demo, std::string* why) {
         *why = "not a Lantern Blade demo";
         return false;
     }
-    if (in[magic] != FORMAT_VERSION) {
-        *why = "demo format " + std::to_string(in[magic]) + ", this game reads format " +
-               std::to_string(FORMAT_VERSION);
+    if (in[magic] < OLDEST_FORMAT_READ || in[magic] > FORMAT_VERSION) {
+        *why = "demo format " + std::to_string(in[magic]) + ", this game reads formats " +
+               std::to_string(OLDEST_FORMAT_READ) + " to " + std::to_string(FORMAT_VERSION);
         return false;
     }
     std::size_t pos = magic + 1;

@@ -17,6 +17,7 @@ constexpr std::uint8_t TAG_FRAME = 0x84;     // 16-bit check of a presented fram
 constexpr std::uint8_t TAG_CLEAR = 0x85;     // varint play time ms, varint score
 constexpr std::uint8_t TAG_FILE = 0x86;      // 0 absent, or 1 and varint length and bytes
 constexpr std::uint8_t TAG_PUMP = 0x87;      // a pump that brought no input
+constexpr std::uint8_t TAG_STAGE = 0x88;     // a stage begins (format 2 on)
 constexpr std::uint8_t EVENT_CLOSE = 0xFF;
 
 struct Demo {
@@ -31,6 +32,10 @@ bool GetVarint(const std::vector<std::uint8_t>& in, std::size_t* pos, std::uint6
 
 // The position after the record at `pos`; std::string::npos when it is damaged or cut.
 std::size_t NextRecord(const std::vector<std::uint8_t>& stream, std::size_t pos);
+
+// Where the run of the last clear began: the position of the last stage's start before
+// that clear, or 0 when the stream has no clear or no stage starts.
+std::size_t LastClearedRunStart(const std::vector<std::uint8_t>& stream);
 
 // The demo file's bytes; empty when the platform cannot pack its stream.
 std::string EncodeDemo(const Demo& demo);

@@ -306,8 +306,9 @@ bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, st
     const std::string target = WriteTarget(gamePath);
     // Rewriting the same bytes would only cost two flushes to disk (the game rewrites its
     // ranking copy at every start).
+    // A missing file reads as empty, so empty contents are always written.
     std::string held;
-    if (ReadRegularFile(target, contents.size(), &held, nullptr) && held == contents && !contents.empty()) return true;
+    if (!contents.empty() && ReadRegularFile(target, contents.size(), &held, nullptr) && held == contents) return true;
     const fs::path targetPath(target);
     const fs::path folder = targetPath.parent_path();
     std::string temp = (folder / (TemporaryPrefix(targetPath) + TEMPORARY_SUFFIX)).string();

@@ -32,8 +32,10 @@ namespace {
 // the mixer adds them at the limiter's headroom, and the limiter holds what would clip.
 constexpr float MUSIC_GAIN = 1.26f;
 constexpr float EFFECTS_GAIN = 0.66f;
-// A buffer of 512 frames (11.6 ms) lets a play be heard within one buffer.
-constexpr int BUFFER_FRAMES = 512;
+// A buffer of 1024 frames (23.2 ms): an effect starts within about one frame of the
+// picture that plays it, and the mixer wakes half as often as with 512 (its wake-ups
+// are most of what sound costs once the music is read from its take).
+constexpr int BUFFER_FRAMES = 1024;
 
 struct Sound {
     std::string path;

@@ -51,4 +51,58 @@ TEST_F(BlitTest, BltFastClippedCopiesExactlyTheOnScreenPart) {
     }
 }
 
+// The darkness: the destination shows its own picture where the work surface holds the key
+// (the disc), and the work surface's pixel everywhere else, as a keyed copy of the whole
+// work surface would leave it; the work surface is index 0 outside the disc's box. Discs
+// cut by each edge, off the screen, of radius 0 and wider than the screen.
+TEST_F(BlitTest, DrawCircleLeavesOnlyTheDiscOfTheDestinationAndBlackensTheRest) {
+    struct Case {
+        const char* name;
+        int cx, cy, r;
+        bool seen;
+    };
+    const Case cases[] = {
+        {"middle", 320, 240, 128, true},     {"cut left", 20, 240, 128, true},
+        {"cut top", 320, 10, 128, true},     {"cut right", 630, 240, 128, true},
+        {"cut bottom", 320, 470, 128, true}, {"corner", 639, 479, 50, true},
+        {"off left", -200, 240, 128, false}, {"off bottom", 320, 700, 128, false},
+        {"radius 0", 320, 240, 0, false},    {"wider than the screen", 320, 240, 400, true},
+    };
+    // The outline's black is not index 0, so the disc's rim tells apart a copy from a fill.
+    PALETTEENTRY entries[256] = {};
+    entries[0] = {40, 40, 40, 0};
+    entries[KEY_COLOR_INDEX] = {255, 0, 255, 0};
+    IDirectDrawPalette* palette = nullptr;
+    g_dd->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr);
+    g_primary->SetPalette(palette);
+    palette->Release();
+    HBRUSH brush = CreateSolidBrush(RGB(255, 0, 255));
+    IDirectDrawSurface* screen = MakeSurface();
+    IDirectDrawSurface* work = MakeSurface();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Paint(screen, Pattern);
+        Paint(work, Pattern);
+        DrawCircle(screen, work, c.cx, c.cy, c.r, brush);
+        int disc = 0;
+        const RECT box{c.cx - c.r, c.cy - c.r, c.cx + c.r, c.cy + c.r};
+        for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+            for (int x = 0; x < SCREEN_WIDTH; ++x) {
+                const BYTE w = At(work, x, y);
+                disc += w == KEY_COLOR_INDEX;
+                if (!Inside(x, y, box)) {
+                    ASSERT_EQ(w, 0) << x << "," << y;
+                }
+            }
+        }
+        EXPECT_EQ(disc > 0, c.seen);
+        EXPECT_EQ(Mismatches(screen, [&](int x, int y) {
+                      const BYTE w = At(work, x, y);
+                      return w == KEY_COLOR_INDEX ? Pattern(x, y) : w;
+                  }),
+                  0);
+    }
+    DeleteObject(brush);
+}
+
 }  // namespace

@@ -15,6 +15,7 @@
 
 #include "app/demo_run.h"
 #include "game/scene_state.h"
+#include "gfx/frame_pacing.h"
 #include "platform/demo/demo.h"
 #include "platform/headless/headless.h"
 #include "platform/host/suspension.h"
@@ -179,6 +180,30 @@ void KeepBestDemo() {
     fs::copy_file(whole::KEPT_DEMO, BEST_DEMO);
 }
 
+// Picks the menu item `moves` down with Z, until the game is in `scene`.
+bool Choose(whole::GameRun& run, int moves, int scene) {
+    bool ok = run.Frames(2);
+    for (int i = 0; ok && i < moves; ++i) ok = run.Hold(VK_DOWN, 1) && run.Frames(1);
+    return ok && run.PressUntil('Z', [scene] { return g_scene == scene; });
+}
+
+// Plays a recording in a process of its own, so that a replay then starts a fresh game,
+// and reads back what it wrote to `recording`.
+Demo RecordedApart(const std::string& recording, void (*play)(const std::string&)) {
+    const pid_t recorder = fork();
+    if (recorder == 0) {
+        play(recording);
+        _exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(recorder, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    Demo demo;
+    std::string why;
+    EXPECT_TRUE(ReadDemoFile(recording, &demo, &why)) << why;
+    return demo;
+}
+
 // Records a run that presses Z on the ranking screen with first place's demo kept, then
 // again once it is gone, and writes the run to `recording`.
 void WatchFromTheRanking(const std::string& recording) {
@@ -187,13 +212,8 @@ void WatchFromTheRanking(const std::string& recording) {
         StartRecording();
     });
     // From the play through the pause menu's third item to the title, then its second.
-    const auto choose = [&run](int moves, int scene) {
-        bool ok = run.Frames(2);
-        for (int i = 0; ok && i < moves; ++i) ok = run.Hold(VK_DOWN, 1) && run.Frames(1);
-        return ok && run.PressUntil('Z', [scene] { return g_scene == scene; });
-    };
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE) &&
-                choose(2, SCENE_TITLE) && choose(1, SCENE_RANKING) && run.Frames(30));
+                Choose(run, 2, SCENE_TITLE) && Choose(run, 1, SCENE_RANKING) && run.Frames(30));
     EXPECT_TRUE(headless::DemosShown().empty());
     const std::uint64_t before = GameClockMs(headless::Now());
     ASSERT_TRUE(run.Hold('Z', 1) && run.Frames(1));
@@ -212,22 +232,11 @@ void WatchFromTheRanking(const std::string& recording) {
 // meanwhile; without a demo it shows nothing. A replay of that run passes over both.
 TEST(Demo, ZOnTheRankingWatchesTheBestRunAndAReplayPassesOverIt) {
     test::ScratchDir dir;
-    const std::string recording = fs::absolute("watched.lbdemo").string();
-    // Recorded in a process of its own, so that the replay starts a fresh game.
-    const pid_t recorder = fork();
-    if (recorder == 0) {
-        WatchFromTheRanking(recording);
-        _exit(testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    waitpid(recorder, &status, 0);
-    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-
+    const Demo watched = RecordedApart(fs::absolute("watched.lbdemo").string(), WatchFromTheRanking);
+    ASSERT_FALSE(testing::Test::HasFailure());
     test::CopyRealData();
     KeepBestDemo();
-    Demo watched;
     std::string why;
-    ASSERT_TRUE(ReadDemoFile(recording, &watched, &why)) << why;
     StartReplay(watched, false, false);
     test::StartGame();
     while (!DemoReplayOver() && DemoDifference() < 0 && !test::Turn()) {
@@ -235,6 +244,55 @@ TEST(Demo, ZOnTheRankingWatchesTheBestRunAndAReplayPassesOverIt) {
     EXPECT_EQ(DemoDifference(&why), -1) << why;
     EXPECT_TRUE(DemoReplayOver());
     EXPECT_TRUE(headless::DemosShown().empty());
+}
+
+// A session that leaves its first game for the title and clears the second.
+void ClearTheSecondGame(const std::string& recording) {
+    whole::GameRun run([] { StartRecording(); });
+    ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && run.Frames(20) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE) &&
+                Choose(run, 2, SCENE_TITLE) && run.Frames(20) && Choose(run, 0, SCENE_PLAY) &&
+                whole::PlayRoute(run) && run.UntilScene(SCENE_RESULT));
+    test::WriteFile(recording, DemoRecordingBytes());
+}
+
+// Watched, a demo shows the run of its last clear from the stage's start, paced: the
+// session before it passes unseen and unheard, and the replay still matches throughout.
+TEST(Demo, AWatchedDemoStartsAtTheRunThatCleared) {
+    test::ScratchDir dir;
+    const Demo session = RecordedApart(fs::absolute("session.lbdemo").string(), ClearTheSecondGame);
+    ASSERT_FALSE(testing::Test::HasFailure());
+    ASSERT_GT(LastClearedRunStart(session.stream), 0u);
+    test::CopyRealData();
+    StartReplay(session, true, false);
+    test::StartGame();
+    bool titleHeard = false;
+    int firstShownScene = -1;
+    bool battleAtFirstShown = false;
+    std::uint64_t passedOver = 0;
+    std::uint64_t start = headless::Now();
+    while (!DemoReplayOver() && DemoDifference() < 0 && !test::Turn()) {
+        titleHeard = titleHeard || headless::IsPlaying("OPENING.mid");
+        if (firstShownScene < 0 && headless::FrameCount() > 0) {
+            firstShownScene = g_scene;
+            battleAtFirstShown = headless::IsPlaying("BATTLE03.mid");
+            passedOver = DemoFrames() - headless::FrameCount();
+            start = headless::Now();
+        }
+        if (firstShownScene < 0) {
+            EXPECT_EQ(headless::Now(), start) << "paced before the run";
+        }
+    }
+    std::string why;
+    EXPECT_EQ(DemoDifference(&why), -1) << why;
+    EXPECT_TRUE(DemoReplayOver());
+    EXPECT_FALSE(titleHeard);
+    EXPECT_EQ(firstShownScene, SCENE_PLAY);
+    EXPECT_TRUE(battleAtFirstShown);
+    // The first game, its pause menu and the title: none of their frames shown.
+    EXPECT_GT(passedOver, 40u);
+    EXPECT_EQ(DemoClears().size(), 1u);
+    // Shown from there at the recorded pace: one frame period a frame.
+    EXPECT_GE(headless::Now() - start, (headless::FrameCount() - 1) * FRAME_PERIOD_MS * 9 / 10);
 }
 
 }  // namespace
