@@ -3,7 +3,8 @@
 # and played in headless Chromium; the suite again built with AddressSanitizer and
 # UndefinedBehaviorSanitizer; each fuzz target (clang, libFuzzer, also sanitized) for a
 # fixed number of runs from its kept corpus; and the Debian packages built as a release
-# is, checked by lintian. Each stage's time is printed as it ends and again at the end.
+# is, checked by lintian (beside the browser build). Each stage's time is printed as it
+# ends and again at the end.
 set -euo pipefail
 cd "$(dirname "$0")"
 tools/setup_machine.sh --tests --web
@@ -23,10 +24,21 @@ stage_done "build"
 ctest --test-dir build --output-on-failure -j "$jobs"
 stage_done "suite"
 
+# The Debian packages build beside the browser build, whose long link leaves a core idle;
+# their output goes to a log, shown at the end (whole if they fail).
+mkdir -p build-package
+tools/build_package.sh build-package > build-package/build.log 2>&1 &
+package_build=$!
 # The browser's golden run replays the key script the suite's golden test just wrote,
 # and the desktop game just built checks the demo a clear in the browser keeps.
 LB_RENDER_MUSIC=build/render_music tools/web/build.sh
 stage_done "browser build"
+if ! wait "$package_build"; then
+  cat build-package/build.log
+  exit 1
+fi
+tail -n 2 build-package/build.log
+stage_done "package and lintian"
 /usr/bin/python3 tests/web/web_test.py
 stage_done "browser tests"
 
@@ -87,6 +99,4 @@ if [ -n "$fuzz_failed" ]; then
 fi
 stage_done "fuzz runs"
 
-tools/build_package.sh build-package
-stage_done "package and lintian"
 printf '\n%s' "$timings"
