@@ -156,6 +156,10 @@ class PlayTest(BrowserCase):
                 break
         self.assertTrue(saved, "the clear saved no ranking")
         saved = saved.decode()
+        # The run's demo is packed and kept, and the dropped entry's removed, after the
+        # ranking is saved: the reload waits for that.
+        self.assertTrue(page.wait_for("(%s).then(kept => kept === null)" % (STORAGE % ("null", last, last)), 40),
+                        "the dropped entry's demo stayed")
         # The new score in its place, the last of the shipped ones gone.
         scores = [int(n) for n in saved.split(",")[:-1]]
         shipped = [int(n) for n in SHIPPED_RANKING.split(",")[:-1]]
