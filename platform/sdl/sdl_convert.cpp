@@ -16,27 +16,41 @@ namespace {
 
 constexpr int WIDTH = SCREEN_WIDTH;
 
-// One row of indices into one row of colours, each `scale` times.
-void ConvertRow(const std::uint8_t* from, const std::uint32_t* palette, std::uint32_t* to,
-                int scale) {
 #if defined(__SSE2__)
-    if (scale <= 2) {
-        for (int x = 0; x < WIDTH; x += 4) {
-            std::uint32_t four;  // little-endian: the first pixel in the low byte
-            std::memcpy(&four, from + x, sizeof four);
-            const __m128i colours = _mm_setr_epi32(
-                static_cast<int>(palette[four & 0xff]), static_cast<int>(palette[(four >> 8) & 0xff]),
-                static_cast<int>(palette[(four >> 16) & 0xff]), static_cast<int>(palette[four >> 24]));
-            if (scale == 1) {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(to + x), colours);
+template <bool STREAM>
+void Put(__m128i* at, __m128i colours) {
+    if constexpr (STREAM) {
+        _mm_stream_si128(at, colours);
+    } else {
+        _mm_storeu_si128(at, colours);
+    }
+}
+
+// One row of indices into `scale` rows of colours `pitch` bytes apart, each pixel `scale`
+// times across (scale 1 or 2), four pixels at a time; every row is written from registers.
+template <bool STREAM, int SCALE>
+void ConvertRowSse2(const std::uint8_t* from, const std::uint32_t* palette, std::uint8_t* out, int pitch) {
+    for (int x = 0; x < WIDTH; x += 4) {
+        std::uint32_t four;  // little-endian: the first pixel in the low byte
+        std::memcpy(&four, from + x, sizeof four);
+        const __m128i colours = _mm_setr_epi32(
+            static_cast<int>(palette[four & 0xff]), static_cast<int>(palette[(four >> 8) & 0xff]),
+            static_cast<int>(palette[(four >> 16) & 0xff]), static_cast<int>(palette[four >> 24]));
+        for (int copy = 0; copy < SCALE; ++copy) {
+            auto* at = reinterpret_cast<__m128i*>(out + static_cast<std::ptrdiff_t>(copy) * pitch) + SCALE * x / 4;
+            if constexpr (SCALE == 1) {
+                Put<STREAM>(at, colours);
             } else {
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 2 * x), _mm_unpacklo_epi32(colours, colours));
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(to + 2 * x + 4), _mm_unpackhi_epi32(colours, colours));
+                Put<STREAM>(at, _mm_unpacklo_epi32(colours, colours));
+                Put<STREAM>(at + 1, _mm_unpackhi_epi32(colours, colours));
             }
         }
-        return;
     }
+}
 #endif
+
+// One row of indices into one row of colours, each `scale` times.
+void ConvertRow(const std::uint8_t* from, const std::uint32_t* palette, std::uint32_t* to, int scale) {
     for (int x = 0; x < WIDTH; ++x) {
         const std::uint32_t colour = palette[from[x]];
         for (int i = 0; i < scale; ++i) *to++ = colour;
@@ -66,6 +80,26 @@ int TakeFrame(ShownFrame& shown, const std::uint8_t* pixels, const std::uint32_t
 void ConvertRows(const std::uint8_t* pixels, const std::uint32_t* palette, int first, int count,
                  int scale, void* target, int pitch) {
     auto* out = static_cast<std::uint8_t*>(target);
+#if defined(__SSE2__)
+    // Streaming stores where the rows allow them: the picture goes to the display, not
+    // back to us, and through the cache it would push out the surfaces the next frame
+    // draws from.
+    if (scale <= 2) {
+        const bool stream = (reinterpret_cast<std::uintptr_t>(out) | static_cast<unsigned>(pitch)) % 16 == 0;
+        for (int y = first; y < first + count; ++y, out += static_cast<std::ptrdiff_t>(scale) * pitch) {
+            const std::uint8_t* from = pixels + y * WIDTH;
+            if (stream) {
+                scale == 1 ? ConvertRowSse2<true, 1>(from, palette, out, pitch)
+                           : ConvertRowSse2<true, 2>(from, palette, out, pitch);
+            } else {
+                scale == 1 ? ConvertRowSse2<false, 1>(from, palette, out, pitch)
+                           : ConvertRowSse2<false, 2>(from, palette, out, pitch);
+            }
+        }
+        if (stream) _mm_sfence();  // the streamed rows are whole before anyone reads them
+        return;
+    }
+#endif
     const std::size_t rowBytes = static_cast<std::size_t>(WIDTH) * scale * sizeof(std::uint32_t);
     for (int y = first; y < first + count; ++y) {
         auto* row = reinterpret_cast<std::uint32_t*>(out);
