@@ -32,13 +32,12 @@ package_build=$!
 # The browser's golden run replays the key script the suite's golden test just wrote,
 # and the desktop game just built checks the demo a clear in the browser keeps.
 LB_RENDER_MUSIC=build/render_music tools/web/build.sh
-stage_done "browser build"
 if ! wait "$package_build"; then
   cat build-package/build.log
   exit 1
 fi
 tail -n 2 build-package/build.log
-stage_done "package and lintian"
+stage_done "browser build, package"
 /usr/bin/python3 tests/web/web_test.py
 stage_done "browser tests"
 
