@@ -333,7 +333,9 @@ def sample(mutants, count, seed):
     chosen = []
     for f in sorted(by_folder):
         chosen.extend(rng.sample(by_folder[f], quota[f]))
-    return sorted(chosen, key=lambda m: (m["file"], m["edits"][0][0], m["kind"], m["what"]))
+    # Run in a seeded shuffle, so that a run cut short is still a sample of every folder.
+    rng.shuffle(chosen)
+    return chosen
 
 
 # --- The mirror and its build ---------------------------------------------------------------
@@ -595,6 +597,7 @@ def kill_matrix(results):
 
 def write_report(name, command, results, elapsed, run_count, skip, chosen):
     REPORTS.mkdir(parents=True, exist_ok=True)
+    results = sorted(results, key=lambda r: (r[0]["file"], r[0]["edits"][0][0], r[0]["kind"], r[0]["what"]))
     head = subprocess.run(["git", "rev-parse", "--short", "HEAD"], cwd=ROOT, capture_output=True,
                           text=True).stdout.strip()
     dirty = subprocess.run(["git", "status", "--porcelain", "--untracked-files=no"], cwd=ROOT,
