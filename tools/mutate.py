@@ -451,11 +451,21 @@ def hang_up_as_usual():
 
 def kill_group(process):
     """Kills a test and every process it started (its session), whether or not the test
-    itself has ended."""
+    itself has ended. A test may give a game a process group of its own, so the session
+    is searched too."""
     try:
         os.killpg(process.pid, signal.SIGKILL)
     except ProcessLookupError:
         pass
+    for entry in os.listdir("/proc"):
+        try:
+            with open(f"/proc/{entry}/stat") as f:
+                # After the name: state, parent, process group, session.
+                session = int(f.read().rsplit(")", 1)[1].split()[3])
+            if session == process.pid:
+                os.kill(int(entry), signal.SIGKILL)
+        except (OSError, ValueError, IndexError):
+            pass
 
 
 def run_tests(tests, jobs, stop_on_failure=True):
