@@ -50,10 +50,6 @@ void DrawCircle(IDirectDrawSurface* destination, IDirectDrawSurface* work, int c
                    std::clamp(std::min(cy - r, cy + r), 0, SCREEN_HEIGHT),
                    std::clamp(std::max(cx - r, cx + r), 0, SCREEN_WIDTH),
                    std::clamp(std::max(cy - r, cy + r), 0, SCREEN_HEIGHT)};
-    if (box.left == box.right || box.top == box.bottom) {
-        ColorFill(destination, screen, 0);
-        return;
-    }
     const RECT black[4] = {{0, 0, SCREEN_WIDTH, box.top},
                            {0, box.bottom, SCREEN_WIDTH, SCREEN_HEIGHT},
                            {0, box.top, box.left, box.bottom},
@@ -61,6 +57,8 @@ void DrawCircle(IDirectDrawSurface* destination, IDirectDrawSurface* work, int c
     for (const RECT& rect : black) {
         if (rect.left < rect.right && rect.top < rect.bottom) ColorFill(destination, rect, 0);
     }
+    // A disc wholly off the screen leaves no box, which the device would refuse.
+    if (box.left == box.right || box.top == box.bottom) return;
     RECT source = box;
     destination->BltFast(static_cast<DWORD>(box.left), static_cast<DWORD>(box.top), work, &source,
                          DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);

@@ -63,6 +63,13 @@ bool Take(std::uint8_t tag, const char* read) {
     return true;
 }
 
+// The next record, read while the replay still matches, has this tag. Reads the
+// recording may or may not hold at a point (key changes, finished pieces, stage marks)
+// look before they take.
+bool NextIs(std::uint8_t tag) {
+    return g_difference < 0 && g_pos < g_demo.stream.size() && g_demo.stream[g_pos] == tag;
+}
+
 std::uint64_t Varint() {
     std::uint64_t value = 0;
     GetVarint(g_demo.stream, &g_pos, &value);
@@ -267,12 +274,11 @@ void DemoPumpEvents(const backend::EventSink& sink) {
         PassOn(g_events);
     } else {
         if (!g_outputsOff) backend::PumpEvents(backend::EventSink{WatcherKey, WatcherClose, ForwardActive});
-        while (g_difference < 0 && g_pos < g_demo.stream.size() && g_demo.stream[g_pos] == TAG_KEY) {
+        while (NextIs(TAG_KEY)) {
             g_held.flip(g_demo.stream[g_pos + 1]);
             g_pos += 2;
         }
-        const bool quiet = g_difference < 0 && g_pos < g_demo.stream.size() && g_demo.stream[g_pos] == TAG_PUMP;
-        if (quiet) {
+        if (NextIs(TAG_PUMP)) {
             ++g_pos;
         } else if (Take(TAG_EVENTS, "took input")) {
             const std::size_t count = static_cast<std::size_t>(Varint());
@@ -293,7 +299,7 @@ std::vector<int> DemoFinishedDevices(std::vector<int> live) {
     if (g_mode != Mode::Replaying) return live;
     // Recorded right after the pump it came with, or not at all.
     std::vector<int> recorded;
-    if (g_difference < 0 && g_pos < g_demo.stream.size() && g_demo.stream[g_pos] == TAG_FINISHED) {
+    if (NextIs(TAG_FINISHED)) {
         ++g_pos;
         for (std::uint64_t count = Varint(); count > 0; --count) recorded.push_back(static_cast<int>(Varint()));
     }
@@ -334,9 +340,7 @@ void DemoSoundCommand(const char* command) {
 void DemoNoteStage() {
     if (g_mode == Mode::Recording) Out().push_back(TAG_STAGE);
     // Demos of the first format have no such marks.
-    const bool marked = g_mode == Mode::Replaying && g_difference < 0 && g_pos < g_demo.stream.size() &&
-                        g_demo.stream[g_pos] == TAG_STAGE;
-    if (marked) ++g_pos;
+    if (g_mode == Mode::Replaying && NextIs(TAG_STAGE)) ++g_pos;
 }
 
 void DemoNoteClear(std::uint32_t playTimeMs, std::uint32_t score) {

@@ -305,8 +305,8 @@ bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, st
     if (!CanReplaceFile(gamePath, failure)) return false;
     const std::string target = WriteTarget(gamePath);
     // Rewriting the same bytes would only cost two flushes to disk (the game rewrites its
-    // ranking copy at every start).
-    // A missing file reads as empty, so empty contents are always written.
+    // ranking copy at every start). A missing file reads as empty, so empty contents are
+    // always written.
     std::string held;
     if (!contents.empty() && ReadRegularFile(target, contents.size(), &held, nullptr) && held == contents) return true;
     const fs::path targetPath(target);

@@ -86,15 +86,10 @@ void ConvertRows(const std::uint8_t* pixels, const std::uint32_t* palette, int f
     // draws from.
     if (scale <= 2) {
         const bool stream = (reinterpret_cast<std::uintptr_t>(out) | static_cast<unsigned>(pitch)) % 16 == 0;
+        const auto convert = stream ? (scale == 1 ? ConvertRowSse2<true, 1> : ConvertRowSse2<true, 2>)
+                                    : (scale == 1 ? ConvertRowSse2<false, 1> : ConvertRowSse2<false, 2>);
         for (int y = first; y < first + count; ++y, out += static_cast<std::ptrdiff_t>(scale) * pitch) {
-            const std::uint8_t* from = pixels + y * WIDTH;
-            if (stream) {
-                scale == 1 ? ConvertRowSse2<true, 1>(from, palette, out, pitch)
-                           : ConvertRowSse2<true, 2>(from, palette, out, pitch);
-            } else {
-                scale == 1 ? ConvertRowSse2<false, 1>(from, palette, out, pitch)
-                           : ConvertRowSse2<false, 2>(from, palette, out, pitch);
-            }
+            convert(pixels + y * WIDTH, palette, out, pitch);
         }
         if (stream) _mm_sfence();  // the streamed rows are whole before anyone reads them
         return;
