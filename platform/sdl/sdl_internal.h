@@ -32,6 +32,9 @@ void PlaceWithoutWindowManager(SDL_Window* window);
 // False where no window manager runs on X11: nobody frames the window there, and asking
 // for the frame's size would wait a tenth of a second for an answer that never comes.
 bool MayHaveFrame(SDL_Window* window);
+// True where the display is X11 with no window manager running, asked before there is a
+// window (through a connection of its own).
+bool NoWindowManagerYet();
 
 // The player's settings, read from the file at first use; StoreSettings writes them
 // back when they changed.

@@ -15,6 +15,10 @@ namespace {
 SDL_Window* g_window = nullptr;
 bool g_focused = true;
 bool g_minimised = false;
+// Fullscreen kept by the backend itself, on X11 with no window manager: SDL's request there
+// goes unanswered, and SDL waits a tenth of a second for the answer whenever the window
+// shows or switches. PlaceWithoutWindowManager covers the screen instead.
+bool g_selfFullscreen = false;
 
 constexpr const char* PRODUCT_NAME = "Lantern Blade";
 // The desktop entry's name, which the desktop matches the window's class against.
@@ -55,7 +59,7 @@ void WindowSize(const SDL_Rect& frame, int* width, int* height) {
 }
 
 bool Fullscreen() {
-    return (SDL_GetWindowFlags(g_window) & SDL_WINDOW_FULLSCREEN) != 0;
+    return g_selfFullscreen || (SDL_GetWindowFlags(g_window) & SDL_WINDOW_FULLSCREEN) != 0;
 }
 
 // Suspended while unfocused or minimised: the game's clock stops and the sound holds.
@@ -88,7 +92,8 @@ void ToggleFullscreen() {
         return;
     }
     const bool fullscreen = !Fullscreen();
-    SDL_SetWindowFullscreen(g_window, fullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
+    g_selfFullscreen = fullscreen && !MayHaveFrame(g_window);
+    SDL_SetWindowFullscreen(g_window, fullscreen && !g_selfFullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     PlaceWithoutWindowManager(g_window);
     ShowPicture(true);
     PlayerSettings().fullscreen = fullscreen;
@@ -163,12 +168,17 @@ bool OpenWindow(const char*) {
     // Without controller support the keyboard still plays the game.
     SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER);
 
-    const Uint32 flags = SDL_WINDOW_RESIZABLE | (OpensFullscreen(sdl_backend::PlayerSettings())
-                                                     ? SDL_WINDOW_FULLSCREEN_DESKTOP
-                                                     : 0);
+    const bool fullscreen = OpensFullscreen(sdl_backend::PlayerSettings());
+    g_selfFullscreen = fullscreen && sdl_backend::NoWindowManagerYet();
+    const Uint32 flags = SDL_WINDOW_RESIZABLE | (fullscreen && !g_selfFullscreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0);
     int width = 0;
     int height = 0;
     WindowSize({0, 0, 0, 0}, &width, &height);
+    SDL_Rect screen{};
+    if (g_selfFullscreen && SDL_GetDisplayBounds(0, &screen) == 0) {
+        width = screen.w;
+        height = screen.h;
+    }
     g_window = SDL_CreateWindow(PRODUCT_NAME, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                 width, height, flags);
     if (g_window == nullptr) {

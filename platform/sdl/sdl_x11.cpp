@@ -1,12 +1,12 @@
-// Without a window manager (a kiosk, a bare X session) nobody acts on SDL's request for
-// fullscreen: the window keeps its size while SDL draws for the whole screen, and only a
-// corner of the picture shows. The backend then moves and sizes the window itself, as a
-// window manager would.
+// Without a window manager (a kiosk, a bare X session) nobody acts on a request for
+// fullscreen: the window would keep its size, and only a corner of the picture would show.
+// The backend then moves and sizes the window itself, as a window manager would.
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "platform/sdl/sdl_internal.h"
 
@@ -44,6 +44,16 @@ bool MayHaveFrame(SDL_Window* window) {
     return !BareX11(window, &info);
 }
 
+bool NoWindowManagerYet() {
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (driver == nullptr || std::strcmp(driver, "x11") != 0) return false;
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) return false;
+    const bool none = !HasWindowManager(display);
+    XCloseDisplay(display);
+    return none;
+}
+
 void PlaceWithoutWindowManager(SDL_Window* window) {
     SDL_SysWMinfo info;
     if (!BareX11(window, &info)) return;
@@ -51,7 +61,7 @@ void PlaceWithoutWindowManager(SDL_Window* window) {
     SDL_Rect screen;
     if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &screen) != 0) return;
     SDL_Rect area = screen;
-    if ((SDL_GetWindowFlags(window) & SDL_WINDOW_FULLSCREEN) == 0) {
+    if (!WindowFullscreen()) {
         area.w = std::min(PlayerSettings().windowWidth, screen.w);
         area.h = std::min(PlayerSettings().windowHeight, screen.h);
         area.x = screen.x + (screen.w - area.w) / 2;

@@ -7,13 +7,13 @@
 
 namespace e2e {
 
-VirtualDisplay::VirtualDisplay(const std::string& logFile) {
+VirtualDisplay::VirtualDisplay(const std::string& logFile, const std::string& screen) {
     int ready[2];
     if (::pipe(ready) != 0) return;
     // Xvfb writes the display number it chose to this descriptor once it accepts clients.
     server_ = std::make_unique<Process>(
         std::vector<std::string>{"Xvfb", "-displayfd", std::to_string(ready[1]), "-screen", "0",
-                                 "640x480x24", "-nolisten", "tcp"},
+                                 screen, "-nolisten", "tcp"},
         logFile, ready[1]);
     ::close(ready[1]);
     // The number, then a newline in a write of its own; a server that dies closes the pipe.

@@ -12,8 +12,9 @@ namespace e2e {
 
 class VirtualDisplay {
 public:
-    // Starts Xvfb at 640x480x24 on a display number it picks itself.
-    explicit VirtualDisplay(const std::string& logFile);
+    // Starts Xvfb with a screen of that size (WIDTHxHEIGHTxDEPTH) on a display number it
+    // picks itself.
+    explicit VirtualDisplay(const std::string& logFile, const std::string& screen = "640x480x24");
     bool Ready() const { return !name_.empty(); }
     const std::string& Name() const { return name_; }  // ":N"
 

@@ -274,6 +274,55 @@ TEST_F(SdlBackend, TheScreenShowsEveryFrameWholeWhenFewRowsOrOnlyThePaletteChang
     unsetenv("SDL_RENDER_DRIVER");
 }
 
+// The game window's place as the X server has it; with no window manager it is a child of
+// the root window.
+SDL_Rect WindowPlace(const std::string& displayName) {
+    SDL_Rect place{};
+    Display* display = XOpenDisplay(displayName.c_str());
+    if (display == nullptr) return place;
+    Window root = DefaultRootWindow(display);
+    Window parent = 0;
+    Window* children = nullptr;
+    unsigned count = 0;
+    XQueryTree(display, root, &root, &parent, &children, &count);
+    for (unsigned i = 0; i < count; ++i) {
+        char* title = nullptr;
+        XWindowAttributes attributes;
+        if (XFetchName(display, children[i], &title) != 0 && std::string(title) == "Lantern Blade" &&
+            XGetWindowAttributes(display, children[i], &attributes) != 0) {
+            place = {attributes.x, attributes.y, attributes.width, attributes.height};
+        }
+        if (title != nullptr) XFree(title);
+    }
+    if (children != nullptr) XFree(children);
+    XCloseDisplay(display);
+    return place;
+}
+
+// With no window manager (a kiosk, this X server) nobody would act on a request for
+// fullscreen: the backend covers the screen itself, and F11 gives the saved window size,
+// centred, and back.
+TEST_F(SdlBackend, WithoutAWindowManagerFullscreenCoversTheScreenAndSwitches) {
+    display_ = std::make_unique<e2e::VirtualDisplay>((scratch_ / "xvfb-large.log").string(), "1280x1024x24");
+    ASSERT_TRUE(display_->Ready());
+    setenv("DISPLAY", display_->Name().c_str(), 1);
+    sdl_backend::PlayerSettings() = ::Settings{};  // an earlier test's stay in memory
+    ASSERT_TRUE(backend::OpenWindow("Direct X"));
+    const auto placed = [&](SDL_Rect want) {
+        return PumpUntil([&] {
+            const SDL_Rect place = WindowPlace(display_->Name());
+            return SDL_RectEquals(&place, &want) == SDL_TRUE;
+        });
+    };
+    EXPECT_TRUE(placed({0, 0, 1280, 1024}));
+    ASSERT_TRUE(display_->Xdotool("key F11"));
+    EXPECT_TRUE(placed({0, 32, 1280, 960}));
+    EXPECT_TRUE(PumpUntil([&] { return Settings().find("fullscreen=false") != std::string::npos; }));
+    ASSERT_TRUE(display_->Xdotool("key F11"));
+    EXPECT_TRUE(placed({0, 0, 1280, 1024}));
+    EXPECT_TRUE(PumpUntil([&] { return Settings().find("fullscreen=true") != std::string::npos; }));
+}
+
 // The first window opens at the saved size when that fits the screen with the window's
 // frame, else at the largest whole multiple of the picture that does.
 TEST(FirstWindow, FitsTheScreenWithItsFrame) {
