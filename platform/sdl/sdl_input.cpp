@@ -87,6 +87,21 @@ void HandleKeyDown(const SDL_KeyboardEvent& event, const backend::EventSink& sin
     }
 }
 
+// The game pumps at every turn of its loop, and one follows each frame within a millisecond
+// or two; asking the X server again so soon costs a round of system calls and finds nothing.
+// Events come from the devices at most this often; those already queued are taken at once.
+constexpr Uint32 FETCH_INTERVAL_MS = 5;
+Uint32 g_lastFetch = 0;
+bool g_fetched = false;
+
+void FetchEvents() {
+    const Uint32 now = SDL_GetTicks();
+    if (g_fetched && now - g_lastFetch < FETCH_INTERVAL_MS) return;
+    SDL_PumpEvents();
+    g_lastFetch = now;
+    g_fetched = true;
+}
+
 }  // namespace
 
 namespace backend {
@@ -95,8 +110,9 @@ void PumpEvents(const EventSink& sink) {
     if (sdl_backend::TakeHangUp()) sink.closeRequested();
     sdl_backend::ExpireNote();
     sdl_backend::StoreSettledSettings(false);
+    FetchEvents();
     SDL_Event event;
-    while (SDL_PollEvent(&event) != 0) {
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT) > 0) {
         switch (event.type) {
             case SDL_QUIT:
                 sink.closeRequested();
