@@ -79,15 +79,19 @@ void CopyRow(BYTE* to, const BYTE* from, int count, KeyRange key) {
     }
 }
 
-struct Block {
-    BYTE* pixels;  // top-left pixel of the rectangle
+// A rectangle of pixels: its top-left one, rows `pitch` apart; const for a copy's source.
+template <typename Pixel>
+struct Rows {
+    Pixel* pixels;
     int pitch;
     int width;
     int height;
 };
+using Block = Rows<BYTE>;
+using Source = Rows<const BYTE>;
 
 // Nearest-neighbour: destination offset x reads source offset (x * ((srcW << 16) / dstW)) >> 16.
-void StretchBlock(const Block& to, const Block& from, const KeyRange& key) {
+void StretchBlock(const Block& to, const Source& from, const KeyRange& key) {
     const std::uint64_t stepX = (static_cast<std::uint64_t>(from.width) << 16) / to.width;
     const std::uint64_t stepY = (static_cast<std::uint64_t>(from.height) << 16) / to.height;
     std::vector<int> column(static_cast<std::size_t>(to.width));
@@ -103,7 +107,7 @@ void StretchBlock(const Block& to, const Block& from, const KeyRange& key) {
     }
 }
 
-void CopyBlock(const Block& to, const Block& from, const KeyRange& key) {
+void CopyBlock(const Block& to, const Source& from, const KeyRange& key) {
     if (to.width != from.width || to.height != from.height) {
         StretchBlock(to, from, key);
         return;
@@ -125,9 +129,26 @@ void CopyBlock(const Block& to, const Block& from, const KeyRange& key) {
     }
 }
 
-Block BlockOf(IDirectDrawSurface& surface, const RECT& r) {
-    return {surface.Pixels() + static_cast<std::ptrdiff_t>(r.top) * surface.Width() + r.left,
-            surface.Width(), r.right - r.left, r.bottom - r.top};
+std::ptrdiff_t Offset(const IDirectDrawSurface& surface, const RECT& r) {
+    return static_cast<std::ptrdiff_t>(r.top) * surface.Width() + r.left;
+}
+
+// Every write of the device goes through here, so the surface notes what it changes.
+Block Target(IDirectDrawSurface& surface, const RECT& r) {
+    return {surface.PixelsFor(r) + Offset(surface, r), surface.Width(), r.right - r.left,
+            r.bottom - r.top};
+}
+
+Source Origin(const IDirectDrawSurface& surface, const RECT& r) {
+    return {surface.Pixels() + Offset(surface, r), surface.Width(), r.right - r.left,
+            r.bottom - r.top};
+}
+
+void FillBlock(const Block& block, BYTE value) {
+    for (int y = 0; y < block.height; ++y) {
+        std::memset(block.pixels + static_cast<std::ptrdiff_t>(y) * block.pitch, value,
+                    static_cast<std::size_t>(block.width));
+    }
 }
 
 // Both rectangles already checked. A copy within one surface whose rectangles overlap goes
@@ -135,19 +156,23 @@ Block BlockOf(IDirectDrawSurface& surface, const RECT& r) {
 void CopyRect(IDirectDrawSurface& dest, const RECT& to, IDirectDrawSurface& source,
               const RECT& from, bool keyed) {
     const KeyRange key = KeyOf(source, keyed);
-    Block fromBlock = BlockOf(source, from);
+    Source fromBlock = Origin(source, from);
     std::vector<BYTE> saved;
     if (&dest == &source && Overlap(to, from)) {
         saved.resize(static_cast<std::size_t>(fromBlock.width) * fromBlock.height);
-        Block copy{saved.data(), fromBlock.width, fromBlock.width, fromBlock.height};
+        const Block copy{saved.data(), fromBlock.width, fromBlock.width, fromBlock.height};
         CopyBlock(copy, fromBlock, {false, 0, 0});
-        fromBlock = copy;
+        fromBlock = {copy.pixels, copy.pitch, copy.width, copy.height};
     }
-    CopyBlock(BlockOf(dest, to), fromBlock, key);
+    CopyBlock(Target(dest, to), fromBlock, key);
 }
 
 RECT Whole(const IDirectDrawSurface& surface) {
     return {0, 0, surface.Width(), surface.Height()};
+}
+
+bool Same(const RECT& a, const RECT& b) {
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
 }  // namespace
@@ -206,11 +231,7 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
     if (!Inside(to, width_, height_)) return DDERR_INVALIDRECT;
     if ((flags & DDBLT_COLORFILL) != 0) {
         if (fx == nullptr) return DDERR_INVALIDPARAMS;
-        const Block block = BlockOf(*this, to);
-        for (int y = 0; y < block.height; ++y) {
-            std::memset(block.pixels + static_cast<std::ptrdiff_t>(y) * block.pitch,
-                        static_cast<BYTE>(fx->dwFillColor), static_cast<std::size_t>(block.width));
-        }
+        Fill(to, static_cast<BYTE>(fx->dwFillColor));
         return DD_OK;
     }
     if (source == nullptr) return DDERR_INVALIDPARAMS;
@@ -220,10 +241,39 @@ HRESULT IDirectDrawSurface::Blt(RECT* destRect, IDirectDrawSurface* source, RECT
     return DD_OK;
 }
 
+BYTE* IDirectDrawSurface::Pixels() {
+    memo_.Forget();
+    return pixels_.data();
+}
+
+BYTE* IDirectDrawSurface::PixelsFor(const RECT& area) {
+    memo_.Note({std::max<LONG>(area.left, 0), std::max<LONG>(area.top, 0),
+                std::min<LONG>(area.right, width_), std::min<LONG>(area.bottom, height_)});
+    return pixels_.data();
+}
+
+void IDirectDrawSurface::Fill(const RECT& area, BYTE value) {
+    const RECT whole = Whole(*this);
+    if (!Same(area, whole)) {
+        FillBlock(Target(*this, area), value);
+        return;
+    }
+    if (memo_.Holds(value)) {
+        const FillMemo since = memo_;
+        for (const RECT& written : since.Written()) FillBlock(Target(*this, written), value);
+    } else {
+        FillBlock(Target(*this, whole), value);
+    }
+    memo_.Filled(value);
+}
+
 HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD flags) {
     if (!primary_ || target != nullptr) return DDERR_INVALIDPARAMS;
     if (locked_ || back_->locked_) return DDERR_SURFACEBUSY;
     pixels_.swap(back_->pixels_);
+    // What each buffer knew went with the other's pixels; not worth following.
+    memo_.Forget();
+    back_->memo_.Forget();
     ++presentedFrames;
     if (DemoPresent(pixels_.data(), screenPalette)) backend::Present(pixels_.data(), screenPalette);
     return DD_OK;
@@ -261,7 +311,7 @@ HRESULT IDirectDrawSurface::Lock(RECT* rect, DDSURFACEDESC* desc, DWORD flags, H
     desc->dwWidth = static_cast<DWORD>(width_);
     desc->dwHeight = static_cast<DWORD>(height_);
     desc->lPitch = width_;
-    desc->lpSurface = BlockOf(*this, area).pixels;
+    desc->lpSurface = Pixels() + Offset(*this, area);
     locked_ = true;
     return DD_OK;
 }

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "platform/fill_memo.h"
 #include "platform/win32.h"
 
 constexpr HRESULT DD_OK = 0;
@@ -118,14 +119,20 @@ public:
 
     int Width() const { return width_; }
     int Height() const { return height_; }
-    BYTE* Pixels() { return pixels_.data(); }
     const BYTE* Pixels() const { return pixels_.data(); }
+    // For writes the surface cannot follow: it stops assuming anything about its pixels.
+    BYTE* Pixels();
+    // For a write that stays inside `area` (cut to the surface here): the stand-in's own
+    // drawing comes this way, so a later whole fill knows what to redo.
+    BYTE* PixelsFor(const RECT& area);
     bool HasColorKey() const { return hasKey_; }
     DWORD ColorKeyLow() const { return keyLow_; }
     DWORD ColorKeyHigh() const { return keyHigh_; }
 
 private:
     ~IDirectDrawSurface();
+    // A whole fill with the value the surface already holds redoes only what was written since.
+    void Fill(const RECT& area, BYTE value);
     int width_;
     int height_;
     bool primary_;
@@ -136,6 +143,7 @@ private:
     bool locked_ = false;
     HDC dc_ = nullptr;
     std::vector<BYTE> pixels_;
+    FillMemo memo_;
     IDirectDrawSurface* back_ = nullptr;  // primary only
     IDirectDrawPalette* palette_ = nullptr;  // primary only
 };

@@ -25,27 +25,48 @@ constexpr int CELL_HEIGHT = 16;
 GdiObject whiteBrush{GdiObject::Kind::Brush, 0, 0, {}, {}, RGB(255, 255, 255), true, 0};
 
 // Where a device context draws: a surface, or the bitmap selected into a memory context.
+// Const for reading.
+template <typename Pixel>
 struct Canvas {
-    BYTE* pixels = nullptr;
+    Pixel* pixels = nullptr;
     int width = 0;
     int height = 0;
 
-    BYTE* Row(std::int64_t y) const {
+    Pixel* Row(std::int64_t y) const {
         return pixels + y * width;
     }
 };
+using Picture = Canvas<const BYTE>;
+using Target = Canvas<BYTE>;
 
-bool CanvasOf(HDC dc, Canvas* canvas) {
+bool PictureOf(HDC dc, Picture* picture) {
     if (dc == nullptr) return false;
     if (dc->surface != nullptr) {
-        *canvas = {dc->surface->Pixels(), dc->surface->Width(), dc->surface->Height()};
+        const IDirectDrawSurface& surface = *dc->surface;
+        *picture = {surface.Pixels(), surface.Width(), surface.Height()};
         return true;
     }
     if (dc->bitmap != nullptr) {
-        *canvas = {dc->bitmap->pixels.data(), dc->bitmap->width, dc->bitmap->height};
+        *picture = {dc->bitmap->pixels.data(), dc->bitmap->width, dc->bitmap->height};
         return true;
     }
     return false;
+}
+
+// For a drawing that writes only inside the rectangle left..right x top..bottom: a surface
+// notes it, so its next whole fill knows what to redo.
+bool TargetOf(HDC dc, std::int64_t left, std::int64_t top, std::int64_t right,
+              std::int64_t bottom, Target* target) {
+    Picture picture;
+    if (!PictureOf(dc, &picture)) return false;
+    const auto cut = [](std::int64_t v) {
+        return static_cast<LONG>(std::clamp<std::int64_t>(v, 0, std::numeric_limits<LONG>::max()));
+    };
+    BYTE* pixels = dc->surface != nullptr
+                       ? dc->surface->PixelsFor({cut(left), cut(top), cut(right), cut(bottom)})
+                       : dc->bitmap->pixels.data();
+    *target = {pixels, picture.width, picture.height};
+    return true;
 }
 
 void Hold(GdiObject* object) {
@@ -151,7 +172,7 @@ GdiObject* DecodeBmp(const std::vector<BYTE>& file) {
 }
 
 // Sets the pixels first..last of a row, cut to the canvas.
-void PaintRun(const Canvas& canvas, std::int64_t y, std::int64_t first, std::int64_t last,
+void PaintRun(const Target& canvas, std::int64_t y, std::int64_t first, std::int64_t last,
               BYTE index) {
     first = std::max<std::int64_t>(first, 0);
     last = std::min<std::int64_t>(last, canvas.width - 1);
@@ -182,7 +203,7 @@ struct EllipseBox {
 };
 
 // The part of a row's span that its neighbour row does not cover lies on the outline.
-void PaintUncovered(const Canvas& canvas, std::int64_t y, Span span, Span neighbour, BYTE index) {
+void PaintUncovered(const Target& canvas, std::int64_t y, Span span, Span neighbour, BYTE index) {
     if (neighbour.first > neighbour.last) {
         PaintRun(canvas, y, span.first, span.last, index);
         return;
@@ -191,7 +212,7 @@ void PaintUncovered(const Canvas& canvas, std::int64_t y, Span span, Span neighb
     PaintRun(canvas, y, std::max(span.first, neighbour.last + 1), span.last, index);
 }
 
-void DrawGlyph(const Canvas& canvas, std::int64_t left, std::int64_t top, char c, BYTE ink,
+void DrawGlyph(const Target& canvas, std::int64_t left, std::int64_t top, char c, BYTE ink,
                BYTE paper) {
     const std::uint8_t* glyph = font::Glyph(c);
     for (int row = 0; row < CELL_HEIGHT; ++row) {
@@ -287,10 +308,10 @@ UINT GetDIBColorTable(HDC dc, UINT start, UINT count, RGBQUAD* colors) {
 
 BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourceX, int sourceY,
             DWORD rop) {
-    Canvas to;
-    Canvas from;
-    if (rop != SRCCOPY || width < 0 || height < 0 || !CanvasOf(dest, &to) ||
-        !CanvasOf(source, &from)) {
+    Picture size;
+    Picture from;
+    if (rop != SRCCOPY || width < 0 || height < 0 || !PictureOf(dest, &size) ||
+        !PictureOf(source, &from)) {
         return FALSE;
     }
     // Cut the copy to both device contexts: first their left and top edges, then the rest.
@@ -315,9 +336,11 @@ BOOL BitBlt(HDC dest, int x, int y, int width, int height, HDC source, int sourc
         toY -= fromY;
         fromY = 0;
     }
-    w = std::min({w, to.width - toX, from.width - fromX});
-    h = std::min({h, to.height - toY, from.height - fromY});
+    w = std::min({w, size.width - toX, from.width - fromX});
+    h = std::min({h, size.height - toY, from.height - fromY});
     if (w <= 0 || h <= 0) return TRUE;
+    Target to;
+    TargetOf(dest, toX, toY, toX + w, toY + h, &to);
     // Within one picture, copy rows in the order that reads each before it is overwritten.
     const bool upward = to.pixels == from.pixels && toY > fromY;
     for (std::int64_t i = 0; i < h; ++i) {
@@ -350,10 +373,11 @@ HBRUSH CreateSolidBrush(COLORREF color) {
 }
 
 BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) {
-    Canvas canvas;
-    if (!CanvasOf(dc, &canvas)) return FALSE;
     const std::int64_t x0 = std::min(left, right), x1 = std::max(left, right);
     const std::int64_t y0 = std::min(top, bottom), y1 = std::max(top, bottom);
+    // Every pixel drawn lies in the bounding box's columns x0..x1-1 and rows y0..y1-1.
+    Target canvas;
+    if (!TargetOf(dc, x0, y0, x1, y1, &canvas)) return FALSE;
     if (x0 == x1 || y0 == y1) return TRUE;
     const EllipseBox box{(static_cast<double>(x0) + static_cast<double>(x1)) / 2.0,
                          (static_cast<double>(y0) + static_cast<double>(y1)) / 2.0,
@@ -376,8 +400,12 @@ BOOL Ellipse(HDC dc, int left, int top, int right, int bottom) {
 }
 
 BOOL TextOutA(HDC dc, int x, int y, LPCSTR text, int length) {
-    Canvas canvas;
-    if (!CanvasOf(dc, &canvas) || text == nullptr || length < 0) return FALSE;
+    if (text == nullptr || length < 0) return FALSE;
+    Target canvas;
+    if (!TargetOf(dc, x, y, std::int64_t{x} + std::int64_t{length} * CELL_WIDTH,
+                  std::int64_t{y} + CELL_HEIGHT, &canvas)) {
+        return FALSE;
+    }
     const BYTE ink = NearestIndex(RGB(0, 0, 0));
     const BYTE paper = NearestIndex(RGB(255, 255, 255));
     for (int i = 0; i < length; ++i) {
