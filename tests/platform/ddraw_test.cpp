@@ -4,8 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+#include <utility>
 #include <vector>
 
+#include "platform/gdi.h"
 #include "tests/gfx/surface_fixture.h"
 
 namespace {
@@ -79,6 +83,84 @@ TEST_F(DDrawTest, ThePrimaryHoldsItsOwnReferenceToThePaletteItShows) {
     ASSERT_EQ(g_dd->CreatePalette(DDPCAPS_8BIT, entries, &palette, nullptr), DD_OK);
     ASSERT_EQ(g_primary->SetPalette(palette), DD_OK);
     EXPECT_EQ(palette->Release(), 1u);
+}
+
+void FillWhole(IDirectDrawSurface* surface, BYTE value) {
+    DDBLTFX fx{sizeof(DDBLTFX), value};
+    ASSERT_EQ(surface->Blt(nullptr, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx), DD_OK);
+}
+
+// Read through the const view, which leaves what the surface knows of itself alone.
+bool AllOf(const IDirectDrawSurface& surface, BYTE value) {
+    const BYTE* pixels = surface.Pixels();
+    return std::all_of(pixels, pixels + surface.Width() * surface.Height(),
+                       [value](BYTE p) { return p == value; });
+}
+
+// A second whole fill with the same value redoes only what was written since the first:
+// each way of writing, cut by the edges, and more writes than the surface keeps apart.
+TEST_F(DDrawTest, AWholeFillLeavesEveryPixelItsValueWhateverWasWrittenBefore) {
+    constexpr BYTE VALUE = 9;
+    IDirectDrawSurface* source = MakeSurface(16, 16);
+    Paint(source, Pattern);
+    IDirectDrawSurface* surface = MakeSurface(64, 48);
+    const auto fill = [](IDirectDrawSurface* s, RECT r) {
+        DDBLTFX fx{sizeof(DDBLTFX), 77};
+        s->Blt(&r, nullptr, nullptr, DDBLT_COLORFILL | DDBLT_WAIT, &fx);
+    };
+    const auto draw = [](IDirectDrawSurface* s, const std::function<void(HDC)>& paint) {
+        HDC dc = nullptr;
+        ASSERT_EQ(s->GetDC(&dc), DD_OK);
+        paint(dc);
+        s->ReleaseDC(dc);
+    };
+    const std::pair<const char*, std::function<void(IDirectDrawSurface*)>> writes[] = {
+        {"keyed copy", [&](auto s) { s->BltFast(3, 5, source, nullptr, DDBLTFAST_SRCCOLORKEY); }},
+        {"stretch",
+         [&](auto s) {
+             RECT to{40, 30, 64, 48};
+             s->Blt(&to, source, nullptr, DDBLT_WAIT, nullptr);
+         }},
+        {"partial fill", [&](auto s) { fill(s, {10, 10, 20, 12}); }},
+        {"ellipse", [&](auto s) { draw(s, [](HDC dc) { Ellipse(dc, 50, -6, 70, 14); }); }},
+        {"text", [&](auto s) { draw(s, [](HDC dc) { TextOutA(dc, -3, 40, "Lantern", 7); }); }},
+        {"bitblt",
+         [&](auto s) {
+             fill(s, {0, 0, 8, 8});
+             draw(s, [](HDC dc) { BitBlt(dc, 30, 0, 8, 8, dc, 0, 0, SRCCOPY); });
+         }},
+        {"lock",
+         [&](auto s) {
+             DDSURFACEDESC desc{};
+             ASSERT_EQ(s->Lock(nullptr, &desc, DDLOCK_WAIT, nullptr), DD_OK);
+             static_cast<BYTE*>(desc.lpSurface)[47 * desc.lPitch + 63] = 77;
+             s->Unlock(nullptr);
+         }},
+        {"scattered",
+         [&](auto s) {
+             for (LONG i = 0; i < 3 * FillMemo::CAPACITY; ++i) {
+                 fill(s, {i * 13 % 63, i * 7 % 47, i * 13 % 63 + 1, i * 7 % 47 + 1});
+             }
+         }},
+    };
+    for (const auto& [name, write] : writes) {
+        FillWhole(surface, VALUE);
+        write(surface);
+        FillWhole(surface, VALUE);
+        EXPECT_TRUE(AllOf(*surface, VALUE)) << name;
+    }
+    FillWhole(surface, VALUE + 1);
+    EXPECT_TRUE(AllOf(*surface, VALUE + 1)) << "another value";
+
+    // The flip hands the back buffer the front's pixels.
+    IDirectDrawSurface* back = nullptr;
+    DDSCAPS caps{DDSCAPS_BACKBUFFER};
+    ASSERT_EQ(g_primary->GetAttachedSurface(&caps, &back), DD_OK);
+    FillWhole(back, VALUE);
+    FillWhole(g_primary, VALUE + 1);
+    ASSERT_EQ(g_primary->Flip(nullptr, DDFLIP_WAIT), DD_OK);
+    FillWhole(back, VALUE);
+    EXPECT_TRUE(AllOf(*back, VALUE)) << "flip";
 }
 
 }  // namespace
