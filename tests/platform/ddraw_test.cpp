@@ -116,12 +116,6 @@ TEST_F(DDrawTest, AWholeFillLeavesEveryPixelItsValueWhateverWasWrittenBefore) {
     };
     const std::pair<const char*, std::function<void(IDirectDrawSurface*)>> writes[] = {
         {"keyed copy", [&](auto s) { s->BltFast(3, 5, source, nullptr, DDBLTFAST_SRCCOLORKEY); }},
-        {"stretch",
-         [&](auto s) {
-             RECT to{40, 30, 64, 48};
-             s->Blt(&to, source, nullptr, DDBLT_WAIT, nullptr);
-         }},
-        {"partial fill", [&](auto s) { fill(s, {10, 10, 20, 12}); }},
         {"ellipse", [&](auto s) { draw(s, [](HDC dc) { Ellipse(dc, 50, -6, 70, 14); }); }},
         {"text", [&](auto s) { draw(s, [](HDC dc) { TextOutA(dc, -3, 40, "Lantern", 7); }); }},
         {"bitblt",
@@ -136,7 +130,7 @@ TEST_F(DDrawTest, AWholeFillLeavesEveryPixelItsValueWhateverWasWrittenBefore) {
              static_cast<BYTE*>(desc.lpSurface)[47 * desc.lPitch + 63] = 77;
              s->Unlock(nullptr);
          }},
-        {"scattered",
+        {"partial fills",
          [&](auto s) {
              for (LONG i = 0; i < 3 * FillMemo::CAPACITY; ++i) {
                  fill(s, {i * 13 % 63, i * 7 % 47, i * 13 % 63 + 1, i * 7 % 47 + 1});
