@@ -16,7 +16,7 @@ namespace {
 constexpr int PITCH = SCREEN_WIDTH * 4;
 
 sdl_backend::ShownFrame g_shown{};
-bool g_changed[SCREEN_HEIGHT];
+sdl_backend::ChangedSpan g_changed[SCREEN_HEIGHT];
 
 // Lets the frame gate open, as 20 ms of play would.
 void RunPlayFrame() {
@@ -25,17 +25,18 @@ void RunPlayFrame() {
 }
 
 void ConvertShownFrame(std::vector<std::uint32_t>& target, int scale) {
-    sdl_backend::ConvertRows(g_primary->Pixels(), headless::LastFrame().palette, 0, SCREEN_HEIGHT,
-                             scale, target.data(), PITCH * scale);
+    sdl_backend::ConvertRows(g_primary->Pixels(), headless::LastFrame().palette,
+                             {0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, scale, target.data(), PITCH * scale);
 }
 
-// What a present converts: the rows that differ from the frame before.
+// What a present converts: the columns of each row that differ from the frame before.
 void ConvertChangedRows(std::vector<std::uint32_t>& target) {
     sdl_backend::TakeFrame(g_shown, g_primary->Pixels(), headless::LastFrame().palette, g_changed);
     for (int y = 0; y < SCREEN_HEIGHT; ++y) {
-        if (g_changed[y]) {
-            sdl_backend::ConvertRows(g_shown.pixels, g_shown.palette, y, 1, 1,
-                                     target.data() + y * SCREEN_WIDTH, PITCH);
+        const sdl_backend::ChangedSpan span = g_changed[y];
+        if (span.Changed()) {
+            sdl_backend::ConvertRows(g_shown.pixels, g_shown.palette, {span.left, y, span.right, y + 1}, 1,
+                                     target.data() + y * SCREEN_WIDTH + span.left, PITCH);
         }
     }
 }

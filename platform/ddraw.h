@@ -4,7 +4,9 @@
 // surface; no surface has a clipper. Interfaces are plain classes with Release().
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "platform/fill_memo.h"
@@ -95,6 +97,20 @@ private:
     PALETTEENTRY entries_[256];
 };
 
+// Pixels on whole cache lines: a tile or sprite 64 pixels wide whose rows start on a
+// multiple of 64 then reads one line a row, not two.
+template <typename T>
+struct CacheLineAllocator {
+    using value_type = T;
+    static constexpr std::align_val_t ALIGNMENT{64};
+    CacheLineAllocator() = default;
+    template <typename U>
+    explicit CacheLineAllocator(const CacheLineAllocator<U>&) {}
+    T* allocate(std::size_t count) { return static_cast<T*>(::operator new(count * sizeof(T), ALIGNMENT)); }
+    void deallocate(T* pointer, std::size_t) { ::operator delete(pointer, ALIGNMENT); }
+    bool operator==(const CacheLineAllocator&) const = default;
+};
+
 class IDirectDrawSurface {
 public:
     IDirectDrawSurface(int width, int height, bool primary);
@@ -142,7 +158,7 @@ private:
     ULONG refs_ = 1;
     bool locked_ = false;
     HDC dc_ = nullptr;
-    std::vector<BYTE> pixels_;
+    std::vector<BYTE, CacheLineAllocator<BYTE>> pixels_;
     FillMemo memo_;
     IDirectDrawSurface* back_ = nullptr;  // primary only
     IDirectDrawPalette* palette_ = nullptr;  // primary only

@@ -4,6 +4,7 @@
 // time; other processors take the plain loop.
 #include "platform/sdl/sdl_convert.h"
 
+#include <bit>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -26,11 +27,13 @@ void Put(__m128i* at, __m128i colours) {
     }
 }
 
-// One row of indices into `scale` rows of colours `pitch` bytes apart, each pixel `scale`
-// times across (scale 1 or 2), four pixels at a time; every row is written from registers.
+// `count` indices (a multiple of four) into `scale` rows of colours `pitch` bytes apart,
+// each pixel `scale` times across (scale 1 or 2), four pixels at a time; every row is
+// written from registers.
 template <bool STREAM, int SCALE>
-void ConvertRowSse2(const std::uint8_t* from, const std::uint32_t* palette, std::uint8_t* out, int pitch) {
-    for (int x = 0; x < WIDTH; x += 4) {
+void ConvertRowSse2(const std::uint8_t* from, int count, const std::uint32_t* palette, std::uint8_t* out,
+                    int pitch) {
+    for (int x = 0; x < count; x += 4) {
         std::uint32_t four;  // little-endian: the first pixel in the low byte
         std::memcpy(&four, from + x, sizeof four);
         const __m128i colours = _mm_setr_epi32(
@@ -49,18 +52,36 @@ void ConvertRowSse2(const std::uint8_t* from, const std::uint32_t* palette, std:
 }
 #endif
 
-// One row of indices into one row of colours, each `scale` times.
-void ConvertRow(const std::uint8_t* from, const std::uint32_t* palette, std::uint32_t* to, int scale) {
-    for (int x = 0; x < WIDTH; ++x) {
+// `count` indices into one row of colours, each `scale` times.
+void ConvertRow(const std::uint8_t* from, int count, const std::uint32_t* palette, std::uint32_t* to, int scale) {
+    for (int x = 0; x < count; ++x) {
         const std::uint32_t colour = palette[from[x]];
         for (int i = 0; i < scale; ++i) *to++ = colour;
     }
 }
 
+std::uint64_t Word(const std::uint8_t* at) {
+    std::uint64_t word;
+    std::memcpy(&word, at, sizeof word);
+    return word;
+}
+
+// Where two rows that differ differ, eight bytes at a time from each end (the first
+// pixel is the low byte of a little-endian word).
+ChangedSpan Difference(const std::uint8_t* kept, const std::uint8_t* row) {
+    int left = 0;
+    while (Word(kept + left) == Word(row + left)) left += 8;
+    left += std::countr_zero(Word(kept + left) ^ Word(row + left)) / 8;
+    int last = WIDTH - 8;
+    while (Word(kept + last) == Word(row + last)) last -= 8;
+    last += 7 - std::countl_zero(Word(kept + last) ^ Word(row + last)) / 8;
+    return {left & ~3, (last + 4) & ~3};
+}
+
 }  // namespace
 
 int TakeFrame(ShownFrame& shown, const std::uint8_t* pixels, const std::uint32_t* palette,
-              bool changed[SCREEN_HEIGHT]) {
+              ChangedSpan changed[SCREEN_HEIGHT]) {
     const bool all = !shown.valid || std::memcmp(shown.palette, palette, sizeof shown.palette) != 0;
     std::memcpy(shown.palette, palette, sizeof shown.palette);
     shown.valid = true;
@@ -68,18 +89,27 @@ int TakeFrame(ShownFrame& shown, const std::uint8_t* pixels, const std::uint32_t
     for (int y = 0; y < SCREEN_HEIGHT; ++y) {
         const std::uint8_t* row = pixels + y * WIDTH;
         std::uint8_t* kept = shown.pixels + y * WIDTH;
-        changed[y] = all || std::memcmp(kept, row, WIDTH) != 0;
-        if (changed[y]) {
-            std::memcpy(kept, row, WIDTH);
-            ++count;
+        // Most rows are the same (the darkness): one compare tells them.
+        if (all) {
+            changed[y] = {0, WIDTH};
+        } else if (std::memcmp(kept, row, WIDTH) != 0) {
+            changed[y] = Difference(kept, row);
+        } else {
+            changed[y] = {0, 0};
+            continue;
         }
+        std::memcpy(kept + changed[y].left, row + changed[y].left,
+                    static_cast<std::size_t>(changed[y].right - changed[y].left));
+        ++count;
     }
     return count;
 }
 
-void ConvertRows(const std::uint8_t* pixels, const std::uint32_t* palette, int first, int count,
-                 int scale, void* target, int pitch) {
+void ConvertRows(const std::uint8_t* pixels, const std::uint32_t* palette, PictureArea area, int scale,
+                 void* target, int pitch) {
     auto* out = static_cast<std::uint8_t*>(target);
+    const int count = area.right - area.left;
+    const std::uint8_t* from = pixels + area.top * WIDTH + area.left;
 #if defined(__SSE2__)
     // Streaming stores where the rows allow them: the picture goes to the display, not
     // back to us, and through the cache it would push out the surfaces the next frame
@@ -88,17 +118,17 @@ void ConvertRows(const std::uint8_t* pixels, const std::uint32_t* palette, int f
         const bool stream = (reinterpret_cast<std::uintptr_t>(out) | static_cast<unsigned>(pitch)) % 16 == 0;
         const auto convert = stream ? (scale == 1 ? ConvertRowSse2<true, 1> : ConvertRowSse2<true, 2>)
                                     : (scale == 1 ? ConvertRowSse2<false, 1> : ConvertRowSse2<false, 2>);
-        for (int y = first; y < first + count; ++y, out += static_cast<std::ptrdiff_t>(scale) * pitch) {
-            convert(pixels + y * WIDTH, palette, out, pitch);
+        for (int y = area.top; y < area.bottom; ++y, from += WIDTH, out += static_cast<std::ptrdiff_t>(scale) * pitch) {
+            convert(from, count, palette, out, pitch);
         }
         if (stream) _mm_sfence();  // the streamed rows are whole before anyone reads them
         return;
     }
 #endif
-    const std::size_t rowBytes = static_cast<std::size_t>(WIDTH) * scale * sizeof(std::uint32_t);
-    for (int y = first; y < first + count; ++y) {
+    const std::size_t rowBytes = static_cast<std::size_t>(count) * scale * sizeof(std::uint32_t);
+    for (int y = area.top; y < area.bottom; ++y, from += WIDTH) {
         auto* row = reinterpret_cast<std::uint32_t*>(out);
-        ConvertRow(pixels + y * WIDTH, palette, row, scale);
+        ConvertRow(from, count, palette, row, scale);
         out += pitch;
         for (int copy = 1; copy < scale; ++copy, out += pitch) std::memcpy(out, row, rowBytes);
     }

@@ -17,16 +17,33 @@ struct ShownFrame {
     bool valid;  // false until a frame is taken, and again once the window is closed
 };
 
-// Takes a new frame into `shown` and marks in `changed` each row that differs from the
-// row shown before; every row counts as changed when the palette changed or no frame was
-// shown. Returns the number of changed rows.
-int TakeFrame(ShownFrame& shown, const std::uint8_t* pixels, const std::uint32_t* palette,
-              bool changed[SCREEN_HEIGHT]);
+// The columns of a row that changed since the frame shown: from `left` up to (not
+// including) `right`, widened to whole groups of four pixels; empty when the row is the same.
+struct ChangedSpan {
+    int left;
+    int right;
+    bool Changed() const { return left < right; }
+};
 
-// Converts `count` rows of a frame from row `first` on into XRGB8888 (the palette's own
-// 0x00RRGGBB form), each pixel `scale` times across and each row `scale` times down.
-// `target` is where row `first`'s left pixel goes; its rows are `pitch` bytes apart.
-void ConvertRows(const std::uint8_t* pixels, const std::uint32_t* palette, int first, int count,
-                 int scale, void* target, int pitch);
+// Takes a new frame into `shown` and gives in `changed` each row's columns that differ
+// from the row shown before; every row counts as changed across its width when the palette
+// changed or no frame was shown. Returns the number of changed rows.
+int TakeFrame(ShownFrame& shown, const std::uint8_t* pixels, const std::uint32_t* palette,
+              ChangedSpan changed[SCREEN_HEIGHT]);
+
+// Part of the picture, in its own pixels: columns left to right, rows top to bottom (the
+// right and bottom ones not included). Columns are on whole groups of four.
+struct PictureArea {
+    int left;
+    int top;
+    int right;
+    int bottom;
+};
+
+// Converts an area of a frame into XRGB8888 (the palette's own 0x00RRGGBB form), each
+// pixel `scale` times across and each row `scale` times down. `target` is where the
+// area's top left pixel goes; its rows are `pitch` bytes apart.
+void ConvertRows(const std::uint8_t* pixels, const std::uint32_t* palette, PictureArea area, int scale,
+                 void* target, int pitch);
 
 }  // namespace sdl_backend

@@ -30,7 +30,8 @@ const SDL_Surface* g_lastSurface = nullptr;
 int g_lastWidth = 0;
 int g_lastHeight = 0;
 sdl_backend::ShownFrame g_shown{};
-bool g_changed[SCREEN_HEIGHT];
+sdl_backend::ChangedSpan g_changed[SCREEN_HEIGHT];
+constexpr sdl_backend::ChangedSpan WHOLE_ROW{0, SCREEN_WIDTH};
 
 // Where the picture lies in a window of that size, as SDL's renderer places a logical
 // size: the largest whole multiple that fits, or, in a window smaller than the picture,
@@ -132,23 +133,37 @@ void ShowTexture() {
     SDL_RenderPresent(g_renderer);
 }
 
-// The changed rows, from the first to the last, into the texture.
+// The rows' changed columns, together from the first changed row to the last: the part of
+// a run of changed rows that changed (all of it when none did).
+sdl_backend::PictureArea ChangedArea(int top, int bottom) {
+    sdl_backend::PictureArea area{SCREEN_WIDTH, top, 0, bottom};
+    for (int y = top; y < bottom; ++y) {
+        if (!g_changed[y].Changed()) continue;
+        area.left = std::min(area.left, g_changed[y].left);
+        area.right = std::max(area.right, g_changed[y].right);
+    }
+    if (area.left >= area.right) area = {0, top, SCREEN_WIDTH, bottom};
+    return area;
+}
+
+// The changed part, from the first changed row to the last, into the texture.
 void PresentThroughRenderer() {
     int first = 0;
-    while (first < SCREEN_HEIGHT && !g_changed[first]) ++first;
+    while (first < SCREEN_HEIGHT && !g_changed[first].Changed()) ++first;
     int last = SCREEN_HEIGHT - 1;
-    while (last > first && !g_changed[last]) --last;
-    const SDL_Rect band{0, first, SCREEN_WIDTH, last - first + 1};
+    while (last > first && !g_changed[last].Changed()) --last;
+    const sdl_backend::PictureArea area = ChangedArea(first, last + 1);
+    const SDL_Rect band{area.left, area.top, area.right - area.left, area.bottom - area.top};
     void* target = nullptr;
     int pitch = 0;
     if (SDL_LockTexture(g_texture, &band, &target, &pitch) != 0) return;
-    sdl_backend::ConvertRows(g_shown.pixels, g_shown.palette, first, band.h, 1, target, pitch);
+    sdl_backend::ConvertRows(g_shown.pixels, g_shown.palette, area, 1, target, pitch);
     SDL_UnlockTexture(g_texture);
     ShowTexture();
 }
 
-// Each run of changed rows converted and sent on its own: into the window surface at the
-// picture's scale, or, in a window smaller than the picture, into the picture-sized
+// The changed part of each run of changed rows converted and sent on its own: into the
+// window surface at the picture's scale, or, in a window smaller than the picture, into the picture-sized
 // surface that is then stretched into the window.
 void PresentToSurface() {
     SDL_Surface* surface = SDL_GetWindowSurface(g_window);
@@ -163,14 +178,14 @@ void PresentToSurface() {
     const View view = ViewOf(surface->w, surface->h);
     if (g_surfaceStale) {
         SDL_FillRect(surface, nullptr, 0);
-        std::fill(std::begin(g_changed), std::end(g_changed), true);
+        std::fill(std::begin(g_changed), std::end(g_changed), WHOLE_ROW);
     }
     SDL_Surface* into = surface;
     View at = view;
     if (view.scale == 0) {
         if (g_small == nullptr) {
             g_small = SDL_CreateRGBSurfaceWithFormat(0, SCREEN_WIDTH, SCREEN_HEIGHT, 32, SDL_PIXELFORMAT_RGB888);
-            std::fill(std::begin(g_changed), std::end(g_changed), true);
+            std::fill(std::begin(g_changed), std::end(g_changed), WHOLE_ROW);
         }
         if (g_small == nullptr) return;
         into = g_small;
@@ -178,21 +193,23 @@ void PresentToSurface() {
     }
     // The rows under the note are drawn anew each time, the note over them while it lasts.
     const auto [noteFirst, noteCount] = sdl_backend::NoteRows();
-    std::fill(g_changed + noteFirst, g_changed + noteFirst + noteCount, true);
+    std::fill(g_changed + noteFirst, g_changed + noteFirst + noteCount, WHOLE_ROW);
     // Runs of changed rows are at least one unchanged row apart.
     SDL_Rect runs[SCREEN_HEIGHT / 2 + 1];
     int runCount = 0;
     for (int y = 0; y < SCREEN_HEIGHT;) {
-        if (!g_changed[y]) {
+        if (!g_changed[y].Changed()) {
             ++y;
             continue;
         }
         int end = y;
-        while (end < SCREEN_HEIGHT && g_changed[end]) ++end;
-        const SDL_Rect run{at.rect.x, at.rect.y + y * at.scale, at.rect.w, (end - y) * at.scale};
+        while (end < SCREEN_HEIGHT && g_changed[end].Changed()) ++end;
+        const sdl_backend::PictureArea area = ChangedArea(y, end);
+        const SDL_Rect run{at.rect.x + area.left * at.scale, at.rect.y + y * at.scale,
+                           (area.right - area.left) * at.scale, (end - y) * at.scale};
         auto* target = static_cast<std::uint8_t*>(into->pixels) + run.y * into->pitch +
                        run.x * static_cast<int>(sizeof(std::uint32_t));
-        sdl_backend::ConvertRows(g_shown.pixels, g_shown.palette, y, end - y, at.scale, target, into->pitch);
+        sdl_backend::ConvertRows(g_shown.pixels, g_shown.palette, area, at.scale, target, into->pitch);
         runs[runCount++] = run;
         y = end;
     }
@@ -252,7 +269,7 @@ void ShowPicture(bool resized) {
         return;
     }
     // Only the note's rows change; the whole window is sent again for an exposure.
-    std::fill(std::begin(g_changed), std::end(g_changed), false);
+    std::fill(std::begin(g_changed), std::end(g_changed), sdl_backend::ChangedSpan{0, 0});
     PresentToSurface();
     SDL_UpdateWindowSurface(g_window);
 }
