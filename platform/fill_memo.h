@@ -10,7 +10,7 @@
 
 class FillMemo {
 public:
-    // Rectangles kept apart; a write beyond them widens the one it grows least.
+    // Rectangles kept apart; a write beyond them widens the last one.
     static constexpr int CAPACITY = 6;
 
     // The whole surface was just filled with `value`.
