@@ -3,6 +3,8 @@
 // The backend's own keys: Alt+Enter and F11 switch fullscreen, M mutes, minus and plus
 // change the volume, F12 saves a screenshot. Closing the window is reported to the
 // stand-in.
+#include <array>
+
 #include "platform/sdl/sdl_internal.h"
 #include "platform/seam/backend.h"
 #include "platform/seam/keys.h"
@@ -48,6 +50,23 @@ SDL_Keycode KeycodeOf(int virtualKey) {
         }
     }
     return SDLK_UNKNOWN;
+}
+
+// Each virtual key's scancode in the keyboard's layout, looked up once for each display and
+// again when the layout changes: the demo recorder asks about all 256 keys at every pump,
+// and SDL finds a key's scancode by searching its whole key map.
+std::array<SDL_Scancode, 256> g_scancodes{};
+bool g_scancodesKnown = false;
+
+SDL_Scancode ScancodeOf(int virtualKey) {
+    if (!g_scancodesKnown) {
+        for (int key = 0; key < 256; ++key) {
+            const SDL_Keycode keycode = KeycodeOf(key);
+            g_scancodes[key] = keycode == SDLK_UNKNOWN ? SDL_SCANCODE_UNKNOWN : SDL_GetScancodeFromKey(keycode);
+        }
+        g_scancodesKnown = true;
+    }
+    return virtualKey >= 0 && virtualKey < 256 ? g_scancodes[virtualKey] : SDL_SCANCODE_UNKNOWN;
 }
 
 // Held keys that count as Z when Alt is not held with them (Alt+Enter is not a pick).
@@ -104,6 +123,14 @@ void FetchEvents() {
 
 }  // namespace
 
+namespace sdl_backend {
+
+void ForgetKeyLayout() {
+    g_scancodesKnown = false;
+}
+
+}  // namespace sdl_backend
+
 namespace backend {
 
 void PumpEvents(const EventSink& sink) {
@@ -123,6 +150,9 @@ void PumpEvents(const EventSink& sink) {
             case SDL_WINDOWEVENT:
                 sdl_backend::HandleWindowEvent(event.window, sink);
                 break;
+            case SDL_KEYMAPCHANGED:
+                sdl_backend::ForgetKeyLayout();
+                break;
             default:
                 sdl_backend::HandleControllerEvent(event, sink.keyDown);
                 break;
@@ -136,8 +166,7 @@ bool KeyHeld(int virtualKey) {
     const auto held = [&](SDL_Scancode scancode) {
         return scancode > SDL_SCANCODE_UNKNOWN && scancode < count && state[scancode] != 0;
     };
-    const SDL_Keycode keycode = KeycodeOf(virtualKey);
-    if (keycode != SDLK_UNKNOWN && held(SDL_GetScancodeFromKey(keycode))) {
+    if (held(ScancodeOf(virtualKey))) {
         return true;
     }
     if (virtualKey == 'Z' && (SDL_GetModState() & KMOD_ALT) == 0) {

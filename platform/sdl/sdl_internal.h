@@ -13,6 +13,9 @@
 
 namespace sdl_backend {
 
+// The keyboard's layout is asked anew at the next key read (a display opened, the layout
+// changed).
+void ForgetKeyLayout();
 // Switches between fullscreen-desktop and a resizable window (Alt+Enter, F11).
 void ToggleFullscreen();
 // The window's state for a game that takes its place for a while (a demo shown): whether

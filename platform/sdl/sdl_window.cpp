@@ -162,6 +162,7 @@ bool OpenWindow(const char*) {
         SDL_SetError("no X11 or Wayland display found (is DISPLAY set?)");
         FailDisplay();
     }
+    sdl_backend::ForgetKeyLayout();
     sdl_backend::ShutDownAtExit();
     sdl_backend::CatchHangUp();
     sdl_backend::WatchDisplayConnection();

@@ -129,6 +129,14 @@ TEST_F(SdlBackend, KeysBesideTheGamesAndTheScreenshotOfTheFrameShown) {
         ASSERT_TRUE(display_->Xdotool(std::string("keyup ") + key));
         EXPECT_TRUE(PumpUntil([] { return !backend::KeyHeld('Z'); })) << key;
     }
+    // Letters go by the layout's key, also after the layout changes: with a French one Z is
+    // where QWERTY has W.
+    ASSERT_EQ(std::system("setxkbmap fr"), 0);
+    ASSERT_TRUE(display_->Xdotool("keydown z"));
+    EXPECT_TRUE(PumpUntil([] { return backend::KeyHeld('Z') && !backend::KeyHeld('W'); }));
+    ASSERT_TRUE(display_->Xdotool("keyup z"));
+    EXPECT_TRUE(PumpUntil([] { return !backend::KeyHeld('Z'); }));
+    ASSERT_EQ(std::system("setxkbmap us"), 0);
     ASSERT_TRUE(display_->Xdotool("keydown alt+Return"));
     EXPECT_TRUE(PumpUntil([&] { return Settings().find("fullscreen=false") != std::string::npos; }));
     EXPECT_FALSE(backend::KeyHeld('Z'));
