@@ -27,6 +27,36 @@ int g_oldest = 0;
 int g_peaks = 0;  // held frames that need a gain below 1
 float g_gain = 1.0f;
 
+// True when no frame of the buffer would go beyond the ceiling at the full level.
+bool BelowCeiling(const std::int16_t* samples, int frames) {
+    constexpr int LIMIT = static_cast<int>(CEILING / MAKEUP);
+    for (int i = 0; i < 2 * frames; ++i) {
+        if (std::abs(int{samples[i]}) > LIMIT) return false;
+    }
+    return true;
+}
+
+// With no peak held or coming and the gain back at 1 the limiter is only its delay: the
+// held frames come out, the buffer moves on by the delay at its full level, and its last
+// frames are held in turn. The same as the frame by frame way, for a fraction of its cost.
+void Delay(std::int16_t* samples, int frames) {
+    std::array<Held, sdl_backend::LIMITER_DELAY> last;
+    for (int i = 0; i < sdl_backend::LIMITER_DELAY; ++i) {
+        const std::int16_t* frame = samples + 2 * (frames - sdl_backend::LIMITER_DELAY + i);
+        last[i] = {MAKEUP * frame[0], MAKEUP * frame[1], 1.0f};
+    }
+    for (int i = 2 * frames - 1; i >= 2 * sdl_backend::LIMITER_DELAY; --i) {
+        samples[i] = static_cast<std::int16_t>(std::lrint(MAKEUP * samples[i - 2 * sdl_backend::LIMITER_DELAY]));
+    }
+    for (int i = 0; i < sdl_backend::LIMITER_DELAY; ++i) {
+        const Held& out = g_held[(g_oldest + i) % sdl_backend::LIMITER_DELAY];
+        samples[2 * i] = static_cast<std::int16_t>(std::lrint(out.left));
+        samples[2 * i + 1] = static_cast<std::int16_t>(std::lrint(out.right));
+    }
+    g_held = last;
+    g_oldest = 0;
+}
+
 // The gain that reaches need in the given number of frames, ramping from here.
 float Towards(float need, int frames) {
     return need < g_gain ? g_gain + (need - g_gain) / static_cast<float>(frames) : g_gain;
@@ -37,6 +67,10 @@ float Towards(float need, int frames) {
 namespace sdl_backend {
 
 void LimitMix(std::int16_t* samples, int frames) {
+    if (g_gain == 1.0f && g_peaks == 0 && frames >= LIMITER_DELAY && BelowCeiling(samples, frames)) {
+        Delay(samples, frames);
+        return;
+    }
     for (int i = 0; i < frames; ++i) {
         std::int16_t* frame = samples + 2 * i;
         const float left = MAKEUP * frame[0];
