@@ -162,11 +162,15 @@ int TakeReader::AddTo(float* block, int frames) {
             at_ += rest;
             break;
         }
-        block[added * 2] += decoded_[next_];
-        block[added * 2 + 1] += decoded_[next_ + 1];
-        next_ += 2;
-        ++added;
-        ++at_;
+        // The rest of the decoded frame that the block and the take have room for, at once.
+        const auto run = static_cast<int>(std::min<std::uint64_t>(
+            {static_cast<std::uint64_t>(frames - added), frames_ - at_, (decoded_.size() - next_) / 2}));
+        const float* from = decoded_.data() + next_;
+        float* to = block + added * 2;
+        for (int i = 0; i < run * 2; ++i) to[i] += from[i];
+        next_ += static_cast<std::size_t>(run) * 2;
+        added += run;
+        at_ += static_cast<std::uint64_t>(run);
     }
     return added;
 }
