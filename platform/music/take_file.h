@@ -77,8 +77,9 @@ private:
     std::uint64_t at_ = 0;
     bool wellFormed_ = false;
     bool damaged_ = false;
-    std::vector<float> decoded_;   // the frame decoded last, interleaved
-    std::size_t next_ = 0;         // its next sample
+    static constexpr int DECODE_AHEAD = 16;  // frames of the file decoded at once
+    std::vector<float> decoded_;   // the frames decoded last, interleaved
+    std::size_t next_ = 0;         // their next sample
 };
 
 }  // namespace music
