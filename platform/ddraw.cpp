@@ -259,6 +259,7 @@ void IDirectDrawSurface::Fill(const RECT& area, BYTE value) {
         return;
     }
     if (memo_.Holds(value)) {
+        // Walked as a copy: each refill notes its rectangle in the memo itself.
         const FillMemo since = memo_;
         for (const RECT& written : since.Written()) FillBlock(Target(*this, written), value);
     } else {

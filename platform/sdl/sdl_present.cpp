@@ -163,8 +163,8 @@ void PresentThroughRenderer() {
 }
 
 // The changed part of each run of changed rows converted and sent on its own: into the
-// window surface at the picture's scale, or, in a window smaller than the picture, into the picture-sized
-// surface that is then stretched into the window.
+// window surface at the picture's scale, or, in a window smaller than the picture, into
+// the picture-sized surface that is then stretched into the window.
 void PresentToSurface() {
     SDL_Surface* surface = SDL_GetWindowSurface(g_window);
     if (surface == nullptr) return;
