@@ -1,5 +1,6 @@
 #include "app/main.h"
 
+#include "app/game_view.h"
 #include "app/scene_switch.h"
 #include "app/window_proc.h"
 #include "game/random.h"
@@ -34,6 +35,7 @@ void FillShatterTables() {
 }  // namespace
 
 bool StartUp(HINSTANCE instance, int cmdShow) {
+    g_readGameView = FillGameView;
     g_offscreen1 = nullptr;
     g_offscreen2 = nullptr;
     g_offscreen3 = nullptr;
