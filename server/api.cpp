@@ -1,0 +1,145 @@
+// The routes. A submission is checked in order of cost: its size and encoding from the
+// headers, the name and secret, the rate limits, then the body, read with a cap so a
+// body over the limit is refused before it is read whole; the name's owner is checked
+// before the run is queued, and the 202 is sent only once the run is stored.
+#include "server/api.h"
+
+#include <httplib.h>
+
+#include <cstdio>
+
+#include "server/json.h"
+#include "server/ranking_page.h"
+#include "server/request_rules.h"
+#include "server/runs.h"
+
+namespace {
+
+void Json(httplib::Response& res, int status, const std::string& body) {
+    res.status = status;
+    res.set_header("Cache-Control", "no-store");
+    res.set_content(body, "application/json");
+}
+
+void Error(httplib::Response& res, int status, const std::string& reason) {
+    Json(res, status, "{\"error\": " + JsonString(reason) + "}");
+}
+
+// A refusal that leaves the body unread also ends the connection, so what is left of the
+// body is never read as a next request.
+void Refuse(httplib::Response& res, int status, const std::string& reason) {
+    Error(res, status, reason);
+    res.set_header("Connection", "close");
+}
+
+std::string NumberOrNull(const std::optional<int>& n) { return n ? std::to_string(*n) : "null"; }
+
+void Submit(Api& api, const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
+    const std::string address =
+        ClientAddress(req.remote_addr, api.settings.trustedProxy, req.get_header_value("X-Forwarded-For"));
+    const std::string encoding = req.get_header_value("Content-Encoding");
+    if (!encoding.empty() && encoding != "identity") {
+        return Refuse(res, 415, "a demo is sent as it is, without a content encoding");
+    }
+    if (req.has_header("Content-Length")) {
+        const auto length = ParseLength(req.get_header_value("Content-Length"));
+        if (!length) return Refuse(res, 400, "a bad Content-Length");
+        if (*length > MAX_DEMO_BYTES) return Refuse(res, 413, "too large: a demo is at most 65536 bytes");
+    }
+    const std::string name = req.get_header_value("X-Player-Name");
+    if (!ValidName(name)) return Refuse(res, 400, "bad name: 1 to 16 printable ASCII characters");
+    const std::string secret = req.get_header_value("X-Player-Secret");
+    if (!ValidSecret(secret)) return Refuse(res, 400, "bad secret: 16 to 128 printable ASCII characters");
+    const std::int64_t now = NowMs();
+    if (!api.byAddress.Allow(address, now)) return Refuse(res, 429, "rate limited: too many runs from this address");
+    if (!api.byName.Allow(name, now)) return Refuse(res, 429, "rate limited: too many runs under this name");
+
+    std::string demo;
+    bool tooLarge = false;
+    const bool read = reader([&](const char* data, std::size_t length) {
+        if (demo.size() + length > MAX_DEMO_BYTES) {
+            tooLarge = true;
+            return false;
+        }
+        demo.append(data, length);
+        return true;
+    });
+    if (tooLarge) return Refuse(res, 413, "too large: a demo is at most 65536 bytes");
+    if (!read) return Refuse(res, 400, "the body could not be read");
+    if (demo.empty()) return Error(res, 400, "no demo in the body");
+
+    const std::string id = api.pool.Use([&](DbConnection& db) -> std::string {
+        if (!ClaimName(db, name, secret, now)) return "";
+        return AcceptRun(db, name, address, demo, now);
+    });
+    if (id.empty()) return Error(res, 403, "the name " + name + " is held by another player");
+    if (api.workers != nullptr) api.workers->Wake();
+    Json(res, 202, "{\"id\": " + JsonString(id) + "}");
+}
+
+void ShowRun(Api& api, const std::string& id, httplib::Response& res) {
+    const auto run = api.pool.Use([&](DbConnection& db) { return FindRun(db, id); });
+    if (!run) return Error(res, 404, "no such run");
+    Json(res, 200,
+         "{\"id\": " + JsonString(run->id) + ", \"state\": " + JsonString(run->state) +
+             ", \"name\": " + JsonString(run->name) + ", \"score\": " + NumberOrNull(run->score) +
+             ", \"time_ms\": " + NumberOrNull(run->timeMs) +
+             ", \"reason\": " + (run->state == "refused" ? JsonString(run->reason) : "null") +
+             ", \"submitted\": " + JsonString(IsoTime(run->submittedMs)) + "}");
+}
+
+void ShowDemo(Api& api, const std::string& id, httplib::Response& res) {
+    const auto demo = api.pool.Use([&](DbConnection& db) { return RunDemo(db, id); });
+    if (!demo) return Error(res, 404, "no such run");
+    res.set_header("Cache-Control", "public, max-age=86400, immutable");
+    res.set_content(*demo, "application/octet-stream");
+}
+
+void ShowRanking(Api& api, const httplib::Request& req, httplib::Response& res) {
+    const auto limit = ParseLimit(req.get_param_value("limit"), req.has_param("limit"));
+    if (!limit) return Error(res, 400, "limit must be a whole number from 1 to 1000");
+    const auto board = api.pool.Use([&](DbConnection& db) { return Ranking(db, *limit); });
+    std::string body = "{\"entries\": [";
+    for (const BoardEntry& e : board) {
+        if (e.rank > 1) body += ", ";
+        body += "{\"rank\": " + std::to_string(e.rank) + ", \"id\": " + JsonString(e.id) +
+                ", \"name\": " + JsonString(e.name) + ", \"score\": " + std::to_string(e.score) +
+                ", \"time_ms\": " + std::to_string(e.timeMs) + ", \"submitted\": " + JsonString(IsoTime(e.submittedMs)) +
+                "}";
+    }
+    Json(res, 200, body + "]}");
+}
+
+}  // namespace
+
+void AddRoutes(httplib::Server& server, Api& api) {
+    server.set_payload_max_length(MAX_DEMO_BYTES);
+    server.set_exception_handler([](const httplib::Request&, httplib::Response& res, std::exception_ptr failure) {
+        std::string what = "unknown";
+        try {
+            std::rethrow_exception(failure);
+        } catch (const std::exception& e) {
+            what = e.what();
+        } catch (...) {
+        }
+        std::fprintf(stderr, "lantern-blade-server: a request failed: %s\n", what.c_str());
+        Error(res, 500, "the server could not answer; try again later");
+    });
+    server.Post("/api/runs", [&api](const httplib::Request& req, httplib::Response& res,
+                                    const httplib::ContentReader& reader) { Submit(api, req, res, reader); });
+    server.Get(R"(/api/runs/([0-9a-f]{16}))",
+               [&api](const httplib::Request& req, httplib::Response& res) { ShowRun(api, req.matches[1], res); });
+    server.Get(R"(/api/runs/([0-9a-f]{16})/demo)",
+               [&api](const httplib::Request& req, httplib::Response& res) { ShowDemo(api, req.matches[1], res); });
+    server.Get("/api/ranking",
+               [&api](const httplib::Request& req, httplib::Response& res) { ShowRanking(api, req, res); });
+    server.Get("/", [&api](const httplib::Request&, httplib::Response& res) {
+        const auto board = api.pool.Use([&](DbConnection& db) { return Ranking(db, 100); });
+        res.set_header("Cache-Control", "no-store");
+        res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
+        res.set_content(RankingPage(board), "text/html; charset=utf-8");
+    });
+    server.Get("/play", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/play/"); });
+    if (!api.settings.site.empty()) server.set_mount_point("/play", api.settings.site);
+    server.set_default_headers({{"X-Content-Type-Options", "nosniff"}});
+}
