@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building and playing need (as root, or through sudo);
 # with `--package` also what building and checking the Debian packages needs, with
-# `--tests` that and what the tests need, and with `--web` what the browser version needs
-# to build (and its tests to run). Skips the download when everything is already there.
+# `--tests` that and what the tests need, with `--server` what the world ranking server
+# needs, and with `--web` what the browser version needs to build (and its tests to run). Skips the download when everything is already there.
 set -euo pipefail
 
 PACKAGES=(
@@ -18,7 +18,9 @@ for option in "$@"; do
         clang libclang-rt-14-dev
         appstream desktop-file-utils
         dpkg-dev file lintian
+        libcpp-httplib-dev libsqlite3-dev libpqxx-dev libssl-dev bubblewrap postgresql
       ) ;;
+    --server) PACKAGES+=(libcpp-httplib-dev libsqlite3-dev libpqxx-dev libssl-dev bubblewrap) ;;
     --package) PACKAGES+=(dpkg-dev file lintian) ;;
     --web) PACKAGES+=(emscripten vorbis-tools chromium python3-websocket) ;;
   esac

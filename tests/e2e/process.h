@@ -21,6 +21,7 @@ public:
     Process& operator=(const Process&) = delete;
 
     bool Started() const { return pid_ > 0; }
+    pid_t Pid() const { return pid_; }
     // The exit code (128 + the signal's number when a signal ended it), or -1 when the
     // process is still running at the deadline, which kills it.
     int Wait(std::chrono::milliseconds timeout);
