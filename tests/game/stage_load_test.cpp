@@ -94,20 +94,22 @@ TEST(StageLoad, EnemyFileVariants) {
     EXPECT_EQ(g_enemies[3].hitRect.bottom, 5317);  // file order: left, top, bottom, right
 }
 
-// A load places the hero and starts a clean run (so a restart needs five kills of its
-// own); a swing and the facing go on, and a missing enemy file changes no enemy.
+// A load places the hero at the centre of cell (5, 5) with its speed and power, and starts
+// a clean run (so a restart needs five kills of its own); a swing and the facing go on,
+// and a missing enemy file changes no enemy.
 TEST(StageLoad, PlacesTheHeroAndStartsTheRunAfresh) {
     test::ScratchDir dir;
     test::StartGame();
     Load(EnemyText(Numbered(10, 0)));
     std::filesystem::remove("txt/en.txt");
-    const int startX = g_player.x, startY = g_player.y;
-    g_player.x = 900, g_player.y = 900, g_player.dir = DIR_LEFT, g_player.attack = 6;
+    g_player.x = 900, g_player.y = 900, g_player.speedX = 1, g_player.speedY = 9, g_player.power = 7;
+    g_player.dir = DIR_LEFT, g_player.attack = 6;
     g_killCount = 3;
     g_pauseStart = 11, g_pauseEnd = 12, g_pauseTotal = 13;
     LoadStage();
-    EXPECT_EQ(std::make_tuple(g_player.x, g_player.y, g_player.dir, g_player.attack),
-              std::make_tuple(startX, startY, DIR_LEFT, 6));
+    const Actor& p = g_player;
+    EXPECT_EQ(std::make_tuple(p.x, p.y, p.speedX, p.speedY, p.power, p.dir, p.attack),
+              std::make_tuple(352, 352, 5, 5, 2, DIR_LEFT, 6));
     EXPECT_EQ(std::make_tuple(g_killCount, g_pauseStart, g_pauseEnd, g_pauseTotal),
               std::make_tuple(0, 0u, 0u, 0u));
     EXPECT_NE(g_keyBrush, nullptr);
