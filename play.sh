@@ -12,7 +12,8 @@ if [ "${1:-}" = "--web" ]; then
 fi
 tools/setup_machine.sh
 cmake -S . -B build-play -G Ninja -DCMAKE_BUILD_TYPE=Release -DLB_TESTS=OFF
-cmake --build build-play --target lantern-blade
+# Every core unless CMAKE_BUILD_PARALLEL_LEVEL says otherwise.
+cmake --build build-play --target lantern-blade -j "${CMAKE_BUILD_PARALLEL_LEVEL:-$(nproc)}"
 # Refresh the pictures, music and stage, but keep the scores already in run/.
 mkdir -p run
 scores=run/txt/Ranking/Ranking.txt

@@ -24,34 +24,56 @@ bool HasGameData(const fs::path& folder) {
     return fs::is_directory(folder / "bmp", error);
 }
 
-void EnterDataFolder() {
+// Where this start plays: the folder holding the game data (empty when there is none),
+// and whether it is the installed tree, whose ranking files live per user.
+struct DataPlace {
+    fs::path folder;
+    bool installed = false;
+    fs::path unpacked;  // where else it looked, for the message when there is none
+    fs::path installedTree;
+};
+
+DataPlace FindData() {
     std::error_code error;
+    DataPlace place;
     const fs::path exeDir = fs::read_symlink("/proc/self/exe", error).parent_path();
-    const fs::path installed = exeDir.empty() ? fs::path() : (exeDir / LB_DATA_FROM_BINARY).lexically_normal();
-    const bool installedHere = !installed.empty() && fs::equivalent(".", installed, error);
+    place.installedTree = exeDir.empty() ? fs::path() : (exeDir / LB_DATA_FROM_BINARY).lexically_normal();
+    place.unpacked = exeDir / "data";
+    const bool installedHere = !place.installedTree.empty() && fs::equivalent(".", place.installedTree, error);
     if (HasGameData(".") && !installedHere) {
-        return;
+        place.folder = ".";
+    } else if (!exeDir.empty() && HasGameData(place.unpacked)) {
+        place.folder = place.unpacked;
+    } else if (!place.installedTree.empty() && HasGameData(place.installedTree)) {
+        place.folder = place.installedTree;
+        place.installed = true;
     }
-    const fs::path here = fs::current_path(error);
-    const fs::path unpacked = exeDir / "data";
-    if (!exeDir.empty() && HasGameData(unpacked)) {
-        fs::current_path(unpacked, error);
-        return;
+    return place;
+}
+
+// Where the scores of this start are kept, as the usage names it.
+std::string ScoresPlace(const DataPlace& place) {
+    if (place.folder.empty() || place.installed) return "${XDG_DATA_HOME:-~/.local/share}/lantern-blade/";
+    std::error_code error;
+    return (fs::absolute(place.folder, error).lexically_normal() / "txt" / "Ranking" / "").string();
+}
+
+void EnterDataFolder(const DataPlace& place) {
+    std::error_code error;
+    if (place.folder.empty()) {
+        std::fprintf(stderr, "lantern-blade: no game data (a bmp folder) in %s, nor in %s or %s\n",
+                     fs::current_path(error).c_str(), place.unpacked.c_str(), place.installedTree.c_str());
+        std::exit(1);
     }
-    if (!installed.empty() && HasGameData(installed)) {
-        fs::current_path(installed, error);
-        KeepScoresPerUser(installed);
-        return;
-    }
-    std::fprintf(stderr, "lantern-blade: no game data (a bmp folder) in %s, nor in %s or %s\n", here.c_str(),
-                 unpacked.c_str(), installed.c_str());
-    std::exit(1);
+    fs::current_path(place.folder, error);
+    if (place.installed) KeepScoresPerUser(place.folder);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (const int exitCode = ReadOptions(argc, argv); exitCode >= 0) return exitCode;
-    EnterDataFolder();
+    const DataPlace place = FindData();
+    if (const int exitCode = ReadOptions(argc, argv, ScoresPlace(place)); exitCode >= 0) return exitCode;
+    EnterDataFolder(place);
     return RunGame();
 }

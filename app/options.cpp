@@ -4,14 +4,17 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <string>
 
 #include "app/demo_run.h"
 
+#include "platform/host/files.h"
 #include "platform/host/settings.h"
 
 namespace {
 
-constexpr const char* USAGE =
+// The usage, around the folder the scores are kept in.
+constexpr const char* USAGE_HEAD =
     "Usage: lantern-blade [OPTION]...\n"
     "A top-down action game: a hero, a sword and a lantern on a dark map.\n"
     "\n"
@@ -26,7 +29,9 @@ constexpr const char* USAGE =
     "  --version         show the version and exit\n"
     "\n"
     "Settings: ${XDG_CONFIG_HOME:-~/.config}/lantern-blade/settings.ini\n"
-    "Scores:   ${XDG_DATA_HOME:-~/.local/share}/lantern-blade/\n"
+    "Scores:   ";
+constexpr const char* USAGE_TAIL =
+    "\n"
     "See lantern-blade(6) for the keys and files.\n";
 
 DemoTask DemoOption(const char* option) {
@@ -45,19 +50,20 @@ DemoTask DemoOption(const char* option) {
 
 // 0 once the text is out; 1, with a line on stderr, when it could not be written (a full
 // disk, a closed pipe), so that a script never takes a cut-short usage for the whole.
-int Print(const char* text) {
-    if (std::fputs(text, stdout) >= 0 && std::fflush(stdout) == 0) return 0;
+int Print(const std::string& text) {
+    if (std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0) return 0;
     std::fprintf(stderr, "lantern-blade: cannot write to standard output: %s\n", std::strerror(errno));
     return 1;
 }
 
 }  // namespace
 
-int ReadOptions(int argc, const char* const* argv) {
+int ReadOptions(int argc, const char* const* argv, const std::string& scores) {
+    const std::string usage = USAGE_HEAD + scores + USAGE_TAIL;
     for (int i = 1; i < argc; ++i) {
         const char* option = argv[i];
         if (std::strcmp(option, "--help") == 0 || std::strcmp(option, "-h") == 0) {
-            return Print(USAGE);
+            return Print(usage);
         }
         if (std::strcmp(option, "--version") == 0) {
             return Print("lantern-blade " LB_VERSION "\n");
@@ -68,12 +74,19 @@ int ReadOptions(int argc, const char* const* argv) {
             ChooseDisplay(DisplayChoice::Fullscreen);
         } else if (const DemoTask task = DemoOption(option); task != DemoTask::None && i + 1 < argc) {
             std::error_code error;
-            AskForDemo(task, std::filesystem::absolute(argv[++i], error).string());
+            const std::string path = std::filesystem::absolute(argv[++i], error).string();
+            std::string failure;
+            // Said now, not after a whole run that could not be kept.
+            if (task == DemoTask::Record && !CanReplaceGivenFile(path, &failure)) {
+                std::fprintf(stderr, "lantern-blade: cannot record the run in %s: %s\n", path.c_str(), failure.c_str());
+                return 2;
+            }
+            AskForDemo(task, path);
         } else if (task != DemoTask::None) {
-            std::fprintf(stderr, "lantern-blade: %s needs a file\n%s", option, USAGE);
+            std::fprintf(stderr, "lantern-blade: %s needs a file\n%s", option, usage.c_str());
             return 2;
         } else {
-            std::fprintf(stderr, "lantern-blade: unknown option '%s'\n%s", option, USAGE);
+            std::fprintf(stderr, "lantern-blade: unknown option '%s'\n%s", option, usage.c_str());
             return 2;
         }
     }

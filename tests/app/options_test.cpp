@@ -30,6 +30,7 @@ TEST(Options, EachOptionAndAnUnknownOne) {
         {{"--fullscreen"}, "1", -1, "", "", true},
         {{"--fullscreen", "--windowed"}, nullptr, -1, "", "", false},
         {{"--help"}, nullptr, 0, "Usage: lantern-blade [OPTION]", "", true},
+        {{"--help"}, nullptr, 0, "\nScores:   /kept/here/\nSee lantern-blade(6)", "", true},
         {{"--version"}, nullptr, 0, "lantern-blade " LB_VERSION "\n", "", true},
         {{"--windowed", "--bogus"}, nullptr, 2, "", "lantern-blade: unknown option '--bogus'\nUsage:", false},
         {{"-h"}, nullptr, 0, "Usage: lantern-blade [OPTION]", "", true},
@@ -49,7 +50,7 @@ TEST(Options, EachOptionAndAnUnknownOne) {
         SCOPED_TRACE(argv.size() > 1 ? argv[1] : "(none)");
         testing::internal::CaptureStdout();
         testing::internal::CaptureStderr();
-        EXPECT_EQ(ReadOptions(static_cast<int>(argv.size()), argv.data()), c.exitCode);
+        EXPECT_EQ(ReadOptions(static_cast<int>(argv.size()), argv.data(), "/kept/here/"), c.exitCode);
         const std::string out = testing::internal::GetCapturedStdout();
         const std::string err = testing::internal::GetCapturedStderr();
         EXPECT_NE(out.find(c.inStdout), std::string::npos) << out;
@@ -70,7 +71,7 @@ TEST(Options, TextThatCannotBeWrittenIsAnError) {
         dup2(full, 1);
         testing::internal::CaptureStderr();
         const char* argv[] = {"lantern-blade", option};
-        const int exitCode = ReadOptions(2, argv);
+        const int exitCode = ReadOptions(2, argv, "/kept/here/");
         const std::string err = testing::internal::GetCapturedStderr();
         dup2(saved, 1);
         close(full);

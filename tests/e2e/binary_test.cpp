@@ -136,6 +136,16 @@ TEST_F(GameBinary, WithoutADisplayOrGameDataSaysSoInOneLineAndExitsWithOne) {
     }
 }
 
+// Started where a copy of the data is, the game keeps its scores there, and its usage
+// says so rather than naming the per-user folder of an installed game.
+TEST_F(GameBinary, TheUsageNamesTheScoresFolderOfThisStart) {
+    game_ = std::make_unique<e2e::Process>(std::vector<std::string>{LB_BINARY_DIR "/lantern-blade", "--help"},
+                                           Log("game.log"));
+    ASSERT_EQ(game_->Wait(20s), 0) << Output();
+    EXPECT_NE(Output().find("Scores:   " + (dir_.Path() / "txt/Ranking/").string() + "\n"), std::string::npos)
+        << Output();
+}
+
 // A soundfont and a frame log named in the environment that are FIFOs hold nothing up:
 // the game passes over the one, says so of the other and plays on, presenting frames. A
 // hang-up then ends it in order, with code 0.
