@@ -1,6 +1,7 @@
 #include "app/user_scores.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -31,6 +32,14 @@ bool MakePrivateFolder(const fs::path& folder, std::string* failure) {
     return false;
 }
 
+// A folder made by an earlier version, open to everyone, is made private too.
+void Tighten(const fs::path& folder) {
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0 && info.st_uid == ::geteuid() && (info.st_mode & 077) != 0) {
+        ::chmod(folder.c_str(), info.st_mode & 0700);
+    }
+}
+
 // A folder, not a link to one.
 bool RealFolder(const fs::path& path) {
     std::error_code error;
@@ -42,11 +51,23 @@ bool Exists(const fs::path& path) {
     return fs::exists(fs::symlink_status(path, error));
 }
 
+std::string Contents(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// Whether the copy still holds what was installed: a file the player edited is theirs.
+bool SameBytes(const fs::path& copy, const fs::path& installed) {
+    std::error_code error;
+    const auto size = fs::file_size(copy, error);
+    return !error && size == fs::file_size(installed, error) && !error && Contents(copy) == Contents(installed);
+}
+
 // An earlier version copied the whole data tree into the scores folder and played there.
 // Its ranking files move up into the folder (one already there wins); the files copied
 // from the installed tree go, with the folders they leave empty, and so does that
-// version's lock beside the folder. The player's own files stay. True when anything
-// changed.
+// version's lock beside the folder. The player's own files stay, and so does a copied
+// file the player has edited. True when anything changed.
 bool TidyOldCopy(const fs::path& folder, const fs::path& installedData) {
     std::error_code error;
     bool changed = false;
@@ -74,7 +95,8 @@ bool TidyOldCopy(const fs::path& folder, const fs::path& installedData) {
             }
         } else if (relative.parent_path() == fs::path("txt/Ranking")) {
             continue;  // a player's scores, never removed
-        } else if (fs::is_regular_file(fs::symlink_status(copied, error)) && fs::remove(copied, error)) {
+        } else if (fs::is_regular_file(fs::symlink_status(copied, error)) && SameBytes(copied, it->path()) &&
+                   fs::remove(copied, error)) {
             changed = true;
         }
     }
@@ -90,8 +112,7 @@ bool TidyOldCopy(const fs::path& folder, const fs::path& installedData) {
 
 // The ranking a new player starts from, as installed.
 std::string ShippedRanking(const fs::path& installedData) {
-    std::ifstream in(installedData / "txt" / "Ranking" / "Ranking.txt", std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return Contents(installedData / "txt" / "Ranking" / "Ranking.txt");
 }
 
 // A player's first start begins with the shipped ranking, written under the lock a save
@@ -115,6 +136,7 @@ void KeepScoresPerUser(const fs::path& installedData) {
         RefuseWrites("no folder for the scores");
         return;
     }
+    Tighten(folder);
     // Data installed into the scores folder itself is the player's own copy: it plays in place.
     std::error_code error;
     if (fs::equivalent(folder, installedData, error)) return;

@@ -80,8 +80,9 @@ TEST_F(UserScores, WithoutAFolderNothingIsSavedAndTheGameSaysSo) {
 }
 
 // The old copy's scores move up and win over the shipped ranking; the copied data files
-// go, but not a player's own file, a folder standing where a data file was, a link, or
-// anything behind a link to a folder.
+// go, but not a player's own file, a copied file the player edited, a folder standing
+// where a data file was, a link, or anything behind a link to a folder. The folder, made
+// open to all by that version, becomes private.
 TEST_F(UserScores, AnOldCopyKeepsItsScoresAndWhatIsNotACopiedFile) {
     fs::create_directories(mine_);
     fs::copy(dir_.Path() / "bmp", mine_ / "bmp", fs::copy_options::recursive);
@@ -97,6 +98,10 @@ TEST_F(UserScores, AnOldCopyKeepsItsScoresAndWhatIsNotACopiedFile) {
     fs::copy(dir_.Path() / "bmp/Char", "mine", fs::copy_options::recursive);
     fs::create_directory_symlink(dir_.Path() / "mine", mine_ / "bmp/Char");
     test::WriteFile((mine_.parent_path() / ".lantern-blade.lock").string(), "");
+    const std::string edited = test::ReadFile("txt/en.txt") + "\n";
+    test::WriteFile((mine_ / "txt/en.txt").string(), edited);
+    fs::permissions(mine_, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                               fs::perms::others_read | fs::perms::others_exec);
 
     EXPECT_NE(Start().find("old copy"), std::string::npos);
     EXPECT_EQ(test::ReadFile((mine_ / "Ranking.txt").string()), "9000,8000,7000,6000,5000,");
@@ -109,6 +114,8 @@ TEST_F(UserScores, AnOldCopyKeepsItsScoresAndWhatIsNotACopiedFile) {
     EXPECT_TRUE(fs::exists("mine/Enem.bmp"));
     EXPECT_FALSE(fs::exists(mine_.parent_path() / ".lantern-blade.lock"));
     EXPECT_TRUE(fs::exists("bmp/OP.bmp"));
+    EXPECT_EQ(test::ReadFile((mine_ / "txt/en.txt").string()), edited);
+    EXPECT_EQ(fs::status(mine_).permissions(), fs::perms::owner_all);
     EXPECT_EQ(Start(), "");
 }
 
