@@ -2,7 +2,6 @@
 
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 
 #include "app/main.h"
 #include "platform/demo/demo.h"
@@ -29,22 +28,25 @@ std::uint64_t StageHash() {
     return hash;
 }
 
-void WriteRecording() {
+// The path is the user's: used as given, and a link at it is replaced, never written
+// through. False, said on stderr, when the run could not be written.
+bool WriteRecording() {
     std::string failure;
     const std::string bytes = DemoRecordingBytes();
-    if (ReplaceFileAtomically(g_path.c_str(), bytes, &failure)) {
+    if (ReplaceGivenFile(g_path, bytes, &failure)) {
         std::fprintf(stderr, "lantern-blade: the run is recorded in %s (%zu bytes)\n", g_path.c_str(), bytes.size());
-    } else {
-        std::fprintf(stderr, "lantern-blade: the run could not be recorded in %s: %s\n", g_path.c_str(),
-                     failure.c_str());
+        return true;
     }
+    std::fprintf(stderr, "lantern-blade: the run could not be recorded in %s: %s\n", g_path.c_str(), failure.c_str());
+    return false;
 }
 
 int Play() {
     StartRecording();
-    // Written however the game ends, a lost display included.
-    if (g_task == DemoTask::Record) std::atexit(WriteRecording);
-    return WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
+    const int exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
+    // A run asked for and not written is a failure the exit code tells.
+    if (g_task == DemoTask::Record && !WriteRecording() && exitCode == 0) return 1;
+    return exitCode;
 }
 
 int Replay() {

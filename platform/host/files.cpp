@@ -300,21 +300,19 @@ bool CanReplaceFile(const char* gamePath, std::string* failure) {
     return true;
 }
 
-bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, std::string* failure) {
-    if (g_writesSandboxed) return true;
-    if (!CanReplaceFile(gamePath, failure)) return false;
-    const std::string target = WriteTarget(gamePath);
-    // Rewriting the same bytes would only cost two flushes to disk (the game rewrites its
-    // ranking copy at every start). A missing file reads as empty, so empty contents are
-    // always written.
-    std::string held;
-    if (!contents.empty() && ReadRegularFile(target, contents.size(), &held, nullptr) && held == contents) return true;
+namespace {
+
+// Writes the contents to a new file beside the target, flushes it to disk and renames it
+// over the target: whatever is at the target's name (a link too) is replaced, never
+// written through. The new name is made with O_EXCL and O_NOFOLLOW, so nothing planted
+// at it is followed either.
+bool WriteBesideAndRename(const std::string& target, const std::string& contents, mode_t mode,
+                          std::string* failure) {
     const fs::path targetPath(target);
-    const fs::path folder = targetPath.parent_path();
-    std::string temp = (folder / (TemporaryPrefix(targetPath) + TEMPORARY_SUFFIX)).string();
-    const int fd = ::mkstemp(temp.data());
+    std::string temp = (targetPath.parent_path() / (TemporaryPrefix(targetPath) + TEMPORARY_SUFFIX)).string();
+    const int fd = ::mkostemp(temp.data(), O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) return FailWithErrno(failure);
-    bool ok = WriteAll(fd, contents) && ::fchmod(fd, ModeFor(target)) == 0 && ::fsync(fd) == 0;
+    bool ok = WriteAll(fd, contents) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
     ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
     if (!ok) {
@@ -324,6 +322,49 @@ bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, st
     }
     KeepFile(target);
     return true;
+}
+
+}  // namespace
+
+bool ReplaceFileAtomically(const char* gamePath, const std::string& contents, std::string* failure) {
+    if (g_writesSandboxed) return true;
+    if (!CanReplaceFile(gamePath, failure)) return false;
+    const std::string target = WriteTarget(gamePath);
+    // Rewriting the same bytes would only cost two flushes to disk (the game rewrites its
+    // ranking copy at every start). A missing file reads as empty, so empty contents are
+    // always written.
+    std::string held;
+    if (!contents.empty() && ReadRegularFile(target, contents.size(), &held, nullptr) && held == contents) return true;
+    return WriteBesideAndRename(target, contents, ModeFor(target), failure);
+}
+
+bool CanReplaceGivenFile(const std::string& path, std::string* failure) {
+    const fs::path given(path);
+    const std::string name = given.filename().string();
+    const fs::path folder = given.parent_path().empty() ? fs::path(".") : given.parent_path();
+    if (name.empty() || name == "." || name == "..") return Fail(failure, path + " names a folder, not a file");
+    struct stat folderInfo {};
+    if (::stat(folder.c_str(), &folderInfo) != 0) return Fail(failure, folder.string() + ": " + std::strerror(errno));
+    if (!S_ISDIR(folderInfo.st_mode)) return Fail(failure, folder.string() + " is not a folder");
+    if (::faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+        return Fail(failure, folder.string() + ": " + std::strerror(errno));
+    }
+    struct stat info {};
+    if (::lstat(path.c_str(), &info) != 0) return errno == ENOENT || Fail(failure, name + ": " + std::strerror(errno));
+    if (S_ISDIR(info.st_mode)) return Fail(failure, name + " is a folder");
+    // In a shared folder such as /tmp only an entry's owner (or the folder's) may replace it.
+    const uid_t user = ::geteuid();
+    if ((folderInfo.st_mode & S_ISVTX) != 0 && user != 0 && info.st_uid != user && folderInfo.st_uid != user) {
+        return Fail(failure, name + " belongs to another user in a shared folder");
+    }
+    return true;
+}
+
+bool ReplaceGivenFile(const std::string& path, const std::string& contents, std::string* failure) {
+    if (!CanReplaceGivenFile(path, failure)) return false;
+    struct stat info {};
+    const bool regular = ::lstat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+    return WriteBesideAndRename(path, contents, regular ? info.st_mode & 07777 : 0666 & ~CurrentUmask(), failure);
 }
 
 void RemoveFile(const std::string& path) {

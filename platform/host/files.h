@@ -58,6 +58,16 @@ bool CanReplaceFile(const char* gamePath, std::string* failure);
 bool ReplaceFileAtomically(const char* gamePath, const std::string& contents,
                            std::string* failure = nullptr);
 
+// Whether ReplaceGivenFile can put a file at a path the user gave (an option, the
+// environment; used as it is, never resolved as a game path): its folder takes new files,
+// and nothing at the name is in the way (a folder, or another user's entry in a shared
+// folder such as /tmp). On failure *failure says why.
+bool CanReplaceGivenFile(const std::string& path, std::string* failure);
+// Puts the contents at the path the user gave, atomically as ReplaceFileAtomically does,
+// but replacing whatever is at the name (a symbolic link is replaced, its target left
+// alone). False (nothing at the name changed, *failure saying why) on failure.
+bool ReplaceGivenFile(const std::string& path, const std::string& contents, std::string* failure);
+
 // An exclusive lock on "<file>.lock" beside the file (made readable by its owner only),
 // shared by every process of that user that writes the file. With LockWait::No a lock
 // another process holds is not waited for. The lock to give to UnlockGameFile; LOCK_BUSY

@@ -74,4 +74,41 @@ TEST(ReplaceFileAtomicallyTest, ReplacesKeepingPermissionsOrFailsLeavingTheOldAn
     EXPECT_EQ(Entries("txt"), 2);
 }
 
+// A path the user gives is used as written: a backslash is part of the name, another case
+// is another file, and a link at the name is replaced, its target left alone. What
+// cannot be written is said before anything is.
+TEST(ReplaceGivenFileTest, UsesThePathAsWrittenAndNeverWritesThroughALink) {
+    test::ScratchDir scratch;
+    test::WriteFile("target", "precious");
+    test::WriteFile("Runs/MyRun.lbdemo", "");
+    fs::remove("Runs/MyRun.lbdemo");
+    fs::create_symlink(scratch.Path() / "target", "Runs/MyRun.lbdemo");
+    std::string failure;
+    ASSERT_TRUE(ReplaceGivenFile("Runs/myrun.lbdemo", "case", &failure)) << failure;
+    ASSERT_TRUE(ReplaceGivenFile("Runs/MyRun.lbdemo", "exact", &failure)) << failure;
+    ASSERT_TRUE(ReplaceGivenFile("Runs\\b.lbdemo", "slash", &failure)) << failure;
+    EXPECT_EQ(test::ReadFile("target"), "precious");
+    EXPECT_FALSE(fs::is_symlink("Runs/MyRun.lbdemo"));
+    EXPECT_EQ(test::ReadFile("Runs/MyRun.lbdemo"), "exact");
+    EXPECT_EQ(test::ReadFile("Runs/myrun.lbdemo"), "case");
+    EXPECT_EQ(test::ReadFile("Runs\\b.lbdemo"), "slash");
+    EXPECT_FALSE(fs::exists("Runs/b.lbdemo"));
+    EXPECT_EQ(Entries("."), 3);
+
+    const struct {
+        const char* path;
+        const char* why;
+    } refused[] = {{"missing/run.lbdemo", "missing: No such file or directory"},
+                   {"target/run.lbdemo", "target is not a folder"},
+                   {"Runs", "Runs is a folder"},
+                   {"Runs/..", "names a folder"}};
+    for (const auto& c : refused) {
+        failure.clear();
+        EXPECT_FALSE(CanReplaceGivenFile(c.path, &failure)) << c.path;
+        EXPECT_NE(failure.find(c.why), std::string::npos) << c.path << ": " << failure;
+        EXPECT_FALSE(ReplaceGivenFile(c.path, "x", &failure)) << c.path;
+    }
+    EXPECT_EQ(Entries("Runs"), 2);
+}
+
 }  // namespace
