@@ -9,7 +9,7 @@
 #include "app/demo_run.h"
 
 #include "platform/host/files.h"
-#include "platform/host/settings.h"
+#include "platform/policy/settings.h"
 
 namespace {
 

@@ -4,7 +4,7 @@ file(GLOB LB_WEB_SOURCES CONFIGURE_DEPENDS platform/web/*.cpp)
 file(GLOB LB_WEB_LIBRARIES CONFIGURE_DEPENDS platform/web/library_*.js)
 add_library(lb_web STATIC ${LB_WEB_SOURCES})
 target_include_directories(lb_web PUBLIC ${CMAKE_SOURCE_DIR})
-target_link_libraries(lb_web PUBLIC lb_host)
+target_link_libraries(lb_web PUBLIC lb_policy)
 
 set(LB_WEB_DATA "" CACHE PATH "The data folder packed into the site (the shipped data/ and the rendered music)")
 add_executable(lantern-blade app/entry_web.cpp)

@@ -28,6 +28,7 @@ LAYERS = {
     "platform/headless": 2,
     "platform/web": 2,
     "platform/seam": 1,
+    "platform/policy": 1,
     "platform/host": 0,
     "platform/music": 0,
 }

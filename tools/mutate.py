@@ -44,7 +44,7 @@ APPLIED = WORK / "applied"  # names the mirror file that holds a mutant right no
 REPORTS = ROOT / "docs" / "mutation"
 
 FOLDERS = ["app", "gfx", "game", "scenes", "records", "platform", "platform/seam", "platform/host",
-           "platform/music", "platform/headless", "platform/sdl",
+           "platform/policy", "platform/music", "platform/headless", "platform/sdl",
            "platform/demo"]
 # Only main() of the SDL binary; no test program links it.
 EXCLUDED_SOURCES = {"app/entry_main.cpp"}

@@ -19,19 +19,17 @@
 
 #include "platform/host/user_dirs.h"
 #include "platform/music/music.h"
+#include "platform/policy/volume.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/sdl/sdl_limiter.h"
 #include "platform/seam/backend.h"
 
 namespace {
 
-// Fixed gains against the levels the data is made for (the synthesizer at gain 1, the
-// effects as recorded): every piece renders at about -22 dBFS RMS, so the music plays near
-// -20 dBFS and peaks below 0.7 of full scale; the loudest fifth of a second of each effect
-// sounds 3 to 6 dB above it. A swing and a kill over the music can sum beyond full scale:
-// the mixer adds them at the limiter's headroom, and the limiter holds what would clip.
-constexpr float MUSIC_GAIN = 1.26f;
-constexpr float EFFECTS_GAIN = 0.66f;
+// The mixer adds the music and the effects at the limiter's headroom (a swing and a kill
+// over the music can sum beyond full scale), and the limiter holds what would clip; the
+// levels themselves are the policy's.
+//
 // A buffer of 1024 frames (23.2 ms): an effect starts within about one frame of the
 // picture that plays it, and the mixer wakes half as often as with 512 (its wake-ups
 // are most of what sound costs once the music is read from its take).
@@ -64,22 +62,14 @@ bool Readable(const std::string& path) {
     return access(path.c_str(), R_OK) == 0;
 }
 
-// The gain of a volume in percent: each tenth of the scale is 3 dB, so every press of the
-// volume keys changes the loudness alike (100 is the full level, 10 is 27 dB below it),
-// and 0 is silence.
-constexpr float DB_PER_PERCENT = 0.3f;
-float Gain(int percent) {
-    return percent <= 0 ? 0.0f : std::pow(10.0f, static_cast<float>(percent - 100) * DB_PER_PERCENT / 20.0f);
-}
-
 // The effects' fixed gain is each channel's volume; the player's effects volume and the
 // mute are the mixer's master volume over them (kept by the mixer, device or not).
 void ApplyVolumes() {
-    Mix_MasterVolume(g_muted ? 0 : static_cast<int>(std::lround(Gain(g_effectsPercent) * MIX_MAX_VOLUME)));
+    Mix_MasterVolume(g_muted ? 0 : static_cast<int>(std::lround(policy::VolumeGain(g_effectsPercent) * MIX_MAX_VOLUME)));
     if (g_audio != AudioState::Ready) return;
-    Mix_Volume(-1, static_cast<int>(std::lround(sdl_backend::MIX_HEADROOM * EFFECTS_GAIN * MIX_MAX_VOLUME)));
+    Mix_Volume(-1, static_cast<int>(std::lround(sdl_backend::MIX_HEADROOM * policy::EFFECTS_LEVEL * MIX_MAX_VOLUME)));
     if (g_musicAvailable) {
-        music::SetMusicLevel(g_muted ? 0.0f : sdl_backend::MIX_HEADROOM * MUSIC_GAIN * Gain(g_musicPercent));
+        music::SetMusicLevel(sdl_backend::MIX_HEADROOM * policy::MusicGain(g_musicPercent, g_muted));
     }
 }
 

@@ -1,27 +1,31 @@
-// Game controllers through SDL's controller database: the D-pad and the left stick act as
-// the arrow keys, the south button as Z, the east button and Start as X (pause). Escape
-// stays on the keyboard. Controllers may come and go while the game runs.
+// Game controllers through SDL's controller database, their buttons and stick meaning what
+// the policy's pad map says. Controllers may come and go while the game runs.
 #include <vector>
 
+#include "platform/policy/pad.h"
 #include "platform/sdl/sdl_internal.h"
-#include "platform/seam/keys.h"
 
 namespace {
 
-// A stick counts as pushed beyond about 40% of its travel.
-constexpr Sint16 STICK_THRESHOLD = 13107;
-
-struct ButtonKey {
-    SDL_GameControllerButton button;
-    int virtualKey;
-};
-
-constexpr ButtonKey BUTTON_KEYS[] = {
-    {SDL_CONTROLLER_BUTTON_DPAD_UP, VK_UP},       {SDL_CONTROLLER_BUTTON_DPAD_DOWN, VK_DOWN},
-    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, VK_LEFT},   {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, VK_RIGHT},
-    {SDL_CONTROLLER_BUTTON_A, 'Z'},               {SDL_CONTROLLER_BUTTON_B, 'X'},
-    {SDL_CONTROLLER_BUTTON_START, 'X'},
-};
+SDL_GameControllerButton ButtonOf(policy::PadButton button) {
+    switch (button) {
+        case policy::PadButton::DpadUp:
+            return SDL_CONTROLLER_BUTTON_DPAD_UP;
+        case policy::PadButton::DpadDown:
+            return SDL_CONTROLLER_BUTTON_DPAD_DOWN;
+        case policy::PadButton::DpadLeft:
+            return SDL_CONTROLLER_BUTTON_DPAD_LEFT;
+        case policy::PadButton::DpadRight:
+            return SDL_CONTROLLER_BUTTON_DPAD_RIGHT;
+        case policy::PadButton::South:
+            return SDL_CONTROLLER_BUTTON_A;
+        case policy::PadButton::East:
+            return SDL_CONTROLLER_BUTTON_B;
+        case policy::PadButton::Start:
+            return SDL_CONTROLLER_BUTTON_START;
+    }
+    return SDL_CONTROLLER_BUTTON_INVALID;
+}
 
 std::vector<SDL_GameController*> g_controllers;
 
@@ -51,21 +55,9 @@ void CloseController(SDL_JoystickID instance) {
     }
 }
 
-bool StickHeld(SDL_GameController* controller, int virtualKey) {
-    const Sint16 x = SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTX);
-    const Sint16 y = SDL_GameControllerGetAxis(controller, SDL_CONTROLLER_AXIS_LEFTY);
-    switch (virtualKey) {
-        case VK_LEFT:
-            return x < -STICK_THRESHOLD;
-        case VK_RIGHT:
-            return x > STICK_THRESHOLD;
-        case VK_UP:
-            return y < -STICK_THRESHOLD;
-        case VK_DOWN:
-            return y > STICK_THRESHOLD;
-        default:
-            return false;
-    }
+// An axis from SDL's -32768..32767 to the policy's -1..1.
+float Axis(SDL_GameController* controller, SDL_GameControllerAxis axis) {
+    return static_cast<float>(SDL_GameControllerGetAxis(controller, axis)) / 32767.0f;
 }
 
 }  // namespace
@@ -81,8 +73,8 @@ void HandleControllerEvent(const SDL_Event& event, void (*keyDown)(int virtualKe
             CloseController(event.cdevice.which);
             break;
         case SDL_CONTROLLERBUTTONDOWN:
-            for (const ButtonKey& mapping : BUTTON_KEYS) {
-                if (mapping.button == event.cbutton.button) {
+            for (const policy::PadKey& mapping : policy::PAD_KEYS) {
+                if (ButtonOf(mapping.button) == event.cbutton.button) {
                     keyDown(mapping.virtualKey);
                 }
             }
@@ -94,12 +86,13 @@ void HandleControllerEvent(const SDL_Event& event, void (*keyDown)(int virtualKe
 
 bool ControllerHeld(int virtualKey) {
     for (SDL_GameController* controller : g_controllers) {
-        if (StickHeld(controller, virtualKey)) {
+        if (policy::StickHolds(Axis(controller, SDL_CONTROLLER_AXIS_LEFTX), Axis(controller, SDL_CONTROLLER_AXIS_LEFTY),
+                               virtualKey)) {
             return true;
         }
-        for (const ButtonKey& mapping : BUTTON_KEYS) {
+        for (const policy::PadKey& mapping : policy::PAD_KEYS) {
             if (mapping.virtualKey == virtualKey &&
-                SDL_GameControllerGetButton(controller, mapping.button) != 0) {
+                SDL_GameControllerGetButton(controller, ButtonOf(mapping.button)) != 0) {
                 return true;
             }
         }

@@ -1,53 +1,46 @@
-// Keyboard and window events. SDL key codes become Windows virtual-key codes (letters
-// by the layout's key, so Z is where the keyboard says Z); Enter and Space count as Z.
-// The backend's own keys: Alt+Enter and F11 switch fullscreen, M mutes, minus and plus
-// change the volume, F12 saves a screenshot. Closing the window is reported to the
+// Keyboard and window events. SDL's keys become the keys the policy names (letters by the
+// layout's key, so Z is where the keyboard says Z), and the policy says what each means:
+// a virtual key for the game, a key that counts as Z while held, or one of the backend's
+// own (fullscreen, screenshot, mute, volume). Closing the window is reported to the
 // stand-in.
 #include <array>
 
+#include "platform/policy/keys.h"
 #include "platform/sdl/sdl_internal.h"
 #include "platform/seam/backend.h"
-#include "platform/seam/keys.h"
 
 namespace {
 
 struct NamedKey {
-    int virtualKey;
     SDL_Keycode keycode;
+    int key;
 };
 
 constexpr NamedKey NAMED_KEYS[] = {
-    {VK_ESCAPE, SDLK_ESCAPE}, {VK_RETURN, SDLK_RETURN}, {VK_LEFT, SDLK_LEFT},
-    {VK_UP, SDLK_UP},         {VK_RIGHT, SDLK_RIGHT},   {VK_DOWN, SDLK_DOWN},
+    {SDLK_ESCAPE, policy::KEY_ESCAPE}, {SDLK_RETURN, policy::KEY_ENTER}, {SDLK_KP_ENTER, policy::KEY_KEYPAD_ENTER},
+    {SDLK_SPACE, policy::KEY_SPACE},   {SDLK_LEFT, policy::KEY_LEFT},    {SDLK_UP, policy::KEY_UP},
+    {SDLK_RIGHT, policy::KEY_RIGHT},   {SDLK_DOWN, policy::KEY_DOWN},    {SDLK_MINUS, policy::KEY_MINUS},
+    {SDLK_KP_MINUS, policy::KEY_MINUS}, {SDLK_EQUALS, policy::KEY_PLUS}, {SDLK_PLUS, policy::KEY_PLUS},
+    {SDLK_KP_PLUS, policy::KEY_PLUS},  {SDLK_F11, policy::KEY_F11},      {SDLK_F12, policy::KEY_F12},
 };
 
-// 0 for keys the game has no virtual-key code for.
-int VirtualKeyOf(SDL_Keycode keycode) {
-    if (keycode >= SDLK_a && keycode <= SDLK_z) {
-        return 'A' + (keycode - SDLK_a);
+// The policy's name for an SDL key, KEY_NONE for keys nobody uses.
+int KeyOf(SDL_Keycode keycode) {
+    if (keycode >= SDLK_a && keycode <= SDLK_z) return 'A' + (keycode - SDLK_a);
+    if (keycode >= SDLK_0 && keycode <= SDLK_9) return '0' + (keycode - SDLK_0);
+    for (const NamedKey& named : NAMED_KEYS) {
+        if (named.keycode == keycode) return named.key;
     }
-    if (keycode >= SDLK_0 && keycode <= SDLK_9) {
-        return '0' + (keycode - SDLK_0);
-    }
-    for (const NamedKey& key : NAMED_KEYS) {
-        if (key.keycode == keycode) {
-            return key.virtualKey;
-        }
-    }
-    return 0;
+    return policy::KEY_NONE;
 }
 
+// The key that gives the game this virtual key; SDLK_UNKNOWN when none does.
 SDL_Keycode KeycodeOf(int virtualKey) {
-    if (virtualKey >= 'A' && virtualKey <= 'Z') {
-        return SDLK_a + (virtualKey - 'A');
-    }
-    if (virtualKey >= '0' && virtualKey <= '9') {
-        return SDLK_0 + (virtualKey - '0');
-    }
-    for (const NamedKey& key : NAMED_KEYS) {
-        if (key.virtualKey == virtualKey) {
-            return key.keycode;
-        }
+    if (virtualKey == 0) return SDLK_UNKNOWN;
+    if (virtualKey >= 'A' && virtualKey <= 'Z') return SDLK_a + (virtualKey - 'A');
+    if (virtualKey >= '0' && virtualKey <= '9') return SDLK_0 + (virtualKey - '0');
+    for (const NamedKey& named : NAMED_KEYS) {
+        if (policy::VirtualKeyOf(named.key) == virtualKey) return named.keycode;
     }
     return SDLK_UNKNOWN;
 }
@@ -69,29 +62,38 @@ SDL_Scancode ScancodeOf(int virtualKey) {
     return virtualKey >= 0 && virtualKey < 256 ? g_scancodes[virtualKey] : SDL_SCANCODE_UNKNOWN;
 }
 
-// Held keys that count as Z when Alt is not held with them (Alt+Enter is not a pick).
-constexpr SDL_Scancode Z_ALIKE[] = {SDL_SCANCODE_RETURN, SDL_SCANCODE_KP_ENTER, SDL_SCANCODE_SPACE};
-
-bool IsEnter(SDL_Keycode key) {
-    return key == SDLK_RETURN || key == SDLK_KP_ENTER;
-}
+// Held keys that may count as Z (the policy says when), where they are on every layout.
+struct HeldKey {
+    SDL_Scancode scancode;
+    int key;
+};
+constexpr HeldKey Z_ALIKE[] = {
+    {SDL_SCANCODE_RETURN, policy::KEY_ENTER},
+    {SDL_SCANCODE_KP_ENTER, policy::KEY_KEYPAD_ENTER},
+    {SDL_SCANCODE_SPACE, policy::KEY_SPACE},
+};
 
 // True when the key is one of the backend's own, which the game does not see.
 bool HandleBackendKey(const SDL_KeyboardEvent& event) {
-    const SDL_Keycode key = event.keysym.sym;
-    const bool first = event.repeat == 0;
-    if (key == SDLK_F11 || (IsEnter(key) && (event.keysym.mod & KMOD_ALT) != 0)) {
-        if (first) sdl_backend::ToggleFullscreen();
-    } else if (key == SDLK_F12) {
-        if (first) sdl_backend::SaveScreenshot();
-    } else if (key == SDLK_m) {
-        if (first) sdl_backend::ToggleMute();
-    } else if (key == SDLK_MINUS || key == SDLK_KP_MINUS) {
-        sdl_backend::ChangeVolume(-1);
-    } else if (key == SDLK_EQUALS || key == SDLK_PLUS || key == SDLK_KP_PLUS) {
-        sdl_backend::ChangeVolume(1);
-    } else {
-        return false;
+    const policy::Hotkey hotkey = policy::HotkeyOf(KeyOf(event.keysym.sym), (event.keysym.mod & KMOD_ALT) != 0);
+    if (hotkey == policy::Hotkey::None) return false;
+    if (event.repeat != 0 && !policy::ActsOnRepeat(hotkey)) return true;
+    switch (hotkey) {
+        case policy::Hotkey::Fullscreen:
+            sdl_backend::ToggleFullscreen();
+            break;
+        case policy::Hotkey::Screenshot:
+            sdl_backend::SaveScreenshot();
+            break;
+        case policy::Hotkey::Mute:
+            sdl_backend::ToggleMute();
+            break;
+        case policy::Hotkey::VolumeDown:
+        case policy::Hotkey::VolumeUp:
+            sdl_backend::ChangeVolume(hotkey == policy::Hotkey::VolumeUp ? 1 : -1);
+            break;
+        case policy::Hotkey::None:
+            break;
     }
     return true;
 }
@@ -100,7 +102,7 @@ void HandleKeyDown(const SDL_KeyboardEvent& event, const backend::EventSink& sin
     if (HandleBackendKey(event)) {
         return;
     }
-    const int virtualKey = VirtualKeyOf(event.keysym.sym);
+    const int virtualKey = policy::VirtualKeyOf(KeyOf(event.keysym.sym));
     if (virtualKey != 0) {
         sink.keyDown(virtualKey);
     }
@@ -169,9 +171,10 @@ bool KeyHeld(int virtualKey) {
     if (held(ScancodeOf(virtualKey))) {
         return true;
     }
-    if (virtualKey == 'Z' && (SDL_GetModState() & KMOD_ALT) == 0) {
-        for (const SDL_Scancode alike : Z_ALIKE) {
-            if (held(alike)) return true;
+    if (virtualKey == 'Z') {
+        const bool alt = (SDL_GetModState() & KMOD_ALT) != 0;
+        for (const HeldKey& alike : Z_ALIKE) {
+            if (held(alike.scancode) && policy::CountsAsZ(alike.key, alt)) return true;
         }
     }
     return sdl_backend::ControllerHeld(virtualKey);

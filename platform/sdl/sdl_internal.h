@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/host/settings.h"
+#include "platform/policy/settings.h"
 #include "platform/sdl/sdl_convert.h"
 #include "platform/seam/backend.h"
 

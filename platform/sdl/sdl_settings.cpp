@@ -2,8 +2,7 @@
 // written when the player changes one (fullscreen at once; the window's size and the
 // volume once they have settled, or at exit, so that dragging the window's edge or
 // holding a volume key writes the file once). Mute lasts for the run only.
-#include <string>
-
+#include "platform/policy/volume.h"
 #include "platform/sdl/sdl_internal.h"
 
 namespace {
@@ -46,20 +45,16 @@ void StoreSettledSettings(bool now) {
 
 void ChangeVolume(int steps) {
     Settings& settings = PlayerSettings();
-    StepVolumes(settings, steps);
+    const policy::Note note = policy::StepVolume(settings, steps, g_muted);
     SetAudioVolumes(settings.musicVolume, settings.effectsVolume);
     StoreSettingsSoon();
-    const std::string music = std::to_string(settings.musicVolume) + " %";
-    const std::string level = settings.musicVolume == settings.effectsVolume
-                                  ? music
-                                  : "music " + music + ", effects " + std::to_string(settings.effectsVolume) + " %";
-    ShowNote("Volume " + level, "volume " + level + (g_muted ? " (muted)" : ""));
+    ShowNote(note.onScreen, note.onStderr);
 }
 
 void ToggleMute() {
-    g_muted = !g_muted;
+    const policy::Note note = policy::ToggleMute(&g_muted);
     SetAudioMuted(g_muted);
-    ShowNote(g_muted ? "Muted" : "Sound on", g_muted ? "muted" : "sound on");
+    ShowNote(note.onScreen, note.onStderr);
 }
 
 }  // namespace sdl_backend

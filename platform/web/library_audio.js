@@ -1,6 +1,9 @@
 // Web Audio for the browser backend. The music was rendered at build time into Ogg files
 // beside the MIDI files (the same name, ".ogg"), cut exactly at each piece's end; effects
-// are the WAV files. Both are decoded from the game's files once, when opened.
+// are the WAV files. Both are decoded from the game's files once, when opened. The two
+// buses play at the levels the game sets (the desktop's), and their sum passes a soft
+// limit: linear below 0.9 of full scale, bent towards full scale above it, so that a
+// swing and a kill over the music never clip.
 //
 // A piece that reaches its end is reported to the game, which restarts it when the scene
 // loops it. So that the restart is seamless, the piece's next run is already scheduled
@@ -13,6 +16,10 @@ mergeInto(LibraryManager.library, {
     context: null,
     music: null,    // gain node of the music bus
     effects: null,  // gain node of the effects bus
+    // The limit's curve maps its input, the mix at half its level, from -1..1; linear to
+    // this share of full scale.
+    LINEAR_UP_TO: 0.9,
+    CURVE_POINTS: 4097,
     sounds: [],
     unlocked: false,
     // A run scheduled to follow an ended piece that no restart claims is cut after this.
@@ -24,12 +31,30 @@ mergeInto(LibraryManager.library, {
       if (LBAudio.context) return true;
       var Context = window.AudioContext || window.webkitAudioContext;
       if (!Context) return false;
-      LBAudio.context = new Context();
-      LBAudio.music = LBAudio.context.createGain();
-      LBAudio.effects = LBAudio.context.createGain();
-      LBAudio.music.connect(LBAudio.context.destination);
-      LBAudio.effects.connect(LBAudio.context.destination);
+      var context = LBAudio.context = new Context();
+      LBAudio.music = context.createGain();
+      LBAudio.effects = context.createGain();
+      var headroom = context.createGain();
+      headroom.gain.value = 0.5;
+      var limit = context.createWaveShaper();
+      limit.curve = LBAudio.limitCurve();
+      LBAudio.music.connect(headroom);
+      LBAudio.effects.connect(headroom);
+      headroom.connect(limit);
+      limit.connect(context.destination);
       return true;
+    },
+
+    limitCurve: function() {
+      var knee = LBAudio.LINEAR_UP_TO;
+      var curve = new Float32Array(LBAudio.CURVE_POINTS);
+      for (var i = 0; i < curve.length; ++i) {
+        var level = 2 * (2 * i / (curve.length - 1) - 1);  // the mix's own level
+        var size = Math.abs(level);
+        var out = size <= knee ? size : knee + (1 - knee) * Math.tanh((size - knee) / (1 - knee));
+        curve[i] = level < 0 ? -out : out;
+      }
+      return curve;
     },
 
     // A run of the sound starting at `when` (context time), through a gain of its own.

@@ -1,11 +1,30 @@
 // What the browser backend asks of the page (tools/web/page.js): the canvas a frame is
-// put on, fullscreen, and the frame record the tests read.
+// put on, the note about one of the backend's keys drawn over it, fullscreen, and the
+// frame record the tests read.
 mergeInto(LibraryManager.library, {
   $LBPage: {
     context: null,
     width: 0,
     height: 0,
     image: null,  // an ImageData over the frame's RGBA in the game's memory
+    note: '',
+    noteUntil: 0,
+    NOTE_MS: 1000,
+
+    // Over the picture's top left corner, below the frame rate, as on the desktop: white
+    // letters on the picture darkened. Each frame is put whole, so the note goes with the
+    // first frame after its time.
+    drawNote: function() {
+      if (!LBPage.note || performance.now() > LBPage.noteUntil) return;
+      var context = LBPage.context;
+      context.font = 'bold 28px monospace';
+      var width = context.measureText(LBPage.note).width;
+      context.fillStyle = 'rgba(0, 0, 0, 0.69)';
+      context.fillRect(8, 20, width + 8, 40);
+      context.fillStyle = '#fff';
+      context.textBaseline = 'top';
+      context.fillText(LBPage.note, 12, 26);
+    },
   },
 
   lbOpenCanvas__deps: ['$LBPage'],
@@ -32,7 +51,15 @@ mergeInto(LibraryManager.library, {
       image = LBPage.image = new ImageData(pixels, LBPage.width, LBPage.height);
     }
     LBPage.context.putImageData(image, 0, 0);
+    LBPage.drawNote();
     if (Module['framesDrawn']++ === 0) Module['firstFrameMs'] = performance.now();
+  },
+
+  lbShowNote__deps: ['$LBPage'],
+  lbShowNote: function(text) {
+    LBPage.note = UTF8ToString(text);
+    LBPage.noteUntil = performance.now() + LBPage.NOTE_MS;
+    Module['lastNote'] = LBPage.note;
   },
 
   lbToggleFullscreen: function() {

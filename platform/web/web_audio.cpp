@@ -1,14 +1,15 @@
 // Sound through Web Audio (library_audio.js): music pieces rendered at build time and the
-// WAV effects, at the desktop's fixed levels, the player's volumes (M mutes for the run,
-// minus and plus change both volumes, kept in the settings). Under the test clock
-// nothing plays, so no piece can end in the middle of a scripted run.
+// WAV effects, at the levels and by the volume law of the policy, as on the desktop (M
+// mutes for the run, minus and plus change both volumes, kept in the settings; each says
+// what it did in a note). Under the test clock nothing plays, so no piece can end in the
+// middle of a scripted run.
 #include <emscripten.h>
 
 #include <utility>
 #include <vector>
 
 #include "platform/seam/backend.h"
-#include "platform/host/settings.h"
+#include "platform/policy/settings.h"
 #include "platform/web/web_internal.h"
 
 extern "C" {
@@ -18,14 +19,11 @@ void lbAudioPlay(int id);
 void lbAudioStop(int id);
 void lbAudioClose(int id);
 void lbAudioLevels(double music, double effects);
+// library_page.js
+void lbShowNote(const char* text);
 }
 
 namespace {
-
-// The same headroom as on the desktop: the music at 0.44 of the level it was rendered at,
-// the effects at 0.26 of theirs.
-constexpr double MUSIC_GAIN = 0.44;
-constexpr double EFFECTS_GAIN = 0.26;
 
 Settings g_settings;
 bool g_loaded = false;
@@ -42,8 +40,12 @@ Settings& PlayerSettings() {
 
 void ApplyVolumes() {
     const Settings& settings = PlayerSettings();
-    const double scale = g_muted ? 0.0 : 0.01;
-    lbAudioLevels(MUSIC_GAIN * settings.musicVolume * scale, EFFECTS_GAIN * settings.effectsVolume * scale);
+    lbAudioLevels(policy::MusicGain(settings.musicVolume, g_muted), policy::EffectsGain(settings.effectsVolume, g_muted));
+}
+
+void ShowNote(const policy::Note& note) {
+    std::fprintf(stderr, "lantern-blade: %s\n", note.onStderr.c_str());
+    lbShowNote(note.onScreen.c_str());
 }
 
 }  // namespace
@@ -51,14 +53,16 @@ void ApplyVolumes() {
 namespace web_backend {
 
 void ToggleMute() {
-    g_muted = !g_muted;
+    const policy::Note note = policy::ToggleMute(&g_muted);
     ApplyVolumes();
+    ShowNote(note);
 }
 
 void ChangeVolume(int steps) {
-    StepVolumes(PlayerSettings(), steps);
+    const policy::Note note = policy::StepVolume(PlayerSettings(), steps, g_muted);
     ApplyVolumes();
     SaveSettings(PlayerSettings());
+    ShowNote(note);
 }
 
 }  // namespace web_backend

@@ -1,50 +1,48 @@
-// Gamepads through the browser's Gamepad API, in its standard layout: the D-pad and the
-// left stick act as the arrow keys, the south button as Z, the east button and Start as X
-// (pause). Pads may come and go while the game runs; a press is a button that went down
-// since the last poll.
+// Gamepads through the browser's Gamepad API, in its standard layout, their buttons and
+// stick meaning what the policy's pad map says. Pads may come and go while the game runs;
+// a press is a button that went down since the last poll.
 #include <emscripten/html5.h>
 
 #include <algorithm>
 
+#include "platform/policy/pad.h"
 #include "platform/web/web_internal.h"
-#include "platform/seam/keys.h"
 
 namespace {
 
-// A stick counts as pushed beyond 40% of its travel.
-constexpr double STICK_THRESHOLD = 0.4;
 constexpr int MAX_PADS = 4;
 
-struct ButtonKey {
-    int button;  // index in the standard layout
-    int virtualKey;
-};
-
-constexpr ButtonKey BUTTON_KEYS[] = {
-    {12, VK_UP}, {13, VK_DOWN}, {14, VK_LEFT}, {15, VK_RIGHT}, {0, 'Z'}, {1, 'X'}, {9, 'X'},
-};
+// A button's index in the standard layout.
+int IndexOf(policy::PadButton button) {
+    switch (button) {
+        case policy::PadButton::DpadUp:
+            return 12;
+        case policy::PadButton::DpadDown:
+            return 13;
+        case policy::PadButton::DpadLeft:
+            return 14;
+        case policy::PadButton::DpadRight:
+            return 15;
+        case policy::PadButton::South:
+            return 0;
+        case policy::PadButton::East:
+            return 1;
+        case policy::PadButton::Start:
+            return 9;
+    }
+    return -1;
+}
 
 EmscriptenGamepadEvent g_pads[MAX_PADS];
 int g_padCount = 0;
 
 bool ButtonDown(const EmscriptenGamepadEvent& pad, int button) {
-    return button < pad.numButtons && pad.digitalButton[button] != 0;
+    return button >= 0 && button < pad.numButtons && pad.digitalButton[button] != 0;
 }
 
 bool StickHeld(const EmscriptenGamepadEvent& pad, int virtualKey) {
-    if (pad.numAxes < 2) return false;
-    switch (virtualKey) {
-        case VK_LEFT:
-            return pad.axis[0] < -STICK_THRESHOLD;
-        case VK_RIGHT:
-            return pad.axis[0] > STICK_THRESHOLD;
-        case VK_UP:
-            return pad.axis[1] < -STICK_THRESHOLD;
-        case VK_DOWN:
-            return pad.axis[1] > STICK_THRESHOLD;
-        default:
-            return false;
-    }
+    return pad.numAxes >= 2 &&
+           policy::StickHolds(static_cast<float>(pad.axis[0]), static_cast<float>(pad.axis[1]), virtualKey);
 }
 
 }  // namespace
@@ -60,8 +58,8 @@ void PollGamepads() {
             now = EmscriptenGamepadEvent{};
         }
         const EmscriptenGamepadEvent& before = g_pads[i];
-        for (const ButtonKey& mapping : BUTTON_KEYS) {
-            if (ButtonDown(now, mapping.button) && !ButtonDown(before, mapping.button)) {
+        for (const policy::PadKey& mapping : policy::PAD_KEYS) {
+            if (ButtonDown(now, IndexOf(mapping.button)) && !ButtonDown(before, IndexOf(mapping.button))) {
                 QueueKeyDown(mapping.virtualKey);
             }
         }
@@ -75,8 +73,8 @@ bool GamepadHeld(int virtualKey) {
         const EmscriptenGamepadEvent& pad = g_pads[i];
         if (!pad.connected) continue;
         if (StickHeld(pad, virtualKey)) return true;
-        for (const ButtonKey& mapping : BUTTON_KEYS) {
-            if (mapping.virtualKey == virtualKey && ButtonDown(pad, mapping.button)) return true;
+        for (const policy::PadKey& mapping : policy::PAD_KEYS) {
+            if (mapping.virtualKey == virtualKey && ButtonDown(pad, IndexOf(mapping.button))) return true;
         }
     }
     return false;

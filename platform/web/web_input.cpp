@@ -1,8 +1,9 @@
-// Keyboard, touch buttons, focus and visibility, and the test's key script. Keys map as
-// on the desktop: letters by the layout's key, arrows, Escape, Enter; Enter and Space
-// also count as Z. The backend's own keys: F11 and Alt+Enter switch fullscreen, M mutes,
-// minus and plus change the volume. Keys with Ctrl or Meta, and keys the game does not
-// use, are left to the browser (its shortcuts keep working).
+// Keyboard, touch buttons, focus and visibility, and the test's key script. The page's
+// keys become the keys the policy names (letters by the layout's key), and the policy says
+// what each means, as on the desktop: a virtual key for the game, a key that counts as Z
+// while held, or one of the backend's own (fullscreen, mute, volume; the page takes no
+// screenshot). Keys with Ctrl or Meta, and keys nobody uses, are left to the browser (its
+// shortcuts keep working).
 #include <emscripten.h>
 #include <emscripten/html5.h>
 
@@ -14,27 +15,24 @@
 #include <string>
 #include <vector>
 
+#include "platform/policy/keys.h"
 #include "platform/seam/backend.h"
 #include "platform/web/web_internal.h"
-#include "platform/seam/keys.h"
 
 extern "C" void lbToggleFullscreen();  // library_page.js
 
 namespace {
 
-struct HeldKey {
-    int virtualKey;  // 0 when the key only counts as Z
-    bool zAlike;
-};
-
 struct NamedKey {
-    const char* key;
-    int virtualKey;
+    const char* name;
+    int key;
 };
 
 constexpr NamedKey NAMED_KEYS[] = {
-    {"Escape", VK_ESCAPE}, {"Enter", VK_RETURN}, {"ArrowLeft", VK_LEFT},
-    {"ArrowUp", VK_UP},    {"ArrowRight", VK_RIGHT}, {"ArrowDown", VK_DOWN},
+    {"Escape", policy::KEY_ESCAPE}, {"Enter", policy::KEY_ENTER},     {" ", policy::KEY_SPACE},
+    {"ArrowLeft", policy::KEY_LEFT}, {"ArrowUp", policy::KEY_UP},       {"ArrowRight", policy::KEY_RIGHT},
+    {"ArrowDown", policy::KEY_DOWN}, {"-", policy::KEY_MINUS},         {"+", policy::KEY_PLUS},
+    {"=", policy::KEY_PLUS},         {"F11", policy::KEY_F11},         {"F12", policy::KEY_F12},
 };
 
 // What the page reported, taken when the game pumps its events: a key press, the page
@@ -51,7 +49,7 @@ struct ScriptStep {
     bool down;
 };
 
-std::map<std::string, HeldKey> g_keyboard;  // by the physical key's code
+std::map<std::string, int> g_keyboard;  // the policy's keys held, by the physical key's code
 std::multiset<int> g_touch;
 std::set<int> g_scripted;
 std::deque<Event> g_events;
@@ -64,17 +62,17 @@ std::vector<ScriptStep> g_script;
 std::size_t g_nextStep = 0;
 std::uint64_t g_pumps = 0;
 
-// 0 for keys the game has no virtual-key code for.
-int VirtualKeyOf(const char* key) {
-    if (std::strlen(key) == 1) {
-        const char c = key[0];
+// The policy's name for a KeyboardEvent's key, KEY_NONE for keys nobody uses.
+int KeyOf(const char* name) {
+    if (std::strlen(name) == 1) {
+        const char c = name[0];
         if (c >= 'a' && c <= 'z') return 'A' + (c - 'a');
         if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return c;
     }
     for (const NamedKey& named : NAMED_KEYS) {
-        if (std::strcmp(named.key, key) == 0) return named.virtualKey;
+        if (std::strcmp(named.name, name) == 0) return named.key;
     }
-    return 0;
+    return policy::KEY_NONE;
 }
 
 // The test clock's run is not suspended by where the browser puts its focus.
@@ -86,31 +84,35 @@ void UpdateActive() {
 }
 
 // True when the key is one of the backend's own, which the game does not see.
-bool HandleBackendKey(const EmscriptenKeyboardEvent& event) {
-    const std::string key = event.key;
-    const bool first = !event.repeat;
-    if (key == "F11" || ((key == "Enter") && event.altKey)) {
-        if (first) lbToggleFullscreen();
-    } else if (key == "m" || key == "M") {
-        if (first) web_backend::ToggleMute();
-    } else if (key == "-") {
-        g_events.push_back(Event{Event::VOLUME, -1});
-    } else if (key == "+" || key == "=") {
-        g_events.push_back(Event{Event::VOLUME, 1});
-    } else {
-        return false;
+bool HandleBackendKey(int key, const EmscriptenKeyboardEvent& event) {
+    const policy::Hotkey hotkey = policy::HotkeyOf(key, event.altKey);
+    if (hotkey == policy::Hotkey::None || hotkey == policy::Hotkey::Screenshot) return false;
+    if (event.repeat && !policy::ActsOnRepeat(hotkey)) return true;
+    switch (hotkey) {
+        case policy::Hotkey::Fullscreen:
+            lbToggleFullscreen();
+            break;
+        case policy::Hotkey::Mute:
+            web_backend::ToggleMute();
+            break;
+        case policy::Hotkey::VolumeDown:
+        case policy::Hotkey::VolumeUp:
+            g_events.push_back(Event{Event::VOLUME, hotkey == policy::Hotkey::VolumeUp ? 1 : -1});
+            break;
+        default:
+            break;
     }
     return true;
 }
 
 EM_BOOL OnKeyDown(int, const EmscriptenKeyboardEvent* event, void*) {
     if (event->ctrlKey || event->metaKey) return EM_FALSE;
-    if (HandleBackendKey(*event)) return EM_TRUE;
+    const int key = KeyOf(event->key);
+    if (HandleBackendKey(key, *event)) return EM_TRUE;
     if (event->altKey) return EM_FALSE;
-    const int virtualKey = VirtualKeyOf(event->key);
-    const bool zAlike = std::strcmp(event->key, "Enter") == 0 || std::strcmp(event->key, " ") == 0;
-    if (virtualKey == 0 && !zAlike) return EM_FALSE;
-    g_keyboard[event->code] = HeldKey{virtualKey, zAlike};
+    const int virtualKey = policy::VirtualKeyOf(key);
+    if (virtualKey == 0 && !policy::CountsAsZ(key, false)) return EM_FALSE;
+    g_keyboard[event->code] = key;
     if (virtualKey != 0) web_backend::QueueKeyDown(virtualKey);
     return EM_TRUE;
 }
@@ -200,8 +202,8 @@ void PumpEvents(const EventSink& sink) {
 }
 
 bool KeyHeld(int virtualKey) {
-    for (const auto& [code, held] : g_keyboard) {
-        if (held.virtualKey == virtualKey || (virtualKey == 'Z' && held.zAlike)) return true;
+    for (const auto& [code, key] : g_keyboard) {
+        if (policy::VirtualKeyOf(key) == virtualKey || (virtualKey == 'Z' && policy::CountsAsZ(key, false))) return true;
     }
     return g_touch.contains(virtualKey) || g_scripted.contains(virtualKey) ||
            web_backend::GamepadHeld(virtualKey);

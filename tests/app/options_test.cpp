@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/options.h"
-#include "platform/host/settings.h"
+#include "platform/policy/settings.h"
 
 namespace {
 

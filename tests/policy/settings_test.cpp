@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/host/settings.h"
+#include "platform/policy/settings.h"
 #include "platform/host/user_dirs.h"
 #include "tests/support/harness.h"
 

@@ -1,4 +1,4 @@
-#include "platform/host/settings.h"
+#include "platform/policy/settings.h"
 
 #include <algorithm>
 #include <cstdio>
