@@ -1,11 +1,15 @@
 #include "app/demo_run.h"
 
 #include <chrono>
+#include <cinttypes>
 #include <cstdio>
+#include <ctime>
 
 #include "app/main.h"
+#include "app/run_start.h"
 #include "platform/demo/demo.h"
 #include "platform/host/files.h"
+#include "records/ranking_demos.h"
 
 namespace {
 
@@ -32,8 +36,10 @@ std::uint64_t StageHash() {
 // through. False, said on stderr, when the run could not be written.
 bool WriteRecording() {
     std::string failure;
-    const std::string bytes = DemoRecordingBytes();
-    if (ReplaceGivenFile(g_path, bytes, &failure)) {
+    const std::string bytes = DemoRecordingBytes(false);
+    if (bytes.empty()) {
+        failure = "it is past what a demo may hold";
+    } else if (ReplaceGivenFile(g_path, bytes, &failure)) {
         std::fprintf(stderr, "lantern-blade: the run is recorded in %s (%zu bytes)\n", g_path.c_str(), bytes.size());
         return true;
     }
@@ -41,30 +47,61 @@ bool WriteRecording() {
     return false;
 }
 
+std::string CurrentRun() { return DemoRecordingBytes(true); }
+
+bool Scored(const std::string& path, std::uint32_t score) {
+    Demo demo;
+    std::string why;
+    return ReadDemoFile(path, &demo, &why) && !demo.scan.clears.empty() && demo.scan.clears.back().score == score;
+}
+
 int Play() {
-    StartRecording();
+    StartRecording(g_task == DemoTask::Record);
     const int exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
     // A run asked for and not written is a failure the exit code tells.
     if (g_task == DemoTask::Record && !WriteRecording() && exitCode == 0) return 1;
     return exitCode;
 }
 
+int Refuse(const std::string& why) {
+    std::fprintf(stderr, "lantern-blade: %s is not a demo this game can play: %s\n", g_path.c_str(), why.c_str());
+    return 2;
+}
+
+std::string UtcDate(std::uint64_t seconds) {
+    const std::time_t time = static_cast<std::time_t>(seconds);
+    std::tm parts{};
+    char text[32] = "";
+    if (gmtime_r(&time, &parts) != nullptr) std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &parts);
+    return text;
+}
+
+// What a verification prints, one line each, for whoever reads it (the world ranking's
+// server among them).
+void PrintVerified(const Demo& demo) {
+    if (demo.header.format >= 3) {
+        std::printf("player: %s\n", demo.header.player.c_str());
+        std::printf("date: %s\n", UtcDate(demo.header.date).c_str());
+    }
+    std::printf("inputs: %016" PRIx64 "\n", demo.scan.inputs);
+}
+
 int Replay() {
     Demo demo;
     std::string why;
-    if (!ReadDemoFile(g_path, &demo, &why)) {
-        std::fprintf(stderr, "lantern-blade: %s is not a readable demo: %s\n", g_path.c_str(), why.c_str());
-        return 2;
-    }
-    if (demo.version != LB_VERSION) {
+    if (!ReadDemoFile(g_path, &demo, &why)) return Refuse(why);
+    if (demo.header.stageHash != StageHash()) return Refuse("it was recorded on another stage");
+    if (demo.header.version != LB_VERSION) {
         std::fprintf(stderr, "lantern-blade: the demo was recorded by version %s, this is %s\n",
-                     demo.version.c_str(), LB_VERSION);
+                     demo.header.version.c_str(), LB_VERSION);
     }
-    const bool sameStage = demo.stageHash == StageHash();
-
-    StartReplay(demo, g_task == DemoTask::Watch, g_task != DemoTask::Watch);
+    if (!StartReplay(demo, g_task == DemoTask::Watch, g_task != DemoTask::Watch)) {
+        return Refuse("the state its run starts from is damaged");
+    }
     const auto start = std::chrono::steady_clock::now();
-    if (!StartUp(GetModuleHandleA(nullptr), SW_SHOWDEFAULT)) return 1;
+    if (!StartUp(GetModuleHandleA(nullptr), SW_SHOWDEFAULT)) {
+        return g_hwnd == nullptr ? 1 : Refuse("the state its run starts from is out of the game's ranges");
+    }
     int exitCode = 0;
     bool ended = false;
     while (!ended && !DemoReplayOver() && DemoDifference() < 0 && !DemoStopped()) ended = LoopTurn(&exitCode);
@@ -80,33 +117,49 @@ int Replay() {
         difference = static_cast<long>(DemoFrames());
         why = "the game ended before the demo";
     }
-    // A stage that differs where nothing shows it still makes another run.
-    if (difference < 0 && !sameStage) difference = 0;
-    if (!sameStage) why += (why.empty() ? "" : "; ") + std::string("the demo was recorded on another stage");
     if (difference >= 0) {
-        std::printf("the demo differs at frame %ld: %s\n", difference, why.c_str());
+        std::fprintf(stderr, "lantern-blade: the demo differs at frame %ld: %s\n", difference, why.c_str());
         return 1;
     }
     if (g_task == DemoTask::Time) {
         std::printf("%llu frames in %.3f s: %.1f frames per second\n", static_cast<unsigned long long>(DemoFrames()),
                     seconds, static_cast<double>(DemoFrames()) / seconds);
     } else if (g_task == DemoTask::Verify) {
-        std::printf("the demo plays back as recorded: %llu frames\n", static_cast<unsigned long long>(DemoFrames()));
+        PrintVerified(demo);
     }
     return 0;
 }
 
 }  // namespace
 
-void StartRecording() {
+void StartRecording(bool wholeSession) {
     DemoKeepFilesUnder(RANKING_FOLDER);
-    StartDemoRecording(LB_VERSION, StageHash());
+    DemoHeader header;
+    header.version = LB_VERSION;
+    header.stageHash = StageHash();
+    StartDemoRecording(header, wholeSession);
+    g_runKeeping.runBytes = CurrentRun;
 }
 
-void StartReplay(const Demo& demo, bool paced, bool outputsOff) {
+bool StartReplay(const Demo& demo, bool paced, bool outputsOff) {
     DemoKeepFilesUnder(RANKING_FOLDER);
     SandboxWrites();
-    StartDemoReplay(demo, paced, outputsOff);
+    return StartDemoReplay(demo, paced, outputsOff);
+}
+
+void KeepRuns() {
+    g_runKeeping.cleared = DemoNoteClear;
+    g_runKeeping.watch = WatchDemo;
+    g_runKeeping.scored = Scored;
+}
+
+bool BeginDemoRun() {
+    const std::vector<std::uint8_t> state = DemoGameStart();
+    if (state.empty()) return true;
+    if (!RestoreRunStart(state)) return false;
+    DemoBeginRun();
+    ResumeInsideTurn();
+    return true;
 }
 
 void AskForDemo(DemoTask task, const std::string& path) {

@@ -11,13 +11,21 @@ enum class DemoTask { None, Record, Watch, Verify, Time };
 // Set by the command line; the path is the demo file's (made absolute there).
 void AskForDemo(DemoTask task, const std::string& path);
 
-// Records the run from now on, naming this version and the stage files on disk.
-void StartRecording();
+// Records the run from now on, naming this version and the stage files on disk: the
+// whole session (`wholeSession`, for --record) or the current run alone.
+void StartRecording(bool wholeSession = false);
 // Plays the demo back from now on (see StartDemoReplay); nothing the replay writes
-// reaches the disk.
-void StartReplay(const Demo& demo, bool paced, bool outputsOff);
+// reaches the disk. False when the state its run starts from is damaged.
+bool StartReplay(const Demo& demo, bool paced, bool outputsOff);
+
+// Connects the game's ranking to the recorder; the start-up calls it.
+void KeepRuns();
+// At the end of the start-up: sets the game to the state a replayed demo's run starts
+// from, if it has one; false when that state is damaged.
+bool BeginDemoRun();
 
 // Runs the game or the demo in the data folder; the process's exit code. A demo checked
-// or timed exits 0 when it plays back as recorded, 1 at the first frame that differs and
-// 2 when the file is not a readable demo.
+// or timed exits 0 when it plays back as recorded, 1 when the replay differs and 2 when
+// the file is not a demo this game can play (unreadable, damaged, past the bounds, of
+// another rules version or another stage), with a line on stderr for 1 and 2.
 int RunGame();

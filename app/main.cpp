@@ -1,6 +1,8 @@
 #include "app/main.h"
 
+#include "app/demo_run.h"
 #include "app/game_view.h"
+#include "app/run_start.h"
 #include "app/scene_switch.h"
 #include "app/window_proc.h"
 #include "game/random.h"
@@ -22,6 +24,7 @@ namespace {
 // The loop's message record: it keeps the last message fetched, which the music check
 // reads after every handler call.
 MSG g_msg{};
+bool g_resumeInsideTurn = false;
 
 void FillShatterTables() {
     for (int row = 0; row < 32; ++row) {
@@ -36,6 +39,7 @@ void FillShatterTables() {
 
 bool StartUp(HINSTANCE instance, int cmdShow) {
     g_readGameView = FillGameView;
+    KeepRuns();
     g_offscreen1 = nullptr;
     g_offscreen2 = nullptr;
     g_offscreen3 = nullptr;
@@ -85,11 +89,19 @@ bool StartUp(HINSTANCE instance, int cmdShow) {
     ReadNumbers(RANKING_SIZE, g_ranking, "txt\\Ranking\\Ranking.txt");
     WriteNumbers(RANKING_SIZE, g_ranking, "txt\\Ranking\\Ranking2.txt");
     SortDescending(RANKING_SIZE, g_ranking);
-    return true;
+    return BeginDemoRun();
 }
 
+MSG LastMessage() { return g_msg; }
+
+void SetLastMessage(const MSG& message) { g_msg = message; }
+
+void ResumeInsideTurn() { g_resumeInsideTurn = true; }
+
 bool LoopTurn(int* exitCode) {
-    if (PeekMessageA(&g_msg, nullptr, 0, 0, PM_NOREMOVE)) {
+    const bool resume = g_resumeInsideTurn;
+    g_resumeInsideTurn = false;
+    if (!resume && PeekMessageA(&g_msg, nullptr, 0, 0, PM_NOREMOVE)) {
         if (!GetMessageA(&g_msg, nullptr, 0, 0)) {
             *exitCode = static_cast<int>(g_msg.wParam);
             return true;
@@ -98,6 +110,8 @@ bool LoopTurn(int* exitCode) {
         DispatchMessageA(&g_msg);
         return false;
     }
+    // A stage loads in this turn: a run starts here, with what it carries over.
+    if (g_scene == SCENE_STAGE_INIT) DemoNoteStage(SaveRunStart());
 #ifdef LB_SPIN
     RunScene(g_msg);
 #else

@@ -12,3 +12,11 @@ int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int cmdSh
 bool StartUp(HINSTANCE instance, int cmdShow);
 // One turn of the main loop; true once WM_QUIT has been fetched, with its exit code.
 bool LoopTurn(int* exitCode);
+
+// The loop's last fetched message, which the scenes' music reads: a run's start state
+// carries it.
+MSG LastMessage();
+void SetLastMessage(const MSG& message);
+// The next turn runs the scene without fetching messages first: a run restored from its
+// start state resumes inside the turn where it was saved.
+void ResumeInsideTurn();

@@ -1,6 +1,7 @@
 #include "app/scene_switch.h"
 
 #include <iterator>
+#include <string>
 
 #include "app/main.h"
 #include "game/game_frame.h"
@@ -64,10 +65,22 @@ const Scene* Find(int scene) {
 // start sends; the table alone would leave the pause piece playing on through the fight.
 constexpr const char* RESUME_MUSIC[] = {"Stop GAM01", "Play BAT03 from 0 notify"};
 
+// The piece whose end the window waits to hear of: played with notify, neither stopped
+// nor ended since. A run's start carries it over.
+std::string g_awaitedPiece;
+
 // Play commands name the window as callback, so the end of the piece comes back as a
 // message; stop commands ask for nothing.
 void SendMusicCommand(const char* command) {
     const bool isPlay = (command[0] == 'P');
+    // "Play ALIAS from 0 notify", "Stop ALIAS"
+    const std::string words(command);
+    const std::string alias = words.substr(5, words.find(' ', 5) - 5);
+    if (isPlay) {
+        g_awaitedPiece = alias;
+    } else if (alias == g_awaitedPiece) {
+        g_awaitedPiece.clear();
+    }
     mciSendStringA(command, nullptr, 0, isPlay ? g_hwnd : nullptr);
 }
 
@@ -90,6 +103,14 @@ void RunScene(const MSG& lastFetched) {
         for (const char* command : RESUME_MUSIC) SendMusicCommand(command);
     }
 }
+
+const std::string& AwaitedPiece() { return g_awaitedPiece; }
+
+void AwaitPiece(const std::string& alias) {
+    SendMusicCommand(("Play " + alias + " from 0 notify").c_str());
+}
+
+void PieceEnded() { g_awaitedPiece.clear(); }
 
 const char* SceneName(int scene) {
     const Scene* found = Find(scene);

@@ -7,7 +7,6 @@
 #include "game/scene_state.h"
 #include "gfx/blit.h"
 #include "gfx/surfaces.h"
-#include "platform/demo/demo.h"
 #include "platform/gdi.h"
 #include "platform/host/files.h"
 #include "platform/mmsystem.h"
@@ -101,7 +100,6 @@ void ReadMapFile() {
 }  // namespace
 
 void LoadStage() {
-    DemoNoteStage();
     ReadEnemyFile();
     ReadMapFile();
 

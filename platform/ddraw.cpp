@@ -276,7 +276,7 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD flags) {
     memo_.Forget();
     back_->memo_.Forget();
     ++presentedFrames;
-    if (DemoPresent(pixels_.data(), screenPalette)) backend::Present(pixels_.data(), screenPalette);
+    if (DemoPresent()) backend::Present(pixels_.data(), screenPalette);
     return DD_OK;
 }
 
@@ -342,7 +342,7 @@ HRESULT IDirectDrawSurface::SetPalette(IDirectDrawPalette* palette) {
                            (std::uint32_t{entries[i].peGreen} << 8) | entries[i].peBlue;
     }
     // The picture already on screen changes colour at once.
-    if (DemoPresent(pixels_.data(), screenPalette)) backend::Present(pixels_.data(), screenPalette);
+    if (DemoPresent()) backend::Present(pixels_.data(), screenPalette);
     return DD_OK;
 }
 

@@ -3,11 +3,12 @@
 #include <cstdio>
 #include <filesystem>
 
-#include "platform/demo/demo.h"
 #include "platform/host/files.h"
 #include "records/numbers.h"
 
 namespace fs = std::filesystem;
+
+RunKeeping g_runKeeping{};
 
 namespace {
 
@@ -44,19 +45,19 @@ std::string RankingDemoPath(std::int32_t score, const char* rankingPath) {
 }
 
 std::string RunSoFar() {
-    return DemoRecording() ? DemoRecordingBytes() : std::string();
+    return g_runKeeping.runBytes != nullptr ? g_runKeeping.runBytes() : std::string();
 }
 
 void KeepRankingDemos(std::uint32_t score, const char* rankingPath, const std::int32_t* ranking,
                       const std::string& demo) {
-    if (!DemoRecording()) return;
+    if (g_runKeeping.runBytes == nullptr) return;
     const fs::path folder = DemoFolder(rankingPath);
     std::error_code error;
     if (Ranked(score, ranking)) {
         std::string failure;
         fs::create_directories(folder, error);
         const std::string path = RankingDemoPath(static_cast<std::int32_t>(score), rankingPath);
-        if (demo.empty()) failure = "this system cannot pack it";
+        if (demo.empty()) failure = "the run is past what a demo may hold, or this system cannot pack it";
         if (demo.empty() || !ReplaceFileAtomically(path.c_str(), demo, &failure)) {
             std::fprintf(stderr, "lantern-blade: the demo of this run was not kept in %s: %s\n", path.c_str(),
                          failure.c_str());
@@ -68,6 +69,13 @@ void KeepRankingDemos(std::uint32_t score, const char* rankingPath, const std::i
     }
 }
 
+bool PlaceKeepsItsRun(int place, const char* rankingPath) {
+    if (place < 0 || place >= RANKING_SIZE || g_runKeeping.scored == nullptr) return false;
+    const std::int32_t score = g_ranking[place];
+    return g_runKeeping.scored(RankingDemoPath(score, rankingPath), static_cast<std::uint32_t>(score));
+}
+
 void WatchBestRun(const char* rankingPath) {
-    WatchDemo(RankingDemoPath(g_ranking[0], rankingPath));
+    if (g_runKeeping.watch == nullptr) return;
+    g_runKeeping.watch(RankingDemoPath(g_ranking[0], rankingPath), static_cast<std::uint32_t>(g_ranking[0]));
 }

@@ -7,8 +7,8 @@
 #include "gfx/digits.h"
 #include "gfx/frame_pacing.h"
 #include "gfx/surfaces.h"
-#include "platform/demo/demo.h"
 #include "records/numbers.h"
+#include "records/ranking_demos.h"
 #include "records/ranking_save.h"
 
 int g_clearRadius = 0;
@@ -92,7 +92,7 @@ void ResultInit() {
     // played for that score, and the next save would keep it for good.
     if (g_resultsAfterClear) {
         // A demo of the run carries its outcome, which a replay must reach again.
-        DemoNoteClear(playTime, g_clearTime);
+        if (g_runKeeping.cleared != nullptr) g_runKeeping.cleared(playTime, g_clearTime);
         // Entered here first, so the ranking shows the score even when the save fails; a
         // save that works replaces the table with what the file now holds.
         EnterScore(g_ranking, g_clearTime);

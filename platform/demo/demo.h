@@ -1,33 +1,36 @@
 // Demos recorded and played back at the seam under the stand-in: every clock reading,
 // every key state and event, every finished piece and every player file the game reads,
-// in the order it reads them. Played back, they give the same frames, sounds and score;
-// a check of each presented frame shows where a replay went another way.
+// in the order it reads them. Played back, they give the same run; a check of the game's
+// state at each presented frame shows where a replay went another way.
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
-#include "platform/seam/backend.h"
 #include "platform/demo/demo_format.h"
+#include "platform/seam/backend.h"
 
-struct DemoClear {
-    std::uint32_t playTimeMs;
-    std::uint32_t score;
-};
-
-// Records from now on; the recording is kept in memory (a few hundred bytes a second).
-void StartDemoRecording(const std::string& version, std::uint64_t stageHash);
+// Records from now on under `header` (its start state is the recorder's). The recording
+// is kept in memory: with `wholeSession` every run (within the bounds: past them, only
+// the runs since the last stage start that fits), else only the current run.
+void StartDemoRecording(const DemoHeader& header, bool wholeSession);
 bool DemoRecording();
-// The recording so far, as a demo file's bytes (empty when they cannot be packed).
-std::string DemoRecordingBytes();
+// The recording as a demo file's bytes: the current run from its stage's start with the
+// state it started from (`runOnly`), or all that is kept. Empty when nothing is recorded,
+// the run went past the bounds, or the bytes cannot be packed.
+std::string DemoRecordingBytes(bool runOnly);
 
 // Plays the demo back from now on. Paced: at the speed it was recorded, for someone to
-// watch, from the start of the run that made its last clear; what came before in the
-// session passes unpaced, unseen and unheard. Outputs off: no window, no picture, no
-// sound reaches the backend.
-void StartDemoReplay(const Demo& demo, bool paced, bool outputsOff);
+// watch, from the start of the run that made its last clear; what came before passes
+// unpaced, unseen and unheard. Outputs off: no window, no picture, no sound reaches the
+// backend. False when the state the demo starts from is damaged.
+bool StartDemoReplay(const Demo& demo, bool paced, bool outputsOff);
+// What the game carries into the demo's run (empty: the demo starts at the game's start).
+// Until DemoBeginRun, reads find nothing and take nothing from the demo, so the game can
+// start up and be set to that state first.
+std::vector<std::uint8_t> DemoGameStart();
+void DemoBeginRun();
 bool DemoOutputsOff();
 // A watched replay is passing over the earlier part of the session: no piece starts.
 bool DemoPassingOver();
@@ -54,15 +57,17 @@ std::vector<int> DemoFinishedDevices(std::vector<int> live);
 void DemoIdle(std::uint32_t milliseconds);
 
 // The seam's outputs: a presented frame (false: do not show it) and each sound command.
-bool DemoPresent(const std::uint8_t* pixels, const std::uint32_t* palette);
+bool DemoPresent();
 void DemoSoundCommand(const char* command);
 
 // Shows the demo file to the one playing, the game waiting meanwhile with its clock held
-// as while suspended. A file that is no readable demo shows nothing (a line on stderr);
-// a replay passes over it, so that it stays as recorded.
-void WatchDemo(const std::string& path);
+// as while suspended, if its last clear scored `score`. A file that is no readable demo,
+// or the demo of another score, shows nothing (a line on stderr); a replay passes over
+// it, so that it stays as recorded. True when it was shown.
+bool WatchDemo(const std::string& path, std::uint32_t score);
 
-// A stage begins; a watched replay starts showing at the run of its last clear.
-void DemoNoteStage();
+// A stage begins, at the start of the loop turn that loads it; `gameState` is what the
+// game carries into the run. A watched replay starts showing at the run of its last clear.
+void DemoNoteStage(const std::vector<std::uint8_t>& gameState);
 // A stage cleared, with its play time and score.
 void DemoNoteClear(std::uint32_t playTimeMs, std::uint32_t score);

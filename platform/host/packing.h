@@ -9,6 +9,20 @@
 // False when the platform cannot pack (a browser without compression streams).
 bool PackBytes(const std::vector<std::uint8_t>& bytes, std::vector<std::uint8_t>* packed);
 
-// Fills *bytes (already sized to the length the packer was given) from `packed`; false
-// when `packed` is damaged or does not unpack to exactly that many bytes.
-bool UnpackBytes(const std::uint8_t* packed, std::size_t packedLength, std::vector<std::uint8_t>* bytes);
+// Unpacks a packed buffer a piece at a time, so that a long stream never sits in memory
+// whole. The packed bytes must outlive it.
+class Unpacker {
+public:
+    Unpacker(const std::uint8_t* packed, std::size_t packedLength);
+    ~Unpacker();
+    Unpacker(const Unpacker&) = delete;
+    Unpacker& operator=(const Unpacker&) = delete;
+
+    // Up to `room` more bytes into `out`: how many, 0 once the stream has ended, or -1
+    // when the packed bytes are damaged, cut short or go on after the stream's end.
+    long Next(std::uint8_t* out, std::size_t room);
+
+private:
+    struct State;
+    State* state_;
+};

@@ -4,6 +4,9 @@
 
 #include <zlib.h>
 
+#include <algorithm>
+#include <limits>
+
 bool PackBytes(const std::vector<std::uint8_t>& bytes, std::vector<std::uint8_t>* packed) {
     uLongf packedLength = compressBound(static_cast<uLong>(bytes.size()));
     packed->resize(packedLength);
@@ -13,8 +16,38 @@ bool PackBytes(const std::vector<std::uint8_t>& bytes, std::vector<std::uint8_t>
     return result == Z_OK;
 }
 
-bool UnpackBytes(const std::uint8_t* packed, std::size_t packedLength, std::vector<std::uint8_t>* bytes) {
-    uLongf length = static_cast<uLongf>(bytes->size());
-    return uncompress(bytes->data(), &length, packed, static_cast<uLong>(packedLength)) == Z_OK &&
-           length == bytes->size();
+struct Unpacker::State {
+    z_stream stream{};
+    bool ended = false;
+    bool damaged = false;
+};
+
+Unpacker::Unpacker(const std::uint8_t* packed, std::size_t packedLength) : state_(new State) {
+    state_->stream.next_in = const_cast<Bytef*>(packed);
+    state_->stream.avail_in = static_cast<uInt>(std::min<std::size_t>(packedLength, std::numeric_limits<uInt>::max()));
+    state_->damaged = inflateInit(&state_->stream) != Z_OK || packedLength != state_->stream.avail_in;
+}
+
+Unpacker::~Unpacker() {
+    inflateEnd(&state_->stream);
+    delete state_;
+}
+
+long Unpacker::Next(std::uint8_t* out, std::size_t room) {
+    if (state_->damaged) return -1;
+    if (state_->ended || room == 0) return 0;
+    z_stream& stream = state_->stream;
+    stream.next_out = out;
+    stream.avail_out = static_cast<uInt>(std::min<std::size_t>(room, 1u << 30));
+    const uInt before = stream.avail_out;
+    const int result = inflate(&stream, Z_NO_FLUSH);
+    const long given = static_cast<long>(before - stream.avail_out);
+    if (result == Z_STREAM_END) {
+        state_->ended = true;
+        // Bytes after the packed stream's end make it another file than the one written.
+        if (stream.avail_in != 0) state_->damaged = true;
+    } else if (result != Z_OK || (given == 0 && stream.avail_in == 0)) {
+        state_->damaged = true;
+    }
+    return state_->damaged ? -1 : given;
 }

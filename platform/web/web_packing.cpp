@@ -3,6 +3,8 @@
 // asynchronously; the game waits for them as for a sleep.
 #include <emscripten.h>
 
+#include <algorithm>
+
 #include "platform/host/packing.h"
 
 // Runs the bytes through the stream and keeps the result for lbTakePacked; its length, or
@@ -54,9 +56,30 @@ bool PackBytes(const std::vector<std::uint8_t>& bytes, std::vector<std::uint8_t>
     return true;
 }
 
-bool UnpackBytes(const std::uint8_t* packed, std::size_t packedLength, std::vector<std::uint8_t>* bytes) {
-    const int expected = static_cast<int>(bytes->size());
-    if (lbPackThrough(1, packed, static_cast<int>(packedLength), expected) != expected) return false;
-    lbTakePacked(bytes->data());
-    return true;
+// The browser's streams answer only asynchronously, so here the whole stream is unpacked
+// at once, up to a bound no demo this game accepts comes near, and handed out in pieces.
+struct Unpacker::State {
+    std::vector<std::uint8_t> bytes;
+    std::size_t given = 0;
+    bool damaged = false;
+};
+
+Unpacker::Unpacker(const std::uint8_t* packed, std::size_t packedLength) : state_(new State) {
+    constexpr int LIMIT = 64 << 20;
+    const int length = lbPackThrough(1, packed, static_cast<int>(packedLength), LIMIT);
+    state_->damaged = length < 0;
+    if (length > 0) {
+        state_->bytes.resize(static_cast<std::size_t>(length));
+        lbTakePacked(state_->bytes.data());
+    }
+}
+
+Unpacker::~Unpacker() { delete state_; }
+
+long Unpacker::Next(std::uint8_t* out, std::size_t room) {
+    if (state_->damaged) return -1;
+    const std::size_t count = std::min(room, state_->bytes.size() - state_->given);
+    std::copy_n(state_->bytes.data() + state_->given, count, out);
+    state_->given += count;
+    return static_cast<long>(count);
 }

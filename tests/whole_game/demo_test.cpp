@@ -68,7 +68,7 @@ TEST(Demo, TheKeptDemoPlaysBackToTheGoldenFramesAndScore) {
     test::ScratchDir dir;
     test::CopyRealData();
     const std::string ranking = test::ReadFile("txt/Ranking/Ranking.txt");
-    StartReplay(KeptDemo(), false, false);
+    ASSERT_TRUE(StartReplay(KeptDemo(), false, false));
     headless::KeepFrames(8);
     test::StartGame();
     std::vector<std::string> checks;
@@ -112,23 +112,15 @@ TEST(Demo, VerifyAcceptsTheKeptDemoAndRefusesSpoiltOnes) {
     EXPECT_EQ(Verify("missing.lbdemo", &output), 2) << output;
 
     // The first step right becomes a step up.
-    Demo edited = kept;
-    std::size_t at = 0;
-    while (at < edited.stream.size() &&
-           !(edited.stream[at] == TAG_KEY && edited.stream[at + 1] == VK_RIGHT)) {
-        at = NextRecord(edited.stream, at);
-    }
-    ASSERT_LT(at, edited.stream.size());
-    edited.stream[at + 1] = VK_UP;
-    WriteDemo("edited.lbdemo", edited);
+    WriteDemo("edited.lbdemo", whole::EditedKey(kept, VK_RIGHT, VK_UP));
     EXPECT_EQ(Verify("edited.lbdemo", &output), 1) << output;
-    EXPECT_NE(output.find("the demo differs at frame "), std::string::npos) << output;
+    EXPECT_NE(output.find("lantern-blade: the demo differs at frame "), std::string::npos) << output;
 
     // Another stage: the first enemy stands elsewhere.
     std::string enemies = test::ReadFile("txt/en.txt");
     enemies[enemies.find_first_of("123456789")] = '0';
     test::WriteFile("txt/en.txt", enemies);
-    EXPECT_EQ(Verify("ring.lbdemo", &output), 1) << output;
+    EXPECT_EQ(Verify("ring.lbdemo", &output), 2) << output;
     EXPECT_NE(output.find("another stage"), std::string::npos) << output;
 }
 
@@ -173,9 +165,11 @@ TEST(Demo, ASaveThatWaitedForTheLockKeepsItsDemo) {
     EXPECT_NE(output.find("clear 1: play time 2561 ms"), std::string::npos) << output;
 }
 
-constexpr const char* BEST_DEMO = "txt/Ranking/demos/3200.lbdemo";
+const std::string BEST_DEMO = "txt/Ranking/demos/" + std::to_string(RING_SCORE) + ".lbdemo";
 
+// The golden run's demo kept as first place's.
 void KeepBestDemo() {
+    test::WriteFile("txt/Ranking/Ranking.txt", std::to_string(RING_SCORE) + ",2400,1600,1000,500,");
     fs::create_directories("txt/Ranking/demos");
     fs::copy_file(whole::KEPT_DEMO, BEST_DEMO);
 }
@@ -205,11 +199,12 @@ Demo RecordedApart(const std::string& recording, void (*play)(const std::string&
 }
 
 // Records a run that presses Z on the ranking screen with first place's demo kept, then
-// again once it is gone, and writes the run to `recording`.
+// again once it is swapped for the demo of another score, and writes the run to
+// `recording`.
 void WatchFromTheRanking(const std::string& recording) {
     whole::GameRun run([] {
         KeepBestDemo();
-        StartRecording();
+        StartRecording(true);
     });
     // From the play through the pause menu's third item to the title, then its second.
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE) &&
@@ -220,16 +215,19 @@ void WatchFromTheRanking(const std::string& recording) {
     EXPECT_EQ(headless::DemosShown(), std::vector<std::string>{fs::absolute(BEST_DEMO).string()});
     EXPECT_LT(GameClockMs(headless::Now()) - before, 100u);
 
-    fs::remove(BEST_DEMO);
+    // The same run, recorded as having scored one point less.
+    const Demo other = whole::Edited(KeptDemo(), [](const DemoRecord& record) { return record.tag == TAG_CLEAR; },
+                                     whole::ClearRecord(RING_PLAY_TIME, RING_SCORE - 1));
+    test::WriteFile(BEST_DEMO, EncodeDemo(other));
     ASSERT_TRUE(run.Frames(1) && run.Hold('Z', 1) && run.Frames(5));
     EXPECT_EQ(headless::DemosShown().size(), 1u);
     EXPECT_EQ(g_scene, SCENE_RANKING);
     ASSERT_TRUE(run.PressUntil('X', [] { return g_scene == SCENE_TITLE; }));
-    test::WriteFile(recording, DemoRecordingBytes());
+    test::WriteFile(recording, DemoRecordingBytes(false));
 }
 
 // Z on the ranking screen shows first place's demo, the game's clock standing still
-// meanwhile; without a demo it shows nothing. A replay of that run passes over both.
+// meanwhile; a demo that did not score the entry's score shows nothing. A replay of that run passes over both.
 TEST(Demo, ZOnTheRankingWatchesTheBestRunAndAReplayPassesOverIt) {
     test::ScratchDir dir;
     const Demo watched = RecordedApart(fs::absolute("watched.lbdemo").string(), WatchFromTheRanking);
@@ -237,7 +235,7 @@ TEST(Demo, ZOnTheRankingWatchesTheBestRunAndAReplayPassesOverIt) {
     test::CopyRealData();
     KeepBestDemo();
     std::string why;
-    StartReplay(watched, false, false);
+    ASSERT_TRUE(StartReplay(watched, false, false));
     test::StartGame();
     while (!DemoReplayOver() && DemoDifference() < 0 && !test::Turn()) {
     }
@@ -248,11 +246,11 @@ TEST(Demo, ZOnTheRankingWatchesTheBestRunAndAReplayPassesOverIt) {
 
 // A session that leaves its first game for the title and clears the second.
 void ClearTheSecondGame(const std::string& recording) {
-    whole::GameRun run([] { StartRecording(); });
+    whole::GameRun run([] { StartRecording(true); });
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && run.Frames(20) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE) &&
                 Choose(run, 2, SCENE_TITLE) && run.Frames(20) && Choose(run, 0, SCENE_PLAY) &&
                 whole::PlayRoute(run) && run.UntilScene(SCENE_RESULT));
-    test::WriteFile(recording, DemoRecordingBytes());
+    test::WriteFile(recording, DemoRecordingBytes(false));
 }
 
 // Watched, a demo shows the run of its last clear from the stage's start, paced: the
@@ -261,9 +259,9 @@ TEST(Demo, AWatchedDemoStartsAtTheRunThatCleared) {
     test::ScratchDir dir;
     const Demo session = RecordedApart(fs::absolute("session.lbdemo").string(), ClearTheSecondGame);
     ASSERT_FALSE(testing::Test::HasFailure());
-    ASSERT_GT(LastClearedRunStart(session.stream), 0u);
+    ASSERT_GT(session.scan.lastRunStart, 0u);
     test::CopyRealData();
-    StartReplay(session, true, false);
+    ASSERT_TRUE(StartReplay(session, true, false));
     test::StartGame();
     bool titleHeard = false;
     int firstShownScene = -1;

@@ -135,4 +135,33 @@ bool PlayWholeRing(GameRun& run, std::string* failedStep) {
                 choose(VK_DOWN, 2, SCENE_QUIT) && !run.Until([] { return false; }) && run.ExitCode() == 0);
 }
 
+Demo Edited(const Demo& demo, const std::function<bool(const DemoRecord&)>& pick, const std::vector<std::uint8_t>& bytes) {
+    std::vector<std::uint8_t> stream;
+    EXPECT_TRUE(UnpackDemo(demo, &stream));
+    DemoReader reader(demo);
+    DemoRecord record;
+    for (std::uint64_t at = reader.Offset(); reader.Next(&record); at = reader.Offset()) {
+        if (!pick(record)) continue;
+        const auto from = stream.begin() + static_cast<std::ptrdiff_t>(at);
+        stream.erase(from, stream.begin() + static_cast<std::ptrdiff_t>(reader.Offset()));
+        stream.insert(stream.begin() + static_cast<std::ptrdiff_t>(at), bytes.begin(), bytes.end());
+        break;
+    }
+    Demo edited;
+    EXPECT_TRUE(PackDemo(demo.header, stream, &edited));
+    return edited;
+}
+
+Demo EditedKey(const Demo& demo, int from, int to) {
+    return Edited(demo, [from](const DemoRecord& record) { return record.tag == TAG_KEY && record.a == static_cast<std::uint64_t>(from); },
+                  {TAG_KEY, static_cast<std::uint8_t>(to)});
+}
+
+std::vector<std::uint8_t> ClearRecord(std::uint32_t playTimeMs, std::uint32_t score) {
+    std::vector<std::uint8_t> bytes{TAG_CLEAR};
+    PutVarint(bytes, playTimeMs);
+    PutVarint(bytes, score);
+    return bytes;
+}
+
 }  // namespace whole

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/demo/demo_reader.h"
 #include "platform/headless/headless.h"
 #include "tests/support/harness.h"
 
@@ -54,5 +55,12 @@ bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup = null
 // the title; the ranking and back; start, pause, retry, pause, title, quit. False as soon
 // as a step does not come about, which *failedStep then names with the scene it stuck in.
 bool PlayWholeRing(GameRun& run, std::string* failedStep);
+
+// The demo with the first record `pick` chooses replaced by `bytes`, packed again.
+Demo Edited(const Demo& demo, const std::function<bool(const DemoRecord&)>& pick, const std::vector<std::uint8_t>& bytes);
+// The first flip of the key `from` made a flip of `to`.
+Demo EditedKey(const Demo& demo, int from, int to);
+// A clear record's bytes.
+std::vector<std::uint8_t> ClearRecord(std::uint32_t playTimeMs, std::uint32_t score);
 
 }  // namespace whole

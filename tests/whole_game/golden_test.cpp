@@ -86,7 +86,7 @@ TEST(Golden, TheWholeRingDrawsAndSoundsAsRecorded) {
     // Recorded as the game always records, which must not change what it draws; the demo
     // is kept beside the golden record for the demo tests.
     headless::RecordKeyScript();
-    whole::GameRun run(StartRecording);
+    whole::GameRun run([] { StartRecording(true); });
     headless::KeepFrames(8);  // more than any one turn presents
     FrameRecorder recorder{golden, show != nullptr ? std::atol(show) : -1, {}, 0, 0, -1};
     run.Watch([&recorder] { recorder.Look(); });
@@ -117,7 +117,7 @@ TEST(Golden, TheWholeRingDrawsAndSoundsAsRecorded) {
         out << "# The golden run: F frame ms-since-start scene checksum, then M each MCI command.\n"
                "# Rewrite with LB_GOLDEN_UPDATE=1 ctest --test-dir build -R Golden, after looking.\n";
         for (const std::string& line : lines) out << line << '\n';
-        std::ofstream(whole::KEPT_DEMO, std::ios::binary) << DemoRecordingBytes();
+        std::ofstream(whole::KEPT_DEMO, std::ios::binary) << DemoRecordingBytes(false);
         GTEST_SKIP() << "rewrote " << GOLDEN;
     }
 

@@ -1,0 +1,12 @@
+// What a run carries over from before its stage's start (the random sequence, the
+// ranking read, the hero's facing, the menus' selections, the loop's last message, the
+// piece playing), written as numbers so that a demo can start a game at that run.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+std::vector<std::uint8_t> SaveRunStart();
+// Sets the game to a saved run start, at the loop turn that loads the stage; false (the
+// game then in no state to play) when `state` is damaged or out of the game's ranges.
+bool RestoreRunStart(const std::vector<std::uint8_t>& state);
