@@ -89,7 +89,10 @@ void PrintVerified(const Demo& demo) {
 int Replay() {
     Demo demo;
     std::string why;
-    if (!ReadDemoFile(g_path, &demo, &why)) return Refuse(why);
+    if (!ReadDemoFile(g_path, &demo, &why)) {
+        std::fprintf(stderr, "lantern-blade: %s is not a readable demo: %s\n", g_path.c_str(), why.c_str());
+        return 2;
+    }
     if (demo.header.stageHash != StageHash()) return Refuse("it was recorded on another stage");
     if (demo.header.version != LB_VERSION) {
         std::fprintf(stderr, "lantern-blade: the demo was recorded by version %s, this is %s\n",
