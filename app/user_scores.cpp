@@ -1,12 +1,7 @@
 #include "app/user_scores.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -21,24 +16,6 @@ namespace {
 
 constexpr char RANKING_FOLDER[] = "txt\\Ranking";
 constexpr char RANKING_FILE[] = "txt\\Ranking\\Ranking.txt";
-
-// Makes the folder and its missing parents, readable by the user alone as the XDG rules ask.
-bool MakePrivateFolder(const fs::path& folder, std::string* failure) {
-    std::error_code error;
-    if (fs::is_directory(folder, error)) return true;
-    if (folder.has_relative_path() && !MakePrivateFolder(folder.parent_path(), failure)) return false;
-    if (::mkdir(folder.c_str(), 0700) == 0 || (errno == EEXIST && fs::is_directory(folder, error))) return true;
-    *failure = folder.string() + ": " + (errno == EEXIST ? "not a folder" : std::strerror(errno));
-    return false;
-}
-
-// A folder made by an earlier version, open to everyone, is made private too.
-void Tighten(const fs::path& folder) {
-    struct stat info {};
-    if (::stat(folder.c_str(), &info) == 0 && info.st_uid == ::geteuid() && (info.st_mode & 077) != 0) {
-        ::chmod(folder.c_str(), info.st_mode & 0700);
-    }
-}
 
 // A folder, not a link to one.
 bool RealFolder(const fs::path& path) {
@@ -136,7 +113,6 @@ void KeepScoresPerUser(const fs::path& installedData) {
         RefuseWrites("no folder for the scores");
         return;
     }
-    Tighten(folder);
     // Data installed into the scores folder itself is the player's own copy: it plays in place.
     std::error_code error;
     if (fs::equivalent(folder, installedData, error)) return;

@@ -1,6 +1,11 @@
 #include "platform/host/user_dirs.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <cstdlib>
 #include <sstream>
 #include <string>
@@ -79,4 +84,22 @@ std::filesystem::path ScoresFolder() {
 std::filesystem::path CacheFolder() {
     const std::filesystem::path base = FolderFrom("XDG_CACHE_HOME", ".cache");
     return base.empty() ? base : base / "lantern-blade";
+}
+
+bool MakePrivateFolder(const std::filesystem::path& folder, std::string* failure) {
+    std::error_code error;
+    struct stat info {};
+    if (::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        if (info.st_uid == ::geteuid() && (info.st_mode & 077) != 0) ::chmod(folder.c_str(), info.st_mode & 0700);
+        return true;
+    }
+    if (folder.has_relative_path() && !std::filesystem::is_directory(folder.parent_path(), error) &&
+        !MakePrivateFolder(folder.parent_path(), failure)) {
+        return false;
+    }
+    if (::mkdir(folder.c_str(), 0700) == 0 || (errno == EEXIST && std::filesystem::is_directory(folder, error))) {
+        return true;
+    }
+    *failure = folder.string() + ": " + (errno == EEXIST ? "not a folder" : std::strerror(errno));
+    return false;
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <string>
 
 // ${XDG_CONFIG_HOME:-~/.config}/lantern-blade; empty when neither that nor HOME is set.
 std::filesystem::path SettingsFolder();
@@ -15,3 +16,8 @@ std::filesystem::path ScoresFolder();
 // ${XDG_CACHE_HOME:-~/.cache}/lantern-blade, for what the game can make again; empty when
 // neither is set.
 std::filesystem::path CacheFolder();
+
+// Makes the folder and its missing parents, readable by the user alone as the XDG rules
+// ask; a folder of the user's own already there that others may read is made private
+// too. False, with *failure naming the folder and why, when it cannot be made.
+bool MakePrivateFolder(const std::filesystem::path& folder, std::string* failure);

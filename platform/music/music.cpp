@@ -8,16 +8,16 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "platform/host/files.h"
 #include "platform/music/midi_scan.h"
 #include "platform/music/synth_setup.h"
+#include "platform/music/take_cache.h"
 #include "platform/music/take_file.h"
 #include "platform/music/take_filler.h"
 
@@ -37,6 +37,7 @@ struct Piece {
     std::string path;
     std::vector<std::uint8_t> bytes;
     bool broken;
+    music::MidiTiming timing;
 };
 
 // The soundfont loads on a thread of its own, so the game's window opens meanwhile.
@@ -46,6 +47,7 @@ fluid_settings_t* g_settings = nullptr;
 fluid_synth_t* g_synth = nullptr;
 std::thread g_loader;
 std::filesystem::path g_takeFolder;
+std::uintmax_t g_takeBytes = 0;
 
 // Guards everything below; the mixer's thread holds it while it renders a buffer.
 std::mutex g_lock;
@@ -77,9 +79,16 @@ int g_nextTakeId = -1;
 std::unique_ptr<music::TakeReader> g_replay;
 std::unique_ptr<music::TakeReader> g_tail;
 
+// A piece is a few tens of KB; a file far larger is no piece.
+constexpr std::size_t MOST_PIECE_BYTES = std::size_t{16} << 20;
+
+// The file's bytes; none when it is not a regular file (a FIFO is never waited on) or
+// cannot be read whole.
 std::vector<std::uint8_t> ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
+    std::string contents;
+    std::string failure;
+    ReadRegularFile(path, MOST_PIECE_BYTES, &contents, &failure);
+    return std::vector<std::uint8_t>(contents.begin(), contents.end());
 }
 
 void SayBroken(Piece& piece) {
@@ -119,6 +128,18 @@ void Silence() {
     }
 }
 
+// Starts a piece's file on the synthesizer.
+void StartSynth(int id, const std::vector<std::uint8_t>& bytes) {
+    g_player = new_fluid_player(g_synth);
+    g_synthQuiet = false;
+    if (g_player == nullptr || fluid_player_add_mem(g_player, bytes.data(), bytes.size()) != FLUID_OK ||
+        fluid_player_play(g_player) != FLUID_OK) {
+        DeletePlayer();
+        return;
+    }
+    g_playerId = id;
+}
+
 // Starts the piece from its take when one was opened for it, else on the synthesizer. A
 // restart after its own end starts over the tails of the pass before, wherever they come
 // from.
@@ -135,15 +156,18 @@ void Start(int id) {
         g_playerId = id;
         return;
     }
-    g_player = new_fluid_player(g_synth);
-    g_synthQuiet = false;
-    const std::vector<std::uint8_t>& bytes = piece->second.bytes;
-    if (g_player == nullptr || fluid_player_add_mem(g_player, bytes.data(), bytes.size()) != FLUID_OK ||
-        fluid_player_play(g_player) != FLUID_OK) {
-        DeletePlayer();
-        return;
+    StartSynth(id, piece->second.bytes);
+}
+
+// A take damaged inside hands the rest of its pass to the synthesizer, from where it
+// stopped: a moment of silence, not the rest of the pass.
+void TakeOver() {
+    const std::uint64_t at = g_replay->At();
+    g_replay.reset();
+    if (const auto piece = g_pieces.find(g_playerId); piece != g_pieces.end()) {
+        const int tick = music::TickAt(piece->second.timing, static_cast<double>(at) / RATE);
+        StartSynth(g_playerId, music::StartingAt(piece->second.bytes, static_cast<std::uint32_t>(tick)));
     }
-    g_playerId = id;
 }
 
 // Whether the piece on the synthesizer has just played to its end; a player that
@@ -174,7 +198,7 @@ int RenderBlock(int count) {
     }
     if (g_tail != nullptr) {
         g_tail->AddTo(g_block, count);
-        if (g_tail->Done()) g_tail.reset();
+        if (g_tail->Done() || g_tail->Damaged()) g_tail.reset();
     }
     if (g_replay != nullptr) {
         const std::uint64_t before = g_replay->At();
@@ -183,7 +207,11 @@ int RenderBlock(int count) {
             g_ended = true;
             ended = g_playerId;
         }
-        if (g_replay->Done()) g_replay.reset();
+        if (g_replay->Damaged() && !g_ended) {
+            TakeOver();
+        } else if (g_replay->Done() || g_replay->Damaged()) {
+            g_replay.reset();
+        }
     }
     return ended;
 }
@@ -236,8 +264,9 @@ void LoadSoundfont(std::vector<std::string> candidates) {
 
 namespace music {
 
-void KeepTakesIn(const std::filesystem::path& folder) {
-    g_takeFolder = folder;
+void KeepTakesIn(const std::filesystem::path& folder, std::uintmax_t most) {
+    g_takeFolder = PrepareTakeFolder(folder, most) ? folder : std::filesystem::path();
+    g_takeBytes = most;
 }
 
 bool StartMusic() {
@@ -254,9 +283,9 @@ bool StartMusic() {
 }
 
 bool LoadMusic(int id, const std::string& path) {
-    Piece piece{path, ReadFile(path), false};
+    Piece piece{path, ReadFile(path), false, {}};
     std::vector<MidiPreset> presets;
-    const bool playable = ScanMidi(piece.bytes, &presets);
+    const bool playable = ScanMidi(piece.bytes, &presets, &piece.timing);
     if (!playable) SayBroken(piece);
     std::lock_guard lock(g_lock);
     for (const MidiPreset& preset : presets) {
@@ -274,12 +303,13 @@ void PlayMusic(int id) {
     std::unique_ptr<TakeReader> take;
     if (const auto piece = g_pieces.find(id); piece != g_pieces.end() && !piece->second.broken &&
                                               !g_takeFolder.empty() && g_font == Font::Ready) {
-        const std::vector<std::uint8_t> bytes = piece->second.bytes;
-        const std::string soundfont = g_soundfontPath;
+        TakeOrder order{{}, {}, std::filesystem::path(piece->second.path).filename().string(), piece->second.bytes,
+                        g_soundfontPath, g_takeBytes};
         lock.unlock();
-        const std::filesystem::path path = TakePath(g_takeFolder, soundfont, bytes);
-        take = TakeReader::Open(path);
-        if (take == nullptr) FillTake(path, soundfont, bytes);
+        order.key = TakeKey(order.soundfont, order.piece);
+        order.take = TakePath(g_takeFolder, order.key);
+        take = TakeReader::Open(order.take, order.key);
+        if (take == nullptr) FillTake(std::move(order));
         lock.lock();
     }
     g_pending = id;

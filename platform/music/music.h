@@ -14,11 +14,15 @@ namespace music {
 
 // Frames per second of everything the engine renders.
 constexpr int MUSIC_RATE = 44100;
+// What the kept takes may fill on disk, together (the eight pieces take about 7 MB).
+constexpr std::uintmax_t MOST_TAKE_BYTES = std::uintmax_t{64} << 20;
 
-// Keeps each piece's first pass as rendered in files in `folder` (made when needed), so
-// later passes, and later runs, read it back instead of synthesizing it. Call before
-// StartMusic; holds until ShutDownMusic. Without it every pass is synthesized.
-void KeepTakesIn(const std::filesystem::path& folder);
+// Keeps each piece's first pass as rendered in files in `folder` (made private to the
+// user, tidied of what killed renders left, its takes kept under `most` bytes), so later
+// passes, and later runs, read it back instead of synthesizing it. Call before
+// StartMusic; holds until ShutDownMusic. Without it, or without the folder, every pass is
+// synthesized.
+void KeepTakesIn(const std::filesystem::path& folder, std::uintmax_t most = MOST_TAKE_BYTES);
 // Finds the soundfont and starts loading it in the background; the first PlayMusic
 // waits for it. False (after one line on stderr) when there is no usable soundfont;
 // one that fails to load says so then, and the music stays silent.

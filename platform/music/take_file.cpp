@@ -1,6 +1,8 @@
 #include "platform/music/take_file.h"
 
 #include <FLAC/metadata.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +12,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "platform/host/files.h"
 #include "platform/music/synth_setup.h"
 
 namespace {
@@ -17,6 +20,11 @@ namespace {
 constexpr unsigned RATE = 44100;
 // The end's frame is written as a fixed-width number, filled in once the take is whole.
 constexpr std::string_view END_TAG = "LANTERN_BLADE_END=";
+// What the take is of: its key (checked when it is read), and for people the piece's file
+// and the soundfont.
+constexpr std::string_view KEY_TAG = "LANTERN_BLADE_TAKE=";
+constexpr std::string_view PIECE_TAG = "LANTERN_BLADE_PIECE=";
+constexpr std::string_view SOUNDFONT_TAG = "LANTERN_BLADE_SOUNDFONT=";
 constexpr int END_DIGITS = 12;
 // The comment lies in the file's first few hundred bytes.
 constexpr std::size_t HEAD_BYTES = 4096;
@@ -32,26 +40,30 @@ std::uint64_t Mix(std::uint64_t hash, std::string_view text) {
 }
 
 // Writes the end's frame over the zeros the comment was written with.
-bool PatchEnd(const std::filesystem::path& path, std::uint64_t endFrame) {
-    std::FILE* file = std::fopen(path.c_str(), "r+b");
-    if (file == nullptr) return false;
+bool PatchEnd(int fd, std::uint64_t endFrame) {
     std::string head(HEAD_BYTES, '\0');
-    head.resize(std::fread(head.data(), 1, head.size(), file));
+    const ssize_t read = ::pread(fd, head.data(), head.size(), 0);
+    head.resize(read > 0 ? static_cast<std::size_t>(read) : 0);
     const std::size_t at = head.find(END_TAG);
     char digits[END_DIGITS + 1];
     std::snprintf(digits, sizeof digits, "%0*llu", END_DIGITS, static_cast<unsigned long long>(endFrame));
-    const bool written = at != std::string::npos &&
-                         std::fseek(file, static_cast<long>(at + END_TAG.size()), SEEK_SET) == 0 &&
-                         std::fwrite(digits, 1, END_DIGITS, file) == END_DIGITS;
-    return std::fclose(file) == 0 && written;
+    return at != std::string::npos &&
+           ::pwrite(fd, digits, END_DIGITS, static_cast<off_t>(at + END_TAG.size())) == END_DIGITS;
+}
+
+// Adds "NAME=value" to the comment block.
+bool Comment(FLAC__StreamMetadata* comment, std::string_view tag, const std::string& value) {
+    FLAC__StreamMetadata_VorbisComment_Entry entry;
+    return FLAC__metadata_object_vorbiscomment_entry_from_name_value_pair(
+               &entry, std::string(tag.substr(0, tag.size() - 1)).c_str(), value.c_str()) &&
+           FLAC__metadata_object_vorbiscomment_append_comment(comment, entry, false);
 }
 
 }  // namespace
 
 namespace music {
 
-std::filesystem::path TakePath(const std::filesystem::path& folder, const std::string& soundfont,
-                               const std::vector<std::uint8_t>& piece) {
+std::string TakeKey(const std::string& soundfont, const std::vector<std::uint8_t>& piece) {
     std::error_code error;
     const auto size = static_cast<std::uint64_t>(std::filesystem::file_size(soundfont, error));
     const auto changed = std::filesystem::last_write_time(soundfont, error).time_since_epoch().count();
@@ -61,33 +73,48 @@ std::filesystem::path TakePath(const std::filesystem::path& folder, const std::s
     hash = Mix(hash, &size, sizeof size);
     hash = Mix(hash, &changed, sizeof changed);
     hash = Mix(hash, piece.data(), piece.size());
-    char name[32];
-    std::snprintf(name, sizeof name, "%016llx.flac", static_cast<unsigned long long>(hash));
-    return folder / name;
+    char key[17];
+    std::snprintf(key, sizeof key, "%016llx", static_cast<unsigned long long>(hash));
+    return key;
 }
 
-TakeWriter::TakeWriter(const std::filesystem::path& path) : path_(path) {
+std::filesystem::path TakePath(const std::filesystem::path& folder, const std::string& key) {
+    return folder / (key + ".flac");
+}
+
+TakeWriter::TakeWriter(const std::filesystem::path& path, const std::string& key, const std::string& pieceName,
+                       const std::string& soundfont)
+    : path_(path) {
     static std::atomic<int> serial{0};
     partial_ = path;
     partial_ += ".partial-" + std::to_string(::getpid()) + "-" + std::to_string(serial++);
-    std::error_code error;
-    std::filesystem::create_directories(path.parent_path(), error);
+    fd_ = ::open(partial_.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    // The encoder closes its stream when it is finished; the end is written after that.
+    const int encoderFd = fd_ < 0 ? -1 : ::dup(fd_);
+    std::FILE* stream = encoderFd < 0 ? nullptr : ::fdopen(encoderFd, "w+b");
+    if (stream == nullptr) {
+        if (encoderFd >= 0) ::close(encoderFd);
+        Drop();
+        return;
+    }
     encoder_ = FLAC__stream_encoder_new();
-    if (encoder_ == nullptr) return;
     comment_ = FLAC__metadata_object_new(FLAC__METADATA_TYPE_VORBIS_COMMENT);
-    FLAC__StreamMetadata_VorbisComment_Entry entry;
-    const std::string zeros(END_DIGITS, '0');
-    const bool set = comment_ != nullptr &&
-                     FLAC__metadata_object_vorbiscomment_entry_from_name_value_pair(
-                         &entry, std::string(END_TAG.substr(0, END_TAG.size() - 1)).c_str(), zeros.c_str()) &&
-                     FLAC__metadata_object_vorbiscomment_append_comment(comment_, entry, false);
+    if (encoder_ == nullptr || comment_ == nullptr) {
+        std::fclose(stream);
+        Drop();
+        return;
+    }
+    const bool set = Comment(comment_, END_TAG, std::string(END_DIGITS, '0')) && Comment(comment_, KEY_TAG, key) &&
+                     Comment(comment_, PIECE_TAG, pieceName) && Comment(comment_, SOUNDFONT_TAG, soundfont);
     FLAC__stream_encoder_set_channels(encoder_, 2);
     FLAC__stream_encoder_set_bits_per_sample(encoder_, 16);
     FLAC__stream_encoder_set_sample_rate(encoder_, RATE);
     FLAC__stream_encoder_set_compression_level(encoder_, 5);
     FLAC__stream_encoder_set_metadata(encoder_, &comment_, 1);
-    const bool ready = set && FLAC__stream_encoder_init_file(encoder_, partial_.c_str(), nullptr, nullptr) ==
-                                  FLAC__STREAM_ENCODER_INIT_STATUS_OK;
+    // From here the encoder owns the stream, whether it starts or not.
+    const bool ready = FLAC__stream_encoder_init_FILE(encoder_, stream, nullptr, nullptr) ==
+                           FLAC__STREAM_ENCODER_INIT_STATUS_OK &&
+                       set;
     if (!ready) Drop();
 }
 
@@ -97,11 +124,12 @@ TakeWriter::~TakeWriter() {
 }
 
 void TakeWriter::Drop() {
-    if (encoder_ == nullptr) return;
-    FLAC__stream_encoder_delete(encoder_);
+    if (encoder_ != nullptr) FLAC__stream_encoder_delete(encoder_);
     encoder_ = nullptr;
-    std::error_code error;
-    std::filesystem::remove(partial_, error);
+    if (fd_ < 0) return;
+    ::close(fd_);
+    fd_ = -1;
+    ::unlink(partial_.c_str());
 }
 
 bool TakeWriter::Add(const std::int16_t* samples, int frames) {
@@ -115,23 +143,35 @@ bool TakeWriter::Finish(std::uint64_t endFrame) {
     const bool finished = FLAC__stream_encoder_finish(encoder_);
     FLAC__stream_encoder_delete(encoder_);
     encoder_ = nullptr;
-    std::error_code error;
-    if (finished && PatchEnd(partial_, endFrame)) std::filesystem::rename(partial_, path_, error);
-    else error = std::make_error_code(std::errc::io_error);
-    if (error) std::filesystem::remove(partial_, error);
-    return !error;
+    if (!finished || !PatchEnd(fd_, endFrame) || ::rename(partial_.c_str(), path_.c_str()) != 0) {
+        Drop();
+        return false;
+    }
+    ::close(fd_);
+    fd_ = -1;
+    return true;
 }
 
-std::unique_ptr<TakeReader> TakeReader::Open(const std::filesystem::path& path) {
+std::unique_ptr<TakeReader> TakeReader::Open(const std::filesystem::path& path, const std::string& key) {
+    const int fd = OpenRegularFile(path.string(), O_RDONLY, nullptr);
+    std::FILE* file = fd < 0 ? nullptr : ::fdopen(fd, "rb");
+    if (file == nullptr) {
+        if (fd >= 0) ::close(fd);
+        return nullptr;
+    }
     std::unique_ptr<TakeReader> reader(new TakeReader());
     reader->path_ = path;
     reader->decoder_ = FLAC__stream_decoder_new();
-    if (reader->decoder_ == nullptr) return nullptr;
+    if (reader->decoder_ == nullptr) {
+        std::fclose(file);
+        return nullptr;
+    }
     FLAC__stream_decoder_set_metadata_respond(reader->decoder_, FLAC__METADATA_TYPE_VORBIS_COMMENT);
-    if (FLAC__stream_decoder_init_file(reader->decoder_, path.c_str(), Write, Metadata, Error, reader.get()) !=
+    // From here the decoder owns the file, whether it starts or not.
+    if (FLAC__stream_decoder_init_FILE(reader->decoder_, file, Write, Metadata, Error, reader.get()) !=
             FLAC__STREAM_DECODER_INIT_STATUS_OK ||
         !FLAC__stream_decoder_process_until_end_of_metadata(reader->decoder_) || !reader->wellFormed_ ||
-        reader->endFrame_ == 0 || reader->endFrame_ > reader->frames_) {
+        reader->key_ != key || reader->endFrame_ == 0 || reader->endFrame_ > reader->frames_) {
         return nullptr;
     }
     // A file cut short (a full disk, a crash while it was copied) cannot reach its last frame.
@@ -141,6 +181,8 @@ std::unique_ptr<TakeReader> TakeReader::Open(const std::filesystem::path& path) 
     // Back at the start, what the seek decodes is the first to play.
     reader->decoded_.clear();
     if (!FLAC__stream_decoder_seek_absolute(reader->decoder_, 0)) return nullptr;
+    // Played now: the cache, when it is full, lets the takes played longest ago go first.
+    ::futimens(fd, nullptr);
     return reader;
 }
 
@@ -165,12 +207,7 @@ int TakeReader::AddTo(float* block, int frames) {
                 if (damaged_) decoded_.resize(before);
             }
         }
-        if (damaged_ && next_ >= decoded_.size()) {
-            const auto rest = static_cast<int>(std::min<std::uint64_t>(frames - added, frames_ - at_));
-            added += rest;
-            at_ += rest;
-            break;
-        }
+        if (Damaged()) break;
         // The rest of the decoded frame that the block and the take have room for, at once.
         const auto run = static_cast<int>(std::min<std::uint64_t>(
             {static_cast<std::uint64_t>(frames - added), frames_ - at_, (decoded_.size() - next_) / 2}));
@@ -210,6 +247,7 @@ void TakeReader::Metadata(const FLAC__StreamDecoder*, const FLAC__StreamMetadata
     for (FLAC__uint32 i = 0; i < comment.num_comments; ++i) {
         const std::string_view entry(reinterpret_cast<const char*>(comment.comments[i].entry),
                                      comment.comments[i].length);
+        if (entry.substr(0, KEY_TAG.size()) == KEY_TAG) reader->key_ = entry.substr(KEY_TAG.size());
         if (entry.size() != END_TAG.size() + END_DIGITS || entry.substr(0, END_TAG.size()) != END_TAG) continue;
         const std::string_view digits = entry.substr(END_TAG.size());
         if (digits.find_first_not_of("0123456789") != std::string_view::npos) continue;

@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "platform/music/synth_setup.h"
+#include "platform/music/take_cache.h"
 #include "platform/music/take_file.h"
 
 namespace {
@@ -18,11 +19,7 @@ namespace {
 // A take longer than this is not written (a piece that never reaches its end).
 constexpr std::uint64_t MOST_TAKE_FRAMES = std::uint64_t{44100} * 60 * 10;
 
-struct Job {
-    std::filesystem::path take;
-    std::string soundfont;
-    std::vector<std::uint8_t> piece;
-};
+using Job = music::TakeOrder;
 
 std::mutex g_lock;
 std::condition_variable g_changed;
@@ -43,7 +40,7 @@ void Render(const Job& job) {
     }
     if (player != nullptr && fluid_player_add_mem(player, job.piece.data(), job.piece.size()) == FLUID_OK &&
         fluid_player_play(player) == FLUID_OK) {
-        music::TakeWriter writer(job.take);
+        music::TakeWriter writer(job.take, job.key, job.pieceName, job.soundfont);
         float block[music::SYNTH_BLOCK_FRAMES * 2];
         std::int16_t samples[music::SYNTH_BLOCK_FRAMES * 2];
         std::uint64_t frames = 0;
@@ -56,7 +53,7 @@ void Render(const Job& job) {
             for (int i = 0; i < music::SYNTH_BLOCK_FRAMES * 2; ++i) samples[i] = music::ToSample(block[i]);
             if (!writer.Add(samples, music::SYNTH_BLOCK_FRAMES)) break;
             if (end > 0 && fluid_synth_get_active_voice_count(synth) == 0) {
-                writer.Finish(end);
+                if (writer.Finish(end)) music::BoundTakes(job.take.parent_path(), job.folderBytes);
                 break;
             }
             if (totalTicks <= 0 && fluid_player_get_status(player) == FLUID_PLAYER_DONE) break;
@@ -91,10 +88,10 @@ void Work() {
 
 namespace music {
 
-void FillTake(const std::filesystem::path& take, const std::string& soundfont, const std::vector<std::uint8_t>& piece) {
+void FillTake(TakeOrder order) {
     std::lock_guard lock(g_lock);
-    if (!g_asked.insert(take).second) return;
-    g_jobs.push_back(Job{take, soundfont, piece});
+    if (!g_asked.insert(order.take).second) return;
+    g_jobs.push_back(std::move(order));
     if (!g_worker.joinable()) {
         g_stop = false;
         g_worker = std::thread(Work);
