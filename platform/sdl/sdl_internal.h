@@ -30,8 +30,12 @@ void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& s
 // of the picture that does, at least the picture's own size.
 void FitWindowSize(int savedWidth, int savedHeight, SDL_Point room, int* width, int* height);
 // Without a window manager, puts the window where fullscreen or the window size has it
-// (nobody else would); does nothing when a window manager runs or not on X11.
+// (nobody else would), a window at the size FitWindowSize gives on the whole screen;
+// does nothing when a window manager runs or not on X11.
 void PlaceWithoutWindowManager(SDL_Window* window);
+// Notes a window size the backend asks for itself: the size change that follows is not
+// the player's, and is not kept in the settings.
+void AskWindowSize(int width, int height);
 // False where no window manager runs on X11: nobody frames the window there, and asking
 // for the frame's size would wait a tenth of a second for an answer that never comes.
 bool MayHaveFrame(SDL_Window* window);

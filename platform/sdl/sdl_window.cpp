@@ -19,6 +19,9 @@ bool g_minimised = false;
 // goes unanswered, and SDL waits a tenth of a second for the answer whenever the window
 // shows or switches. PlaceWithoutWindowManager covers the screen instead.
 bool g_selfFullscreen = false;
+// The window size the backend last asked for itself (fitting the saved size to the
+// screen): reaching it is no change of the player's.
+SDL_Point g_asked{0, 0};
 
 constexpr const char* PRODUCT_NAME = "Lantern Blade";
 // The desktop entry's name, which the desktop matches the window's class against.
@@ -87,6 +90,10 @@ void FitWindowSize(int savedWidth, int savedHeight, SDL_Point room, int* width, 
     *height = scale * SCREEN_HEIGHT;
 }
 
+void AskWindowSize(int width, int height) {
+    g_asked = {width, height};
+}
+
 void ToggleFullscreen() {
     if (g_window == nullptr) {
         return;
@@ -120,7 +127,10 @@ void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& s
     switch (event.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:
             sdl_backend::ShowPicture(true);
-            if (!Fullscreen()) {
+            // Only a size the player gave the window is kept: the settings are written
+            // when the player changes one, never just because the game started.
+            if (!Fullscreen() && (event.data1 != g_asked.x || event.data2 != g_asked.y) &&
+                (event.data1 != PlayerSettings().windowWidth || event.data2 != PlayerSettings().windowHeight)) {
                 PlayerSettings().windowWidth = event.data1;
                 PlayerSettings().windowHeight = event.data2;
                 StoreSettingsSoon();
@@ -180,6 +190,7 @@ bool OpenWindow(const char*) {
         width = screen.w;
         height = screen.h;
     }
+    sdl_backend::AskWindowSize(width, height);
     g_window = SDL_CreateWindow(PRODUCT_NAME, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
                                 width, height, flags);
     if (g_window == nullptr) {
@@ -193,6 +204,7 @@ bool OpenWindow(const char*) {
         int fitHeight = 0;
         WindowSize(frame, &fitWidth, &fitHeight);
         if (fitWidth != width || fitHeight != height) {
+            sdl_backend::AskWindowSize(fitWidth, fitHeight);
             SDL_SetWindowSize(g_window, fitWidth, fitHeight);
             SDL_SetWindowPosition(g_window, SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED);
         }

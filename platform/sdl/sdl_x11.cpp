@@ -62,10 +62,12 @@ void PlaceWithoutWindowManager(SDL_Window* window) {
     if (SDL_GetDisplayBounds(SDL_GetWindowDisplayIndex(window), &screen) != 0) return;
     SDL_Rect area = screen;
     if (!WindowFullscreen()) {
-        area.w = std::min(PlayerSettings().windowWidth, screen.w);
-        area.h = std::min(PlayerSettings().windowHeight, screen.h);
+        // Nobody frames the window here: the whole screen is room for it.
+        FitWindowSize(PlayerSettings().windowWidth, PlayerSettings().windowHeight, {screen.w, screen.h}, &area.w,
+                      &area.h);
         area.x = screen.x + (screen.w - area.w) / 2;
         area.y = screen.y + (screen.h - area.h) / 2;
+        AskWindowSize(area.w, area.h);
     }
     XMoveResizeWindow(display, info.info.x11.window, area.x, area.y, static_cast<unsigned>(area.w),
                       static_cast<unsigned>(area.h));

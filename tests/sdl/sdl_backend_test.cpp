@@ -331,6 +331,27 @@ TEST_F(SdlBackend, WithoutAWindowManagerFullscreenCoversTheScreenAndSwitches) {
     EXPECT_TRUE(PumpUntil([&] { return Settings().find("fullscreen=true") != std::string::npos; }));
 }
 
+// With no window manager on a screen smaller than the saved window, a window is the
+// largest whole multiple of the picture that fits, centred (not the whole screen round a
+// picture at its own size), and opening it writes no settings: only the player's changes
+// are kept.
+TEST_F(SdlBackend, WithoutAWindowManagerAWindowIsAWholeMultipleThatFitsAndWritesNoSettings) {
+    display_ = std::make_unique<e2e::VirtualDisplay>((scratch_ / "xvfb-small.log").string(), "1024x768x24");
+    ASSERT_TRUE(display_->Ready());
+    setenv("DISPLAY", display_->Name().c_str(), 1);
+    sdl_backend::PlayerSettings() = ::Settings{};
+    ChooseDisplay(DisplayChoice::Windowed);
+    ASSERT_TRUE(backend::OpenWindow("Direct X"));
+    const SDL_Rect want{192, 144, 640, 480};
+    EXPECT_TRUE(PumpUntil([&] {
+        const SDL_Rect place = WindowPlace(display_->Name());
+        return SDL_RectEquals(&place, &want) == SDL_TRUE;
+    }));
+    PumpUntil([] { return false; }, 1500ms);
+    EXPECT_FALSE(fs::exists(scratch_ / "config/lantern-blade/settings.ini")) << Settings();
+    ChooseDisplay(DisplayChoice::AsSaved);
+}
+
 // The first window opens at the saved size when that fits the screen with the window's
 // frame, else at the largest whole multiple of the picture that does.
 TEST(FirstWindow, FitsTheScreenWithItsFrame) {
