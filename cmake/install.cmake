@@ -5,7 +5,9 @@
 #   data: share/games/lantern-blade/       the data tree, read in place, never written
 #         share/doc/lantern-blade-data/
 # Both directories are cache variables, so a packager can move them; the desktop files
-# stay under the data root where desktops look for them.
+# stay under the data root where desktops look for them. The copyright, changelog and
+# lintian overrides are installed only component by component, as cpack installs: a
+# plain install (a debian/ directory's build) leaves them to debhelper.
 include(GNUInstallDirs)
 
 set(LB_INSTALL_GAMESDIR games CACHE STRING "Folder of the game binary, under the prefix")
@@ -32,7 +34,7 @@ endif()
 configure_file(${CMAKE_SOURCE_DIR}/dist/lantern-blade-data.lintian-overrides.in
                ${CMAKE_BINARY_DIR}/dist/lintian/lantern-blade-data @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/dist/lintian/lantern-blade-data
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT data)
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/lintian/overrides COMPONENT data EXCLUDE_FROM_ALL)
 
 install(FILES ${CMAKE_SOURCE_DIR}/dist/lantern-blade.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications COMPONENT game)
@@ -64,7 +66,7 @@ foreach(component_package game:lantern-blade data:lantern-blade-data)
   list(GET pair 0 component)
   list(GET pair 1 package)
   install(FILES ${CMAKE_SOURCE_DIR}/dist/copyright ${CMAKE_BINARY_DIR}/dist/changelog.gz
-          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component})
+          DESTINATION ${CMAKE_INSTALL_DATADIR}/doc/${package} COMPONENT ${component} EXCLUDE_FROM_ALL)
 endforeach()
 
 # The install test packages this build with cpack (which runs the install rules), so the

@@ -5,7 +5,7 @@
 set(CPACK_PACKAGE_NAME lantern-blade)
 set(CPACK_PACKAGE_VENDOR "Lantern Blade developers")
 set(CPACK_PACKAGE_CONTACT "Lantern Blade developers <lantern-blade@users.noreply.github.com>")
-set(CPACK_PACKAGE_HOMEPAGE_URL "https://github.com/lanternblade/lantern-blade")
+set(CPACK_PACKAGE_HOMEPAGE_URL "${PROJECT_HOMEPAGE_URL}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
     OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

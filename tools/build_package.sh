@@ -8,8 +8,16 @@ cd "$(dirname "$0")/.."
 folder="${1:-build-package}"
 tools/setup_machine.sh --package
 
+# The same sources give the same bytes: every time stamp is the release's (the newest
+# changelog entry's), and neither the source folder's path nor the build folder's reaches
+# the binary (debug information, its build id).
+SOURCE_DATE_EPOCH="$(dpkg-parsechangelog -l dist/changelog -S Timestamp)"
+export SOURCE_DATE_EPOCH
+mkdir -p "$folder"
+build_path="$(cd "$folder" && pwd)"
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
+cxxflags+=" -ffile-prefix-map=$PWD=. -ffile-prefix-map=$build_path=build"
 ldflags="$(dpkg-buildflags --get LDFLAGS)"
 cmake -S . -B "$folder" -G Ninja -DCMAKE_BUILD_TYPE=None -DLB_TESTS=OFF \
   -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags"
