@@ -13,6 +13,7 @@
 #include "platform/ddraw.h"
 #include "platform/demo/demo.h"
 #include "platform/gdi.h"
+#include "platform/mmsystem.h"
 #include "platform/seam/backend.h"
 #include "records/numbers.h"
 #include "records/ranking_save.h"
@@ -119,9 +120,14 @@ bool LoopTurn(int* exitCode) {
     // until the next one is due, give the processor away on a turn that drew nothing,
     // waking for that frame (and at least once a play frame to fetch messages: keys are
     // read at frames, so waking more often would only cost event pumping).
+    // A piece's end is answered by a play on this turn and another on the next (the end
+    // stays the last message fetched until the abort the second play posts); a pause
+    // between the two would restart the piece twice, some milliseconds apart, as the
+    // original's loop, which never pauses, does not.
     const std::uint64_t framesBefore = PresentedFrameCount();
     RunScene(g_msg);
-    if (PresentedFrameCount() == framesBefore) DemoIdle(MsUntilNextFrame(FRAME_PERIOD_MS));
+    const bool pieceEnded = g_msg.message == MM_MCINOTIFY && g_msg.wParam == MCI_NOTIFY_SUCCESSFUL;
+    if (PresentedFrameCount() == framesBefore && !pieceEnded) DemoIdle(MsUntilNextFrame(FRAME_PERIOD_MS));
 #endif
     return false;
 }

@@ -111,13 +111,15 @@ void HandleKeyDown(const SDL_KeyboardEvent& event, const backend::EventSink& sin
 // The game pumps at every turn of its loop, and one follows each frame within a millisecond
 // or two; asking the X server again so soon costs a round of system calls and finds nothing.
 // Events come from the devices at most this often; those already queued are taken at once.
+// A turn after an idle pause always asks: a frame falls due there, and its keys must be
+// the keys of that moment, not of a pump a piece's end woke a few milliseconds before.
 constexpr Uint32 FETCH_INTERVAL_MS = 5;
 Uint32 g_lastFetch = 0;
 bool g_fetched = false;
 
 void FetchEvents() {
     const Uint32 now = SDL_GetTicks();
-    if (g_fetched && now - g_lastFetch < FETCH_INTERVAL_MS) return;
+    if (!sdl_backend::TakeIdleEnded() && g_fetched && now - g_lastFetch < FETCH_INTERVAL_MS) return;
     SDL_PumpEvents();
     g_lastFetch = now;
     g_fetched = true;

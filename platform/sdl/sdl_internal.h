@@ -107,6 +107,10 @@ void WatchDisplayConnection();
 // has played to its end and the loop should restart it without waiting.
 void WakeIdle();
 
+// True once after each idle pause: the turn that follows one is where a frame falls due,
+// and the keys it reads are fetched then, not taken from a fetch made before the pause.
+bool TakeIdleEnded();
+
 // Stops the audio thread before the process's static objects go away.
 void ShutDownAudio();
 // A hang-up (the terminal closed) asks the game to end as SIGTERM does, through the close

@@ -14,6 +14,7 @@ namespace {
 std::mutex g_idleLock;
 std::condition_variable g_idleWake;
 bool g_woken = false;
+bool g_idleEnded = false;  // the main thread's alone
 volatile std::sig_atomic_t g_hungUp = 0;
 
 void NoteHangUp(int) {
@@ -53,6 +54,12 @@ bool TakeHangUp() {
     return true;
 }
 
+bool TakeIdleEnded() {
+    const bool ended = g_idleEnded;
+    g_idleEnded = false;
+    return ended;
+}
+
 void WakeIdle() {
     {
         std::lock_guard lock(g_idleLock);
@@ -89,6 +96,7 @@ void Idle(std::uint32_t milliseconds) {
     std::unique_lock lock(g_idleLock);
     g_idleWake.wait_until(lock, deadline, [] { return g_woken; });
     g_woken = false;
+    g_idleEnded = true;
 }
 
 // The real game has no use for the command log.

@@ -9,6 +9,7 @@
 #include <SDL_mixer.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
+#include <X11/keysym.h>
 
 #include <chrono>
 #include <cmath>
@@ -282,29 +283,59 @@ TEST_F(SdlBackend, TheScreenShowsEveryFrameWholeWhenFewRowsOrOnlyThePaletteChang
     unsetenv("SDL_RENDER_DRIVER");
 }
 
-// The game window's place as the X server has it; with no window manager it is a child of
-// the root window.
-SDL_Rect WindowPlace(const std::string& displayName) {
-    SDL_Rect place{};
-    Display* display = XOpenDisplay(displayName.c_str());
-    if (display == nullptr) return place;
+// The game window on the X server (with no window manager a child of the root window), or 0.
+Window GameWindow(Display* display) {
     Window root = DefaultRootWindow(display);
     Window parent = 0;
     Window* children = nullptr;
     unsigned count = 0;
+    Window game = 0;
     XQueryTree(display, root, &root, &parent, &children, &count);
     for (unsigned i = 0; i < count; ++i) {
         char* title = nullptr;
-        XWindowAttributes attributes;
-        if (XFetchName(display, children[i], &title) != 0 && std::string(title) == "Lantern Blade" &&
-            XGetWindowAttributes(display, children[i], &attributes) != 0) {
-            place = {attributes.x, attributes.y, attributes.width, attributes.height};
-        }
+        if (XFetchName(display, children[i], &title) != 0 && std::string(title) == "Lantern Blade") game = children[i];
         if (title != nullptr) XFree(title);
     }
     if (children != nullptr) XFree(children);
+    return game;
+}
+
+// The game window's place as the X server has it.
+SDL_Rect WindowPlace(const std::string& displayName) {
+    SDL_Rect place{};
+    Display* display = XOpenDisplay(displayName.c_str());
+    if (display == nullptr) return place;
+    XWindowAttributes attributes;
+    if (const Window game = GameWindow(display); game != 0 && XGetWindowAttributes(display, game, &attributes) != 0) {
+        place = {attributes.x, attributes.y, attributes.width, attributes.height};
+    }
     XCloseDisplay(display);
     return place;
+}
+
+// A key pressed just after a pump, and before the idle pause that ends where a frame is
+// due, is held at that frame's pump, however soon after the last one the pause ends.
+TEST_F(SdlBackend, AKeyPressedDuringAnIdlePauseIsHeldAtTheTurnAfterIt) {
+    ASSERT_TRUE(backend::OpenWindow("Direct X"));
+    Display* display = XOpenDisplay(display_->Name().c_str());
+    ASSERT_NE(display, nullptr);
+    Window game = 0;
+    ASSERT_TRUE(PumpUntil([&] { return (game = GameWindow(display)) != 0; }));
+    XKeyEvent press{};
+    press.type = KeyPress;
+    press.display = display;
+    press.window = game;
+    press.root = DefaultRootWindow(display);
+    press.same_screen = True;
+    press.keycode = XKeysymToKeycode(display, XK_z);
+    backend::PumpEvents(SINK);
+    ASSERT_FALSE(backend::KeyHeld('Z'));
+    XSendEvent(display, game, True, KeyPressMask, reinterpret_cast<XEvent*>(&press));
+    XSync(display, False);
+    backend::Idle(1);
+    backend::PumpEvents(SINK);
+    EXPECT_TRUE(backend::KeyHeld('Z'));
+    XCloseDisplay(display);
 }
 
 // With no window manager (a kiosk, this X server) nobody would act on a request for
