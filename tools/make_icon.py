@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """Draws the desktop icon: a lantern's glow in the dark with a blade across it.
 
-Writes dist/icons/hicolor/<N>x<N>/apps/lantern-blade.png in the sizes desktops ask for.
+Writes dist/icons/hicolor/<N>x<N>/apps/lantern-blade.png in the sizes desktops ask for,
+and dist/icons/web/ the browser version's favicon and the icons its manifest names.
 Drawn at four times the largest size and scaled down, so the edges are smooth; the same
 bytes every run.
 """
@@ -15,6 +16,7 @@ SCALE = 4
 BIG = SIZE * SCALE
 SIZES = (16, 24, 32, 48, 64, 128, 256)
 ICONS = Path(__file__).resolve().parent.parent / "dist" / "icons" / "hicolor"
+WEB_ICONS = {"favicon.png": 32, "icon-192.png": 192, "icon-512.png": 512}
 
 
 def glow():
@@ -69,6 +71,10 @@ def main():
         out = ICONS / f"{size}x{size}" / "apps" / "lantern-blade.png"
         out.parent.mkdir(parents=True, exist_ok=True)
         picture.resize((size, size), Image.LANCZOS).save(out, optimize=True)
+    web = ICONS.parent / "web"
+    web.mkdir(exist_ok=True)
+    for name, size in WEB_ICONS.items():
+        picture.resize((size, size), Image.LANCZOS).save(web / name, optimize=True)
 
 
 if __name__ == "__main__":

@@ -22,7 +22,7 @@ for option in "$@"; do
       ) ;;
     --server) PACKAGES+=(libcpp-httplib-dev libsqlite3-dev libpqxx-dev libssl-dev bubblewrap) ;;
     --package) PACKAGES+=(dpkg-dev file lintian) ;;
-    --web) PACKAGES+=(emscripten vorbis-tools chromium python3-websocket) ;;
+    --web) PACKAGES+=(emscripten vorbis-tools chromium python3-websocket musescore-general-soundfont-small) ;;
   esac
 done
 

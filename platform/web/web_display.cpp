@@ -4,6 +4,7 @@
 // checksum is recorded for the test to compare with the golden run.
 #include <emscripten.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -18,6 +19,7 @@ constexpr std::size_t FRAME_PIXELS = std::size_t{SCREEN_WIDTH} * SCREEN_HEIGHT;
 
 std::vector<std::uint32_t> g_rgba(FRAME_PIXELS);
 std::uint64_t g_presented = 0;
+bool g_pictureShown = false;
 std::uint64_t g_firstFrameMs = 0;
 
 }  // namespace
@@ -59,6 +61,11 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
     }
     for (std::size_t i = 0; i < FRAME_PIXELS; ++i) g_rgba[i] = colors[pixels[i]];
     lbPresent(g_rgba.data());
+    // The game holds the first frame with a picture on it (play fades in from black).
+    if (!g_pictureShown && std::any_of(g_rgba.begin(), g_rgba.end(), [](std::uint32_t c) { return c != g_rgba[0]; })) {
+        g_pictureShown = true;
+        web_backend::FirstPictureShown();
+    }
 }
 
 // A page cannot run a second game beside this one to show a kept run; the desktop game

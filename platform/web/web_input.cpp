@@ -56,6 +56,10 @@ std::deque<Event> g_events;
 bool g_focused = true;
 bool g_visible = true;
 bool g_active = true;
+// The game runs to its first picture, then holds it until the page's start (a key, a
+// click or a touch).
+bool g_started = false;
+bool g_firstPictureShown = false;
 
 bool g_virtualClock = false;
 std::vector<ScriptStep> g_script;
@@ -75,9 +79,10 @@ int KeyOf(const char* name) {
     return policy::KEY_NONE;
 }
 
-// The test clock's run is not suspended by where the browser puts its focus.
+// The test clock's run is not suspended by where the browser puts its focus. The first
+// picture is drawn whatever has the focus.
 void UpdateActive() {
-    const bool active = g_virtualClock || (g_focused && g_visible);
+    const bool active = g_virtualClock || (g_visible && (!g_firstPictureShown || (g_started && g_focused)));
     if (active == g_active) return;
     g_active = active;
     g_events.push_back(Event{Event::ACTIVE, active ? 1 : 0});
@@ -162,6 +167,11 @@ bool VirtualClock() {
     return g_virtualClock;
 }
 
+void FirstPictureShown() {
+    g_firstPictureShown = true;
+    UpdateActive();
+}
+
 void QueueKeyDown(int virtualKey) {
     g_events.push_back(Event{Event::KEY, virtualKey});
 }
@@ -220,6 +230,11 @@ EMSCRIPTEN_KEEPALIVE void WebTouchKey(int virtualKey, int down) {
     } else if (const auto it = g_touch.find(virtualKey); it != g_touch.end()) {
         g_touch.erase(it);
     }
+}
+
+EMSCRIPTEN_KEEPALIVE void WebStart() {
+    g_started = true;
+    UpdateActive();
 }
 
 // One step a line: "<pumps before it> <virtual key> <1 down | 0 up>".

@@ -9,8 +9,11 @@ namespace web_backend {
 
 // Installs the page's keyboard, focus and visibility handlers.
 void StartInput();
-// Whether the page is shown and has the focus; the game is suspended otherwise.
+// Whether the page is shown and has the focus, and the player has started the game
+// (before that, only the first frame); the game is suspended otherwise.
 bool PageActive();
+// The first picture is on the page: the game holds it until the page's start.
+void FirstPictureShown();
 
 // The test switch: time is a virtual clock that moves one millisecond per idle turn, and
 // the keys come from a script stamped with the count of event pumps.
@@ -31,6 +34,8 @@ bool GamepadHeld(int virtualKey);
 extern "C" {
 // Called by the page: a touch button pressed (1) or released (0).
 void WebTouchKey(int virtualKey, int down);
+// Called by the page at the player's first key, click or touch.
+void WebStart();
 // Called by the page before the game starts, for tests only: see VirtualClock().
 void WebUseVirtualClock(const char* script);
 }

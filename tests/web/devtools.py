@@ -1,6 +1,8 @@
 """A small client of Chromium's DevTools protocol for the browser tests: starts a
 headless Chromium of Debian's with a fresh profile, serves the built site on a free
-local port, and drives one page over its WebSocket (python3-websocket)."""
+local port as a careful host would (the Content-Security-Policy docs/WEB.md gives, the
+.gz twins to browsers that take them, index.html never cached), and drives one page over
+its WebSocket (python3-websocket)."""
 
 import functools
 import http.server
@@ -23,19 +25,88 @@ CHROMIUM_FLAGS = [
 ]
 
 
-class QuietHandler(http.server.SimpleHTTPRequestHandler):
+WEB_DOC = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../docs/WEB.md")
+
+
+def content_security_policy():
+    """The policy docs/WEB.md tells hosts to send, as it gives it."""
+    with open(WEB_DOC) as doc:
+        for line in doc:
+            found = re.match(r"\s*Content-Security-Policy: (.+)$", line)
+            if found:
+                return found.group(1).strip()
+    raise RuntimeError("docs/WEB.md gives no Content-Security-Policy line")
+
+
+class SiteHandler(http.server.SimpleHTTPRequestHandler):
+    extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map,
+                      ".wasm": "application/wasm", ".webmanifest": "application/manifest+json",
+                      ".data": "application/octet-stream", ".js": "text/javascript"}
+
     def log_message(self, *args):
         pass
 
+    def end_headers(self):
+        self.send_header("Content-Security-Policy", self.server.policy)
+        if self.path.split("?")[0] in ("/", "/index.html", "/sw.js", "/manifest.webmanifest"):
+            self.send_header("Cache-Control", "no-cache")
+        else:  # the name carries the hash of the contents
+            self.send_header("Cache-Control", "public, max-age=31536000, immutable")
+        super().end_headers()
+
+    def do_GET(self):
+        if not self.server.online:
+            self.close_connection = True  # no answer at all: a network error
+            return
+        path = self.translate_path(self.path)
+        if os.path.isdir(path):
+            path = os.path.join(path, "index.html")
+        twin = path + ".gz"
+        if "gzip" in self.headers.get("Accept-Encoding", "") and os.path.isfile(twin):
+            with open(twin, "rb") as file:
+                body = file.read()
+            self.send_response(200)
+            self.send_header("Content-Type", self.guess_type(path))
+            self.send_header("Content-Encoding", "gzip")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+            self.server.count(len(body))
+            return
+        super().do_GET()
+
+    def copyfile(self, source, outputfile):
+        before = source.tell()
+        super().copyfile(source, outputfile)
+        self.server.count(source.tell() - before)
+
 
 class Site:
-    """The built site served at http://127.0.0.1:<free port>/ from a thread."""
+    """The built site served at http://127.0.0.1:<free port>/ from a thread. `online`
+    False answers no request, as a host out of reach; `sent` counts the bytes
+    of the bodies sent."""
 
     def __init__(self, folder):
-        handler = functools.partial(QuietHandler, directory=folder)
+        handler = functools.partial(SiteHandler, directory=folder)
         self.server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+        self.server.policy = content_security_policy()
+        self.server.online = True
+        self.server.sent = 0
+        lock = threading.Lock()
+
+        def count(length):
+            with lock:
+                self.server.sent += length
+        self.server.count = count
         self.url = "http://127.0.0.1:%d/" % self.server.server_address[1]
         threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    @property
+    def sent(self):
+        return self.server.sent
+
+    def set_online(self, online):
+        self.server.online = online
 
     def close(self):
         self.server.shutdown()

@@ -1,14 +1,22 @@
 """The browser version end to end, in headless Chromium driven over the DevTools
 protocol: real key and touch events on the built site (tools/web/build.sh), the golden
 run's keys on the test clock, saves that last and that two tabs share, the demo a clear
-keeps (played back by the desktop game), focus loss. Prints the first-frame time and the
-CPU share while playing.
+keeps (played back by the desktop game), focus loss; the picture held before a key, its
+place at any window size and the touch buttons', the site under its documented
+Content-Security-Policy, offline play, errors said on the page; the site put together
+the same way twice. Prints the first-frame time, the CPU share while playing and the
+bytes sent.
 
     /usr/bin/python3 tests/web/web_test.py    (LB_WEB_SITE, LB_GOLDEN_KEYS, LB_GAME to override)
 """
 
 import base64
+import filecmp
+import json
+import math
 import os
+import re
+import shutil
 import subprocess
 import sys
 import tempfile
@@ -16,10 +24,13 @@ import time
 import unittest
 import wave
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import devtools  # noqa: E402
-
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../..")
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(SOURCE, "tools/web"))
+import devtools  # noqa: E402
+import level_music  # noqa: E402
+import publish  # noqa: E402
+
 GOLDEN_RING = os.path.join(SOURCE, "tests/whole_game/golden/ring.txt")
 # Written by the golden test of the ordinary build (ctest -R Golden).
 GOLDEN_KEYS = os.environ.get("LB_GOLDEN_KEYS", os.path.join(SOURCE, "build/golden/keys.txt"))
@@ -62,6 +73,27 @@ AudioBufferSourceNode.prototype.start = function(...args) {
   return start.apply(this, args);
 };"""
 FIRST_FRAME = "window.Module && Module.firstFrameMs"
+# Every Content-Security-Policy report the page meets.
+WATCH_POLICY = """window.lbViolations = [];
+document.addEventListener('securitypolicyviolation',
+  e => window.lbViolations.push(e.effectiveDirective + ' ' + e.blockedURI));"""
+# The page box of each element the page places: [x, y, width, height], null when hidden.
+BOXES = """(() => {
+  const box = e => { const r = e.getBoundingClientRect();
+    return r.width && r.height && getComputedStyle(e).display !== 'none' ? [r.x, r.y, r.width, r.height] : null; };
+  const out = {canvas: box(Module.canvas), notice: box(document.getElementById('notice')),
+               fullscreen: box(document.getElementById('fullscreen'))};
+  document.querySelectorAll('#touch button').forEach(b => out['key ' + b.dataset.key] = box(b));
+  return out;
+})()"""
+CANVAS_LIT = """(() => {
+  const d = Module.canvas.getContext('2d').getImageData(0, 0, 640, 480).data;
+  let lit = 0;
+  for (let i = 0; i < d.length; i += 4) if (d[i] | d[i + 1] | d[i + 2]) ++lit;
+  return lit;
+})()"""
+# The cold visit fetches everything once; this much at most crosses the network.
+COLD_LIMIT = 4.5e6
 CANVAS_PIXELS = """(() => {
   const c = Module.canvas;
   return Array.from(c.getContext('2d').getImageData(%d, %d, %d, %d).data);
@@ -79,15 +111,27 @@ class BrowserCase(unittest.TestCase):
         cls.browser.close()
         cls.site.close()
 
-    def open_page(self, before_load=None, touch=False):
+    def open_page(self, before_load=None, touch=False, start=True, size=None):
         page = self.browser.page()
         self.addCleanup(page.close)
         page.send("Emulation.setFocusEmulationEnabled", enabled=True)
+        if size:
+            page.send("Emulation.setDeviceMetricsOverride", width=size[0], height=size[1],
+                      deviceScaleFactor=1, mobile=touch)
+            self.addCleanup(page.send, "Emulation.clearDeviceMetricsOverride")
         if touch:
             page.send("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=5)
-        page.open(self.site.url, before_load)
+        page.open(self.site.url, WATCH_POLICY + (before_load or ""))
         self.assertTrue(page.wait_for(FIRST_FRAME, 60), "no frame drawn")
+        if start:
+            self.start(page)
         return page
+
+    def start(self, page):
+        """The player's first key, which only starts the game."""
+        self.assertTrue(page.wait_for("window.Module && Module.calledRun", 60))
+        page.key("keyDown", "Shift", "ShiftLeft", 16)
+        page.key("keyUp", "Shift", "ShiftLeft", 16)
 
     def stored(self, page, path, timeout=0, unless=None):
         """The file's bytes as the page's storage keeps them, waiting up to `timeout` s
@@ -146,6 +190,7 @@ class PlayTest(BrowserCase):
         for attempt in range(3):
             page.send("Page.reload")
             self.assertTrue(page.wait_for("window.Module && Module.framesDrawn < 5", 60))
+            self.start(page)
             for name, down_ms, up_ms in ROUTE:
                 self.until_frame(page, down_ms // FRAME_MS)
                 page.key("keyDown", *KEYS[name])
@@ -264,6 +309,179 @@ class PageTest(BrowserCase):
         self.assertEqual(self.frames(page), stopped, "frames drawn without the focus")
         page.evaluate("window.dispatchEvent(new FocusEvent('focus'))")
         self.until_frame(page, stopped + 10)
+
+
+def intersect(a, b):
+    return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
+
+
+class PictureTest(BrowserCase):
+    def test_the_first_picture_is_held_under_the_notice_until_a_key(self):
+        page = self.open_page(start=False)
+        self.assertTrue(page.wait_for(CANVAS_LIT + " > 10000", 10), "the first picture is dark")
+        held = self.frames(page)
+        time.sleep(0.5)
+        self.assertEqual(self.frames(page), held, "the game ran on before a key")
+        boxes = page.evaluate(BOXES)
+        self.assertIn("Press any key", page.evaluate("document.getElementById('notice').textContent"))
+        canvas, notice = boxes["canvas"], boxes["notice"]
+        # Large, and centred over the picture.
+        self.assertGreater(notice[2], canvas[2] / 2)
+        self.assertAlmostEqual(notice[0] + notice[2] / 2, canvas[0] + canvas[2] / 2, delta=2)
+        self.assertAlmostEqual(notice[1] + notice[3] / 2, canvas[1] + canvas[3] / 2, delta=2)
+
+        self.start(page)
+        self.until_frame(page, held + 10)
+        self.assertEqual(page.evaluate("document.getElementById('notice').textContent"), "")
+        self.assertEqual(page.evaluate("lbViolations"), [])
+
+    def test_the_picture_fits_any_window_uncut_with_square_pixels(self):
+        for width, height in ((320, 240), (640, 337), (1920, 937), (1280, 960), (1366, 768)):
+            with self.subTest(size=(width, height)):
+                page = self.open_page(start=False, size=(width, height))
+                x, y, w, h = page.evaluate(BOXES)["canvas"]
+                self.assertGreaterEqual(x, 0)
+                self.assertGreaterEqual(y, 0)
+                self.assertLessEqual(x + w, width)
+                self.assertLessEqual(y + h, height)
+                self.assertAlmostEqual(w / h, 640 / 480, delta=0.01)
+                # Filling the window one way, or a whole multiple that fills most of it.
+                fills = max(w / width, h / height)
+                self.assertTrue(fills > 0.99 or (w % 640 == 0 and fills >= 0.85), (w, h))
+
+    def test_touch_buttons_cover_neither_each_other_nor_the_notice_nor_the_picture(self):
+        for width, height in ((390, 844), (844, 390)):
+            with self.subTest(size=(width, height)):
+                page = self.open_page(touch=True, start=False, size=(width, height))
+                boxes = page.evaluate(BOXES)
+                buttons = {name: box for name, box in boxes.items() if name != "canvas"}
+                self.assertEqual(len([n for n in buttons if n.startswith("key ")]), 7)
+                for name, box in buttons.items():
+                    self.assertIsNotNone(box, name)
+                    self.assertTrue(0 <= box[0] and box[0] + box[2] <= width, name)
+                    self.assertTrue(0 <= box[1] and box[1] + box[3] <= height, name)
+                    if name != "notice":
+                        self.assertFalse(intersect(box, boxes["canvas"]), name + " covers the picture")
+                names = sorted(buttons)
+                for i, first in enumerate(names):
+                    for second in names[i + 1:]:
+                        self.assertFalse(intersect(buttons[first], buttons[second]), (first, second))
+
+    def test_the_restart_button_restarts_the_stage(self):
+        page = self.open_page(touch=True)
+        start = self.hero_cell(page)
+        page.evaluate("Module._WebTouchKey(39, 1)")
+        self.until_frame(page, self.frames(page) + 30)
+        page.evaluate("Module._WebTouchKey(39, 0)")
+        self.assertNotEqual(self.hero_cell(page), start)
+        box = page.evaluate(BOXES)["key 67"]
+        point = [{"x": box[0] + box[2] / 2, "y": box[1] + box[3] / 2, "id": 1}]
+        page.send("Input.dispatchTouchEvent", type="touchStart", touchPoints=point)
+        self.until_frame(page, self.frames(page) + 10)
+        page.send("Input.dispatchTouchEvent", type="touchEnd", touchPoints=[])
+        deadline = time.monotonic() + 10
+        while self.hero_cell(page) != start and time.monotonic() < deadline:
+            time.sleep(0.05)
+        self.assertEqual(self.hero_cell(page), start, "C did not restart the stage")
+
+
+class SiteTest(BrowserCase):
+    def test_a_visit_keeps_the_site_so_it_plays_offline(self):
+        sent = self.site.sent
+        page = self.open_page()
+        # The worker keeps the release once the game has loaded, and takes the page over.
+        self.assertTrue(page.wait_for("navigator.serviceWorker.controller !== null", 60),
+                        "no service worker took the page")
+        cold = self.site.sent - sent
+        self.assertLess(cold, COLD_LIMIT)
+        sent = self.site.sent
+        page.send("Page.reload")
+        self.assertTrue(page.wait_for("window.Module && Module.calledRun", 60))
+        warm = self.site.sent - sent
+        print("\nbytes sent: first visit %d, a visit after it %d" % (cold, warm))
+
+        self.site.set_online(False)
+        self.addCleanup(self.site.set_online, True)
+        page.send("Page.reload")
+        self.assertTrue(page.wait_for(FIRST_FRAME, 60), "no frame drawn offline")
+        self.start(page)
+        before = self.frames(page)
+        self.until_frame(page, before + 20)
+        self.assertEqual(page.evaluate("lbViolations"), [])
+
+    def test_the_manifest_and_its_icons_load(self):
+        page = self.open_page(start=False)
+        manifest = page.evaluate("""fetch(document.querySelector('link[rel=manifest]').href)
+          .then(r => r.json())""")
+        self.assertEqual(manifest["name"], "Lantern Blade")
+        sizes = {icon["sizes"] for icon in manifest["icons"]}
+        self.assertTrue({"192x192", "512x512"} <= sizes, sizes)
+        for icon in manifest["icons"]:
+            size = int(icon["sizes"].split("x")[0])
+            loaded = page.evaluate("""new Promise(done => { const i = new Image();
+              i.onload = () => done(i.naturalWidth); i.onerror = () => done(0); i.src = %r; })""" % icon["src"])
+            self.assertEqual(loaded, size, icon["src"])
+        self.assertEqual(page.evaluate("document.querySelector('link[rel=icon]').href.split('/').pop()"),
+                         [f for f in os.listdir(self.site_dir()) if f.startswith("favicon.")
+                          and f.endswith(".png")][0])
+
+    def site_dir(self):
+        return devtools.site_folder()
+
+    def test_a_page_from_a_file_says_to_serve_it_over_http(self):
+        page = self.browser.page()
+        self.addCleanup(page.close)
+        page.open("file://" + os.path.abspath(os.path.join(self.site_dir(), "index.html")))
+        said = "document.getElementById('notice') !== null && document.getElementById('notice').textContent"
+        self.assertIn("serve it over http", page.wait_for("(%s || '').includes('serve it over http') && %s" % (said, said), 20))
+
+    def test_a_file_missing_from_the_host_is_said_on_the_page(self):
+        with tempfile.TemporaryDirectory() as folder:
+            copy = os.path.join(folder, "site")
+            shutil.copytree(self.site_dir(), copy)
+            for name in os.listdir(copy):
+                if name.startswith("lantern-blade.") and ".data" in name:
+                    os.remove(os.path.join(copy, name))
+            site = devtools.Site(copy)
+            self.addCleanup(site.close)
+            page = self.browser.page()
+            self.addCleanup(page.close)
+            page.open(site.url)
+            self.assertTrue(page.wait_for("document.getElementById('notice') !== null && "
+                                          "document.getElementById('notice').classList.contains('error')", 30))
+            self.assertIn("every file of the site", page.evaluate("document.getElementById('notice').textContent"))
+
+
+class PublishTest(unittest.TestCase):
+    def test_the_site_is_put_together_the_same_way_twice_and_names_only_its_own_files(self):
+        game = os.path.join(os.path.dirname(devtools.site_folder()), "game")
+        with tempfile.TemporaryDirectory() as folder:
+            first, second = os.path.join(folder, "a"), os.path.join(folder, "b")
+            publish.publish(publish.Path(game), publish.Path(first))
+            publish.publish(publish.Path(game), publish.Path(second))
+            names = sorted(os.listdir(first))
+            self.assertEqual(names, sorted(os.listdir(second)))
+            _, mismatch, errors = filecmp.cmpfiles(first, second, names, shallow=False)
+            self.assertEqual(mismatch + errors, [])
+            with open(os.path.join(first, "sw.js")) as worker:
+                listed = re.search(r"var FILES = (\[.*\]);", worker.read()).group(1)
+            for name in json.loads(listed)[1:]:
+                self.assertIn(name, names)
+            with open(os.path.join(first, "index.html")) as index:
+                for name in re.findall(r'(?:src|href|data-game|data-wasm|data-data)="([^"]+)"', index.read()):
+                    self.assertIn(name, names)
+
+    def test_music_is_levelled_to_the_desktop_level_and_never_clipped(self):
+        quiet = [round(1000 * math.sin(i / 10)) for i in range(44100)]
+        gain = level_music.gain_for(quiet)
+        rms = math.sqrt(sum((s * gain) ** 2 for s in quiet) / len(quiet)) / 32768
+        self.assertAlmostEqual(20 * math.log10(rms), level_music.TARGET_DBFS, delta=0.05)
+        # A lone click in near silence: the peak limits the gain.
+        spiky = [0] * 44100
+        spiky[100] = 20000
+        self.assertLessEqual(20000 * level_music.gain_for(spiky), 32767 * 10 ** (level_music.PEAK_DBFS / 20) + 1)
+        self.assertEqual(level_music.gain_for([0] * 100), 1.0)
+        self.assertEqual(level_music.gain_for([]), 1.0)
 
 
 if __name__ == "__main__":

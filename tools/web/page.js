@@ -1,44 +1,63 @@
-// The page around the game: the canvas scaled crisp and centred, the notice line, the
-// fullscreen button, the touch buttons, and the first key or touch that lets the sound
-// start. The game itself (lantern-blade.js) reads this Module when it loads.
+// The page around the game: loads it (the file names come from this script's tag, so a
+// release's files can carry their contents' hash), places the picture, the notice and
+// the buttons (page_layout.js), holds the game on its first frame until a key, a click
+// or a touch (which also lets the sound start), shows what went wrong when the game
+// cannot run, and keeps the site for offline play (sw.js).
 'use strict';
 
 var Module = (function() {
+  var script = document.currentScript;
+  var files = {
+    'lantern-blade.wasm': script.dataset.wasm,
+    'lantern-blade.data': script.dataset.data,
+  };
   var canvas = document.getElementById('screen');
   var notice = document.getElementById('notice');
   var touch = document.getElementById('touch');
-  var WIDTH = 640, HEIGHT = 480;
-
-  // The largest whole multiple that fits; on a screen smaller than the game, the largest
-  // size that fits, still drawn with square pixels.
-  function fit() {
-    var scale = Math.min(window.innerWidth / WIDTH, window.innerHeight / HEIGHT);
-    if (scale >= 1) scale = Math.floor(scale * window.devicePixelRatio) / window.devicePixelRatio;
-    canvas.style.width = WIDTH * scale + 'px';
-    canvas.style.height = HEIGHT * scale + 'px';
-  }
-  window.addEventListener('resize', fit);
-  fit();
+  var failed = false;
 
   function say(text) {
+    if (failed) return;
     notice.textContent = text;
+    LanternLayout.place();
+  }
+
+  function fail(text) {
+    if (failed) return;
+    say(text);
+    notice.classList.add('error');
+    failed = true;
   }
 
   var module = {
     canvas: canvas,
     frameRecord: [],
-    soundStarted: false,
+    started: false,
+    ended: false,
+    locateFile: function(name) {
+      return files[name] || name;
+    },
     setStatus: function(text) {
-      if (text) say(text.replace(/\(\d+\/\d+\)/, '').replace('Downloading data...', 'Loading…'));
+      var progress = /\((\d+)\/(\d+)\)/.exec(text || '');
+      if (progress) say('Loading… ' + Math.floor(100 * progress[1] / progress[2]) + ' %');
     },
     onRuntimeInitialized: function() {
+      keepSite();
       // The tests' switch: a key script on a virtual clock instead of the player.
       if (typeof window.lbKeyScript === 'string') {
         module.ccall('WebUseVirtualClock', null, ['string'], [window.lbKeyScript]);
+        module.started = true;
       }
-      say(module.soundStarted ? '' : 'Press a key or touch the screen to start the sound');
+      if (module.started) {
+        module._WebStart();
+        say('');
+      } else {
+        say('Press any key, click or touch to play');
+      }
     },
-    ended: false,
+    onAbort: function(what) {
+      fail('The game stopped: ' + what + '. Reload the page to play again.');
+    },
     onExit: function() {
       module.ended = true;
       say('The game has ended. Reload the page to play again.');
@@ -52,15 +71,43 @@ var Module = (function() {
     },
   };
 
-  // Browsers let a page start its sound only after the player did something on it.
-  function startSound() {
-    if (module.soundStarted || !module.unlockAudio) return;
-    module.soundStarted = true;
-    module.unlockAudio();
-    if (!module.ended) say('');
+  // The worker keeps the release for offline play; it is asked for once the game has
+  // loaded, so that it finds the game's files in the browser's cache.
+  function keepSite() {
+    if (!('serviceWorker' in navigator)) return;
+    navigator.serviceWorker.register('sw.js').catch(function(error) {
+      console.warn('lantern-blade: no offline play: ' + error);
+    });
   }
-  window.addEventListener('keydown', startSound, true);
-  window.addEventListener('pointerdown', startSound, true);
+
+  // The first key, click or touch starts the game (browsers let a page start its sound
+  // only after the player did something on it); it does nothing else.
+  function start(event) {
+    if (module.started || failed) return;
+    event.preventDefault();
+    event.stopImmediatePropagation();
+    module.started = true;
+    document.body.classList.add('started');
+    if (module.unlockAudio) module.unlockAudio();
+    if (module.calledRun) {
+      module._WebStart();
+      say('');
+    }
+  }
+  window.addEventListener('keydown', start, true);
+  window.addEventListener('pointerdown', start, true);
+
+  window.addEventListener('error', function(event) {
+    fail('The game could not load: ' + event.message +
+         '. Check that every file of the site is on the server, then reload the page.');
+  });
+  window.addEventListener('unhandledrejection', function(event) {
+    fail('The game could not load: ' + event.reason + '. Reload the page to try again.');
+  });
+  document.addEventListener('securitypolicyviolation', function(event) {
+    fail('The site\'s Content-Security-Policy blocks ' + event.effectiveDirective + ' ' +
+         (event.blockedURI || '') + ': serve the site with the policy docs/WEB.md gives.');
+  });
 
   document.getElementById('fullscreen').addEventListener('click', function(event) {
     module.toggleFullscreen();
@@ -69,7 +116,10 @@ var Module = (function() {
 
   // Touch buttons: shown on a touch screen, or as soon as the screen is touched.
   function showTouch() {
+    if (touch.classList.contains('shown')) return;
     touch.classList.add('shown');
+    document.body.classList.add('touch');
+    LanternLayout.place();
   }
   if (navigator.maxTouchPoints > 0 || window.matchMedia('(pointer: coarse)').matches) showTouch();
   window.addEventListener('touchstart', showTouch, {passive: true});
@@ -96,5 +146,19 @@ var Module = (function() {
     button.addEventListener('contextmenu', function(event) { event.preventDefault(); });
   });
 
+  LanternLayout.watch();
+
+  if (location.protocol === 'file:') {
+    fail('This page cannot run from a file: serve it over http (for example ' +
+         '"python3 -m http.server" in its folder, then open http://localhost:8000/).');
+    return module;
+  }
+  var game = document.createElement('script');
+  game.src = script.dataset.game;
+  game.onerror = function() {
+    fail(script.dataset.game + ' could not be loaded: check that every file of the site is on the ' +
+         'server, then reload the page.');
+  };
+  document.body.appendChild(game);
   return module;
 })();
