@@ -10,6 +10,7 @@
 
 #include "platform/seam/backend.h"
 #include "platform/policy/settings.h"
+#include "platform/policy/volume.h"
 #include "platform/web/web_internal.h"
 
 extern "C" {
