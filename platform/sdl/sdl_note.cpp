@@ -17,11 +17,13 @@ constexpr Uint32 NOTE_MS = 1000;
 constexpr int SCALE = 2;  // picture pixels to a font pixel
 constexpr int CELL_WIDTH = (font::GLYPH_WIDTH + 1) * SCALE;
 constexpr int MARGIN = 8;
-// Below the game's frame rate in the top left corner.
+// Below the game's frame rate in the top left corner, and short of the countdown's five
+// digits at the top right of play (from x 532), so a note hides nothing of the game's.
 constexpr int TOP = 20;
+constexpr int RIGHT_LIMIT = 524;
 constexpr int PADDING = 4;
 constexpr Uint8 SHADE = 176;  // the box's black, over the picture
-constexpr std::size_t MOST_CHARACTERS = (SCREEN_WIDTH - 2 * (MARGIN + PADDING)) / CELL_WIDTH;
+constexpr std::size_t MOST_CHARACTERS = (RIGHT_LIMIT - MARGIN - 2 * PADDING + SCALE) / CELL_WIDTH;
 
 std::string g_note;
 Uint32 g_until = 0;

@@ -49,7 +49,7 @@ void SaveScreenshot() {
         const std::string why = error ? error.message() : std::strerror(errno);
         ShowNote("No screenshot: " + why, "cannot save a screenshot in " + folder.string() + ": " + why);
     } else {
-        ShowNote("Screenshot " + std::filesystem::path(path).filename().string(), "screenshot saved as " + path);
+        ShowNote("Screenshot saved", "screenshot saved as " + path);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <X11/Xutil.h>
 #include <X11/keysym.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <csignal>
@@ -92,12 +93,14 @@ protected:
     }
 
     // The screen's top left corner, where the backend's notes show, as 0x00RRGGBB words.
-    std::vector<std::uint32_t> ScreenCorner() const {
+    std::vector<std::uint32_t> ScreenCorner() const { return ScreenArea(0, CORNER_WIDTH, CORNER_HEIGHT); }
+    // The screen's top rows from x = left on, `width` wide, as 0x00RRGGBB words.
+    std::vector<std::uint32_t> ScreenArea(int left, int width, int height) const {
         const fs::path file = scratch_ / "corner.png";
         const std::string command = "import -display " + display_->Name() + " -window root -crop " +
-                                    std::to_string(CORNER_WIDTH) + "x" + std::to_string(CORNER_HEIGHT) + "+0+0 " +
-                                    file.string();
-        std::vector<std::uint32_t> corner(CORNER_WIDTH * CORNER_HEIGHT);
+                                    std::to_string(width) + "x" + std::to_string(height) + "+" +
+                                    std::to_string(left) + "+0 " + file.string();
+        std::vector<std::uint32_t> corner(static_cast<std::size_t>(width * height));
         png_image image{};
         image.version = PNG_IMAGE_VERSION;
         if (std::system(command.c_str()) != 0 || !png_image_begin_read_from_file(&image, file.c_str())) return corner;
@@ -108,6 +111,7 @@ protected:
         return corner;
     }
 
+    static constexpr int COUNTDOWN_LEFT = 532;  // its leftmost digit's, with five
     static constexpr int CORNER_WIDTH = 160;
     static constexpr int CORNER_HEIGHT = 48;
     const fs::path scratch_ = fs::temp_directory_path() / ("lb-sdl-" + std::to_string(::getpid()));
@@ -281,6 +285,22 @@ TEST_F(SdlBackend, TheScreenShowsEveryFrameWholeWhenFewRowsOrOnlyThePaletteChang
         backend::CloseWindow();
     }
     unsetenv("SDL_RENDER_DRIVER");
+}
+
+// A note, however long, stays left of the countdown's digits at the top right of play.
+TEST_F(SdlBackend, ANoteLeavesTheCountdownInSight) {
+    ASSERT_TRUE(backend::OpenWindow("Direct X"));
+    ASSERT_TRUE(display_->WaitForWindow("Lantern Blade", 10s));
+    const std::vector<std::uint8_t> pixels(640 * 480, 7);
+    std::uint32_t palette[256] = {};
+    palette[7] = 0x336699;
+    backend::Present(pixels.data(), palette);
+    sdl_backend::ShowNote(std::string(80, 'W'), "a long note");
+    const auto marked = [](const std::vector<std::uint32_t>& area) {
+        return std::count_if(area.begin(), area.end(), [](std::uint32_t pixel) { return pixel != 0x336699; });
+    };
+    ASSERT_TRUE(PumpUntil([&] { return marked(ScreenArea(0, 160, 48)) > 200; }));
+    EXPECT_EQ(marked(ScreenArea(COUNTDOWN_LEFT, 640 - COUNTDOWN_LEFT, 48)), 0);
 }
 
 // The game window on the X server (with no window manager a child of the root window), or 0.
