@@ -67,6 +67,7 @@ constexpr std::uint8_t META_TEMPO = 0x51;
 constexpr std::uint8_t META_END = 0x2F;
 constexpr std::uint32_t DEFAULT_TEMPO = 500000;  // microseconds a beat: 120 beats a minute
 constexpr std::uint32_t TRACK_TAG = 0x4D54726B;  // "MTrk"
+constexpr std::uint32_t MOST_DELTA = 0x0FFFFFFF;  // four bytes of seven bits
 
 // One event of a track: its tick, its status (a running status made explicit), and where
 // the bytes after its status byte lie in the file.
@@ -227,7 +228,9 @@ std::vector<std::uint8_t> StartingAt(const std::vector<std::uint8_t>& bytes, std
             // Notes before the start stay unplayed; all else sets the scene at tick 0.
             if (event.tick < tick && event.status < 0xF0 && kind >= 0x80 && kind <= 0xA0) return;
             const std::uint32_t at = event.tick < tick ? 0 : event.tick - tick;
-            PutNumber(&events, at - last);
+            // Ticks that wrapped round the 32 bits (deltas summed past them) still give a
+            // delta a file may hold.
+            PutNumber(&events, std::min<std::uint32_t>(at - last, MOST_DELTA));
             last = at;
             events.push_back(event.status);
             events.insert(events.end(), bytes.begin() + static_cast<std::ptrdiff_t>(event.from),
