@@ -1,10 +1,8 @@
-// The frame's conversion for display: rows compared with the frame shown, so a frame
-// converts only what changed, and palette indices into XRGB8888 (SDL's RGB888), whole
+// The frame's conversion for display: palette indices into XRGB8888 (SDL's RGB888), whole
 // multiples across and down. SSE2, the x86-64 baseline, writes four or eight pixels at a
 // time; other processors take the plain loop.
 #include "platform/sdl/sdl_convert.h"
 
-#include <bit>
 #include <cstring>
 
 #if defined(__SSE2__)
@@ -60,50 +58,7 @@ void ConvertRow(const std::uint8_t* from, int count, const std::uint32_t* palett
     }
 }
 
-std::uint64_t Word(const std::uint8_t* at) {
-    std::uint64_t word;
-    std::memcpy(&word, at, sizeof word);
-    return word;
-}
-
-// Where two rows that differ differ, eight bytes at a time from each end (the first
-// pixel is the low byte of a little-endian word).
-ChangedSpan Difference(const std::uint8_t* kept, const std::uint8_t* row) {
-    int left = 0;
-    while (Word(kept + left) == Word(row + left)) left += 8;
-    left += std::countr_zero(Word(kept + left) ^ Word(row + left)) / 8;
-    int last = WIDTH - 8;
-    while (Word(kept + last) == Word(row + last)) last -= 8;
-    last += 7 - std::countl_zero(Word(kept + last) ^ Word(row + last)) / 8;
-    return {left & ~3, (last + 4) & ~3};
-}
-
 }  // namespace
-
-int TakeFrame(ShownFrame& shown, const std::uint8_t* pixels, const std::uint32_t* palette,
-              ChangedSpan changed[SCREEN_HEIGHT]) {
-    const bool all = !shown.valid || std::memcmp(shown.palette, palette, sizeof shown.palette) != 0;
-    std::memcpy(shown.palette, palette, sizeof shown.palette);
-    shown.valid = true;
-    int count = 0;
-    for (int y = 0; y < SCREEN_HEIGHT; ++y) {
-        const std::uint8_t* row = pixels + y * WIDTH;
-        std::uint8_t* kept = shown.pixels + y * WIDTH;
-        // Most rows are the same (the darkness): one compare tells them.
-        if (all) {
-            changed[y] = {0, WIDTH};
-        } else if (std::memcmp(kept, row, WIDTH) != 0) {
-            changed[y] = Difference(kept, row);
-        } else {
-            changed[y] = {0, 0};
-            continue;
-        }
-        std::memcpy(kept + changed[y].left, row + changed[y].left,
-                    static_cast<std::size_t>(changed[y].right - changed[y].left));
-        ++count;
-    }
-    return count;
-}
 
 void ConvertRows(const std::uint8_t* pixels, const std::uint32_t* palette, PictureArea area, int scale,
                  void* target, int pitch) {

@@ -1,20 +1,25 @@
 // What the browser backend asks of the page (tools/web/page.js): the canvas a frame is
-// put on, the note about one of the backend's keys drawn over it, fullscreen, and the
-// frame record the tests read.
+// put on, at the display's next refresh and only where it changed; the note about one
+// of the backend's keys drawn over it; fullscreen; the frame record the tests read; and
+// the timer that runs the game loop's turns.
 mergeInto(LibraryManager.library, {
   $LBPage: {
     context: null,
     width: 0,
     height: 0,
     image: null,  // an ImageData over the frame's RGBA in the game's memory
+    dirty: null,  // [left, top, right, bottom] changed since the last put
+    putPending: false,
+    noteBox: null,  // where the note was drawn, put again once it is gone
     note: '',
     noteUntil: 0,
     NOTE_MS: 1000,
 
     // Over the picture's top left corner, below the frame rate, as on the desktop: white
-    // letters on the picture darkened. Each frame is put whole, so the note goes with the
-    // first frame after its time.
+    // letters on the picture darkened. Where it was is put again with the next frame,
+    // so the note goes with the first frame after its time.
     drawNote: function() {
+      LBPage.noteBox = null;
       if (!LBPage.note || performance.now() > LBPage.noteUntil) return;
       var context = LBPage.context;
       context.font = 'bold 28px monospace';
@@ -24,6 +29,24 @@ mergeInto(LibraryManager.library, {
       context.fillStyle = '#fff';
       context.textBaseline = 'top';
       context.fillText(LBPage.note, 12, 26);
+      LBPage.noteBox = [8, 20, Math.ceil(16 + width), 60];
+    },
+
+    widen: function(left, top, right, bottom) {
+      var d = LBPage.dirty;
+      LBPage.dirty = d ? [Math.min(d[0], left), Math.min(d[1], top), Math.max(d[2], right), Math.max(d[3], bottom)]
+                       : [left, top, right, bottom];
+    },
+
+    put: function() {
+      LBPage.putPending = false;
+      if (LBPage.noteBox) LBPage.widen.apply(null, LBPage.noteBox);
+      var d = LBPage.dirty;
+      if (!d) return;
+      LBPage.dirty = null;
+      LBPage.context.putImageData(LBPage.image, 0, 0, d[0], d[1], d[2] - d[0], d[3] - d[1]);
+      LBPage.drawNote();
+      if (Module['firstFrameMs'] === undefined) Module['firstFrameMs'] = performance.now();
     },
   },
 
@@ -41,8 +64,10 @@ mergeInto(LibraryManager.library, {
     return 1;
   },
 
+  // A frame presented: the part from (left, top) to (right, bottom) changed. It goes on
+  // the canvas at the display's next refresh, with whatever later frames change by then.
   lbPresent__deps: ['$LBPage'],
-  lbPresent: function(rgba) {
+  lbPresent: function(rgba, left, top, right, bottom) {
     // Put on the canvas straight from the game's memory, without a copy of its own; made
     // again when the memory has grown (its buffer is then another) or the frame moved.
     var image = LBPage.image;
@@ -50,9 +75,34 @@ mergeInto(LibraryManager.library, {
       var pixels = new Uint8ClampedArray(HEAPU8.buffer, rgba, LBPage.width * LBPage.height * 4);
       image = LBPage.image = new ImageData(pixels, LBPage.width, LBPage.height);
     }
-    LBPage.context.putImageData(image, 0, 0);
-    LBPage.drawNote();
-    if (Module['framesDrawn']++ === 0) Module['firstFrameMs'] = performance.now();
+    if (left < right) LBPage.widen(left, top, right, bottom);
+    Module['framesDrawn']++;
+    if (!LBPage.putPending) {
+      LBPage.putPending = true;
+      requestAnimationFrame(LBPage.put);
+    }
+  },
+
+  // Runs batches of the game loop's turns (WebTurns), each when the one before says the
+  // game is next due. A batch that waits for the browser (a save under the Web Lock,
+  // a demo packed) is taken up again where it waited; the next is due once it ends.
+  lbRunTurns__deps: ['$Asyncify', '$callUserCallback', '$runtimeKeepalivePush'],
+  lbRunTurns: function() {
+    // The program lives on after main returns, until the game quits.
+    runtimeKeepalivePush();
+    var channel = new MessageChannel();
+    function due(ms) {
+      if (ms < 0) return;
+      if (ms === 0) channel.port2.postMessage(null); else setTimeout(batch, ms);
+    }
+    function batch() {
+      callUserCallback(function() {
+        var ms = Module['_WebTurns']();
+        if (Asyncify.currData) Asyncify.whenDone().then(due); else due(ms);
+      });
+    }
+    channel.port1.onmessage = batch;
+    due(0);
   },
 
   lbShowNote__deps: ['$LBPage'],

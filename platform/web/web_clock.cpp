@@ -1,21 +1,28 @@
-// The clock and the idle pause. The game's loop runs as written: an idle pause gives the
-// browser its turn (emscripten_sleep unwinds the loop and resumes it from a timer), so
-// input, drawing and sound go on between the game's frames. Under the test clock, time
-// moves one millisecond per idle turn, as in the headless tests, and the browser gets its
-// turn about ten times a second of real time.
+// The clock, the idle pause and the loop's turns (web_loop.h). A batch of turns runs
+// until one ends in an idle pause, which says how long until the game has something to
+// do; the browser's timer then starts the next batch. Under the test clock, time moves
+// one millisecond per idle turn, as in the headless tests, and a batch runs for a few
+// milliseconds of real time before the browser gets its turn.
 #include <emscripten.h>
 
 #include "platform/seam/backend.h"
 #include "platform/web/web_internal.h"
+#include "platform/web/web_loop.h"
+
+extern "C" void lbRunTurns();  // library_page.js
 
 namespace {
 
 // Where the headless tests' virtual clock starts, so that a scripted run sees the same times.
 constexpr std::uint64_t VIRTUAL_START_MS = 1000000;
-constexpr double YIELD_EVERY_MS = 100;
+// A batch under the test clock, or one that never pauses (a burst of messages), gives
+// the browser its turn after this long.
+constexpr double BATCH_MS = 30;
 
 std::uint64_t g_virtualNow = VIRTUAL_START_MS;
-double g_lastYield = 0;
+bool (*g_turn)(int*) = nullptr;
+bool g_paused = false;     // the last turn ended in an idle pause
+std::uint32_t g_pauseMs = 0;
 
 }  // namespace
 
@@ -27,15 +34,37 @@ std::uint64_t NowMs() {
 }
 
 void Idle(std::uint32_t milliseconds) {
-    if (!web_backend::VirtualClock()) {
-        emscripten_sleep(milliseconds > 0 ? milliseconds : 1);
+    if (web_backend::VirtualClock()) {
+        ++g_virtualNow;
         return;
     }
-    ++g_virtualNow;
-    if (emscripten_get_now() - g_lastYield >= YIELD_EVERY_MS) {
-        emscripten_sleep(0);
-        g_lastYield = emscripten_get_now();
-    }
+    g_paused = true;
+    g_pauseMs = milliseconds > 0 ? milliseconds : 1;
 }
 
 }  // namespace backend
+
+namespace web_backend {
+
+void RunTurns(bool (*turn)(int* exitCode)) {
+    g_turn = turn;
+    lbRunTurns();
+}
+
+}  // namespace web_backend
+
+// Called by library_page.js: a batch of turns. Returns the milliseconds until the next
+// batch is due, or -1 once the game has quit (the program has then exited).
+extern "C" EMSCRIPTEN_KEEPALIVE int WebTurns() {
+    const double start = emscripten_get_now();
+    g_paused = false;
+    for (;;) {
+        int exitCode = 0;
+        if (g_turn(&exitCode)) {
+            emscripten_force_exit(exitCode);
+            return -1;
+        }
+        if (g_paused) return static_cast<int>(g_pauseMs);
+        if (emscripten_get_now() - start >= BATCH_MS) return 0;
+    }
+}

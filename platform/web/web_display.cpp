@@ -1,5 +1,6 @@
-// The browser backend's display: each frame is converted through its palette into RGBA
-// and put on the page's canvas, which the page scales (see page.js). While the page is
+// The browser backend's display: the rows and columns of each frame that changed are
+// converted through its palette into RGBA and put on the page's canvas at the display's
+// next refresh (library_page.js); the page scales it (page_layout.js). While the page is
 // hidden or has lost the focus nothing is drawn. Under the test clock every frame's
 // checksum is recorded for the test to compare with the golden run.
 #include <emscripten.h>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "platform/seam/backend.h"
+#include "platform/host/frame_changes.h"
 #include "platform/host/frame_checksum.h"
 #include "platform/web/web_internal.h"
 
@@ -18,6 +20,8 @@ namespace {
 constexpr std::size_t FRAME_PIXELS = std::size_t{SCREEN_WIDTH} * SCREEN_HEIGHT;
 
 std::vector<std::uint32_t> g_rgba(FRAME_PIXELS);
+ShownFrame g_shown{};
+ChangedSpan g_changed[SCREEN_HEIGHT];
 std::uint64_t g_presented = 0;
 bool g_pictureShown = false;
 std::uint64_t g_firstFrameMs = 0;
@@ -27,7 +31,7 @@ std::uint64_t g_firstFrameMs = 0;
 extern "C" {
 // library_page.js
 int lbOpenCanvas(int width, int height);
-void lbPresent(const std::uint32_t* rgba);
+void lbPresent(const std::uint32_t* rgba, int left, int top, int right, int bottom);
 void lbRecordFrame(const char* line);
 }
 
@@ -59,8 +63,20 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
         const std::uint32_t rgb = palette[i];
         colors[i] = 0xFF000000u | ((rgb & 0xFFu) << 16) | (rgb & 0xFF00u) | ((rgb >> 16) & 0xFFu);
     }
-    for (std::size_t i = 0; i < FRAME_PIXELS; ++i) g_rgba[i] = colors[pixels[i]];
-    lbPresent(g_rgba.data());
+    int left = SCREEN_WIDTH, top = SCREEN_HEIGHT, right = 0, bottom = 0;
+    if (TakeFrame(g_shown, pixels, palette, g_changed) > 0) {
+        for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+            const ChangedSpan span = g_changed[y];
+            if (!span.Changed()) continue;
+            const std::size_t row = static_cast<std::size_t>(y) * SCREEN_WIDTH;
+            for (int x = span.left; x < span.right; ++x) g_rgba[row + x] = colors[pixels[row + x]];
+            left = std::min(left, span.left);
+            right = std::max(right, span.right);
+            top = std::min(top, y);
+            bottom = y + 1;
+        }
+    }
+    lbPresent(g_rgba.data(), left, top, right, bottom);
     // The game holds the first frame with a picture on it (play fades in from black).
     if (!g_pictureShown && std::any_of(g_rgba.begin(), g_rgba.end(), [](std::uint32_t c) { return c != g_rgba[0]; })) {
         g_pictureShown = true;
