@@ -5,12 +5,12 @@
 
 #include <cstdint>
 
-#include "platform/host/frame_changes.h"
+#include "platform/seam/frame_changes.h"
 #include "platform/seam/screen.h"
 
 namespace sdl_backend {
 
-// Which rows and columns changed since the frame shown: platform/host/frame_changes.h.
+// Which rows and columns changed since the frame shown: platform/seam/frame_changes.h.
 using ::ChangedSpan;
 using ::ShownFrame;
 using ::TakeFrame;

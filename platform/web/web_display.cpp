@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/seam/backend.h"
-#include "platform/host/frame_changes.h"
+#include "platform/seam/frame_changes.h"
 #include "platform/host/frame_checksum.h"
 #include "platform/web/web_internal.h"
 

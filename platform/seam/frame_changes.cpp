@@ -1,4 +1,4 @@
-#include "platform/host/frame_changes.h"
+#include "platform/seam/frame_changes.h"
 
 #include <bit>
 #include <cstring>
