@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cinttypes>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 
 #include "app/main.h"
@@ -55,8 +56,15 @@ bool Scored(const std::string& path, std::uint32_t score) {
     return ReadDemoFile(path, &demo, &why) && !demo.scan.clears.empty() && demo.scan.clears.back().score == score;
 }
 
+// The display lost ends the game at once; the run so far is still written, and told.
+void WriteRecordingAtLoss() {
+    WriteRecording();
+    std::fflush(stderr);
+}
+
 int Play() {
     StartRecording(g_task == DemoTask::Record);
+    if (g_task == DemoTask::Record) std::at_quick_exit(WriteRecordingAtLoss);
     const int exitCode = WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
     // A run asked for and not written is a failure the exit code tells.
     if (g_task == DemoTask::Record && !WriteRecording() && exitCode == 0) return 1;

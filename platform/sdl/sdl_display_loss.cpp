@@ -2,11 +2,12 @@
 // ends the game at once. Left to Xlib, its handler calls exit(), whose handlers shut SDL
 // down over the dead connection and wait for an answer that never comes, at full speed.
 // Nothing is lost by ending without them: a save is complete before the loop reads the
-// display again.
+// display again, and what must be written at the end registers with at_quick_exit.
 #include <dlfcn.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 
 #include "platform/sdl/sdl_internal.h"
 
@@ -17,7 +18,9 @@ using IoErrorHandler = int (*)(void* display);
 int EndOnLostDisplay(void*) {
     std::fputs("lantern-blade: the connection to the display was lost\n", stderr);
     std::fflush(nullptr);
-    ::_exit(1);
+    // Only what was registered for this end runs (a recording written), nothing that
+    // would talk to the display.
+    std::quick_exit(1);
 }
 
 }  // namespace
