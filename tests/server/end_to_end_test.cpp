@@ -4,13 +4,10 @@
 // bodies over the limit refused, and the server's memory small throughout.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <string>
 
 #include "tests/server/hostile_demos.h"
-#include "tests/server/pg_cluster.h"
-#include "tests/server/server_run.h"
-#include "tests/support/harness.h"
+#include "tests/server/server_fixture.h"
 
 namespace servertest {
 namespace {
@@ -18,30 +15,13 @@ namespace {
 const std::string SECRET_A = "secret-of-the-golden-player-0001";
 const std::string SECRET_B = "secret-of-somebody-else-00000002";
 
-class EndToEnd : public ::testing::TestWithParam<std::string> {
-protected:
-    // The database URL for this run's kind; empty (and the test skipped) without PostgreSQL.
-    std::string Database() {
-        if (GetParam() == "sqlite") return "sqlite:" + (dir_.Path() / "ranking.db").string();
-        cluster_ = std::make_unique<PgCluster>();
-        if (!cluster_->Installed()) return "";
-        EXPECT_FALSE(cluster_->Url().empty()) << cluster_->Why();
-        return cluster_->Url();
-    }
-    std::string Log() const { return (dir_.Path() / "server.log").string(); }
-
-    test::ScratchDir dir_;
-    std::unique_ptr<PgCluster> cluster_;
-};
+using EndToEnd = ServerTest;
 
 std::string Id(const Answer& a) { return Field(a.body, "id"); }
 
 TEST_P(EndToEnd, GoldenRankedHostileRefusedNamesHeld) {
-    const std::string database = Database();
-    if (database.empty()) GTEST_SKIP() << "PostgreSQL is not installed";
-    ServerRun server(database, Log(), {"--workers", "2", "--timeout-seconds", "20"});
-    ASSERT_TRUE(server.Listening()) << ReadBytes(Log());
-    const int port = server.Port();
+    LB_START_SERVER(server, {"--workers", "2", "--timeout-seconds", "20"});
+    const int port = server->Port();
 
     const Answer golden = Submit(port, GoldenDemo(), "golden", SECRET_A);
     ASSERT_EQ(golden.status, 202) << golden.body;
@@ -60,7 +40,7 @@ TEST_P(EndToEnd, GoldenRankedHostileRefusedNamesHeld) {
     const Answer injected = Submit(port, GoldenDemo(), sneaky, SECRET_B);
     ASSERT_EQ(injected.status, 202) << injected.body;
 
-    ASSERT_EQ(server.Settle(Id(golden), 60), "verified") << ReadBytes(Log());
+    ASSERT_EQ(server->Settle(Id(golden), 60), "verified") << ReadBytes(Log());
     const std::string run = Request(port, "GET", "/api/runs/" + Id(golden)).body;
     EXPECT_EQ(Field(run, "name"), "golden");
     EXPECT_EQ(Field(run, "score"), "3439");
@@ -69,7 +49,7 @@ TEST_P(EndToEnd, GoldenRankedHostileRefusedNamesHeld) {
     EXPECT_EQ(Request(port, "GET", "/api/runs/" + Id(golden) + "/demo").body, GoldenDemo());
 
     for (const auto& [name, id] : hostile) {
-        EXPECT_EQ(server.Settle(id, 60), "refused") << name;
+        EXPECT_EQ(server->Settle(id, 60), "refused") << name;
         const std::string answer = Request(port, "GET", "/api/runs/" + id).body;
         const std::string reason = Field(answer, "reason");
         EXPECT_FALSE(reason.empty() || reason == "null") << name;
@@ -81,7 +61,7 @@ TEST_P(EndToEnd, GoldenRankedHostileRefusedNamesHeld) {
         << "the file cut in half";
 
     // The name went in as text: the run carries it whole and nothing else changed.
-    const std::string state = server.Settle(Id(injected), 60);
+    const std::string state = server->Settle(Id(injected), 60);
     EXPECT_TRUE(state == "verified" || state == "refused") << state;
     EXPECT_EQ(Field(Request(port, "GET", "/api/runs/" + Id(injected)).body, "name"), sneaky);
     const std::string board = Request(port, "GET", "/api/ranking?limit=10").body;
@@ -94,17 +74,14 @@ TEST_P(EndToEnd, GoldenRankedHostileRefusedNamesHeld) {
     EXPECT_NE(page.find("not that a person played"), std::string::npos);
     EXPECT_EQ(page.find(sneaky), std::string::npos) << "a name must be escaped in the page";
 
-    std::printf("server peak resident memory: %ld kB\n", server.PeakKb());
-    EXPECT_GT(server.PeakKb(), 0);
-    EXPECT_LT(server.PeakKb(), 300 * 1024);
+    std::printf("server peak resident memory: %ld kB\n", server->PeakKb());
+    EXPECT_GT(server->PeakKb(), 0);
+    EXPECT_LT(server->PeakKb(), 300 * 1024);
 }
 
 TEST_P(EndToEnd, BadRequestsAreRefusedWithReasons) {
-    const std::string database = Database();
-    if (database.empty()) GTEST_SKIP() << "PostgreSQL is not installed";
-    ServerRun server(database, Log(), {"--workers", "1", "--per-address", "4"});
-    ASSERT_TRUE(server.Listening()) << ReadBytes(Log());
-    const int port = server.Port();
+    LB_START_SERVER(server, {"--workers", "1", "--per-address", "4"});
+    const int port = server->Port();
 
     EXPECT_EQ(Submit(port, std::string(70000, 'x'), "big", SECRET_A, "127.0.0.2").status, 413);
     EXPECT_EQ(Submit(port, GoldenDemo(), "", SECRET_A, "127.0.0.3").status, 400);
