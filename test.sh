@@ -71,7 +71,7 @@ stage_done "sanitized suite"
 # The fuzzers work on a copy, so new inputs they find do not land in the repository; a
 # crash leaves its input in build-sanitize/ (keep it in tests/fuzz/corpus/<target>/ once fixed).
 fuzzers=()
-for target_runs in bitmap:20000 mci:20000 midi:50000 numbers:4000 demo:4000; do
+for target_runs in bitmap:20000 mci:20000 midi:50000 numbers:4000 demo:4000 server_request:50000; do
   target="${target_runs%%:*}"
   runs="${target_runs##*:}"
   work="$PWD/build-sanitize/corpus-work/$target"

@@ -37,34 +37,29 @@ std::string NumberOrNull(const std::optional<int>& n) { return n ? std::to_strin
 void Submit(Api& api, const httplib::Request& req, httplib::Response& res, const httplib::ContentReader& reader) {
     const std::string address =
         ClientAddress(req.remote_addr, api.settings.trustedProxy, req.get_header_value("X-Forwarded-For"));
-    const std::string encoding = req.get_header_value("Content-Encoding");
-    if (!encoding.empty() && encoding != "identity") {
-        return Refuse(res, 415, "a demo is sent as it is, without a content encoding");
-    }
-    if (req.has_header("Content-Length")) {
-        const auto length = ParseLength(req.get_header_value("Content-Length"));
-        if (!length) return Refuse(res, 400, "a bad Content-Length");
-        if (*length > MAX_DEMO_BYTES) return Refuse(res, 413, "too large: a demo is at most 65536 bytes");
-    }
     const std::string name = req.get_header_value("X-Player-Name");
-    if (!ValidName(name)) return Refuse(res, 400, "bad name: 1 to 16 printable ASCII characters");
     const std::string secret = req.get_header_value("X-Player-Secret");
-    if (!ValidSecret(secret)) return Refuse(res, 400, "bad secret: 16 to 128 printable ASCII characters");
+    const std::optional<std::string> length =
+        req.has_header("Content-Length") ? std::optional(req.get_header_value("Content-Length")) : std::nullopt;
+    if (const Refusal r = CheckSubmissionHeaders(req.get_header_value("Content-Encoding"), length, name, secret);
+        r.status != 0) {
+        return Refuse(res, r.status, r.reason);
+    }
     const std::int64_t now = NowMs();
     if (!api.byAddress.Allow(address, now)) return Refuse(res, 429, "rate limited: too many runs from this address");
     if (!api.byName.Allow(name, now)) return Refuse(res, 429, "rate limited: too many runs under this name");
 
     std::string demo;
     bool tooLarge = false;
-    const bool read = reader([&](const char* data, std::size_t length) {
-        if (demo.size() + length > MAX_DEMO_BYTES) {
+    const bool read = reader([&](const char* data, std::size_t count) {
+        if (demo.size() + count > MAX_DEMO_BYTES) {
             tooLarge = true;
             return false;
         }
-        demo.append(data, length);
+        demo.append(data, count);
         return true;
     });
-    if (tooLarge) return Refuse(res, 413, "too large: a demo is at most 65536 bytes");
+    if (tooLarge) return Refuse(res, 413, TOO_LARGE);
     if (!read) return Refuse(res, 400, "the body could not be read");
     if (demo.empty()) return Error(res, 400, "no demo in the body");
 

@@ -72,3 +72,18 @@ std::string ClientAddress(const std::string& peer, const std::string& trustedPro
     }
     return last;
 }
+
+Refusal CheckSubmissionHeaders(const std::string& encoding, const std::optional<std::string>& length,
+                               const std::string& name, const std::string& secret) {
+    if (!encoding.empty() && encoding != "identity") {
+        return {415, "a demo is sent as it is, without a content encoding"};
+    }
+    if (length) {
+        const auto bytes = ParseLength(*length);
+        if (!bytes) return {400, "a bad Content-Length"};
+        if (*bytes > MAX_DEMO_BYTES) return {413, TOO_LARGE};
+    }
+    if (!ValidName(name)) return {400, "bad name: 1 to 16 printable ASCII characters"};
+    if (!ValidSecret(secret)) return {400, "bad secret: 16 to 128 printable ASCII characters"};
+    return {};
+}

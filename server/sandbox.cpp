@@ -37,6 +37,7 @@ std::vector<std::string> SandboxArgs(const SandboxConfig& c, const std::vector<s
                                   "/tmp",           "--ro-bind",       c.game,              "/game/lantern-blade",
                                   "--ro-bind",      c.data,            "/data",             "--chdir",
                                   "/data"};
+    for (const auto& [name, value] : c.environment) a.insert(a.end(), {"--setenv", name, value});
     if (withDemo) a.insert(a.end(), {"--file", "3", "/tmp/run.lbdemo"});
     a.push_back("/game/lantern-blade");
     a.insert(a.end(), gameArgs.begin(), gameArgs.end());

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "server/verdict.h"
 
@@ -16,6 +18,7 @@ struct SandboxConfig {
     int wallSeconds = 30;
     long long memoryBytes = 768LL << 20;  // 0: no limit (the sanitizers reserve terabytes)
     long long fileBytes = 1LL << 20;
+    std::vector<std::pair<std::string, std::string>> environment;  // set inside, all else cleared
 };
 
 Verdict VerifyInSandbox(const SandboxConfig& config, const std::string& demo);
