@@ -39,6 +39,7 @@ fi
 tail -n 2 build-package/build.log
 stage_done "browser build, package"
 /usr/bin/python3 tests/web/web_test.py
+/usr/bin/python3 tests/web/ranking_page_test.py
 stage_done "browser tests"
 
 # One sanitized tree, built by clang, serves both the suite and the libFuzzer targets, so

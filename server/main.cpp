@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "server/api.h"
+#include "server/measure.h"
 #include "server/options.h"
 #include "server/request_rules.h"
 #include "server/runs.h"
@@ -64,6 +65,7 @@ int Serve(const ServerOptions& o) {
         return 1;
     }
     std::string why;
+    if (!o.measureDemo.empty()) return MeasureVerification(work.sandbox, o.measureDemo, o.measureRuns);
     if (!SandboxWorks(work.sandbox, &why)) {
         std::fprintf(stderr, "lantern-blade-server: no working sandbox; runs are accepted but wait in the queue: %s\n",
                      why.c_str());
@@ -121,9 +123,11 @@ int main(int argc, char** argv) {
     const auto options = ReadServerOptions(argc, argv, &exitCode);
     if (!options) return exitCode;
     try {
-        auto db = OpenDatabase(options->database);
-        Migrate(*db);
-        if (!options->removeId.empty()) return Remove(*db, options->removeId);
+        if (options->measureDemo.empty()) {
+            auto db = OpenDatabase(options->database);
+            Migrate(*db);
+            if (!options->removeId.empty()) return Remove(*db, options->removeId);
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "lantern-blade-server: %s\n", e.what());
         return 1;

@@ -20,7 +20,9 @@ const char USAGE[] =
     "  --per-name N           runs accepted per minute under one name (default 10; 0: no limit)\n"
     "  --lease-seconds N      a worker's hold on a run before another may take it (default 120)\n"
     "  --timeout-seconds N    wall-clock time a verification may take (default 30)\n"
-    "  --remove ID            take a run off the board and exit\n";
+    "  --remove ID            take a run off the board and exit\n"
+    "  --measure DEMO         verify DEMO in the sandbox --runs times (default 20), print the cost, exit\n"
+    "  --runs N               how many verifications --measure times\n";
 
 bool Number(const char* text, int min, int max, int* out) {
     char* end = nullptr;
@@ -64,6 +66,10 @@ std::optional<ServerOptions> ReadServerOptions(int argc, const char* const* argv
             o.trustedProxy = value;
         } else if (option == "--remove") {
             o.removeId = value;
+        } else if (option == "--measure") {
+            o.measureDemo = value;
+        } else if (option == "--runs") {
+            ok = Number(value, 1, 100000, &o.measureRuns);
         } else if (option == "--workers") {
             ok = Number(value, 0, 256, &o.workers);
         } else if (option == "--per-address") {

@@ -13,6 +13,8 @@ struct ServerOptions {
     std::string game;  // empty: lantern-blade beside this binary
     std::string trustedProxy;
     std::string removeId;  // --remove: take this run off the board and exit
+    std::string measureDemo;  // --measure: time verifications of this demo and exit
+    int measureRuns = 20;
     int workers = 0;       // 0: one per core
     int perAddressPerMinute = 10;
     int perNamePerMinute = 10;
