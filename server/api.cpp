@@ -63,9 +63,12 @@ void Submit(Api& api, const httplib::Request& req, httplib::Response& res, const
     if (!read) return Refuse(res, 400, "the body could not be read");
     if (demo.empty()) return Error(res, 400, "no demo in the body");
 
-    const std::string id = api.pool.Use([&](DbConnection& db) -> std::string {
-        if (!ClaimName(db, name, secret, now)) return "";
-        return AcceptRun(db, name, address, demo, now);
+    // One transaction: one flush to disk a submission, and no name claimed for a run not stored.
+    const std::string id = api.pool.Use([&](DbConnection& db) {
+        return InTransaction(db, [&]() -> std::string {
+            if (!ClaimName(db, name, secret, now)) return "";
+            return AcceptRun(db, name, address, demo, now);
+        });
     });
     if (id.empty()) return Error(res, 403, "the name " + name + " is held by another player");
     if (api.workers != nullptr) api.workers->Wake();

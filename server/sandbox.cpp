@@ -27,7 +27,10 @@ struct Finished {
 };
 
 std::vector<std::string> SandboxArgs(const SandboxConfig& c, const std::vector<std::string>& gameArgs, bool withDemo) {
+    // The game runs as the sandbox's first process (no reaper of bubblewrap's): it starts
+    // nothing, and so its processor time reaches the server's accounting of its children.
     std::vector<std::string> a = {c.bwrap,          "--unshare-all",   "--die-with-parent", "--new-session",
+                                  "--as-pid-1",
                                   "--clearenv",     "--setenv",        "HOME",              "/tmp",
                                   "--setenv",       "PATH",            "/usr/bin:/bin",     "--ro-bind",
                                   "/usr",           "/usr",            "--symlink",         "usr/lib",

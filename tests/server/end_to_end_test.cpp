@@ -74,6 +74,18 @@ TEST_P(EndToEnd, GoldenRankedHostileRefusedNamesHeld) {
     EXPECT_NE(page.find("not that a person played"), std::string::npos);
     EXPECT_EQ(page.find(sneaky), std::string::npos) << "a name must be escaped in the page";
 
+    // Taken off the board by the admin command, beside the running server.
+    e2e::Process remove({LB_BINARY_DIR "/lantern-blade-server", "--database", Database(), "--remove", Id(golden)},
+                        Log());
+    ASSERT_EQ(remove.Wait(std::chrono::seconds(30)), 0) << ReadBytes(Log());
+    const std::string removed = Request(port, "GET", "/api/runs/" + Id(golden)).body;
+    EXPECT_EQ(Field(removed, "state"), "refused");
+    EXPECT_EQ(Field(removed, "reason"), "taken off the board");
+    EXPECT_EQ(Request(port, "GET", "/api/ranking").body.find(Id(golden)), std::string::npos);
+    e2e::Process unknown({LB_BINARY_DIR "/lantern-blade-server", "--database", Database(), "--remove", "0123456789abcdef"},
+                         Log());
+    EXPECT_EQ(unknown.Wait(std::chrono::seconds(30)), 1);
+
     std::printf("server peak resident memory: %ld kB\n", server->PeakKb());
     EXPECT_GT(server->PeakKb(), 0);
     EXPECT_LT(server->PeakKb(), 300 * 1024);
