@@ -8,12 +8,14 @@
 // looked and exits with 1.
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
 #include "app/demo_run.h"
 #include "app/options.h"
 #include "app/user_scores.h"
+#include "platform/world/submit.h"
 
 namespace {
 
@@ -72,6 +74,8 @@ void EnterDataFolder(const DataPlace& place) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Sending a run needs no game data, only the settings.
+    if (argc == 3 && std::strcmp(argv[1], "--submit") == 0) return SubmitRunFile(argv[2]);
     const DataPlace place = FindData();
     if (const int exitCode = ReadOptions(argc, argv, ScoresPlace(place)); exitCode >= 0) return exitCode;
     EnterDataFolder(place);

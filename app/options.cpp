@@ -25,6 +25,8 @@ constexpr const char* USAGE_HEAD =
     "  --verify FILE     play a run back unseen, print each clear's time and score;\n"
     "                    exit 0 if it matches, 1 if it differs, 2 if FILE is no demo\n"
     "  --timedemo FILE   play a run back unseen as fast as possible, print the frame rate\n"
+    "  --submit FILE     send a run to the world ranking server set as server= in the\n"
+    "                    settings, under their name=, and wait for its verdict\n"
     "  -h, --help        show this help and exit\n"
     "  --version         show the version and exit\n"
     "\n"

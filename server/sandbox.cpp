@@ -171,7 +171,11 @@ Verdict VerifyInSandbox(const SandboxConfig& config, const std::string& demo) {
         noSandbox.reason = f.err;
         return noSandbox;
     }
-    return ReadVerdict(f.end, f.out, f.err);
+    Verdict verdict = ReadVerdict(f.end, f.out, f.err);
+    // The verifier names the file by its place in the sandbox, which means nothing to a player.
+    const std::string inside = "/tmp/run.lbdemo";
+    if (verdict.reason.rfind(inside, 0) == 0) verdict.reason = "the run" + verdict.reason.substr(inside.size());
+    return verdict;
 }
 
 bool SandboxWorks(const SandboxConfig& config, std::string* why) {

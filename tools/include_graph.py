@@ -27,6 +27,7 @@ LAYERS = {
     "platform/sdl": 2,
     "platform/headless": 2,
     "platform/web": 2,
+    "platform/world": 2,
     "platform/seam": 1,
     "platform/policy": 1,
     "platform/host": 0,

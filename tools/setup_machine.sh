@@ -8,6 +8,7 @@ set -euo pipefail
 PACKAGES=(
   g++ cmake ninja-build pkg-config git
   libsdl2-dev libsdl2-mixer-dev libfluidsynth-dev libflac-dev libx11-dev libpng-dev zlib1g-dev timgm6mb-soundfont
+  libcpp-httplib-dev
 )
 for option in "$@"; do
   case "$option" in

@@ -1,5 +1,9 @@
 #include "platform/policy/settings.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
@@ -76,6 +80,19 @@ bool ParseValue(const std::string& key, const std::string& value, Settings* sett
     for (const NumberField& field : NUMBER_FIELDS) {
         if (key == field.key) return ParseNumber(value, field.low, field.high, &(settings->*field.field));
     }
+    // The server's URL is checked where it is used, so a mistyped one is said there.
+    if (key == "server") {
+        settings->server = value;
+        return true;
+    }
+    if (key == "name") {
+        settings->name = value;
+        return value.empty() || ValidPlayerName(value);
+    }
+    if (key == "secret") {
+        settings->secret = value;
+        return value.empty() || ValidPlayerSecret(value);
+    }
     return true;  // a key of another version: kept out of the way
 }
 
@@ -103,6 +120,9 @@ std::string Format(const Settings& settings) {
         if (std::strcmp(field.key, "music_volume") == 0) out << "\n[sound]\n";
         out << field.key << '=' << settings.*field.field << '\n';
     }
+    out << "\n[world]\n# The world ranking server runs are sent to (none: nothing is sent).\nserver=" << settings.server
+        << "\nname=" << settings.name << '\n';
+    if (!settings.secret.empty()) out << "secret=" << settings.secret << '\n';
     return out.str();
 }
 
@@ -112,6 +132,16 @@ std::string SettingsFile() {
 }
 
 }  // namespace
+
+bool ValidPlayerName(const std::string& name) {
+    return !name.empty() && name.size() <= 16 &&
+           std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
+}
+
+bool ValidPlayerSecret(const std::string& secret) {
+    return secret.size() >= 16 && secret.size() <= 128 &&
+           std::all_of(secret.begin(), secret.end(), [](char c) { return c > 0x20 && c < 0x7f; });
+}
 
 void ChooseDisplay(DisplayChoice choice) {
     g_choice = choice;
@@ -153,6 +183,13 @@ void SaveSettings(const Settings& settings) {
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
     std::string failure;
+    // The secret is the player's hold on their name: the file is theirs alone before the
+    // secret is written into it (a replacement keeps the file's mode).
+    if (!settings.secret.empty()) {
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        if (fd >= 0) ::close(fd);
+        ::chmod(path.c_str(), 0600);
+    }
     if (ReplaceFileAtomically(path.c_str(), Format(settings), &failure)) {
         g_saved = settings;
     } else if (!g_toldUnsaved) {

@@ -2,12 +2,20 @@
 // ${XDG_CONFIG_HOME:-~/.config}/lantern-blade/settings.ini.
 #pragma once
 
+#include <string>
+
 struct Settings {
     bool fullscreen = true;
     int windowWidth = 1280;  // the window's size when not fullscreen
     int windowHeight = 960;
     int musicVolume = 100;  // percent
     int effectsVolume = 100;
+    // The world ranking: the server runs are sent to (none: nothing is ever sent), the
+    // name they are sent under, and the secret that holds the name there (made on the
+    // first submission; the file is then readable by its owner only).
+    std::string server;
+    std::string name;
+    std::string secret;
 
     bool operator==(const Settings&) const = default;
 };
@@ -25,6 +33,10 @@ Settings LoadSettings();
 // Whether this run opens fullscreen: the settings, unless LANTERN_BLADE_WINDOWED=1 or
 // the command line says otherwise. Neither changes the file.
 bool OpensFullscreen(const Settings& settings);
+// Whether a value is one the settings take: a name of 1 to 16 printable ASCII
+// characters; a secret of 16 to 128 printable ASCII characters without spaces.
+bool ValidPlayerName(const std::string& name);
+bool ValidPlayerSecret(const std::string& secret);
 // Writes the settings when they differ from the file's, atomically. A damaged file is
 // left as the player wrote it: this run then keeps its changes to itself.
 void SaveSettings(const Settings& settings);

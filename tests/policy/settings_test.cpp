@@ -15,6 +15,17 @@
 
 namespace {
 
+// Settings with the display and sound values given, the rest as by default.
+Settings Make(bool fullscreen, int width, int height, int music, int effects) {
+    Settings settings;
+    settings.fullscreen = fullscreen;
+    settings.windowWidth = width;
+    settings.windowHeight = height;
+    settings.musicVolume = music;
+    settings.effectsVolume = effects;
+    return settings;
+}
+
 namespace fs = std::filesystem;
 
 class SettingsFile : public ::testing::Test {
@@ -30,7 +41,7 @@ TEST_F(SettingsFile, WhatIsWrittenIsReadBackAndOnlyChangesAreWritten) {
     SaveSettings(Settings{});
     EXPECT_FALSE(fs::exists(file_)) << "the defaults unchanged need no file";
 
-    const Settings changed{false, 800, 600, 30, 0};
+    const Settings changed = Make(false, 800, 600, 30, 0);
     SaveSettings(changed);
     EXPECT_EQ(LoadSettings(), changed);
     EXPECT_FALSE(OpensFullscreen(changed));
@@ -42,7 +53,7 @@ TEST_F(SettingsFile, WhatIsWrittenIsReadBackAndOnlyChangesAreWritten) {
     // Written by hand: comments, spaces, sections, a key of another version.
     test::WriteFile(file_.string(), "# mine\n[display]\n  fullscreen = false \r\n\n; old\nshader=crt\n"
                                     "[sound]\nmusic_volume=55\n");
-    EXPECT_EQ(LoadSettings(), (Settings{false, 1280, 960, 55, 100}));
+    EXPECT_EQ(LoadSettings(), Make(false, 1280, 960, 55, 100));
 }
 
 TEST_F(SettingsFile, ADamagedFileIsIgnoredWithOneLineAndLeftAsItIs) {
@@ -54,7 +65,7 @@ TEST_F(SettingsFile, ADamagedFileIsIgnoredWithOneLineAndLeftAsItIs) {
         const std::string err = testing::internal::GetCapturedStderr();
         EXPECT_EQ(std::count(err.begin(), err.end(), '\n'), 1) << err;
         EXPECT_NE(err.find(file_.string()), std::string::npos) << err;
-        SaveSettings(Settings{true, 640, 480, 10, 10});
+        SaveSettings(Make(true, 640, 480, 10, 10));
         EXPECT_EQ(test::ReadFile(file_.string()), damaged);
     }
 }
@@ -93,18 +104,18 @@ TEST_F(SettingsFile, NoFileInItsPlaceHoldsTheStartOrReachesTheTerminalRaw) {
 // that cannot be replaced says so once a run.
 TEST_F(SettingsFile, ModesAreThePlayersAndAFileThatCannotBeWrittenSaysSoOnce) {
     const mode_t previous = umask(077);
-    SaveSettings(Settings{false, 800, 600, 30, 0});
+    SaveSettings(Make(false, 800, 600, 30, 0));
     umask(previous);
     EXPECT_EQ(fs::status(file_).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
     fs::permissions(file_, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    SaveSettings(Settings{false, 800, 600, 40, 0});
+    SaveSettings(Make(false, 800, 600, 40, 0));
     EXPECT_EQ(fs::status(file_).permissions() & fs::perms::all,
               fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
 
     fs::permissions(file_, fs::perms::owner_read);
     testing::internal::CaptureStderr();
-    SaveSettings(Settings{false, 800, 600, 50, 0});
-    SaveSettings(Settings{false, 800, 600, 60, 0});
+    SaveSettings(Make(false, 800, 600, 50, 0));
+    SaveSettings(Make(false, 800, 600, 60, 0));
     const std::string err = testing::internal::GetCapturedStderr();
     EXPECT_EQ(err, "lantern-blade: settings changed in this run are not kept in " + file_.string() +
                        ": settings.ini is read-only\n");

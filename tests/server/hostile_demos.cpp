@@ -61,8 +61,14 @@ std::vector<std::pair<std::string, std::string>> HostileDemos() {
     const std::string bombBytes = Packed(golden.header, std::vector<std::uint8_t>(60u << 20, 0));
     EXPECT_LT(bombBytes.size(), 65536u);
 
+    // The same inputs under another player's name and date: a copy, not a run of its own.
+    DemoHeader renamed = golden.header;
+    renamed.player = "copycat";
+    renamed.date += 86400;
+
     const std::string goldenBytes = GoldenDemo();
     return {{"edited", Packed(golden.header, edited)},
+            {"renamed-copy", Packed(renamed, stream)},
             {"cut", Packed(golden.header, cut)},
             {"cut-file", goldenBytes.substr(0, goldenBytes.size() / 2)},
             {"other-stage", Packed(otherStage, stream)},

@@ -1,0 +1,114 @@
+// The desktop game's --submit against the real server: nothing without a server and a
+// name set, the golden run verified, the secret made once and kept in a file only its
+// owner reads, a refusal said, a run that found no server kept and sent with the next.
+#include <sys/stat.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <fstream>
+
+#include "platform/world/world_client.h"
+#include "tests/server/hostile_demos.h"
+#include "tests/server/server_fixture.h"
+
+namespace servertest {
+namespace {
+
+using Client = ServerTest;
+
+class Desktop {
+public:
+    explicit Desktop(const std::filesystem::path& home) : home_(home) {
+        std::filesystem::create_directories(home_ / "config" / "lantern-blade");
+        ::setenv("XDG_CONFIG_HOME", (home_ / "config").c_str(), 1);
+        ::setenv("XDG_DATA_HOME", (home_ / "data").c_str(), 1);
+    }
+    void Settings(const std::string& text) const { std::ofstream(SettingsFile()) << text; }
+    std::string SettingsFile() const { return (home_ / "config" / "lantern-blade" / "settings.ini").string(); }
+    std::filesystem::path Outbox() const { return home_ / "data" / "lantern-blade" / "outbox"; }
+    // Runs `lantern-blade --submit FILE`; its exit code, its output in *output.
+    int Submit(const std::string& demo, std::string* output) const {
+        const std::string file = (home_ / "run.lbdemo").string();
+        std::ofstream(file, std::ios::binary) << demo;
+        const std::string log = (home_ / "submit.log").string();
+        std::filesystem::remove(log);
+        e2e::Process game({LB_BINARY_DIR "/lantern-blade", "--submit", file}, log);
+        const int code = game.Wait(std::chrono::seconds(120));
+        *output = ReadBytes(log);
+        return code;
+    }
+
+private:
+    std::filesystem::path home_;
+};
+
+std::size_t Kept(const std::filesystem::path& outbox) {
+    std::error_code error;
+    if (!std::filesystem::is_directory(outbox, error)) return 0;
+    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(outbox),
+                                                  std::filesystem::directory_iterator()));
+}
+
+TEST_P(Client, SubmitSendsOnlyWhenSetKeepsTheSecretAndResendsWhatFailed) {
+    LB_START_SERVER(server, {"--workers", "1"});
+    const Desktop desktop(dir_.Path() / "home");
+    std::string output;
+
+    EXPECT_EQ(desktop.Submit(GoldenDemo(), &output), 2);
+    EXPECT_NE(output.find("no world ranking server is set"), std::string::npos) << output;
+    const std::string serverLine = "server=http://127.0.0.1:" + std::to_string(server->Port()) + "\n";
+    desktop.Settings(serverLine);
+    EXPECT_EQ(desktop.Submit(GoldenDemo(), &output), 2);
+    EXPECT_NE(output.find("add name="), std::string::npos) << output;
+
+    desktop.Settings(serverLine + "name=desk\n");
+    ASSERT_EQ(desktop.Submit(GoldenDemo(), &output), 0) << output;
+    EXPECT_NE(output.find("verified: score 3439"), std::string::npos) << output;
+    const std::string settings = ReadBytes(desktop.SettingsFile());
+    const auto at = settings.find("secret=");
+    ASSERT_NE(at, std::string::npos) << settings;
+    const std::string secret = settings.substr(at, settings.find('\n', at) - at);
+    struct stat info {};
+    ASSERT_EQ(::stat(desktop.SettingsFile().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+
+    // The same secret holds the name again; a refusal says why.
+    EXPECT_EQ(desktop.Submit(HostileDemos()[0].second, &output), 1) << output;
+    EXPECT_NE(output.find("refused: the demo differs"), std::string::npos) << output;
+    EXPECT_NE(ReadBytes(desktop.SettingsFile()).find(secret), std::string::npos) << "the secret is made once";
+
+    // No server to answer: kept, and sent first once one answers.
+    server->Kill();
+    EXPECT_EQ(desktop.Submit(GoldenDemo(), &output), 2);
+    EXPECT_NE(output.find("the run is kept"), std::string::npos) << output;
+    EXPECT_EQ(Kept(desktop.Outbox()), 1u);
+    server = Start({"--workers", "1"});
+    ASSERT_NE(server, nullptr);
+    std::string text = ReadBytes(desktop.SettingsFile());
+    text.replace(text.find("server="), text.find('\n', text.find("server=")) - text.find("server="),
+                 "server=http://127.0.0.1:" + std::to_string(server->Port()));
+    desktop.Settings(text);
+    desktop.Submit(HostileDemos()[0].second, &output);
+    EXPECT_NE(output.find("a kept run was sent"), std::string::npos) << output;
+    EXPECT_EQ(Kept(desktop.Outbox()), 0u);
+}
+
+TEST(WorldClient, ReadsTheServersAnswersAndUrls) {
+    EXPECT_EQ(JsonField("{\"id\": \"0123456789abcdef\"}", "id"), "0123456789abcdef");
+    EXPECT_EQ(JsonField("{\"error\": \"the name \\\"x\\u0027\\\" \\u003cis\\u003e held\"}", "error"),
+              "the name \"x'\" <is> held");
+    EXPECT_EQ(JsonField("{\"score\": 3439, \"time_ms\": null}", "score"), "3439");
+    EXPECT_EQ(JsonField("{\"score\": 3439, \"time_ms\": null}", "time_ms"), "null");
+    EXPECT_EQ(JsonField("{\"score\": 3439}", "reason"), "");
+    EXPECT_EQ(JsonField("{\"cut\": \"unterminated", "cut"), "unterminated");
+    EXPECT_TRUE(ValidServerUrl("https://ranking.example/"));
+    EXPECT_TRUE(ValidServerUrl("http://127.0.0.1:8000"));
+    for (const char* bad : {"", "ranking.example", "ftp://x", "http://", "http:///x", "http://a b"}) {
+        EXPECT_FALSE(ValidServerUrl(bad)) << bad;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, Client, ::testing::Values("sqlite"), [](const auto& param) { return param.param; });
+
+}  // namespace
+}  // namespace servertest
