@@ -18,6 +18,8 @@
 namespace {
 
 constexpr std::size_t OUTPUT_CAP = 64 * 1024;
+// Where the demo lies inside the sandbox.
+constexpr const char* DEMO_INSIDE = "/tmp/run.lbdemo";
 
 struct Finished {
     VerifierEnd end;
@@ -41,7 +43,7 @@ std::vector<std::string> SandboxArgs(const SandboxConfig& c, const std::vector<s
                                   "--ro-bind",      c.data,            "/data",             "--chdir",
                                   "/data"};
     for (const auto& [name, value] : c.environment) a.insert(a.end(), {"--setenv", name, value});
-    if (withDemo) a.insert(a.end(), {"--file", "3", "/tmp/run.lbdemo"});
+    if (withDemo) a.insert(a.end(), {"--file", "3", DEMO_INSIDE});
     a.push_back("/game/lantern-blade");
     a.insert(a.end(), gameArgs.begin(), gameArgs.end());
     return a;
@@ -160,7 +162,7 @@ Verdict VerifyInSandbox(const SandboxConfig& config, const std::string& demo) {
         written += static_cast<std::size_t>(n);
     }
     lseek(fd, 0, SEEK_SET);
-    const Finished f = Run(config, SandboxArgs(config, {"--verify", "/tmp/run.lbdemo"}, true), fd);
+    const Finished f = Run(config, SandboxArgs(config, {"--verify", DEMO_INSIDE}, true), fd);
     close(fd);
     if (!f.started || written < demo.size()) {
         noSandbox.reason = f.failure.empty() ? "the demo could not be handed over" : f.failure;
@@ -173,7 +175,7 @@ Verdict VerifyInSandbox(const SandboxConfig& config, const std::string& demo) {
     }
     Verdict verdict = ReadVerdict(f.end, f.out, f.err);
     // The verifier names the file by its place in the sandbox, which means nothing to a player.
-    const std::string inside = "/tmp/run.lbdemo";
+    const std::string inside = DEMO_INSIDE;
     if (verdict.reason.rfind(inside, 0) == 0) verdict.reason = "the run" + verdict.reason.substr(inside.size());
     return verdict;
 }
