@@ -161,6 +161,7 @@ bool StartReplay(const Demo& demo, bool paced, bool outputsOff) {
 void KeepRuns() {
     g_runKeeping.cleared = DemoNoteClear;
     g_runKeeping.watch = WatchDemo;
+    g_runKeeping.send = SendDemoToWorld;
     g_runKeeping.scored = Scored;
 }
 

@@ -79,3 +79,8 @@ void WatchBestRun(const char* rankingPath) {
     if (g_runKeeping.watch == nullptr) return;
     g_runKeeping.watch(RankingDemoPath(g_ranking[0], rankingPath), static_cast<std::uint32_t>(g_ranking[0]));
 }
+
+void SendBestRun(const char* rankingPath) {
+    if (g_runKeeping.send == nullptr) return;
+    g_runKeeping.send(RankingDemoPath(g_ranking[0], rankingPath), static_cast<std::uint32_t>(g_ranking[0]));
+}

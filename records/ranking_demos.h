@@ -16,6 +16,8 @@ struct RunKeeping {
     bool (*watch)(const std::string& path, std::uint32_t score);
     // Whether the demo file is readable and its last clear scored `score`.
     bool (*scored)(const std::string& path, std::uint32_t score);
+    // Sends a demo file to the world ranking if its last clear scored `score`.
+    bool (*send)(const std::string& path, std::uint32_t score);
 };
 extern RunKeeping g_runKeeping;
 
@@ -37,3 +39,5 @@ bool PlaceKeepsItsRun(int place, const char* rankingPath);
 
 // Shows the demo of the first entry of g_ranking, if it keeps the run that scored it.
 void WatchBestRun(const char* rankingPath);
+// Sends that demo to the world ranking, if it keeps the run.
+void SendBestRun(const char* rankingPath);

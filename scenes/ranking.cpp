@@ -26,6 +26,8 @@ constexpr int FAILURE_LINE_HEIGHT = 16;
 // Z watches the best run on a fresh press only: the Z that chose the ranking in the title
 // is still held when it opens.
 bool g_watchKeyHeld = true;
+// S sends first place's run to the world ranking, likewise on a fresh press.
+bool g_sendKeyHeld = true;
 
 // A score that could not be saved is not kept past this run, and a ranking file set aside
 // is no longer shown: the player is told. A save that waited may end while this shows.
@@ -49,6 +51,7 @@ void RankingInit() {
     ColorFill(g_back, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, 0);
     g_scene = SCENE_RANKING;
     g_watchKeyHeld = true;
+    g_sendKeyHeld = true;
     for (int entry = 0; entry < RANKING_SIZE; ++entry) {
         DrawNumberFiveDigits(g_ranking[entry], g_offscreen3, g_offscreen2,
                              FIRST_COLUMN_X + COLUMN_STEP * entry, UNITS_Y, 0, DIGIT_STEP,
@@ -66,6 +69,9 @@ void RankingFrame() {
     const bool watchKey = IsKeyDown('Z');
     if (watchKey && !g_watchKeyHeld) WatchBestRun("txt\\Ranking\\Ranking.txt");
     g_watchKeyHeld = watchKey;
+    const bool sendKey = IsKeyDown('S');
+    if (sendKey && !g_sendKeyHeld) SendBestRun("txt\\Ranking\\Ranking.txt");
+    g_sendKeyHeld = sendKey;
     if (IsKeyDown('X')) {
         g_scene = SCENE_TITLE_INIT;
         ResetTransitions();

@@ -596,22 +596,39 @@ void DemoNoteClear(std::uint32_t playTimeMs, std::uint32_t score) {
     }
 }
 
-bool WatchDemo(const std::string& path, std::uint32_t score) {
-    if (g_mode == Mode::Replaying) return false;
+namespace {
+
+// Whether the demo file holds the run that scored `score`; a line on stderr if not.
+bool HoldsTheRun(const std::string& path, std::uint32_t score, const char* purpose) {
     Demo demo;
     std::string why;
     if (!ReadDemoFile(path, &demo, &why)) {
-        std::fprintf(stderr, "lantern-blade: no run to watch: %s\n", why.c_str());
+        std::fprintf(stderr, "lantern-blade: no run to %s: %s\n", purpose, why.c_str());
         return false;
     }
     if (demo.scan.clears.empty() || demo.scan.clears.back().score != score) {
-        std::fprintf(stderr, "lantern-blade: no run to watch: %s is not the run that scored %u\n", path.c_str(), score);
+        std::fprintf(stderr, "lantern-blade: no run to %s: %s is not the run that scored %u\n", purpose, path.c_str(),
+                     score);
         return false;
     }
+    return true;
+}
+
+}  // namespace
+
+bool WatchDemo(const std::string& path, std::uint32_t score) {
+    if (g_mode == Mode::Replaying || !HoldsTheRun(path, score, "watch")) return false;
     std::error_code error;
     SetSuspended(true, backend::NowMs());
     backend::ShowDemo(std::filesystem::absolute(path, error).string());
     SetSuspended(false, backend::NowMs());
+    return true;
+}
+
+bool SendDemoToWorld(const std::string& path, std::uint32_t score) {
+    if (g_mode == Mode::Replaying || !HoldsTheRun(path, score, "send")) return false;
+    std::error_code error;
+    backend::SendDemo(std::filesystem::absolute(path, error).string());
     return true;
 }
 

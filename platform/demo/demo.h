@@ -65,6 +65,9 @@ void DemoSoundCommand(const char* command);
 // or the demo of another score, shows nothing (a line on stderr); a replay passes over
 // it, so that it stays as recorded. True when it was shown.
 bool WatchDemo(const std::string& path, std::uint32_t score);
+// Sends a demo file to the world ranking server if its last clear scored `score` (the
+// backend says what comes of it); true when sent. A replay passes over it.
+bool SendDemoToWorld(const std::string& path, std::uint32_t score);
 
 // A stage begins, at the start of the loop turn that loads it; `gameState` is what the
 // game carries into the run. A watched replay starts showing at the run of its last clear.

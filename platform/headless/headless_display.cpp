@@ -19,6 +19,7 @@ std::size_t g_keep = DEFAULT_KEEP;
 std::vector<headless::Frame> g_frames;
 std::uint64_t g_frameCount = 0;
 std::vector<std::string> g_demosShown;
+std::vector<std::string> g_demosSent;
 
 void TrimFrames() {
     if (g_frames.size() > g_keep) {
@@ -58,6 +59,10 @@ void ShowDemo(const std::string& path) {
     headless::Advance(headless::DEMO_SHOWN_MS);
 }
 
+void SendDemo(const std::string& path) {
+    g_demosSent.push_back(path);
+}
+
 }  // namespace backend
 
 namespace headless {
@@ -68,6 +73,7 @@ void ResetDisplay() {
     g_frames.clear();
     g_frameCount = 0;
     g_demosShown.clear();
+    g_demosSent.clear();
 }
 
 void SetDisplayAvailable(bool available) {
@@ -95,6 +101,10 @@ const Frame& LastFrame() {
 
 const std::vector<std::string>& DemosShown() {
     return g_demosShown;
+}
+
+const std::vector<std::string>& DemosSent() {
+    return g_demosSent;
 }
 
 bool WritePng(const Frame& frame, const std::string& path) {

@@ -182,15 +182,23 @@ void SaveSettings(const Settings& settings) {
     if (!g_writable || settings == g_saved || path.empty()) return;
     std::error_code error;
     std::filesystem::create_directories(std::filesystem::path(path).parent_path(), error);
-    std::string failure;
-    // The secret is the player's hold on their name: the file is theirs alone before the
-    // secret is written into it (a replacement keeps the file's mode).
-    if (!settings.secret.empty()) {
+    // A secret another process made meanwhile (a run sent while the game plays) is the
+    // player's hold on their name: it stays, whatever this run thought the file held.
+    Settings written = settings;
+    std::string contents, failure;
+    if (written.secret.empty() && ReadRegularFile(path, SIZE_LIMIT, &contents, &failure)) {
+        Settings onDisk;
+        std::istringstream in(contents);
+        if (Parse(in, &onDisk).empty()) written.secret = onDisk.secret;
+    }
+    // The file is the player's alone before a secret is written into it (a replacement
+    // keeps the file's mode).
+    if (!written.secret.empty()) {
         const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
         if (fd >= 0) ::close(fd);
         ::chmod(path.c_str(), 0600);
     }
-    if (ReplaceFileAtomically(path.c_str(), Format(settings), &failure)) {
+    if (ReplaceFileAtomically(path.c_str(), Format(written), &failure)) {
         g_saved = settings;
     } else if (!g_toldUnsaved) {
         g_toldUnsaved = true;

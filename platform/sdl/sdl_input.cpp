@@ -140,6 +140,7 @@ namespace backend {
 void PumpEvents(const EventSink& sink) {
     if (sdl_backend::TakeHangUp()) sink.closeRequested();
     sdl_backend::ExpireNote();
+    sdl_backend::PollSending();
     sdl_backend::StoreSettledSettings(false);
     FetchEvents();
     SDL_Event event;

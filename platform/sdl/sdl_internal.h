@@ -72,6 +72,9 @@ const ShownFrame* FrameShown();
 // Says what one of the backend's keys did: the line on stderr, the short note over the
 // picture shown for about a second.
 void ShowNote(const std::string& onScreen, const std::string& onStderr);
+// A run being sent to the world ranking: its sender's output read, and its last word
+// shown as a note once it ends.
+void PollSending();
 // The rows of the picture the note covers while it lasts, or covered when last drawn
 // (first row, count); count 0 when there is none.
 std::pair<int, int> NoteRows();

@@ -54,6 +54,10 @@ std::vector<int> TakeFinishedSounds();
 // played or the one watching stopped it; the game waits meanwhile, its sound held.
 void ShowDemo(const std::string& path);
 
+// Sends the demo file (an absolute path) to the world ranking server the player set, in
+// the background; what the server says comes later as a note. Returns at once.
+void SendDemo(const std::string& path);
+
 // Every MCI command string as sent (the headless backend logs them for the tests).
 void RecordMciCommand(const char* command);
 

@@ -90,4 +90,9 @@ void ShowDemo(const std::string& path) {
     std::fprintf(stderr, "lantern-blade: watching %s needs the desktop game\n", path.c_str());
 }
 
+// The page served by a world ranking server sends its runs itself.
+void SendDemo(const std::string& path) {
+    std::fprintf(stderr, "lantern-blade: sending %s to a world ranking needs the desktop game\n", path.c_str());
+}
+
 }  // namespace backend

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fstream>
 
+#include "platform/policy/settings.h"
 #include "platform/world/world_client.h"
 #include "tests/server/hostile_demos.h"
 #include "tests/server/server_fixture.h"
@@ -91,6 +92,27 @@ TEST_P(Client, SubmitSendsOnlyWhenSetKeepsTheSecretAndResendsWhatFailed) {
     desktop.Submit(HostileDemos()[0].second, &output);
     EXPECT_NE(output.find("a kept run was sent"), std::string::npos) << output;
     EXPECT_EQ(Kept(desktop.Outbox()), 0u);
+}
+
+// A secret made by a run sent while the game plays survives the game saving its own
+// settings, which never knew it; the file stays the player's alone.
+TEST(WorldClient, TheGameSavingItsSettingsKeepsASecretMadeMeanwhile) {
+    test::ScratchDir dir;
+    const Desktop desktop(dir.Path());
+    desktop.Settings("server=http://127.0.0.1:1\nname=desk\n");
+    Settings game = LoadSettings();
+    Settings sender = game;
+    sender.secret = "a-secret-made-by-the-sender-0001";
+    SaveSettings(sender);
+    game.musicVolume = 40;
+    SaveSettings(game);
+    const Settings now = LoadSettings();
+    EXPECT_EQ(now.secret, sender.secret);
+    EXPECT_EQ(now.musicVolume, 40);
+    EXPECT_EQ(now.name, "desk");
+    struct stat info {};
+    ASSERT_EQ(::stat(desktop.SettingsFile().c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
 }
 
 TEST(WorldClient, ReadsTheServersAnswersAndUrls) {

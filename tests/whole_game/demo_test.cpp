@@ -214,20 +214,24 @@ void WatchFromTheRanking(const std::string& recording) {
     ASSERT_TRUE(run.Hold('Z', 1) && run.Frames(1));
     EXPECT_EQ(headless::DemosShown(), std::vector<std::string>{fs::absolute(BEST_DEMO).string()});
     EXPECT_LT(GameClockMs(headless::Now()) - before, 100u);
+    ASSERT_TRUE(run.Hold('S', 1) && run.Frames(1));
+    EXPECT_EQ(headless::DemosSent(), std::vector<std::string>{fs::absolute(BEST_DEMO).string()});
 
     // The same run, recorded as having scored one point less.
     const Demo other = whole::Edited(KeptDemo(), [](const DemoRecord& record) { return record.tag == TAG_CLEAR; },
                                      whole::ClearRecord(RING_PLAY_TIME, RING_SCORE - 1));
     test::WriteFile(BEST_DEMO, EncodeDemo(other));
-    ASSERT_TRUE(run.Frames(1) && run.Hold('Z', 1) && run.Frames(5));
+    ASSERT_TRUE(run.Frames(1) && run.Hold('Z', 1) && run.Frames(5) && run.Hold('S', 1) && run.Frames(5));
     EXPECT_EQ(headless::DemosShown().size(), 1u);
+    EXPECT_EQ(headless::DemosSent().size(), 1u);
     EXPECT_EQ(g_scene, SCENE_RANKING);
     ASSERT_TRUE(run.PressUntil('X', [] { return g_scene == SCENE_TITLE; }));
     test::WriteFile(recording, DemoRecordingBytes(false));
 }
 
 // Z on the ranking screen shows first place's demo, the game's clock standing still
-// meanwhile; a demo that did not score the entry's score shows nothing. A replay of that run passes over both.
+// meanwhile, and S sends it to the world ranking; a demo that did not score the entry's
+// score is neither shown nor sent. A replay of that run passes over all of them.
 TEST(Demo, ZOnTheRankingWatchesTheBestRunAndAReplayPassesOverIt) {
     test::ScratchDir dir;
     const Demo watched = RecordedApart(fs::absolute("watched.lbdemo").string(), WatchFromTheRanking);
@@ -242,6 +246,7 @@ TEST(Demo, ZOnTheRankingWatchesTheBestRunAndAReplayPassesOverIt) {
     EXPECT_EQ(DemoDifference(&why), -1) << why;
     EXPECT_TRUE(DemoReplayOver());
     EXPECT_TRUE(headless::DemosShown().empty());
+    EXPECT_TRUE(headless::DemosSent().empty());
 }
 
 // A session that leaves its first game for the title and clears the second.
