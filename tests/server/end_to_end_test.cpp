@@ -135,6 +135,24 @@ TEST_P(EndToEnd, BadRequestsAreRefusedWithReasons) {
     EXPECT_EQ(Field(Request(port, "GET", "/api/ranking").body, "entries"), "");
 }
 
+// The browser game is served under /play/, the game's code and data as their .gz twins
+// to a browser that takes gzip; nothing outside the site is reached.
+TEST_P(EndToEnd, TheSiteIsServedWithItsTwins) {
+    const std::filesystem::path site = dir_.Path() / "site";
+    std::filesystem::create_directories(site);
+    test::WriteFile((site / "index.html").string(), "<!DOCTYPE html><title>game</title>");
+    test::WriteFile((site / "game.wasm").string(), "wasm-the-game");
+    test::WriteFile((site / "game.wasm.gz").string(), "twin-of-the-game");
+    test::WriteFile((dir_.Path() / "secret.txt").string(), "outside");
+    LB_START_SERVER(server, {"--workers", "1", "--site", site.string()});
+    const int port = server->Port();
+    EXPECT_EQ(Request(port, "GET", "/play/").body, "<!DOCTYPE html><title>game</title>");
+    EXPECT_EQ(Request(port, "GET", "/play/game.wasm").body, "wasm-the-game");
+    EXPECT_EQ(Request(port, "GET", "/play/game.wasm", {{"Accept-Encoding", "gzip, deflate"}}).body, "twin-of-the-game");
+    EXPECT_NE(Request(port, "GET", "/play/../secret.txt").body, "outside");
+    EXPECT_NE(Request(port, "GET", "/play/%2e%2e/secret.txt").body, "outside");
+}
+
 INSTANTIATE_TEST_SUITE_P(Databases, EndToEnd, ::testing::Values("sqlite", "postgresql"),
                          [](const auto& param) { return param.param; });
 
