@@ -127,6 +127,8 @@ mergeInto(LibraryManager.library, {
   lbKeepFile: function(pathPointer) {
     var path = UTF8ToString(pathPointer);
     var bytes = FS.analyzePath(path).exists ? FS.readFile(path) : null;
+    // The page offers a kept demo for download.
+    if (bytes && /\.lbdemo$/.test(path) && Module['demoKept']) Module['demoKept'](path);
     return Asyncify.handleAsync(function() {
       return LBStorage.transact('readwrite', function(store) { store.put(bytes, path); })
         .catch(function(error) { console.warn('lantern-blade: ' + path + ' not kept: ' + error); });

@@ -82,7 +82,8 @@ BOXES = """(() => {
   const box = e => { const r = e.getBoundingClientRect();
     return r.width && r.height && getComputedStyle(e).display !== 'none' ? [r.x, r.y, r.width, r.height] : null; };
   const out = {canvas: box(Module.canvas), notice: box(document.getElementById('notice')),
-               fullscreen: box(document.getElementById('fullscreen'))};
+               fullscreen: box(document.getElementById('fullscreen')),
+               download: box(document.getElementById('download'))};
   document.querySelectorAll('#touch button').forEach(b => out['key ' + b.dataset.key] = box(b));
   return out;
 })()"""
@@ -230,6 +231,18 @@ class PlayTest(BrowserCase):
         self.assertEqual(check.returncode, 0, check.stdout + check.stderr)
         self.assertIn("score %d" % new[0], check.stdout)
 
+        # The page offers the best kept demo, the new one, for download.
+        with tempfile.TemporaryDirectory() as downloads:
+            page.send("Browser.setDownloadBehavior", behavior="allow", downloadPath=downloads)
+            self.assertTrue(page.wait_for("!document.getElementById('download').hidden", 10))
+            page.evaluate("document.getElementById('download').click()")
+            saved_demo = os.path.join(downloads, "lantern-blade-%d.lbdemo" % new[0])
+            deadline = time.monotonic() + 20
+            while not os.path.exists(saved_demo) and time.monotonic() < deadline:
+                time.sleep(0.1)
+            with open(saved_demo, "rb") as file:
+                self.assertEqual(file.read(), demo)
+
 
 class GoldenTest(BrowserCase):
     def test_the_golden_keys_on_the_test_clock_draw_the_golden_frames(self):
@@ -353,6 +366,7 @@ class PictureTest(BrowserCase):
         for width, height in ((390, 844), (844, 390)):
             with self.subTest(size=(width, height)):
                 page = self.open_page(touch=True, start=False, size=(width, height))
+                page.evaluate("document.getElementById('download').hidden = false; LanternLayout.place()")
                 boxes = page.evaluate(BOXES)
                 buttons = {name: box for name, box in boxes.items() if name != "canvas"}
                 self.assertEqual(len([n for n in buttons if n.startswith("key ")]), 7)

@@ -43,6 +43,7 @@ var Module = (function() {
     },
     onRuntimeInitialized: function() {
       keepSite();
+      offerBestDemo();
       // The tests' switch: a key script on a virtual clock instead of the player.
       if (typeof window.lbKeyScript === 'string') {
         module.ccall('WebUseVirtualClock', null, ['string'], [window.lbKeyScript]);
@@ -107,6 +108,38 @@ var Module = (function() {
   document.addEventListener('securitypolicyviolation', function(event) {
     fail('The site\'s Content-Security-Policy blocks ' + event.effectiveDirective + ' ' +
          (event.blockedURI || '') + ': serve the site with the policy docs/WEB.md gives.');
+  });
+
+  // The demo of a ranked run, to keep or share: the one kept last this visit, else the
+  // best one kept before.
+  var download = document.getElementById('download');
+  var demo = null;
+  function offerDemo(path) {
+    demo = path;
+    download.hidden = false;
+    LanternLayout.place();
+  }
+  function offerBestDemo() {
+    var folder = '/txt/Ranking/demos';
+    if (!module.FS.analyzePath(folder).exists) return;
+    var best = -1;
+    module.FS.readdir(folder).forEach(function(name) {
+      var score = /^(\d+)\.lbdemo$/.exec(name);
+      if (score && Number(score[1]) > best) best = Number(score[1]);
+    });
+    if (best >= 0) offerDemo(folder + '/' + best + '.lbdemo');
+  }
+  module.demoKept = offerDemo;
+  download.addEventListener('click', function(event) {
+    event.currentTarget.blur();
+    if (!demo || !module.FS.analyzePath(demo).exists) return;
+    var link = document.createElement('a');
+    link.href = URL.createObjectURL(new Blob([module.FS.readFile(demo)], {type: 'application/octet-stream'}));
+    link.download = 'lantern-blade-' + demo.split('/').pop();
+    document.body.appendChild(link);
+    link.click();
+    link.remove();
+    setTimeout(function() { URL.revokeObjectURL(link.href); }, 10000);
   });
 
   document.getElementById('fullscreen').addEventListener('click', function(event) {

@@ -6,7 +6,8 @@
 // own beside the picture (landscape) or below it (portrait) where that leaves a picture
 // at least half the size it would have over the whole window; else they lie over the
 // picture's lower corners. The notice sits over the middle of the picture, clear of
-// every button.
+// every button. The demo's download button goes beside the fullscreen button (below it
+// in a band too narrow for both).
 'use strict';
 
 var LanternLayout = (function() {
@@ -72,7 +73,7 @@ var LanternLayout = (function() {
     var belowBand = 3 * below + FULLSCREEN_H + 3 * MARGIN;
     var belowRoom = rect(0, 0, width, height - belowBand);
     // Beside: one box each side, the fullscreen button over the right one.
-    var beside = Math.min(BUTTON_MAX, (height - 3 * MARGIN - FULLSCREEN_H) / 3);
+    var beside = Math.min(BUTTON_MAX, (height - 4 * MARGIN - 2 * FULLSCREEN_H) / 3);
     var besideBand = Math.max(3 * beside, FULLSCREEN_W) + 2 * MARGIN;
     var besideRoom = rect(besideBand, 0, width - 2 * besideBand, height);
     var choices = [];
@@ -93,12 +94,25 @@ var LanternLayout = (function() {
     if (best) {
       var placed = withButtons(width, height, ratio, best.room, best.size, best.fullscreen);
       placed.clearAbove = height;
+      if (best.room === besideRoom) {
+        placed.download = rect(placed.fullscreen.x, placed.fullscreen.y + FULLSCREEN_H + MARGIN,
+                               FULLSCREEN_W, FULLSCREEN_H);
+      }
       return placed;
     }
     // No room beside the picture: over its lower corners, the notice kept above them.
     var size = Math.max(Math.min(BUTTON_MAX, width / 8, (height - FULLSCREEN_H - 4 * MARGIN) / 4), 24);
     return withButtons(width, height, ratio, whole, size,
                        rect(width - MARGIN - FULLSCREEN_W, MARGIN, FULLSCREEN_W, FULLSCREEN_H));
+  }
+
+  // Left of the fullscreen button, unless placed already.
+  function withDownload(placed) {
+    var fullscreen = placed.fullscreen;
+    if (!placed.download) {
+      placed.download = rect(fullscreen.x - MARGIN - FULLSCREEN_W, fullscreen.y, FULLSCREEN_W, FULLSCREEN_H);
+    }
+    return placed;
   }
 
   function put(element, box) {
@@ -121,10 +135,11 @@ var LanternLayout = (function() {
 
   function place() {
     var touch = document.getElementById('touch');
-    var placed = compute(window.innerWidth, window.innerHeight, window.devicePixelRatio || 1,
-                         touch.classList.contains('shown'));
+    var placed = withDownload(compute(window.innerWidth, window.innerHeight, window.devicePixelRatio || 1,
+                                      touch.classList.contains('shown')));
     put(document.getElementById('screen'), placed.picture);
     put(document.getElementById('fullscreen'), placed.fullscreen);
+    put(document.getElementById('download'), placed.download);
     Array.prototype.forEach.call(touch.querySelectorAll('button'), function(button) {
       var box = placed.buttons[button.dataset.key];
       if (box) put(button, box);
