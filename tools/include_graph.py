@@ -2,10 +2,12 @@
 """Prints the include graph between the game's source folders, and checks it.
 
 Each folder has a layer; a file may include files of folders in its own layer and in lower
-layers only. The check also wants no circle of includes between files, and SDL headers only
-in the SDL backend.
+layers only. The check also wants no circle of includes between files, SDL headers only in
+the SDL backend, and nothing of the demo recorder in the game's code (what the game tells
+the recorder goes through the app).
 
-  tools/include_graph.py           # the folder graph, then any problem; exit 1 on a problem
+  tools/include_graph.py             # the folder graph, then any problem; exit 1 on a problem
+  tools/include_graph.py --root DIR  # the same for the tree at DIR
 """
 import collections
 import re
@@ -13,6 +15,8 @@ import sys
 from pathlib import Path
 
 ROOT = Path(__file__).resolve().parent.parent
+if sys.argv[1:2] == ["--root"] and len(sys.argv) > 2:
+    ROOT = Path(sys.argv[2]).resolve()
 
 # From the top down: the game, the stand-in for the old interfaces, the demo recorder and
 # player it calls at the seam, the backends behind the seam, and what every layer above may use.
@@ -34,6 +38,8 @@ LAYERS = {
     "platform/music": 0,
 }
 SDL_FOLDER = "platform/sdl"
+GAME_FOLDERS = ("game", "scenes", "records", "gfx")
+RECORDER_FOLDER = "platform/demo"
 
 LOCAL = re.compile(r'^\s*#\s*include\s+"([^"]+)"', re.M)
 SYSTEM = re.compile(r"^\s*#\s*include\s+<(SDL[^>]*)>", re.M)
@@ -95,6 +101,8 @@ def main():
             between[(folder(path), folder(inc))] += 1
             if LAYERS[folder(inc)] > LAYERS[folder(path)]:
                 problems.append(f"upward edge: {path} includes {inc}")
+            if folder(path) in GAME_FOLDERS and folder(inc) == RECORDER_FOLDER:
+                problems.append(f"the game's code includes the recorder: {path} includes {inc}")
         if folder(path) != SDL_FOLDER:
             problems += [f"{path} includes <{inc}> outside {SDL_FOLDER}/" for inc in SYSTEM.findall(text)]
     for (source, target), count in sorted(between.items(), key=lambda e: (-LAYERS[e[0][0]], e[0])):
