@@ -109,14 +109,21 @@ void Fields(Codec& c, Actor& actor) {
     c(actor.shatterFrame, -WORLD, WORLD);
 }
 
-// The stage's files and the stage load set everything else afresh.
+// The stage's files set the map afresh; everything else the stage's first turns may see
+// is here.
 bool Fields(Codec& c, MSG& lastMessage) {
     c(g_scene, SCENE_STAGE_INIT, SCENE_STAGE_INIT);
     c(g_randomState);
     for (std::int32_t& entry : g_ranking) c(entry);
     Fields(c, g_player);
     for (Actor& enemy : g_enemies) Fields(c, enemy);
+    c(g_killCount);
+    c(g_stageStart);
+    c(g_frameTime);
     c(g_clearTime);
+    c(g_pauseStart);
+    c(g_pauseEnd);
+    c(g_pauseTotal);
     c(g_keyLatch);
     c(g_moveRequest);
     c(g_camera.x, -WORLD, WORLD);

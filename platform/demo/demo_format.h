@@ -93,6 +93,7 @@ void PutVarint(std::vector<std::uint8_t>& out, std::uint64_t value);
 bool GetVarint(const std::vector<std::uint8_t>& in, std::size_t* pos, std::uint64_t* value);
 
 // Packs a stream under the header (and scans it); false when the platform cannot pack.
+// A stream past the bounds is packed as it is: DecodeDemo refuses it.
 bool PackDemo(const DemoHeader& header, const std::vector<std::uint8_t>& stream, Demo* demo);
 // The demo file's bytes.
 std::string EncodeDemo(const Demo& demo);

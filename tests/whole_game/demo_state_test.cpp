@@ -1,0 +1,313 @@
+// Demos that check the game's state: a kept run verifies alone, whatever the art, and
+// only on its own stage; the release demos verify; hostile files are refused cleanly
+// and cheaply; a stalled recording never holds a watcher.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "app/demo_run.h"
+#include "game/run_state.h"
+#include "game/scene_state.h"
+#include "records/numbers.h"
+#include "platform/demo/demo.h"
+#include "platform/headless/headless.h"
+#include "platform/host/packing.h"
+#include "records/ranking_demos.h"
+#include "tests/e2e/process.h"
+#include "tests/whole_game/game_run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* RING_CLEAR = "clear 1: play time 2561 ms, score 3439\n";
+const std::string KEPT = "txt/Ranking/demos/3439.lbdemo";
+
+struct Verified {
+    int code = -1;
+    std::string out;  // stdout and stderr together
+    long peakKb = 0;
+};
+
+// The game binary's --verify in the working folder, with its peak resident memory.
+Verified VerifyBinary(const std::string& demoPath) {
+    Verified result;
+    const std::string log = (fs::current_path() / "verify.log").string();
+    const pid_t child = fork();
+    if (child == 0) {
+        std::freopen(log.c_str(), "w", stdout);
+        dup2(fileno(stdout), 2);
+        execl(LB_BINARY_DIR "/lantern-blade", "lantern-blade", "--verify", demoPath.c_str(), nullptr);
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    result.out = test::ReadFile("verify.log");
+    result.peakKb = usage.ru_maxrss;
+    return result;
+}
+
+Demo ReadDemo(const std::string& path) {
+    Demo demo;
+    std::string why;
+    EXPECT_TRUE(ReadDemoFile(path, &demo, &why)) << path << ": " << why;
+    return demo;
+}
+
+// Flips every pixel of one row of an 8-bit picture to the next palette index.
+void ChangeARow(const std::string& path, int row) {
+    std::string bmp = test::ReadFile(path);
+    const auto at = [&bmp](int offset) {
+        return static_cast<std::uint32_t>(static_cast<std::uint8_t>(bmp[offset])) |
+               static_cast<std::uint32_t>(static_cast<std::uint8_t>(bmp[offset + 1])) << 8;
+    };
+    const std::uint32_t pixels = at(10) | at(12) << 16;
+    const std::uint32_t width = at(18) | at(20) << 16;
+    const std::uint32_t stride = (width + 3) & ~3u;
+    for (std::uint32_t x = 0; x < width; ++x) bmp[pixels + row * stride + x] ^= 1;
+    test::WriteFile(path, bmp);
+}
+
+// Plays the route to a clear in a scratch copy of the data, after `before`, recording as
+// the game always does; the clear's kept demo is then in KEPT.
+void ClearAfter(whole::GameRun& run, const std::function<bool()>& before) {
+    ASSERT_TRUE(run.UntilScene(SCENE_PLAY));
+    ASSERT_TRUE(before());
+    ASSERT_TRUE(whole::PlayRoute(run) && run.UntilScene(SCENE_RESULT));
+}
+
+TEST(DemoState, AKeptRunVerifiesAloneWithOtherArtButNotOnAnotherStageMap) {
+    whole::GameRun run([] { StartRecording(); });
+    ClearAfter(run, [] { return true; });
+    ASSERT_TRUE(fs::exists(KEPT));
+    const Demo kept = ReadDemo(KEPT);
+    EXPECT_EQ(kept.header.format, DEMO_FORMAT);
+    EXPECT_EQ(kept.header.player, "PLAYER");
+    EXPECT_FALSE(kept.header.start.empty());
+    // The hero's track is kept plainly: the route starts with a walk to the right.
+    const std::vector<DemoFramePoint> track = DemoTrack(kept);
+    const auto play = std::find_if(track.begin(), track.end(), [](const DemoFramePoint& p) { return p.scene == SCENE_PLAY; });
+    ASSERT_NE(play, track.end());
+    EXPECT_EQ(play->x, 352);
+    EXPECT_LT(play->playTimeMs, 40u);
+    EXPECT_TRUE(std::any_of(track.begin(), track.end(), [](const DemoFramePoint& p) { return p.x > 352; }));
+    EXPECT_TRUE(PlaceKeepsItsRun(0, "txt\\Ranking\\Ranking.txt"));
+    EXPECT_FALSE(PlaceKeepsItsRun(1, "txt\\Ranking\\Ranking.txt"));
+
+    ChangeARow("bmp/Char/My_char.bmp", 10);
+    ChangeARow("bmp/Ranking/Ranking.bmp", 10);
+    Verified verified = VerifyBinary(KEPT);
+    EXPECT_EQ(verified.code, 0) << verified.out;
+    EXPECT_EQ(verified.out.rfind(RING_CLEAR, 0), 0u) << verified.out;
+    EXPECT_NE(verified.out.find("\nplayer: PLAYER\ndate: 20"), std::string::npos) << verified.out;
+    verified = VerifyBinary(whole::KEPT_DEMO);
+    EXPECT_EQ(verified.code, 0) << verified.out;
+    EXPECT_EQ(verified.out.rfind(RING_CLEAR, 0), 0u) << verified.out;
+
+    std::string map = test::ReadFile("txt/Map/Map.txt");
+    map[map.find_first_of("123456789")] = '0';
+    test::WriteFile("txt/Map/Map.txt", map);
+    verified = VerifyBinary(KEPT);
+    EXPECT_EQ(verified.code, 2) << verified.out;
+    EXPECT_NE(verified.out.find("lantern-blade: "), std::string::npos) << verified.out;
+    EXPECT_NE(verified.out.find("another stage"), std::string::npos) << verified.out;
+}
+
+// A minute of walking about, two kills and a restart with C, then the route: the kept
+// demo holds only the run that cleared, with what it carried over (the random sequence
+// the kills moved on, the hero's facing), and verifies alone.
+TEST(DemoState, AClearAfterAMinuteOfWalkingAndARestartKeepsASmallDemo) {
+    whole::GameRun run([] { StartRecording(); });
+    ClearAfter(run, [&run] {
+        bool ok = true;
+        for (int key : {VK_DOWN, VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN, VK_RIGHT, VK_UP, VK_LEFT, VK_UP, VK_DOWN}) {
+            ok = ok && run.Hold(key, 300);
+        }
+        ok = ok && run.PressUntil('C', [] { return g_scene == SCENE_STAGE_INIT; }) && run.UntilScene(SCENE_PLAY);
+        ok = ok && whole::PlayRoute(run, [] { return false; }) == false && g_killCount == 2;
+        return ok && run.PressUntil('C', [] { return g_scene == SCENE_STAGE_INIT; }) && run.UntilScene(SCENE_PLAY);
+    });
+    // The restart moved the frames' phase by a millisecond or so: whatever the score, its demo.
+    const std::string score = std::to_string(g_ranking[0]);
+    const std::string kept = "txt/Ranking/demos/" + score + ".lbdemo";
+    ASSERT_TRUE(fs::exists(kept));
+    const std::uintmax_t size = fs::file_size(kept);
+    std::printf("kept demo of a clear after a minute of walking and a restart: %ju bytes\n", size);
+    EXPECT_LT(size, 8192u);
+    const Verified verified = VerifyBinary(kept);
+    EXPECT_EQ(verified.code, 0) << verified.out;
+    EXPECT_NE(verified.out.find(", score " + score + "\nplayer: PLAYER\n"), std::string::npos) << verified.out;
+}
+
+TEST(DemoState, EveryReleaseDemoVerifies) {
+    test::ScratchDir dir;
+    test::CopyRealData();
+    int seen = 0;
+    for (const fs::directory_entry& file : fs::directory_iterator(LB_SOURCE_DIR "/tests/demos")) {
+        const Verified verified = VerifyBinary(file.path().string());
+        EXPECT_EQ(verified.code, 0) << file.path() << ": " << verified.out;
+        EXPECT_EQ(verified.out.rfind("clear 1: ", 0), 0u) << file.path() << ": " << verified.out;
+        EXPECT_NE(verified.out.find("\ninputs: "), std::string::npos) << verified.out;
+        ++seen;
+    }
+    EXPECT_GE(seen, 2);
+}
+
+// The digest the server tells duplicates by: the inputs alone.
+TEST(DemoState, TheInputsDigestIgnoresTheNameTheDateAndThePacking) {
+    const Demo golden = ReadDemo(LB_SOURCE_DIR "/tests/demos/restart-format3.lbdemo");
+    std::vector<std::uint8_t> stream;
+    ASSERT_TRUE(UnpackDemo(golden, &stream));
+    DemoHeader header = golden.header;
+    header.player = "Someone Else";
+    header.date = 1234567890;
+    Demo renamed;
+    ASSERT_TRUE(PackDemo(header, stream, &renamed));
+    Demo decoded;
+    std::string why;
+    ASSERT_TRUE(DecodeDemo(EncodeDemo(renamed), &decoded, &why)) << why;
+    EXPECT_EQ(decoded.header.player, "Someone Else");
+    EXPECT_EQ(decoded.scan.inputs, golden.scan.inputs);
+
+    // Packed fast instead of small.
+    Demo fast = golden;
+    uLongf length = compressBound(static_cast<uLong>(stream.size()));
+    fast.packed.resize(length);
+    ASSERT_EQ(compress2(fast.packed.data(), &length, stream.data(), static_cast<uLong>(stream.size()), 1), Z_OK);
+    fast.packed.resize(length);
+    EXPECT_NE(fast.packed, golden.packed);
+    ASSERT_TRUE(DecodeDemo(EncodeDemo(fast), &decoded, &why)) << why;
+    EXPECT_EQ(decoded.scan.inputs, golden.scan.inputs);
+
+    EXPECT_NE(whole::EditedKey(golden, VK_RIGHT, VK_UP).scan.inputs, golden.scan.inputs);
+}
+
+std::string PackedDemo(const DemoHeader& header, const std::vector<std::uint8_t>& stream) {
+    Demo demo;
+    EXPECT_TRUE(PackDemo(header, stream, &demo));
+    return EncodeDemo(demo);
+}
+
+// Runs `body` in a child process (a game of its own); whether it passed.
+bool Apart(const std::function<void()>& body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        body();
+        _exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A week of pauses, a ranking file of 250 MB, a stream said to be 256 MB, a deflate bomb,
+// another rules version.
+void MakeHostileDemos() {
+    const Demo golden = ReadDemo(whole::KEPT_DEMO);
+    DemoHeader header = golden.header;
+    header.format = DEMO_FORMAT;
+    auto write = [](const std::string& name, const std::string& bytes) { test::WriteFile(name, bytes); };
+    // A week of the game standing still: a clock read a second, a pump a second.
+    std::vector<std::uint8_t> week;
+    for (int second = 0; second < 7 * 24 * 3600; ++second) {
+        week.push_back(TAG_TICK);
+        PutVarint(week, 1000);
+        week.push_back(TAG_PUMP);
+    }
+    write("week.lbdemo", PackedDemo(header, week));
+    // A ranking file of 250 MB, said to be.
+    std::vector<std::uint8_t> ranking{TAG_FILE, 1};
+    PutVarint(ranking, 250u << 20);
+    ranking.resize(ranking.size() + 1000, '7');
+    write("ranking.lbdemo", PackedDemo(header, ranking));
+    // A stream said to be longer than a demo may be, in a header of 36 bytes.
+    Demo declared;
+    ASSERT_TRUE(PackDemo(header, {TAG_PUMP}, &declared));
+    declared.streamLength = 256u << 20;
+    std::string bytes = EncodeDemo(declared);
+    write("declared.lbdemo", bytes.substr(0, 36));
+    // Zeros said to be short: they unpack to far more than the header says.
+    std::vector<std::uint8_t> zeros(100u << 20, 0);
+    Demo bomb;
+    ASSERT_TRUE(PackBytes(zeros, &bomb.packed));
+    zeros = {};
+    bomb.header = header;
+    bomb.streamLength = 1000;
+    write("bomb.lbdemo", EncodeDemo(bomb));
+    // Another rules version.
+    DemoHeader rules = header;
+    rules.rules = DEMO_RULES + 1;
+    write("rules.lbdemo", PackedDemo(rules, {TAG_PUMP}));
+}
+
+
+// Each refused with exit 2, a line on stderr, at once and in little memory.
+TEST(DemoState, HostileDemosAreRefusedCleanlyInLittleMemory) {
+    test::ScratchDir dir;
+    test::CopyRealData();
+    // Made apart, so that this process stays small for the children's measures.
+    std::vector<std::string> names = {"week.lbdemo", "ranking.lbdemo", "declared.lbdemo", "bomb.lbdemo",
+                                      "rules.lbdemo"};
+    ASSERT_TRUE(Apart(MakeHostileDemos));
+    ASSERT_EQ(mkfifo("fifo.lbdemo", 0600), 0);
+    for (const char* other : {"fifo.lbdemo", "/dev/zero", "/proc/self/mem"}) names.push_back(other);
+    for (const std::string& name : names) {
+        const Verified verified = VerifyBinary(name);
+        EXPECT_EQ(verified.code, 2) << name << ": " << verified.out;
+        EXPECT_EQ(verified.out.rfind("lantern-blade: ", 0), 0u) << name << ": " << verified.out;
+        EXPECT_EQ(std::count(verified.out.begin(), verified.out.end(), '\n'), 1) << name << ": " << verified.out;
+        EXPECT_LT(verified.peakKb, 150 * 1024) << name;
+    }
+    EXPECT_NE(VerifyBinary("rules.lbdemo").out.find("rules version 2"), std::string::npos);
+}
+
+
+// A recording made while the game stood still for 30 s: watched, the step takes a
+// second at most; Escape stops a watch at once.
+TEST(DemoState, AWatchedStallWaitsASecondAtMostAndEscapeStopsIt) {
+    test::ScratchDir dir;
+    const std::string path = (fs::current_path() / "stalled.lbdemo").string();
+    ASSERT_TRUE(Apart([&path] {
+        whole::GameRun run([] { StartRecording(true); });
+        ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && run.Frames(20));
+        headless::Advance(30000);
+        ASSERT_TRUE(run.Frames(20));
+        test::WriteFile(path, DemoRecordingBytes(false));
+    }));
+    const Demo stalled = ReadDemo(path);
+    ASSERT_GE(stalled.scan.clockMs, 30000u);
+    test::CopyRealData();
+
+    EXPECT_TRUE(Apart([&stalled] {
+        ASSERT_TRUE(StartReplay(stalled, true, false));
+        test::StartGame();
+        const std::uint64_t start = headless::Now();
+        while (!DemoReplayOver() && DemoDifference() < 0 && !test::Turn()) {
+        }
+        std::string why;
+        EXPECT_EQ(DemoDifference(&why), -1) << why;
+        EXPECT_TRUE(DemoReplayOver());
+        EXPECT_LT(headless::Now() - start, stalled.scan.clockMs - 29000);
+    }));
+
+    ASSERT_TRUE(StartReplay(stalled, true, false));
+    test::StartGame();
+    ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_PLAY; }));
+    headless::PressKey(VK_ESCAPE);
+    const std::uint64_t pressed = headless::Now();
+    test::Turn();
+    EXPECT_TRUE(DemoStopped());
+    EXPECT_LE(headless::Now() - pressed, 20u);
+}
+
+}  // namespace
