@@ -1,7 +1,10 @@
 // lantern-blade-server: one process answering HTTP on a pool of threads while its
 // verification workers replay the queued runs. --remove takes a run off the board.
+#include <arpa/inet.h>
 #include <httplib.h>
+#include <netinet/in.h>
 #include <signal.h>
+#include <sys/socket.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -33,6 +36,24 @@ std::string FindGameData(const fs::path& game) {
         if (HasGameData(candidate)) return fs::canonical(candidate, error).string();
     }
     return "";
+}
+
+// cpp-httplib listens with a backlog of 5, fixed when the library was built: a burst of
+// submissions overflowed it, and the connections dropped waited for the client's SYN
+// retries, 1, 3, 7 seconds. Listening again on the same socket widens the backlog.
+void WidenBacklog(int port) {
+    for (int fd = 3; fd < 1024; ++fd) {
+        int accepting = 0;
+        socklen_t length = sizeof accepting;
+        if (getsockopt(fd, SOL_SOCKET, SO_ACCEPTCONN, &accepting, &length) != 0 || accepting == 0) continue;
+        sockaddr_storage address{};
+        socklen_t addressLength = sizeof address;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&address), &addressLength) != 0) continue;
+        const in_port_t bound = address.ss_family == AF_INET6
+                                    ? reinterpret_cast<const sockaddr_in6&>(address).sin6_port
+                                    : reinterpret_cast<const sockaddr_in&>(address).sin_port;
+        if (ntohs(bound) == port) ::listen(fd, SOMAXCONN);
+    }
 }
 
 int Remove(DbConnection& db, const std::string& id) {
@@ -103,6 +124,7 @@ int Serve(const ServerOptions& o) {
         std::fprintf(stderr, "lantern-blade-server: cannot listen on %s:%d\n", o.listenHost.c_str(), o.listenPort);
         return 1;
     }
+    WidenBacklog(port);
     std::thread stopper([&] {
         int signal = 0;
         sigwait(&stopSignals, &signal);
