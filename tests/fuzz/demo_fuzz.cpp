@@ -1,5 +1,6 @@
 // Demo files: the input is read as a demo file and, when it reads, played back unseen
-// from the state at start for at most a few thousand turns, as --verify would.
+// over the shipped data, from the state at start or the run's own start state, for at
+// most a few thousand turns, as --verify would.
 #include <string>
 
 #include "app/demo_run.h"
@@ -14,11 +15,11 @@ constexpr int MAX_TURNS = 5000;
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    fuzz::Prepare();
+    fuzz::Prepare(true);
     Demo demo;
     std::string why;
     if (!DecodeDemo(std::string(data, data + size), &demo, &why)) return 0;
-    StartReplay(demo, false, true);
+    if (!StartReplay(demo, false, true) || !BeginDemoRun()) return 0;
     int exitCode = 0;
     for (int turn = 0; turn < MAX_TURNS && !DemoReplayOver() && DemoDifference() < 0; ++turn) {
         if (LoopTurn(&exitCode)) break;

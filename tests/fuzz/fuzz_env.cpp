@@ -36,7 +36,7 @@ void RemoveScratch() {
     fs::remove_all(g_scratch, ignored);
 }
 
-void StartOnce() {
+void StartOnce(bool shippedData) {
     std::string pattern = (fs::temp_directory_path() / "lantern-blade-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     g_scratch = pattern;
@@ -46,6 +46,8 @@ void StartOnce() {
     for (const char* name : {"a.mid", "b.mid", "c.wav", "d.wav", "BATTLE03.mid", "Sword.wav"}) {
         std::ofstream(name) << "sound";
     }
+    // The shipped stage, pictures and ranking, so that real demos play past their start.
+    if (shippedData) fs::copy(LB_SOURCE_DIR "/data", g_scratch, fs::copy_options::recursive | fs::copy_options::overwrite_existing);
     fs::create_directories("bmp");
     fs::create_directories("txt/Map");
     fs::create_directories("txt/Ranking");
@@ -85,8 +87,8 @@ void ResetGame() {
 
 }  // namespace
 
-void Prepare() {
-    if (g_scratch.empty()) StartOnce();
+void Prepare(bool shippedData) {
+    if (g_scratch.empty()) StartOnce(shippedData);
     ResetGame();
 }
 

@@ -9,7 +9,8 @@
 namespace fuzz {
 
 // Starts the game on first use; every call resets it to its state at start.
-void Prepare();
+// With `shippedData`, the game's own data is copied into the scratch folder first.
+void Prepare(bool shippedData = false);
 // Writes the bytes as a file under the scratch directory (its folder must exist).
 void WriteInput(const std::string& path, const std::uint8_t* data, std::size_t size);
 
