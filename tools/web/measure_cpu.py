@@ -91,7 +91,7 @@ def measure(url, seconds, game):
         else:
             page.wait_for("window.framesDrawn > 0", 30)
             frames = "window.framesDrawn"
-        time.sleep(2)  # past the start
+        time.sleep(5)  # past the start (the music decoded, the first scene drawn)
         page.evaluate("window.lbPuts = []")
         ticks, start, drawn = browser_ticks(browser.process.pid), time.monotonic(), page.evaluate(frames)
         time.sleep(seconds)
