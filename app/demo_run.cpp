@@ -10,6 +10,7 @@
 #include "app/run_start.h"
 #include "platform/demo/demo.h"
 #include "platform/host/files.h"
+#include "platform/policy/settings.h"
 #include "records/ranking_demos.h"
 
 namespace {
@@ -148,6 +149,7 @@ void StartRecording(bool wholeSession) {
     DemoHeader header;
     header.version = LB_VERSION;
     header.stageHash = StageHash();
+    if (!RunSettings().name.empty()) header.player = RunSettings().name;
     StartDemoRecording(header, wholeSession);
     g_runKeeping.runBytes = CurrentRun;
 }
@@ -172,6 +174,10 @@ bool BeginDemoRun() {
     DemoBeginRun();
     ResumeInsideTurn();
     return true;
+}
+
+bool Replaying() {
+    return g_task == DemoTask::Watch || g_task == DemoTask::Verify || g_task == DemoTask::Time;
 }
 
 void AskForDemo(DemoTask task, const std::string& path) {

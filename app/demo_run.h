@@ -11,6 +11,9 @@ enum class DemoTask { None, Record, Watch, Verify, Time };
 // Set by the command line; the path is the demo file's (made absolute there).
 void AskForDemo(DemoTask task, const std::string& path);
 
+// A demo is played back (watched, checked or timed) rather than the game played.
+bool Replaying();
+
 // Records the run from now on, naming this version and the stage files on disk: the
 // whole session (`wholeSession`, for --record) or the current run alone.
 void StartRecording(bool wholeSession = false);

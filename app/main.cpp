@@ -3,6 +3,8 @@
 #include "app/demo_run.h"
 #include "app/game_view.h"
 #include "app/run_start.h"
+#include "app/overlay_view.h"
+#include "app/run_records.h"
 #include "app/scene_switch.h"
 #include "app/window_proc.h"
 #include "game/random.h"
@@ -16,6 +18,7 @@
 #include "platform/mmsystem.h"
 #include "platform/seam/backend.h"
 #include "records/numbers.h"
+#include "records/ranking_demos.h"
 #include "records/ranking_save.h"
 
 HWND g_hwnd = nullptr;
@@ -34,6 +37,13 @@ void FillShatterTables() {
             g_shatterDY[row][column] = NextRandom() % SCREEN_HEIGHT - SCREEN_HEIGHT / 2;
         }
     }
+}
+
+// The current scene's handler, with the player's records looking on.
+void RunSceneAndRecords() {
+    BeforeScene();
+    RunScene(g_msg);
+    AfterScene(RunSoFar);
 }
 
 }  // namespace
@@ -90,6 +100,7 @@ bool StartUp(HINSTANCE instance, int cmdShow) {
     ReadNumbers(RANKING_SIZE, g_ranking, "txt\\Ranking\\Ranking.txt");
     WriteNumbers(RANKING_SIZE, g_ranking, "txt\\Ranking\\Ranking2.txt");
     SortDescending(RANKING_SIZE, g_ranking);
+    StartOverlay();
     return BeginDemoRun();
 }
 
@@ -114,7 +125,7 @@ bool LoopTurn(int* exitCode) {
     // A stage loads in this turn: a run starts here, with what it carries over.
     if (g_scene == SCENE_STAGE_INIT) DemoNoteStage(SaveRunStart());
 #ifdef LB_SPIN
-    RunScene(g_msg);
+    RunSceneAndRecords();
 #else
     // The frame gate only tells a scene to skip its frame; rather than spin a whole core
     // until the next one is due, give the processor away on a turn that drew nothing,
@@ -125,7 +136,7 @@ bool LoopTurn(int* exitCode) {
     // between the two would restart the piece twice, some milliseconds apart, as the
     // original's loop, which never pauses, does not.
     const std::uint64_t framesBefore = PresentedFrameCount();
-    RunScene(g_msg);
+    RunSceneAndRecords();
     const bool pieceEnded = g_msg.message == MM_MCINOTIFY && g_msg.wParam == MCI_NOTIFY_SUCCESSFUL;
     if (PresentedFrameCount() == framesBefore && !pieceEnded) DemoIdle(MsUntilNextFrame(FRAME_PERIOD_MS));
 #endif

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "app/demo_run.h"
+#include "app/overlay_view.h"
 
 #include "platform/host/files.h"
 #include "platform/policy/settings.h"
@@ -20,6 +21,7 @@ constexpr const char* USAGE_HEAD =
     "\n"
     "  --fullscreen      start fullscreen\n"
     "  --windowed        start in a window\n"
+    "  --classic         play without the overlay (score, best, ghost, names)\n"
     "  --record FILE     play, and write the run to FILE at exit\n"
     "  --playdemo FILE   watch a recorded run (Escape stops it)\n"
     "  --verify FILE     play a run back unseen, print each clear's time and score;\n"
@@ -74,6 +76,8 @@ int ReadOptions(int argc, const char* const* argv, const std::string& scores) {
             ChooseDisplay(DisplayChoice::Windowed);
         } else if (std::strcmp(option, "--fullscreen") == 0) {
             ChooseDisplay(DisplayChoice::Fullscreen);
+        } else if (std::strcmp(option, "--classic") == 0) {
+            AskForClassic();
         } else if (const DemoTask task = DemoOption(option); task != DemoTask::None && i + 1 < argc) {
             std::error_code error;
             const std::string path = std::filesystem::absolute(argv[++i], error).string();

@@ -1,5 +1,6 @@
 #include "app/window_proc.h"
 
+#include "app/overlay_view.h"
 #include "app/scene_switch.h"
 #include "game/teardown.h"
 #include "platform/mmsystem.h"
@@ -44,6 +45,7 @@ LRESULT WindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
             return DefWindowProcA(hwnd, message, wParam, lParam);
         case WM_KEYDOWN:
             if (wParam == VK_ESCAPE) EscapeTeardown();
+            OverlayKey(static_cast<int>(wParam));
             return 0;
         case MM_MCINOTIFY:
             if (wParam == MCI_NOTIFY_SUCCESSFUL) PieceEnded();

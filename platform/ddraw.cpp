@@ -8,6 +8,7 @@
 #endif
 
 #include "platform/demo/demo.h"
+#include "platform/overlay/overlay.h"
 #include "platform/gdi_internal.h"
 #include "platform/seam/backend.h"
 
@@ -276,7 +277,10 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD flags) {
     memo_.Forget();
     back_->memo_.Forget();
     ++presentedFrames;
-    if (DemoPresent()) backend::Present(pixels_.data(), screenPalette);
+    if (DemoPresent()) {
+        overlay::Compose();
+        backend::Present(pixels_.data(), screenPalette);
+    }
     return DD_OK;
 }
 

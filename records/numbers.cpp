@@ -107,3 +107,11 @@ void EnterScore(std::int32_t* values, std::uint32_t score) {
         }
     }
 }
+
+int PlaceOf(const std::int32_t* ranking, std::uint32_t score) {
+    int above = 0;
+    for (int slot = 0; slot < RANKING_SIZE; ++slot) {
+        if (static_cast<std::uint32_t>(ranking[slot]) >= score) ++above;
+    }
+    return above < RANKING_SIZE ? above + 1 : 0;
+}

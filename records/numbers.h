@@ -33,3 +33,7 @@ void SortDescending(int count, std::int32_t* values);
 // The entry test: the score takes the candidate slot if it is at least one of the five
 // ranked entries (compared as unsigned); otherwise the candidate slot keeps its value.
 void EnterScore(std::int32_t* values, std::uint32_t score);
+// The place (1-5) a score takes among the five ranked entries: after every entry above it
+// and every one equal to it (a tie does not take the place of the run that made it
+// first); 0 when that leaves it out of the five.
+int PlaceOf(const std::int32_t* ranking, std::uint32_t score);

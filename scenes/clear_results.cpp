@@ -44,6 +44,12 @@ void DrawFigure(std::int64_t value, IDirectDrawSurface* destination, int row) {
 
 }  // namespace
 
+std::uint32_t ScoreOf(std::uint32_t playTimeMs) {
+    // A run slower than the par time scores 0, never a negative number.
+    const std::int64_t score = SCORE_BASE - static_cast<std::int64_t>(playTimeMs);
+    return static_cast<std::uint32_t>(score > 0 ? score : 0);
+}
+
 void ClearInit() {
     // After the flip of the clearing frame the back buffer holds the frame before it.
     RECT whole{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT};
@@ -84,10 +90,8 @@ void ResultInit() {
         DrawFigure(figures[row], g_offscreen4, row);
     }
 
-    // A run slower than the par time scores 0, never a negative number.
     const std::uint32_t playTime = g_clearTime;
-    const std::int64_t score = SCORE_BASE - static_cast<std::int64_t>(g_clearTime);
-    g_clearTime = static_cast<std::uint32_t>(score > 0 ? score : 0);
+    g_clearTime = ScoreOf(playTime);
     // Results reached by the A shortcut show their figures but enter nothing: nobody
     // played for that score, and the next save would keep it for good.
     if (g_resultsAfterClear) {

@@ -5,6 +5,9 @@
 
 constexpr std::int32_t SCORE_BASE = 6000;
 
+// The score of a play time: SCORE_BASE less it, never below 0.
+std::uint32_t ScoreOf(std::uint32_t playTimeMs);
+
 extern int g_clearRadius;
 extern int g_clearStep;
 extern int g_countUpPercent;

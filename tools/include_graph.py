@@ -34,6 +34,7 @@ LAYERS = {
     "platform/world": 2,
     "platform/seam": 1,
     "platform/policy": 1,
+    "platform/overlay": 1,
     "platform/host": 0,
     "platform/music": 0,
 }

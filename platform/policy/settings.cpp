@@ -71,10 +71,22 @@ bool ParseNumber(const std::string& text, int low, int high, int* number) {
     return true;
 }
 
+struct SwitchField {
+    const char* key;
+    bool Settings::*field;
+};
+
+constexpr SwitchField SWITCH_FIELDS[] = {
+    {"fullscreen", &Settings::fullscreen},
+    {"classic", &Settings::classic},
+    {"ghost", &Settings::ghost},
+};
+
 bool ParseValue(const std::string& key, const std::string& value, Settings* settings) {
-    if (key == "fullscreen") {
+    for (const SwitchField& field : SWITCH_FIELDS) {
+        if (key != field.key) continue;
         if (value != "true" && value != "false") return false;
-        settings->fullscreen = value == "true";
+        settings->*field.field = value == "true";
         return true;
     }
     for (const NumberField& field : NUMBER_FIELDS) {
@@ -123,6 +135,8 @@ std::string Format(const Settings& settings) {
     out << "\n[world]\n# The world ranking server runs are sent to (none: nothing is sent).\nserver=" << settings.server
         << "\nname=" << settings.name << '\n';
     if (!settings.secret.empty()) out << "secret=" << settings.secret << '\n';
+    out << "\n[play]\nclassic=" << (settings.classic ? "true" : "false")
+        << "\nghost=" << (settings.ghost ? "true" : "false") << '\n';
     return out.str();
 }
 
@@ -169,6 +183,16 @@ Settings LoadSettings() {
     }
     g_saved = read;
     return read;
+}
+
+Settings& RunSettings() {
+    static bool loaded = false;
+    static Settings settings;
+    if (!loaded) {
+        loaded = true;
+        settings = LoadSettings();
+    }
+    return settings;
 }
 
 bool OpensFullscreen(const Settings& settings) {

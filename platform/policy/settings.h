@@ -16,6 +16,10 @@ struct Settings {
     std::string server;
     std::string name;
     std::string secret;
+    // The overlay: off in classic play (the game's own frames only), the best run's ghost
+    // shown in play.
+    bool classic = false;
+    bool ghost = true;
 
     bool operator==(const Settings&) const = default;
 };
@@ -23,6 +27,9 @@ struct Settings {
 // How the command line asks the window to open; it beats the settings file for this run.
 enum class DisplayChoice { AsSaved, Windowed, Fullscreen };
 void ChooseDisplay(DisplayChoice choice);
+
+// Whether a name is one the settings and demos take: 1 to 16 printable ASCII characters.
+bool ValidPlayerName(const std::string& name);
 
 // Every volume up or down by a tenth (steps of 10 percent), within 0 to 100.
 void StepVolumes(Settings& settings, int steps);
@@ -37,6 +44,9 @@ bool OpensFullscreen(const Settings& settings);
 // characters; a secret of 16 to 128 printable ASCII characters without spaces.
 bool ValidPlayerName(const std::string& name);
 bool ValidPlayerSecret(const std::string& secret);
+// The settings this run follows, read from the file at first use, shared by the backend
+// and the game's side.
+Settings& RunSettings();
 // Writes the settings when they differ from the file's, atomically. A damaged file is
 // left as the player wrote it: this run then keeps its changes to itself.
 void SaveSettings(const Settings& settings);

@@ -13,6 +13,7 @@
 #include <iterator>
 #include <string>
 
+#include "platform/overlay/overlay.h"
 #include "platform/seam/backend.h"
 #include "platform/sdl/sdl_internal.h"
 
@@ -32,6 +33,8 @@ int g_lastHeight = 0;
 sdl_backend::ShownFrame g_shown{};
 sdl_backend::ChangedSpan g_changed[SCREEN_HEIGHT];
 constexpr sdl_backend::ChangedSpan WHOLE_ROW{0, SCREEN_WIDTH};
+// The overlay as last drawn: its rows are drawn anew when it changes or goes.
+overlay::Picture g_overlayDrawn;
 
 // Where the picture lies in a window of that size, as SDL's renderer places a logical
 // size: the largest whole multiple that fits, or, in a window smaller than the picture,
@@ -125,10 +128,26 @@ void UpdateScaling() {
     SDL_RenderSetIntegerScale(g_renderer, fits ? SDL_TRUE : SDL_FALSE);
 }
 
+// Through the renderer: each rectangle blended over the picture in its logical size.
+void DrawOverlay() {
+    const overlay::Picture& picture = overlay::Shown();
+    g_overlayDrawn = picture;
+    if (picture.rects.empty()) return;
+    SDL_SetRenderDrawBlendMode(g_renderer, SDL_BLENDMODE_BLEND);
+    for (const overlay::Rect& rect : picture.rects) {
+        SDL_SetRenderDrawColor(g_renderer, (rect.argb >> 16) & 0xFF, (rect.argb >> 8) & 0xFF, rect.argb & 0xFF,
+                               rect.argb >> 24);
+        const SDL_Rect at{rect.x, rect.y, rect.w, rect.h};
+        SDL_RenderFillRect(g_renderer, &at);
+    }
+    SDL_SetRenderDrawBlendMode(g_renderer, SDL_BLENDMODE_NONE);
+}
+
 void ShowTexture() {
     SDL_SetRenderDrawColor(g_renderer, 0, 0, 0, 255);
     SDL_RenderClear(g_renderer);
     SDL_RenderCopy(g_renderer, g_texture, nullptr, nullptr);
+    DrawOverlay();
     sdl_backend::DrawNote(g_renderer);
     SDL_RenderPresent(g_renderer);
 }
@@ -150,6 +169,10 @@ sdl_backend::PictureArea ChangedArea(int top, int bottom) {
 void PresentThroughRenderer() {
     int first = 0;
     while (first < SCREEN_HEIGHT && !g_changed[first].Changed()) ++first;
+    if (first == SCREEN_HEIGHT) {
+        ShowTexture();  // only the overlay changed
+        return;
+    }
     int last = SCREEN_HEIGHT - 1;
     while (last > first && !g_changed[last].Changed()) --last;
     const sdl_backend::PictureArea area = ChangedArea(first, last + 1);
@@ -191,9 +214,14 @@ void PresentToSurface() {
         into = g_small;
         at = {1, {0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}};
     }
-    // The rows under the note are drawn anew each time, the note over them while it lasts.
+    // The rows under the note and the overlay (as last drawn and now) are drawn anew each
+    // time, the note and the overlay over them.
     const auto [noteFirst, noteCount] = sdl_backend::NoteRows();
     std::fill(g_changed + noteFirst, g_changed + noteFirst + noteCount, WHOLE_ROW);
+    const overlay::Picture& picture = overlay::Shown();
+    std::fill(g_changed + g_overlayDrawn.top, g_changed + g_overlayDrawn.bottom, WHOLE_ROW);
+    std::fill(g_changed + picture.top, g_changed + picture.bottom, WHOLE_ROW);
+    g_overlayDrawn = picture;
     // Runs of changed rows are at least one unchanged row apart.
     SDL_Rect runs[SCREEN_HEIGHT / 2 + 1];
     int runCount = 0;
@@ -213,6 +241,8 @@ void PresentToSurface() {
         runs[runCount++] = run;
         y = end;
     }
+    overlay::Blend(picture, static_cast<std::uint32_t*>(into->pixels), into->pitch, at.rect.x, at.rect.y, at.scale,
+                   false);
     sdl_backend::DrawNote(into, {at.rect.x, at.rect.y}, at.scale);
     if (view.scale == 0 && runCount > 0) {
         SDL_Rect to = view.rect;
@@ -277,7 +307,8 @@ void ShowPicture(bool resized) {
 void PresentFrame(const std::uint8_t* pixels, const std::uint32_t* palette) {
     if (g_window == nullptr) return;
     const bool stale = g_renderer == nullptr && g_surfaceStale;
-    if (TakeFrame(g_shown, pixels, palette, g_changed) == 0 && !stale) return;
+    const bool overlayChanged = overlay::Shown().rects != g_overlayDrawn.rects;
+    if (TakeFrame(g_shown, pixels, palette, g_changed) == 0 && !stale && !overlayChanged) return;
     if (g_renderer != nullptr) {
         PresentThroughRenderer();
     } else {

@@ -10,7 +10,6 @@ namespace {
 // A change is kept once no other came for this long.
 constexpr Uint32 SETTLE_MS = 500;
 
-Settings g_settings;
 bool g_loaded = false;
 bool g_muted = false;
 bool g_pending = false;  // changed since the last write
@@ -23,10 +22,9 @@ namespace sdl_backend {
 Settings& PlayerSettings() {
     if (!g_loaded) {
         g_loaded = true;
-        g_settings = LoadSettings();
-        SetAudioVolumes(g_settings.musicVolume, g_settings.effectsVolume);
+        SetAudioVolumes(RunSettings().musicVolume, RunSettings().effectsVolume);
     }
-    return g_settings;
+    return RunSettings();
 }
 
 void StoreSettings() {

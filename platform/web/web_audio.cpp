@@ -26,17 +26,11 @@ void lbShowNote(const char* text);
 
 namespace {
 
-Settings g_settings;
-bool g_loaded = false;
 bool g_muted = false;
 std::vector<int> g_finished;
 
 Settings& PlayerSettings() {
-    if (!g_loaded) {
-        g_loaded = true;
-        g_settings = LoadSettings();
-    }
-    return g_settings;
+    return RunSettings();
 }
 
 void ApplyVolumes() {

@@ -13,6 +13,7 @@
 #include "platform/seam/backend.h"
 #include "platform/seam/frame_changes.h"
 #include "platform/host/frame_checksum.h"
+#include "platform/seam/backend.h"
 #include "platform/web/web_internal.h"
 
 namespace {

@@ -267,7 +267,11 @@ TEST_F(InstalledPackages, PlayAClearWithTheScoresKeptInThePlayersOwnFolder) {
     EXPECT_EQ(saved, expected) << ranking.str();
     // The clear's demo follows the ranking into the player's folder.
     EXPECT_TRUE(fs::is_regular_file(mine / "demos" / (std::to_string(*score) + ".lbdemo")));
-    for (const std::string& name : Names(mine)) EXPECT_TRUE(name.rfind("Ranking", 0) == 0 || name == "demos") << name;
+    // Beside it the player's best clear, this one.
+    EXPECT_TRUE(fs::is_regular_file(mine / "demos/best.lbdemo"));
+    for (const std::string& name : Names(mine)) {
+        EXPECT_TRUE(name.rfind("Ranking", 0) == 0 || name == "demos" || name == "Best.txt") << name;
+    }
     // Beside the scores only the music's takes, in the cache folder.
     std::set<std::string> inHome = Names(home);
     if (inHome.erase(".cache") == 1) {

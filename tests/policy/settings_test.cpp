@@ -57,7 +57,8 @@ TEST_F(SettingsFile, WhatIsWrittenIsReadBackAndOnlyChangesAreWritten) {
 }
 
 TEST_F(SettingsFile, ADamagedFileIsIgnoredWithOneLineAndLeftAsItIs) {
-    for (const char* damaged : {"fullscreen=maybe\n", "music_volume=101\n", "window_width=12x\n",
+    for (const char* damaged : {"fullscreen=maybe\n", "music_volume=101\n", "window_width=12x\n", "ghost=1\n",
+                                "name=SEVENTEEN_LETTERS\n", "name=caf\xc3\xa9\n",
                                 "effects_volume=\n", "window_height=-5\n", "just words\n", "\x7f\x45LF\x01\n"}) {
         test::WriteFile(file_.string(), damaged);
         testing::internal::CaptureStderr();
@@ -68,6 +69,20 @@ TEST_F(SettingsFile, ADamagedFileIsIgnoredWithOneLineAndLeftAsItIs) {
         SaveSettings(Make(true, 640, 480, 10, 10));
         EXPECT_EQ(test::ReadFile(file_.string()), damaged);
     }
+}
+
+TEST_F(SettingsFile, ThePlayersNameAndTheOverlaysSwitchesComeBack) {
+    Settings changed;
+    changed.name = "Ada Lovelace #1";
+    changed.classic = true;
+    changed.ghost = false;
+    SaveSettings(changed);
+    EXPECT_EQ(LoadSettings(), changed);
+    // Sixteen printable characters, spaces round them trimmed.
+    test::WriteFile(file_.string(), "[play]\nname =  SIXTEEN_LETTERS! \n");
+    EXPECT_EQ(LoadSettings().name, "SIXTEEN_LETTERS!");
+    EXPECT_TRUE(ValidPlayerName("~"));
+    EXPECT_FALSE(ValidPlayerName("tab\there"));
 }
 
 // Whatever stands in the file's place, the start goes on at once with the defaults and one

@@ -97,3 +97,20 @@ TEST(SortDescending, OrdersTheCountGivenAsUnsignedNumbers) {
 }
 
 }  // namespace
+
+TEST(PlaceOf, AboveBetweenEqualToAndBelowTheFive) {
+    const std::int32_t ranking[RANKING_SIZE] = {3200, 2400, 1600, 1000, 500};
+    EXPECT_EQ(PlaceOf(ranking, 3439), 1);
+    EXPECT_EQ(PlaceOf(ranking, 2000), 3);
+    // Level with an entry: after it, the earlier run keeps its place.
+    EXPECT_EQ(PlaceOf(ranking, 2400), 3);
+    EXPECT_EQ(PlaceOf(ranking, 501), 5);
+    EXPECT_EQ(PlaceOf(ranking, 500), 0);
+    EXPECT_EQ(PlaceOf(ranking, 499), 0);
+    EXPECT_EQ(PlaceOf(ranking, 0), 0);
+    // Negative entries rank above everything, as the table compares them.
+    const std::int32_t negative[RANKING_SIZE] = {-1, 6000, 0, 0, 0};
+    EXPECT_EQ(PlaceOf(negative, 6000), 3);
+    EXPECT_EQ(PlaceOf(negative, 1), 3);
+    EXPECT_EQ(PlaceOf(negative, 0), 0);
+}

@@ -90,12 +90,12 @@ bool GameRun::PressUntil(int key, const std::function<bool()>& done) {
 
 // Holds each action's key from its start to its end on the play clock; after the
 // route, waits for the last break-up to clear the stage (or a second to show it will not).
-bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup) {
+bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup, std::uint32_t lateMs) {
     for (const RouteAction& action : ROUTE) {
-        if (!run.Until([&action] { return PlayClock() >= action.downMs; })) return false;
+        if (!run.Until([&] { return PlayClock() >= action.downMs + lateMs; })) return false;
         if (action.key == 0) {
             if (afterFirstGroup && !afterFirstGroup()) return false;
-        } else if (!run.PressUntil(action.key, [&action] { return PlayClock() >= action.upMs; })) {
+        } else if (!run.PressUntil(action.key, [&] { return PlayClock() >= action.upMs + lateMs; })) {
             return false;
         }
     }

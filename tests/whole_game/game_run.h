@@ -48,8 +48,9 @@ private:
 };
 
 // Plays the fixed route through the shipped stage, five kills; `afterFirstGroup`, if given,
-// runs once the first two are down, and the route goes on if it returns true.
-bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup = nullptr);
+// runs once the first two are down, and the route goes on if it returns true. `lateMs`
+// starts the route that much later.
+bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup = nullptr, std::uint32_t lateMs = 0);
 
 // The route (A for the results if the stage did not clear); clear, results and ending to
 // the title; the ranking and back; start, pause, retry, pause, title, quit. False as soon

@@ -1,0 +1,92 @@
+#include "app/overlay_view.h"
+
+#include <algorithm>
+
+#include "app/demo_run.h"
+#include "app/run_records.h"
+#include "game/game_frame.h"
+#include "game/scene_state.h"
+#include "platform/policy/settings.h"
+#include "platform/overlay/overlay.h"
+#include "platform/seam/game_view.h"
+#include "scenes/clear_results.h"
+
+namespace {
+
+// Presented frames a note stays: two seconds at the game's 50 frames a second.
+constexpr int NOTE_FRAMES = 100;
+
+bool g_classic = false;
+std::string g_note;
+int g_noteFrames = 0;
+
+overlay::Screen ScreenOf(int scene) {
+    switch (scene) {
+        case SCENE_STAGE_INIT:  // the frame of a restart
+        case SCENE_PLAY:
+        case SCENE_PAUSE_INIT:
+        case SCENE_PAUSE:
+        case SCENE_CLEAR_INIT:
+        case SCENE_CLEAR:
+            return overlay::Screen::Play;
+        case SCENE_RESULT:
+            return overlay::Screen::Results;
+        case SCENE_RANKING_INIT:
+        case SCENE_RANKING:
+            return overlay::Screen::Ranking;
+        default:
+            return overlay::Screen::Other;
+    }
+}
+
+void Fill(overlay::View* view) {
+    GameView game;
+    if (!ReadGameView(&game)) return;
+    view->classic = g_classic || RunSettings().classic;
+    view->screen = ScreenOf(game.scene);
+    const bool clearing = game.scene == SCENE_CLEAR_INIT || game.scene == SCENE_CLEAR;
+    // From the clearing frame on, the play time is the clear's (the kill count is reset).
+    view->playTimeMs = game.playTimeMs;
+    view->score = ScoreOf(view->playTimeMs);
+    view->killsLeft = clearing ? 0 : std::max(0, CLEAR_KILLS - game.kills);
+    view->bestTimeMs = BestTimeMs();
+    view->bestScore = view->bestTimeMs > 0 ? ScoreOf(view->bestTimeMs) : 0;
+
+    const ClearOutcome& clear = LastClear();
+    if (view->screen == overlay::Screen::Results && clear.onResults) {
+        view->cleared = true;
+        view->newBest = clear.newBest;
+        view->place = clear.place;
+        view->score = clear.score;
+    }
+    if (view->screen == overlay::Screen::Ranking && clear.made && clear.score > 0) view->marked = clear.place;
+
+    if (g_noteFrames > 0) {
+        --g_noteFrames;
+        view->note = g_note;
+    }
+}
+
+}  // namespace
+
+void AskForClassic() {
+    g_classic = true;
+}
+
+void StartOverlay() {
+    LoadBest();
+    overlay::SetFeed(Fill);
+}
+
+void OverlayKey(int virtualKey) {
+    if (virtualKey != 'G' || Replaying() || ScreenOf(g_scene) != overlay::Screen::Play) return;
+    Settings& settings = RunSettings();
+    settings.ghost = !settings.ghost;
+    SaveSettings(settings);
+    ShowOverlayNote(settings.ghost ? "Ghost on" : "Ghost off");
+}
+
+void ShowOverlayNote(const std::string& note) {
+    g_note = note;
+    g_noteFrames = NOTE_FRAMES;
+}

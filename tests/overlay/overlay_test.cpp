@@ -1,0 +1,184 @@
+// The overlay's layout and its drawing into 32-bit pixels: what it covers on each screen,
+// what --classic leaves, the ghost, and the blend at a scale.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/overlay/overlay.h"
+#include "platform/overlay/overlay_text.h"
+
+namespace {
+
+using overlay::Picture;
+using overlay::Rect;
+using overlay::Screen;
+using overlay::View;
+
+bool Overlaps(const Rect& r, int left, int top, int right, int bottom) {
+    return r.x < right && r.x + r.w > left && r.y < bottom && r.y + r.h > top;
+}
+
+Picture Laid(const View& view) {
+    Picture picture;
+    overlay::Lay(view, &picture);
+    return picture;
+}
+
+View PlayView() {
+    View view;
+    view.screen = Screen::Play;
+    view.playTimeMs = 1234;
+    view.score = 4766;
+    view.killsLeft = 3;
+    view.bestTimeMs = 40100;
+    return view;
+}
+
+TEST(OverlayLayout, PlayCoversNeitherTheCountdownNorTheOverviewNorThePlayView) {
+    const Picture picture = Laid(PlayView());
+    ASSERT_FALSE(picture.rects.empty());
+    for (const Rect& r : picture.rects) {
+        EXPECT_FALSE(Overlaps(r, 512, 0, 640, 32)) << r.x << "," << r.y;     // the countdown
+        EXPECT_FALSE(Overlaps(r, 560, 120, 640, 180)) << r.x << "," << r.y;  // the overview
+        EXPECT_FALSE(Overlaps(r, 0, 0, 512, 480)) << r.x << "," << r.y;      // the play view
+        EXPECT_LE(r.x + r.w, 640);
+    }
+    EXPECT_GE(picture.top, 180);
+    EXPECT_LE(picture.bottom, 480);
+}
+
+TEST(OverlayLayout, ClassicLeavesOnlyTheReplayCaptionAndNotes) {
+    View view = PlayView();
+    view.classic = true;
+    view.ghost.shown = true;
+    EXPECT_TRUE(Laid(view).rects.empty());
+
+    view.screen = Screen::Ranking;
+    view.entries[0].name = "ALICE";
+    view.marked = 1;
+    EXPECT_TRUE(Laid(view).rects.empty());
+
+    view.note = "No run kept for 2nd place";
+    view.replay = true;
+    view.replayOf.name = "ALICE";
+    const Picture withNote = Laid(view);
+    EXPECT_FALSE(withNote.rects.empty());
+    // The caption without the name: only "REPLAY" and the note, no wider than they are.
+    View captionOnly = view;
+    captionOnly.replayOf.name.clear();
+    EXPECT_EQ(Laid(captionOnly).rects.size(), withNote.rects.size());
+}
+
+TEST(OverlayLayout, ResultsSayNewBestAndThePlaceUnderTheFigures) {
+    View view;
+    view.screen = Screen::Results;
+    view.cleared = true;
+    view.score = 3439;
+    view.place = 2;
+    const Picture placeOnly = Laid(view);
+    view.newBest = true;
+    const Picture withBest = Laid(view);
+    EXPECT_GT(withBest.rects.size(), placeOnly.rects.size());
+    for (const Rect& r : withBest.rects) EXPECT_FALSE(Overlaps(r, 200, 100, 520, 330)) << r.x << "," << r.y;
+
+    // Not after a clear (the A shortcut): nothing.
+    view.cleared = false;
+    EXPECT_TRUE(Laid(view).rects.empty());
+}
+
+TEST(OverlayLayout, RankingMarksTheNewEntrysColumnAndListsNamesAboveTheColumns) {
+    View view;
+    view.screen = Screen::Ranking;
+    view.marked = 3;
+    const Picture marked = Laid(view);
+    ASSERT_EQ(marked.rects.size(), 4u);  // the outline round the column at x 250
+    for (const Rect& r : marked.rects) {
+        EXPECT_GE(r.x, 240);
+        EXPECT_LE(r.x + r.w, 300);
+    }
+    view.entries[0] = {"ALICE", 1765152000};
+    const Picture listed = Laid(view);
+    EXPECT_GT(listed.rects.size(), marked.rects.size());
+    for (const Rect& r : listed.rects) {
+        // Clear of the title at the top right and of the columns' captions and digits.
+        EXPECT_FALSE(Overlaps(r, 410, 60, 600, 150)) << r.x << "," << r.y;
+        EXPECT_FALSE(Overlaps(r, 120, 195, 420, 226)) << r.x << "," << r.y;
+    }
+}
+
+TEST(OverlayLayout, GhostIsTheCellHalfSeenLessItsKeyAndStaysInThePlayView) {
+    std::vector<std::uint8_t> cell(64 * 64, 7);  // all key
+    for (int x = 10; x < 20; ++x) cell[5 * 64 + x] = 3;
+    cell[6 * 64 + 63] = 4;
+    std::uint32_t palette[256] = {};
+    palette[3] = 0x112233;
+    palette[4] = 0x445566;
+    View view;
+    view.screen = Screen::Play;
+    view.classic = false;
+    view.ghost = {true, 500, 100, cell.data(), 64, palette, 7};
+    Picture picture = Laid(view);
+    std::vector<Rect> ghost;
+    for (const Rect& r : picture.rects) {
+        if (r.h == 1 && (r.argb >> 24) == 0x80) ghost.push_back(r);
+    }
+    // One run at x 510..512 (cut at the play view's edge); the pixel at 563 is beyond it.
+    ASSERT_EQ(ghost.size(), 1u);
+    EXPECT_EQ(ghost[0].x, 510);
+    EXPECT_EQ(ghost[0].y, 105);
+    EXPECT_EQ(ghost[0].w, 2);
+    EXPECT_EQ(ghost[0].argb, 0x80112233u);
+
+    view.ghost.left = 0;
+    picture = Laid(view);
+    int ghostRects = 0;
+    for (const Rect& r : picture.rects) ghostRects += r.h == 1 && (r.argb >> 24) == 0x80;
+    EXPECT_EQ(ghostRects, 2);
+}
+
+TEST(OverlayBlend, MixesAtItsAlphaAtTheScaleAndCutsToThePicture) {
+    constexpr int WIDTH = 1300;  // 640 at scale 2 from x 10, and room
+    constexpr int HEIGHT = 970;
+    std::vector<std::uint32_t> pixels(WIDTH * HEIGHT, 0xFF000000u | 0x204060u);
+    Picture picture;
+    picture.rects = {
+        Rect{1, 1, 2, 1, 0xFFFF0000u},      // opaque red
+        Rect{5, 5, 1, 1, 0x80FFFFFFu},      // half white
+        Rect{636, 478, 20, 20, 0xFF00FF00u},  // runs off the picture
+    };
+    overlay::Blend(picture, pixels.data(), WIDTH * 4, 10, 4, 2, false);
+    const auto at = [&](int x, int y) { return pixels[static_cast<std::size_t>(y) * WIDTH + x]; };
+    // Picture pixel (1,1) at scale 2 from (10,4): window pixels x 12..15, y 6..7.
+    EXPECT_EQ(at(12, 6), 0xFFFF0000u);
+    EXPECT_EQ(at(15, 7), 0xFFFF0000u);
+    EXPECT_EQ(at(16, 7), 0xFF204060u);
+    EXPECT_EQ(at(12, 8), 0xFF204060u);
+    // Half white over 0x20, 0x40, 0x60.
+    EXPECT_EQ(at(20, 14), 0xFF90A0B0u);
+    // Cut at the picture's edge: the last picture pixel drawn, nothing beyond.
+    EXPECT_EQ(at(10 + 639 * 2 + 1, 4 + 479 * 2 + 1), 0xFF00FF00u);
+    EXPECT_EQ(at(10 + 640 * 2, 4 + 479 * 2), 0xFF204060u);
+    EXPECT_EQ(at(10 + 639 * 2, 4 + 480 * 2), 0xFF204060u);
+
+    // The canvas keeps red in its low byte.
+    std::vector<std::uint32_t> canvas(640 * 480, 0xFF000000u);
+    picture.rects = {Rect{0, 0, 1, 1, 0xFF112233u}};
+    overlay::Blend(picture, canvas.data(), 640 * 4, 0, 0, 1, true);
+    EXPECT_EQ(canvas[0], 0xFF332211u);
+}
+
+TEST(OverlayText, TimesDatesAndPlaces) {
+    EXPECT_EQ(overlay::Seconds(56800), "56.80 s");
+    EXPECT_EQ(overlay::Seconds(2439), "2.43 s");
+    EXPECT_EQ(overlay::Seconds(0), "0.00 s");
+    EXPECT_EQ(overlay::Day(0), "");
+    EXPECT_EQ(overlay::Day(1765152000), "2025-12-08");
+    EXPECT_EQ(overlay::Ordinal(1), "1st");
+    EXPECT_EQ(overlay::Ordinal(3), "3rd");
+    EXPECT_EQ(overlay::Ordinal(6), "");
+    EXPECT_EQ(overlay::TextWidth("", 2), 0);
+    EXPECT_EQ(overlay::TextWidth("AB", 2), 22);
+}
+
+}  // namespace
