@@ -52,6 +52,8 @@ std::vector<std::uint8_t> g_runStart;  // and the state it started from
 std::uint64_t g_frames = 0;           // in g_stream (played back: presented so far)
 std::uint64_t g_clockMs = 0;
 std::uint64_t g_runClockMs = 0;
+// The first reading of a session is where the clock stood (time since boot), not time played.
+bool g_clockRead = false;
 bool g_overflow = false;
 DemoFramePoint g_lastPoint;
 
@@ -246,6 +248,7 @@ void Reset(Mode mode) {
     g_clockMs = 0;
     g_runClockMs = 0;
     g_overflow = false;
+    g_clockRead = false;
     g_lastPoint = DemoFramePoint{};
     g_difference = -1;
     g_differenceWhy.clear();
@@ -446,8 +449,10 @@ std::uint32_t DemoClock(std::uint32_t live) {
             Out(TAG_TICK);
             OutVarint(step);
         }
-        g_clockMs += step;
-        g_runClockMs += step;
+        const std::uint32_t played = g_clockRead ? step : 0;
+        g_clockRead = true;
+        g_clockMs += played;
+        g_runClockMs += played;
     }
     if (g_mode == Mode::Recording) g_clock = live;
     if (g_mode != Mode::Replaying) return live;

@@ -175,9 +175,11 @@ bool ScanDemo(const Demo& demo, DemoScan* scan, std::string* why, std::vector<De
     DemoReader reader(demo);
     DemoRecord record;
     std::uint64_t stageAt = 0;
+    std::uint64_t ticks = 0;
     for (std::uint64_t at = reader.Offset(); reader.Next(&record); at = reader.Offset()) {
         if (IsInput(record.tag)) MixInput(inputs, record);
-        if (record.tag == TAG_TICK) scan->clockMs += record.a;
+        // A session's first reading is the clock since boot, not time played.
+        if (record.tag == TAG_TICK && ticks++ > 0) scan->clockMs += record.a;
         if (record.tag == TAG_FRAME) {
             ++scan->frames;
             if (track != nullptr && demo.header.format >= 3) track->push_back(record.frame);

@@ -144,6 +144,19 @@ TEST(Demo, AClearKeepsItsDemoWhichVerifiesAndAnEntryPushedOutLosesIts) {
     EXPECT_NE(output.find("clear 1: play time 2561 ms, score " + score), std::string::npos) << output;
 }
 
+// A machine up for days: the clock's first reading is where it stood, not time played,
+// so the run is kept and verifies.
+TEST(Demo, AClearOnAMachineUpForDaysKeepsItsDemo) {
+    whole::GameRun run([] {
+        headless::SetTime(4ull * 24 * 3600 * 1000);
+        StartRecording();
+    });
+    ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && whole::PlayRoute(run));
+    ASSERT_TRUE(run.UntilScene(SCENE_RESULT));
+    std::string output;
+    EXPECT_EQ(Verify("txt/Ranking/demos/" + std::to_string(RING_SCORE) + ".lbdemo", &output), 0) << output;
+}
+
 // Another game holds the ranking's lock at the clear: the save waits for it on a thread
 // of its own, and once let go the score goes in with the demo of the run that made it.
 TEST(Demo, ASaveThatWaitedForTheLockKeepsItsDemo) {
