@@ -22,8 +22,6 @@ namespace {
 
 enum class Mode { Off, Recording, Replaying };
 
-constexpr std::uint64_t FNV_OFFSET = 0xcbf29ce484222325u;
-constexpr std::uint64_t FNV_PRIME = 0x100000001b3u;
 // The state check goes into the demo every this many frames of a run, and where a kept
 // run ends.
 constexpr std::uint64_t CHECK_EVERY = 32;

@@ -3,13 +3,13 @@
 #include "platform/demo/demo_format.h"
 
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 
 #include "platform/demo/demo_reader.h"
+#include "platform/host/files.h"
 #include "platform/host/packing.h"
 
 namespace {
@@ -165,19 +165,10 @@ bool DecodeDemo(const std::string& bytes, Demo* demo, std::string* why) {
 }
 
 bool ReadDemoFile(const std::string& path, Demo* demo, std::string* why) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        *why = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    struct stat info {};
+    const int fd = OpenRegularFile(path, O_RDONLY, why);
+    if (fd < 0) return false;
     std::string bytes;
-    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-    if (!ok) *why = path + " is not a regular file";
-    if (ok && static_cast<std::uint64_t>(info.st_size) > DEMO_MAX_FILE_BYTES) {
-        *why = "far too big for a demo";
-        ok = false;
-    }
+    bool ok = true;
     // Read up to one byte past the bound, so a file that grows meanwhile is still refused.
     char piece[64 * 1024];
     while (ok) {

@@ -38,6 +38,11 @@ constexpr std::size_t DEMO_MAX_FINISHED = 16;                      // pieces end
 constexpr std::size_t DEMO_MAX_START = 4096;                       // the state a run starts from
 constexpr std::size_t DEMO_MAX_VERSION = 32;
 constexpr std::size_t DEMO_MAX_PLAYER = 16;
+
+// The state checks and the inputs digest are FNV-1a 64.
+constexpr std::uint64_t FNV_OFFSET = 0xcbf29ce484222325u;
+constexpr std::uint64_t FNV_PRIME = 0x100000001b3u;
+
 constexpr const char* DEMO_DEFAULT_PLAYER = "PLAYER";
 
 struct DemoHeader {

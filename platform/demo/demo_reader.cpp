@@ -9,9 +9,6 @@ namespace {
 // Unpacked a piece at a time; a record is never longer than a kept file and its header.
 constexpr std::size_t PIECE = 64u << 10;
 
-constexpr std::uint64_t FNV_OFFSET = 0xcbf29ce484222325u;
-constexpr std::uint64_t FNV_PRIME = 0x100000001b3u;
-
 void Mix(std::uint64_t& hash, std::uint64_t value) {
     for (int i = 0; i < 8; ++i) hash = (hash ^ ((value >> (8 * i)) & 0xFF)) * FNV_PRIME;
 }
