@@ -1,19 +1,14 @@
 // A demo shown from the game: the game binary plays it in a process of its own, so the
 // state of the game that waits is never touched, in a window like the game's own, which
 // is hidden meanwhile with its sound held.
-#include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <vector>
 
 #include "platform/sdl/sdl_internal.h"
-
-extern char** environ;
 
 namespace {
 
@@ -32,15 +27,9 @@ void DropEvents() {
 namespace backend {
 
 void ShowDemo(const std::string& path) {
-    std::error_code error;
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe", error).string();
-    std::vector<std::string> args{self, "--playdemo", path,
-                                  sdl_backend::WindowFullscreen() ? "--fullscreen" : "--windowed"};
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
     pid_t child = 0;
-    const int failure = error ? ENOENT : posix_spawn(&child, self.c_str(), nullptr, nullptr, argv.data(), environ);
+    const int failure = sdl_backend::SpawnGame(
+        {"--playdemo", path, sdl_backend::WindowFullscreen() ? "--fullscreen" : "--windowed"}, nullptr, &child);
     if (failure != 0) {
         sdl_backend::ShowNote("Cannot show the run", "cannot start the game to show " + path + ": " +
                                                          std::strerror(failure));

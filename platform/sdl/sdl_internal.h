@@ -3,9 +3,11 @@
 #pragma once
 
 #include <SDL.h>
+#include <spawn.h>
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/policy/settings.h"
 #include "platform/sdl/sdl_convert.h"
@@ -75,6 +77,9 @@ void ShowNote(const std::string& onScreen, const std::string& onStderr);
 // A run being sent to the world ranking: its sender's output read, and its last word
 // shown as a note once it ends.
 void PollSending();
+
+// Starts the game binary with `options` (file actions may be null); 0, or an errno value.
+int SpawnGame(std::vector<std::string> options, const posix_spawn_file_actions_t* actions, pid_t* child);
 // The rows of the picture the note covers while it lasts, or covered when last drawn
 // (first row, count); count 0 when there is none.
 std::pair<int, int> NoteRows();

@@ -8,13 +8,9 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <vector>
 
 #include "platform/sdl/sdl_internal.h"
-
-extern char** environ;
 
 namespace {
 
@@ -60,10 +56,8 @@ void SendDemo(const std::string& path) {
         sdl_backend::ShowNote("A run is being sent already", "a run is being sent already; " + path + " is not");
         return;
     }
-    std::error_code error;
-    const std::string self = std::filesystem::read_symlink("/proc/self/exe", error).string();
     int pipeEnds[2];
-    if (error || pipe2(pipeEnds, O_CLOEXEC) != 0) {
+    if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
         sdl_backend::ShowNote("Cannot send the run", "cannot start sending " + path);
         return;
     }
@@ -71,12 +65,8 @@ void SendDemo(const std::string& path) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
-    std::vector<std::string> args{self, "--submit", path};
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
     pid_t child = 0;
-    const int failure = posix_spawn(&child, self.c_str(), &actions, nullptr, argv.data(), environ);
+    const int failure = sdl_backend::SpawnGame({"--submit", path}, &actions, &child);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
     if (failure != 0) {
