@@ -11,15 +11,18 @@
 #include "platform/demo/demo.h"
 #include "platform/host/files.h"
 #include "platform/policy/settings.h"
+#include "records/numbers.h"
 #include "records/ranking_demos.h"
 
 namespace {
 
 constexpr const char* RANKING_FOLDER = "txt\\Ranking\\";
+constexpr const char* RANKING_PATH = "txt\\Ranking\\Ranking.txt";
 constexpr const char* STAGE_FILES[] = {"txt\\en.txt", "txt\\Map\\Map.txt"};
 
 DemoTask g_task = DemoTask::None;
 std::string g_path;
+int g_exportPlace = 0;
 
 // FNV-1a over the stage files as they are on disk, so a demo names the stage it was
 // played on.
@@ -51,10 +54,15 @@ bool WriteRecording() {
 
 std::string CurrentRun() { return DemoRecordingBytes(true); }
 
+// Reads the demo file if its last clear scored `score`.
+bool ReadScored(const std::string& path, std::uint32_t score, Demo* demo) {
+    std::string why;
+    return ReadDemoFile(path, demo, &why) && !demo->scan.clears.empty() && demo->scan.clears.back().score == score;
+}
+
 bool Scored(const std::string& path, std::uint32_t score) {
     Demo demo;
-    std::string why;
-    return ReadDemoFile(path, &demo, &why) && !demo.scan.clears.empty() && demo.scan.clears.back().score == score;
+    return ReadScored(path, score, &demo);
 }
 
 // The display lost ends the game at once; the run so far is still written, and told.
@@ -70,6 +78,29 @@ int Play() {
     // A run asked for and not written is a failure the exit code tells.
     if (g_task == DemoTask::Record && !WriteRecording() && exitCode == 0) return 1;
     return exitCode;
+}
+
+// Writes the run a place of the ranking keeps where the player asked, as --record writes.
+int Export() {
+    ReadNumbers(RANKING_SIZE, g_ranking, RANKING_PATH);
+    SortDescending(RANKING_SIZE, g_ranking);
+    const int place = g_exportPlace - 1;
+    const std::string kept = PlaceDemoPath(place, g_ranking, RANKING_PATH);
+    const std::uint32_t score = static_cast<std::uint32_t>(g_ranking[place]);
+    Demo demo;
+    if (!ReadScored(kept, score, &demo)) {
+        std::fprintf(stderr, "lantern-blade: place %d of the ranking (score %u) keeps no run that scored it\n",
+                     g_exportPlace, score);
+        return 2;
+    }
+    std::string failure;
+    if (!ReplaceGivenFile(g_path, EncodeDemo(demo), &failure)) {
+        std::fprintf(stderr, "lantern-blade: the run could not be written to %s: %s\n", g_path.c_str(), failure.c_str());
+        return 1;
+    }
+    std::printf("place %d (score %u, %s): its run is in %s\n", g_exportPlace, score, demo.header.player.c_str(),
+                g_path.c_str());
+    return 0;
 }
 
 int Refuse(const std::string& why) {
@@ -185,6 +216,12 @@ void AskForDemo(DemoTask task, const std::string& path) {
     g_path = path;
 }
 
+void AskForExport(int place, const std::string& path) {
+    AskForDemo(DemoTask::Export, path);
+    g_exportPlace = place;
+}
+
 int RunGame() {
+    if (g_task == DemoTask::Export) return Export();
     return g_task == DemoTask::None || g_task == DemoTask::Record ? Play() : Replay();
 }

@@ -6,10 +6,12 @@
 
 #include "platform/demo/demo_format.h"
 
-enum class DemoTask { None, Record, Watch, Verify, Time };
+enum class DemoTask { None, Record, Watch, Verify, Time, Export };
 
 // Set by the command line; the path is the demo file's (made absolute there).
 void AskForDemo(DemoTask task, const std::string& path);
+// The run kept for a place (1-5) of the ranking goes to the file (made absolute), to be sent.
+void AskForExport(int place, const std::string& path);
 
 // A demo is played back (watched, checked or timed) rather than the game played.
 bool Replaying();
@@ -30,5 +32,7 @@ bool BeginDemoRun();
 // Runs the game or the demo in the data folder; the process's exit code. A demo checked
 // or timed exits 0 when it plays back as recorded, 1 when the replay differs and 2 when
 // the file is not a demo this game can play (unreadable, damaged, past the bounds, of
-// another rules version or another stage), with a line on stderr for 1 and 2.
+// another rules version or another stage), with a line on stderr for 1 and 2. An export
+// exits 0 once the run is written, 2 when the place keeps no run that scored it, 1 when
+// the file could not be written.
 int RunGame();

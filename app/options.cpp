@@ -27,6 +27,8 @@ constexpr const char* USAGE_HEAD =
     "  --verify FILE     play a run back unseen, print each clear's time and score;\n"
     "                    exit 0 if it matches, 1 if it differs, 2 if FILE is no demo\n"
     "  --timedemo FILE   play a run back unseen as fast as possible, print the frame rate\n"
+    "  --export PLACE FILE  write the run of that place (1-5) of the ranking to FILE,\n"
+    "                    to send it to someone\n"
     "  --submit FILE     send a run to the world ranking server set as server= in the\n"
     "                    settings, under their name=, and wait for its verdict\n"
     "  -h, --help        show this help and exit\n"
@@ -50,6 +52,22 @@ DemoTask DemoOption(const char* option) {
         if (std::strcmp(option, demoOption.name) == 0) return demoOption.task;
     }
     return DemoTask::None;
+}
+
+// The path as the user gave it, made absolute; 2 when a file cannot be put there (said
+// now, not after a whole run that could not be kept), else -1.
+int GivenFile(const char* given, const char* purpose, std::string* path) {
+    std::error_code error;
+    *path = std::filesystem::absolute(given, error).string();
+    std::string failure;
+    if (CanReplaceGivenFile(*path, &failure)) return -1;
+    std::fprintf(stderr, "lantern-blade: cannot %s in %s: %s\n", purpose, path->c_str(), failure.c_str());
+    return 2;
+}
+
+// A place of the ranking, "1" to "5"; 0 for anything else.
+int Place(const char* text) {
+    return text[0] >= '1' && text[0] <= '5' && text[1] == '\0' ? text[0] - '0' : 0;
 }
 
 // 0 once the text is out; 1, with a line on stderr, when it could not be written (a full
@@ -78,14 +96,24 @@ int ReadOptions(int argc, const char* const* argv, const std::string& scores) {
             ChooseDisplay(DisplayChoice::Fullscreen);
         } else if (std::strcmp(option, "--classic") == 0) {
             AskForClassic();
-        } else if (const DemoTask task = DemoOption(option); task != DemoTask::None && i + 1 < argc) {
-            std::error_code error;
-            const std::string path = std::filesystem::absolute(argv[++i], error).string();
-            std::string failure;
-            // Said now, not after a whole run that could not be kept.
-            if (task == DemoTask::Record && !CanReplaceGivenFile(path, &failure)) {
-                std::fprintf(stderr, "lantern-blade: cannot record the run in %s: %s\n", path.c_str(), failure.c_str());
+        } else if (std::strcmp(option, "--export") == 0) {
+            const int place = i + 2 < argc ? Place(argv[i + 1]) : 0;
+            if (place == 0) {
+                std::fprintf(stderr, "lantern-blade: --export needs a place of the ranking (1-5) and a file\n%s",
+                             usage.c_str());
                 return 2;
+            }
+            std::string path;
+            if (const int refused = GivenFile(argv[i + 2], "write the run", &path); refused >= 0) return refused;
+            AskForExport(place, path);
+            i += 2;
+        } else if (const DemoTask task = DemoOption(option); task != DemoTask::None && i + 1 < argc) {
+            std::string path;
+            if (task == DemoTask::Record) {
+                if (const int refused = GivenFile(argv[++i], "record the run", &path); refused >= 0) return refused;
+            } else {
+                std::error_code error;
+                path = std::filesystem::absolute(argv[++i], error).string();
             }
             AskForDemo(task, path);
         } else if (task != DemoTask::None) {

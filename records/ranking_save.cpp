@@ -24,6 +24,7 @@ constexpr int UNREADABLE_KEPT = 5;
 struct Outcome {
     bool saved = false;
     std::int32_t ranking[RANKING_CANDIDATE + 1] = {};
+    int place = 0;  // where the score went in (1-5), 0: nowhere
     std::string note;  // for the ranking screen
 };
 
@@ -75,6 +76,7 @@ Outcome SaveHoldingLock(std::uint32_t score, const std::string& path) {
     std::int32_t* saved = outcome.ranking;
     ReadNumbers(RANKING_SIZE, saved, path.c_str());
     SortDescending(RANKING_SIZE, saved);
+    outcome.place = PlaceOf(saved, score);
     EnterScore(saved, score);
     SortDescending(RANKING_CANDIDATE + 1, saved);
     if (!ReplaceFileAtomically(path.c_str(), FormatNumbers(RANKING_SIZE, saved), &failure)) {
@@ -94,7 +96,7 @@ void WaitForLockAndSave(std::uint32_t score, const std::string& path, const std:
     std::string failure;
     const int lock = LockGameFile(path.c_str(), LockWait::FewSeconds, &failure);
     Outcome outcome = lock < 0 ? Failed(path, failure) : SaveHoldingLock(score, path);
-    if (outcome.saved) KeepRankingDemos(score, path.c_str(), outcome.ranking, demo);
+    if (outcome.saved) KeepRankingDemos(outcome.place, path.c_str(), outcome.ranking, demo);
     UnlockGameFile(lock);
     if (outcome.saved) {
         std::fprintf(stderr, "lantern-blade: the score was saved in %s\n", FullPath(path).c_str());
@@ -119,7 +121,7 @@ void SaveScore(std::uint32_t score, const char* path) {
     }
     const Outcome outcome = lock < 0 ? Failed(path, failure) : SaveHoldingLock(score, path);
     // Kept under the lock, so that the demos always match the ranking on disk.
-    if (outcome.saved) KeepRankingDemos(score, path, outcome.ranking, RunSoFar());
+    if (outcome.saved) KeepRankingDemos(outcome.place, path, outcome.ranking, RunSoFar());
     Apply(outcome);
     UnlockGameFile(lock);
 }

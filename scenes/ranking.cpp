@@ -67,7 +67,7 @@ void RankingFrame() {
     VerticalBlinds(g_back);
     ShowSaveFailure();
     const bool watchKey = IsKeyDown('Z');
-    if (watchKey && !g_watchKeyHeld) WatchBestRun("txt\\Ranking\\Ranking.txt");
+    if (watchKey && !g_watchKeyHeld) WatchPlace(0, "txt\\Ranking\\Ranking.txt");
     g_watchKeyHeld = watchKey;
     const bool sendKey = IsKeyDown('S');
     if (sendKey && !g_sendKeyHeld) SendBestRun("txt\\Ranking\\Ranking.txt");

@@ -266,7 +266,7 @@ TEST_F(InstalledPackages, PlayAClearWithTheScoresKeptInThePlayersOwnFolder) {
     expected.pop_back();
     EXPECT_EQ(saved, expected) << ranking.str();
     // The clear's demo follows the ranking into the player's folder.
-    EXPECT_TRUE(fs::is_regular_file(mine / "demos" / (std::to_string(*score) + ".lbdemo")));
+    EXPECT_TRUE(fs::is_regular_file(mine / "demos" / (std::to_string(*score) + "-0.lbdemo")));
     // Beside it the player's best clear, this one.
     EXPECT_TRUE(fs::is_regular_file(mine / "demos/best.lbdemo"));
     for (const std::string& name : Names(mine)) {

@@ -183,7 +183,7 @@ class PlayTest(BrowserCase):
         page = self.open_page()
         self.assertIsNone(self.stored(page, RANKING))
         # The last shipped entry with a demo of its own, which its dropping out removes.
-        last = DEMOS + SHIPPED_RANKING.split(",")[-2] + ".lbdemo"
+        last = DEMOS + SHIPPED_RANKING.split(",")[-2] + "-0.lbdemo"
         self.store(page, last, b"a demo")
         # Keys land a frame or two late on a busy machine, and the route may then miss an
         # enemy, or take so long that the score does not rank: like a player, the test
@@ -221,7 +221,7 @@ class PlayTest(BrowserCase):
 
         self.assertIsNone(self.stored(page, last))
         self.assertFalse(page.evaluate("Module.FS.analyzePath(%r).exists" % last))
-        demo = self.stored(page, DEMOS + "%d.lbdemo" % new[0])
+        demo = self.stored(page, DEMOS + "%d-0.lbdemo" % new[0])
         self.assertTrue(demo, "the clear kept no demo")
         with tempfile.NamedTemporaryFile(suffix=".lbdemo") as file:
             file.write(demo)
@@ -236,7 +236,7 @@ class PlayTest(BrowserCase):
             page.send("Browser.setDownloadBehavior", behavior="allow", downloadPath=downloads)
             self.assertTrue(page.wait_for("!document.getElementById('download').hidden", 10))
             page.evaluate("document.getElementById('download').click()")
-            saved_demo = os.path.join(downloads, "lantern-blade-%d.lbdemo" % new[0])
+            saved_demo = os.path.join(downloads, "lantern-blade-%d-0.lbdemo" % new[0])
             deadline = time.monotonic() + 20
             while not os.path.exists(saved_demo) and time.monotonic() < deadline:
                 time.sleep(0.1)

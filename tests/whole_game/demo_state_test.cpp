@@ -29,7 +29,7 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr const char* RING_CLEAR = "clear 1: play time 2561 ms, score 3439\n";
-const std::string KEPT = "txt/Ranking/demos/3439.lbdemo";
+const std::string KEPT = "txt/Ranking/demos/3439-0.lbdemo";
 
 struct Verified {
     int code = -1;
@@ -139,7 +139,7 @@ TEST(DemoState, AClearAfterAMinuteOfWalkingAndARestartKeepsASmallDemo) {
     });
     // The restart moved the frames' phase by a millisecond or so: whatever the score, its demo.
     const std::string score = std::to_string(g_ranking[0]);
-    const std::string kept = "txt/Ranking/demos/" + score + ".lbdemo";
+    const std::string kept = "txt/Ranking/demos/" + score + "-0.lbdemo";
     ASSERT_TRUE(fs::exists(kept));
     const std::uintmax_t size = fs::file_size(kept);
     std::printf("kept demo of a clear after a minute of walking and a restart: %ju bytes\n", size);

@@ -50,14 +50,19 @@ std::vector<std::string> GoldenChecksums() {
     return checks;
 }
 
-// The game binary's --verify of the demo in the working folder: its exit code and output.
-int Verify(const std::string& demoPath, std::string* output) {
-    const std::string log = (fs::current_path() / "verify.log").string();
+// The game binary run with the options in the working folder: its exit code and output.
+int RunBinary(std::vector<std::string> options, std::string* output) {
+    const std::string log = (fs::current_path() / "game.log").string();
     fs::remove(log);
-    e2e::Process game({LB_BINARY_DIR "/lantern-blade", "--verify", demoPath}, log);
+    options.insert(options.begin(), LB_BINARY_DIR "/lantern-blade");
+    e2e::Process game(options, log);
     const int code = game.Wait(std::chrono::minutes(2));
-    *output = test::ReadFile("verify.log");
+    *output = test::ReadFile("game.log");
     return code;
+}
+
+int Verify(const std::string& demoPath, std::string* output) {
+    return RunBinary({"--verify", demoPath}, output);
 }
 
 void WriteDemo(const std::string& path, const Demo& demo) {
@@ -140,7 +145,7 @@ TEST(Demo, AClearKeepsItsDemoWhichVerifiesAndAnEntryPushedOutLosesIts) {
     EXPECT_FALSE(fs::exists("txt/Ranking/demos/500.lbdemo"));
 
     std::string output;
-    EXPECT_EQ(Verify("txt/Ranking/demos/" + score + ".lbdemo", &output), 0) << output;
+    EXPECT_EQ(Verify("txt/Ranking/demos/" + score + "-0.lbdemo", &output), 0) << output;
     EXPECT_NE(output.find("clear 1: play time 2561 ms, score " + score), std::string::npos) << output;
 }
 
@@ -154,7 +159,7 @@ TEST(Demo, AClearOnAMachineUpForDaysKeepsItsDemo) {
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && whole::PlayRoute(run));
     ASSERT_TRUE(run.UntilScene(SCENE_RESULT));
     std::string output;
-    EXPECT_EQ(Verify("txt/Ranking/demos/" + std::to_string(RING_SCORE) + ".lbdemo", &output), 0) << output;
+    EXPECT_EQ(Verify("txt/Ranking/demos/" + std::to_string(RING_SCORE) + "-0.lbdemo", &output), 0) << output;
 }
 
 // Another game holds the ranking's lock at the clear: the save waits for it on a thread
@@ -168,7 +173,7 @@ TEST(Demo, ASaveThatWaitedForTheLockKeepsItsDemo) {
     });
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && whole::PlayRoute(run));
     ASSERT_TRUE(run.UntilScene(SCENE_RESULT));
-    const std::string demo = "txt/Ranking/demos/" + std::to_string(RING_SCORE) + ".lbdemo";
+    const std::string demo = "txt/Ranking/demos/" + std::to_string(RING_SCORE) + "-0.lbdemo";
     EXPECT_FALSE(fs::exists(demo));
     ::close(otherGame);
     FinishWaitingSave();
@@ -178,13 +183,36 @@ TEST(Demo, ASaveThatWaitedForTheLockKeepsItsDemo) {
     EXPECT_NE(output.find("clear 1: play time 2561 ms"), std::string::npos) << output;
 }
 
-const std::string BEST_DEMO = "txt/Ranking/demos/" + std::to_string(RING_SCORE) + ".lbdemo";
+const std::string BEST_DEMO = "txt/Ranking/demos/" + std::to_string(RING_SCORE) + "-0.lbdemo";
 
 // The golden run's demo kept as first place's.
 void KeepBestDemo() {
     test::WriteFile("txt/Ranking/Ranking.txt", std::to_string(RING_SCORE) + ",2400,1600,1000,500,");
     fs::create_directories("txt/Ranking/demos");
     fs::copy_file(whole::KEPT_DEMO, BEST_DEMO);
+}
+
+// --export writes a place's kept run whole, replacing a link planted at the name rather
+// than writing through it; a place that keeps no run of its score, or no place, is refused.
+TEST(Demo, ExportWritesAPlacesRunOrSaysWhyNot) {
+    test::ScratchDir dir;
+    test::CopyRealData();
+    KeepBestDemo();
+    test::WriteFile("precious", "the player's own");
+    fs::create_symlink(fs::absolute("precious"), "sent.lbdemo");
+    std::string output;
+    EXPECT_EQ(RunBinary({"--export", "1", "sent.lbdemo"}, &output), 0) << output;
+    EXPECT_EQ(test::ReadFile("sent.lbdemo"), test::ReadFile(BEST_DEMO));
+    EXPECT_EQ(test::ReadFile("precious"), "the player's own");
+    EXPECT_EQ(Verify("sent.lbdemo", &output), 0) << output;
+
+    for (const std::vector<std::string>& refused : std::vector<std::vector<std::string>>{
+             {"--export", "2", "other.lbdemo"}, {"--export", "6", "other.lbdemo"}, {"--export", "1"}}) {
+        EXPECT_EQ(RunBinary(refused, &output), 2) << output;
+        EXPECT_EQ(output.rfind("lantern-blade: ", 0), 0u) << output;
+        EXPECT_FALSE(fs::exists("other.lbdemo"));
+    }
+    EXPECT_NE(output.find("--export needs a place"), std::string::npos) << output;
 }
 
 // Picks the menu item `moves` down with Z, until the game is in `scene`.

@@ -124,10 +124,10 @@ var Module = (function() {
     if (!module.FS.analyzePath(folder).exists) return;
     var best = -1;
     module.FS.readdir(folder).forEach(function(name) {
-      var score = /^(\d+)\.lbdemo$/.exec(name);
+      var score = /^(\d+)-0\.lbdemo$/.exec(name);
       if (score && Number(score[1]) > best) best = Number(score[1]);
     });
-    if (best >= 0) offerDemo(folder + '/' + best + '.lbdemo');
+    if (best >= 0) offerDemo(folder + '/' + best + '-0.lbdemo');
   }
   module.demoKept = offerDemo;
   download.addEventListener('click', function(event) {
