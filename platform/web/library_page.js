@@ -3,6 +3,8 @@
 // of the backend's keys drawn over it; fullscreen; the frame record the tests read; and
 // the timer that runs the game loop's turns.
 mergeInto(LibraryManager.library, {
+  // The page's own notes (the world ranking's answers), shown as the backend's are.
+  $LBPage__postset: "Module['showNote'] = function(text, ms) { console.log('lantern-blade: ' + text); LBPage.show(text, ms); };",
   $LBPage: {
     context: null,
     width: 0,
@@ -14,6 +16,7 @@ mergeInto(LibraryManager.library, {
     note: '',
     noteUntil: 0,
     NOTE_MS: 1000,
+    NOTE_BOX: [8, 20, 0, 60],  // left, top, (the text's width), bottom
 
     // Over the picture's top left corner, below the frame rate, as on the desktop: white
     // letters on the picture darkened. Where it was is put again with the next frame,
@@ -25,11 +28,20 @@ mergeInto(LibraryManager.library, {
       context.font = 'bold 28px monospace';
       var width = context.measureText(LBPage.note).width;
       context.fillStyle = 'rgba(0, 0, 0, 0.69)';
-      context.fillRect(8, 20, width + 8, 40);
+      var box = LBPage.NOTE_BOX;
+      context.fillRect(box[0], box[1], width + 8, box[3] - box[1]);
       context.fillStyle = '#fff';
       context.textBaseline = 'top';
       context.fillText(LBPage.note, 12, 26);
-      LBPage.noteBox = [8, 20, Math.ceil(16 + width), 60];
+      LBPage.noteBox = [box[0], box[1], Math.ceil(box[0] + 8 + width), box[3]];
+    },
+
+    show: function(text, ms) {
+      LBPage.note = text;
+      LBPage.noteUntil = performance.now() + ms;
+      Module['lastNote'] = text;
+      // Drawn with the next frame put, even on a still picture.
+      LBPage.widen(0, LBPage.NOTE_BOX[1], LBPage.width, LBPage.NOTE_BOX[3]);
     },
 
     widen: function(left, top, right, bottom) {
@@ -107,9 +119,12 @@ mergeInto(LibraryManager.library, {
 
   lbShowNote__deps: ['$LBPage'],
   lbShowNote: function(text) {
-    LBPage.note = UTF8ToString(text);
-    LBPage.noteUntil = performance.now() + LBPage.NOTE_MS;
-    Module['lastNote'] = LBPage.note;
+    LBPage.show(UTF8ToString(text), LBPage.NOTE_MS);
+  },
+
+  // A run the game asks to send to the world ranking: the page sends it (world.js).
+  lbSendDemo: function(path) {
+    if (Module['sendDemo']) Module['sendDemo'](UTF8ToString(path));
   },
 
   lbToggleFullscreen: function() {

@@ -1,6 +1,7 @@
 // The browser backend's display: the rows and columns of each frame that changed are
-// converted through its palette into RGBA and put on the page's canvas at the display's
-// next refresh (library_page.js); the page scales it (page_layout.js). While the page is
+// converted through its palette into RGBA, the overlay drawn over them, and put on the
+// page's canvas at the display's next refresh (library_page.js); the page scales it
+// (page_layout.js). While the page is
 // hidden or has lost the focus nothing is drawn. Under the test clock every frame's
 // checksum is recorded for the test to compare with the golden run.
 #include <emscripten.h>
@@ -10,10 +11,10 @@
 #include <string>
 #include <vector>
 
+#include "platform/host/frame_checksum.h"
+#include "platform/overlay/overlay.h"
 #include "platform/seam/backend.h"
 #include "platform/seam/frame_changes.h"
-#include "platform/host/frame_checksum.h"
-#include "platform/seam/backend.h"
 #include "platform/web/web_internal.h"
 
 namespace {
@@ -26,6 +27,24 @@ ChangedSpan g_changed[SCREEN_HEIGHT];
 std::uint64_t g_presented = 0;
 bool g_pictureShown = false;
 std::uint64_t g_firstFrameMs = 0;
+
+// The overlay as last drawn into the picture.
+overlay::Picture g_overlayDrawn;
+
+// The overlay is drawn into the converted picture, so the rows under it (where it was
+// and where it is) are converted again and it is drawn anew whenever it or the picture
+// under it changed; true when that is due.
+bool RedrawOverlayRows() {
+    const overlay::Picture& now = overlay::Shown();
+    bool due = now.rects != g_overlayDrawn.rects;
+    for (int y = g_overlayDrawn.top; y < g_overlayDrawn.bottom && !due; ++y) due = g_changed[y].Changed();
+    for (int y = now.top; y < now.bottom && !due; ++y) due = g_changed[y].Changed();
+    if (!due) return false;
+    std::fill(g_changed + g_overlayDrawn.top, g_changed + g_overlayDrawn.bottom, ChangedSpan{0, SCREEN_WIDTH});
+    std::fill(g_changed + now.top, g_changed + now.bottom, ChangedSpan{0, SCREEN_WIDTH});
+    g_overlayDrawn = now;
+    return true;
+}
 
 }  // namespace
 
@@ -65,7 +84,9 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
         colors[i] = 0xFF000000u | ((rgb & 0xFFu) << 16) | (rgb & 0xFF00u) | ((rgb >> 16) & 0xFFu);
     }
     int left = SCREEN_WIDTH, top = SCREEN_HEIGHT, right = 0, bottom = 0;
-    if (TakeFrame(g_shown, pixels, palette, g_changed) > 0) {
+    const bool pictureChanged = TakeFrame(g_shown, pixels, palette, g_changed) > 0;
+    const bool overlayChanged = RedrawOverlayRows();
+    if (pictureChanged || overlayChanged) {
         for (int y = 0; y < SCREEN_HEIGHT; ++y) {
             const ChangedSpan span = g_changed[y];
             if (!span.Changed()) continue;
@@ -76,6 +97,7 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
             top = std::min(top, y);
             bottom = y + 1;
         }
+        overlay::Blend(g_overlayDrawn, g_rgba.data(), SCREEN_WIDTH * sizeof(std::uint32_t), 0, 0, 1, true);
     }
     lbPresent(g_rgba.data(), left, top, right, bottom);
     // The game holds the first frame with a picture on it (play fades in from black).
@@ -89,11 +111,6 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
 // watches it (--playdemo).
 void ShowDemo(const std::string& path) {
     std::fprintf(stderr, "lantern-blade: watching %s needs the desktop game\n", path.c_str());
-}
-
-// The page served by a world ranking server sends its runs itself.
-void SendDemo(const std::string& path) {
-    std::fprintf(stderr, "lantern-blade: sending %s to a world ranking needs the desktop game\n", path.c_str());
 }
 
 }  // namespace backend

@@ -60,6 +60,8 @@ bool g_active = true;
 // click or a touch).
 bool g_started = false;
 bool g_firstPictureShown = false;
+// The page's settings are open over the game.
+bool g_held = false;
 
 bool g_virtualClock = false;
 std::vector<ScriptStep> g_script;
@@ -82,7 +84,8 @@ int KeyOf(const char* name) {
 // The test clock's run is not suspended by where the browser puts its focus. The first
 // picture is drawn whatever has the focus.
 void UpdateActive() {
-    const bool active = g_virtualClock || (g_visible && (!g_firstPictureShown || (g_started && g_focused)));
+    const bool active =
+        g_virtualClock || (g_visible && (!g_firstPictureShown || (g_started && g_focused && !g_held)));
     if (active == g_active) return;
     g_active = active;
     g_events.push_back(Event{Event::ACTIVE, active ? 1 : 0});
@@ -193,6 +196,7 @@ void PumpEvents(const EventSink& sink) {
         }
     }
     ++g_pumps;
+    web_backend::ApplyPageSettings();
     web_backend::PollGamepads();
     while (!g_events.empty()) {
         const Event event = g_events.front();
@@ -234,6 +238,12 @@ EMSCRIPTEN_KEEPALIVE void WebTouchKey(int virtualKey, int down) {
 
 EMSCRIPTEN_KEEPALIVE void WebStart() {
     g_started = true;
+    UpdateActive();
+}
+
+// Called by the page: its settings opened over the game (1), or closed (0).
+EMSCRIPTEN_KEEPALIVE void WebHold(int held) {
+    g_held = held != 0;
     UpdateActive();
 }
 

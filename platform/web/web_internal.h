@@ -19,6 +19,9 @@ void FirstPictureShown();
 // the keys come from a script stamped with the count of event pumps.
 bool VirtualClock();
 
+// Applies the settings the page changed (web_world.cpp), on the game's turn.
+void ApplyPageSettings();
+
 // Presses from the keyboard, the touch buttons, the gamepads and the script.
 void QueueKeyDown(int virtualKey);
 void ToggleMute();
@@ -36,6 +39,9 @@ extern "C" {
 void WebTouchKey(int virtualKey, int down);
 // Called by the page at the player's first key, click or touch.
 void WebStart();
+// Called by the page: its settings opened over the game (1), the game suspended
+// meanwhile, or closed (0).
+void WebHold(int held);
 // Called by the page before the game starts, for tests only: see VirtualClock().
 void WebUseVirtualClock(const char* script);
 }

@@ -83,7 +83,8 @@ BOXES = """(() => {
     return r.width && r.height && getComputedStyle(e).display !== 'none' ? [r.x, r.y, r.width, r.height] : null; };
   const out = {canvas: box(Module.canvas), notice: box(document.getElementById('notice')),
                fullscreen: box(document.getElementById('fullscreen')),
-               download: box(document.getElementById('download'))};
+               download: box(document.getElementById('download')),
+               settings: box(document.getElementById('settings'))};
   document.querySelectorAll('#touch button').forEach(b => out['key ' + b.dataset.key] = box(b));
   return out;
 })()"""
@@ -93,6 +94,8 @@ CANVAS_LIT = """(() => {
   for (let i = 0; i < d.length; i += 4) if (d[i] | d[i + 1] | d[i + 2]) ++lit;
   return lit;
 })()"""
+# The overlay's strip beside the play view (score, best, kills left): x, y, width, height.
+OVERLAY_STRIP = (516, 192, 120, 160)
 # The cold visit fetches everything once; this much at most crosses the network.
 COLD_LIMIT = 4.5e6
 CANVAS_PIXELS = """(() => {
@@ -326,6 +329,21 @@ class PageTest(BrowserCase):
 
 def intersect(a, b):
     return a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3] and b[1] < a[1] + a[3]
+
+
+class OverlayTest(BrowserCase):
+    def test_the_overlay_is_drawn_over_the_picture_until_classic_is_set_in_the_page(self):
+        page = self.open_page()
+        self.until_frame(page, 100)
+        strip = "(%s).filter((v, i) => i %% 4 === 0 && v > 0).length" % (CANVAS_PIXELS % OVERLAY_STRIP)
+        self.assertGreater(page.evaluate(strip), 300, "no score, best or kills beside the play view")
+        page.evaluate("document.getElementById('settings').click()")
+        page.evaluate("document.getElementById('classic').checked = true; "
+                      "document.getElementById('settings-save').click()")
+        self.until_frame(page, self.frames(page) + 20)
+        self.assertEqual(page.evaluate(strip), 0)
+        self.assertIn("classic=true", page.evaluate(
+            "Module.FS.readFile('/home/web_user/.config/lantern-blade/settings.ini', {encoding: 'utf8'})"))
 
 
 class PictureTest(BrowserCase):

@@ -44,6 +44,8 @@ var Module = (function() {
     onRuntimeInitialized: function() {
       keepSite();
       offerBestDemo();
+      LanternWorld.start(playerName(), note);
+      watchNamedRun();
       // The tests' switch: a key script on a virtual clock instead of the player.
       if (typeof window.lbKeyScript === 'string') {
         module.ccall('WebUseVirtualClock', null, ['string'], [window.lbKeyScript]);
@@ -52,6 +54,7 @@ var Module = (function() {
       if (module.started) {
         module._WebStart();
         say('');
+        watchNow();
       } else {
         say('Press any key, click or touch to play');
       }
@@ -93,6 +96,7 @@ var Module = (function() {
     if (module.calledRun) {
       module._WebStart();
       say('');
+      watchNow();
     }
   }
   window.addEventListener('keydown', start, true);
@@ -129,7 +133,27 @@ var Module = (function() {
     });
     if (best >= 0) offerDemo(folder + '/' + best + '-0.lbdemo');
   }
-  module.demoKept = offerDemo;
+  // A run the game kept (it entered the ranking, or is the player's best) goes to the
+  // world ranking when the page is served by its server; the same run kept twice goes once.
+  var sentRuns = {};
+  module.demoKept = function(path) {
+    offerDemo(path);
+    sendRun(path, false);
+  };
+  // S on the ranking: first place's run, sent again if asked.
+  module.sendDemo = function(path) {
+    sendRun(path, true);
+  };
+  function sendRun(path, again) {
+    if (!module.started || !module.FS.analyzePath(path).exists) return;
+    var bytes = module.FS.readFile(path);
+    var digest = bytes.length + ':' + Array.prototype.reduce.call(bytes, function(h, b) {
+      return Math.imul(h ^ b, 16777619) >>> 0;
+    }, 2166136261);
+    if (sentRuns[digest] && !again) return;
+    sentRuns[digest] = true;
+    LanternWorld.send(bytes, playerName());
+  }
   download.addEventListener('click', function(event) {
     event.currentTarget.blur();
     if (!demo || !module.FS.analyzePath(demo).exists) return;
@@ -140,6 +164,106 @@ var Module = (function() {
     link.click();
     link.remove();
     setTimeout(function() { URL.revokeObjectURL(link.href); }, 10000);
+  });
+
+  // A run to watch: named in the address (the world ranking's Watch links give
+  // #demo=/api/runs/ID/demo) or dropped on the page as a .lbdemo file. It plays once the
+  // game has started (the first key, click or touch).
+  var WATCH_PATH = '/tmp/watched.lbdemo';
+  var WATCH_LIMIT = 1 << 20;
+  var toWatch = null;
+  function watch(bytes) {
+    if (bytes.length > WATCH_LIMIT) {
+      note('That file is too large to be a demo of this game');
+      return;
+    }
+    toWatch = bytes;
+    if (module.started && module.calledRun) watchNow();
+  }
+  function watchNow() {
+    if (!toWatch) return;
+    module.FS.writeFile(WATCH_PATH, toWatch);
+    toWatch = null;
+    if (module._WebWatch) module.ccall('WebWatch', null, ['string'], [WATCH_PATH]);
+  }
+  function watchNamedRun() {
+    var named = /(?:^#|&)demo=([^&]+)/.exec(location.hash);
+    if (!named) return;
+    var address = new URL(decodeURIComponent(named[1]), location.href);
+    if (address.origin !== location.origin) {
+      note('Only runs from this site can be watched here');
+      return;
+    }
+    fetch(address.href).then(function(answer) {
+      if (!answer.ok) throw new Error('the server answered ' + answer.status);
+      return answer.arrayBuffer();
+    }).then(function(buffer) {
+      watch(new Uint8Array(buffer));
+    }).catch(function(error) {
+      note('The run could not be fetched: ' + error.message);
+    });
+  }
+  window.addEventListener('hashchange', function() {
+    if (module.calledRun) watchNamedRun();
+  });
+  window.addEventListener('dragover', function(event) {
+    event.preventDefault();
+    event.dataTransfer.dropEffect = 'copy';
+  });
+  window.addEventListener('drop', function(event) {
+    event.preventDefault();
+    var file = event.dataTransfer.files[0];
+    if (!file) return;
+    if (!/\.lbdemo$/i.test(file.name)) {
+      note('Drop a .lbdemo file to watch it');
+      return;
+    }
+    file.arrayBuffer().then(function(buffer) { watch(new Uint8Array(buffer)); });
+  });
+
+  // The player's name for the world ranking and classic play live in the game's settings.
+  function playerName() {
+    return module.ccall('WebPlayerName', 'string', [], []);
+  }
+  // The world ranking's answers are longer than the game's notes.
+  function note(text) {
+    if (module.showNote) module.showNote(text, 4000);
+  }
+  var panel = document.getElementById('settings-panel');
+  var nameField = document.getElementById('player-name');
+  var nameProblem = document.getElementById('name-problem');
+  var classic = document.getElementById('classic');
+  document.getElementById('settings').addEventListener('click', function(event) {
+    event.currentTarget.blur();
+    if (!module.calledRun || panel.open) return;
+    nameField.value = playerName();
+    classic.checked = module.ccall('WebClassic', 'number', [], []) !== 0;
+    nameProblem.hidden = true;
+    module._WebHold(1);
+    panel.showModal();
+  });
+  panel.addEventListener('close', function() { module._WebHold(0); });
+  function saveSettings() {
+    var name = nameField.value;
+    if (name !== '' && !LanternWorld.validName(name)) {
+      nameProblem.hidden = false;
+      nameField.focus();
+      return;
+    }
+    module.ccall('WebChangeSettings', null, ['string', 'number'], [name, classic.checked ? 1 : 0]);
+    panel.close();
+  }
+  document.getElementById('settings-save').addEventListener('click', saveSettings);
+  document.getElementById('settings-cancel').addEventListener('click', function() { panel.close(); });
+  // Keys typed in the panel are the player's text, not the game's.
+  ['keydown', 'keyup'].forEach(function(type) {
+    panel.addEventListener(type, function(event) {
+      event.stopPropagation();
+      if (type === 'keydown' && event.key === 'Enter') {
+        event.preventDefault();
+        saveSettings();
+      }
+    });
   });
 
   document.getElementById('fullscreen').addEventListener('click', function(event) {

@@ -6,8 +6,8 @@
 // own beside the picture (landscape) or below it (portrait) where that leaves a picture
 // at least half the size it would have over the whole window; else they lie over the
 // picture's lower corners. The notice sits over the middle of the picture, clear of
-// every button. The demo's download button goes beside the fullscreen button (below it
-// in a band too narrow for both).
+// every button. The demo's download button and the settings button go beside the
+// fullscreen button (below it in a band too narrow for them).
 'use strict';
 
 var LanternLayout = (function() {
@@ -97,6 +97,8 @@ var LanternLayout = (function() {
       if (best.room === besideRoom) {
         placed.download = rect(placed.fullscreen.x, placed.fullscreen.y + FULLSCREEN_H + MARGIN,
                                FULLSCREEN_W, FULLSCREEN_H);
+        placed.settings = rect(placed.fullscreen.x, placed.download.y + FULLSCREEN_H + MARGIN,
+                               FULLSCREEN_W, FULLSCREEN_H);
       }
       return placed;
     }
@@ -106,11 +108,12 @@ var LanternLayout = (function() {
                        rect(width - MARGIN - FULLSCREEN_W, MARGIN, FULLSCREEN_W, FULLSCREEN_H));
   }
 
-  // Left of the fullscreen button, unless placed already.
+  // Left of the fullscreen button, the settings button left of that, unless placed already.
   function withDownload(placed) {
     var fullscreen = placed.fullscreen;
     if (!placed.download) {
       placed.download = rect(fullscreen.x - MARGIN - FULLSCREEN_W, fullscreen.y, FULLSCREEN_W, FULLSCREEN_H);
+      placed.settings = rect(placed.download.x - MARGIN - FULLSCREEN_W, fullscreen.y, FULLSCREEN_W, FULLSCREEN_H);
     }
     return placed;
   }
@@ -140,6 +143,7 @@ var LanternLayout = (function() {
     put(document.getElementById('screen'), placed.picture);
     put(document.getElementById('fullscreen'), placed.fullscreen);
     put(document.getElementById('download'), placed.download);
+    put(document.getElementById('settings'), placed.settings);
     Array.prototype.forEach.call(touch.querySelectorAll('button'), function(button) {
       var box = placed.buttons[button.dataset.key];
       if (box) put(button, box);

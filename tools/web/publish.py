@@ -27,7 +27,7 @@ PAGE = SOURCE / "tools" / "web"
 ICONS = SOURCE / "dist" / "icons" / "web"
 SOUNDFONT_COPYRIGHT = Path("/usr/share/doc/musescore-general-soundfont-small/copyright")
 GAME_FILES = ("lantern-blade.js", "lantern-blade.wasm", "lantern-blade.data")
-PAGE_FILES = ("page.css", "page_layout.js", "page.js")
+PAGE_FILES = ("page.css", "page_layout.js", "world.js", "page.js")
 ICON_FILES = ("favicon.png", "icon-192.png", "icon-512.png")
 # Files that keep their names: the address people open, and what names the others.
 NAMED = ("index.html", "manifest.webmanifest")
