@@ -1,12 +1,14 @@
 // What the browser backend asks of the page (tools/web/page.js): the canvas a frame is
-// put on, at the display's next refresh and only where it changed; the note about one
-// of the backend's keys drawn over it; fullscreen; the frame record the tests read; and
-// the timer that runs the game loop's turns.
+// put on, at the display's next refresh and only where it changed (or drawn through
+// WebGL where there is a GPU: library_gl.js); the note about one of the backend's keys
+// drawn over it; fullscreen; the frame record the tests read; and the timer that runs the
+// game loop's turns.
 mergeInto(LibraryManager.library, {
   // The page's own notes (the world ranking's answers), shown as the backend's are.
   $LBPage__postset: "Module['showNote'] = function(text, ms) { console.log('lantern-blade: ' + text); LBPage.show(text, ms); };",
+  $LBPage__deps: ['$LBGL'],
   $LBPage: {
-    context: null,
+    context: null,  // the 2D context, null when drawing through WebGL
     width: 0,
     height: 0,
     image: null,  // an ImageData over the frame's RGBA in the game's memory
@@ -24,7 +26,13 @@ mergeInto(LibraryManager.library, {
     drawNote: function() {
       LBPage.noteBox = null;
       if (!LBPage.note || performance.now() > LBPage.noteUntil) return;
-      var context = LBPage.context;
+      var width = LBPage.paintNote(LBPage.context);
+      var box = LBPage.NOTE_BOX;
+      LBPage.noteBox = [box[0], box[1], Math.ceil(box[0] + 8 + width), box[3]];
+    },
+
+    // Draws the note on a 2D context; its text's width.
+    paintNote: function(context) {
       context.font = 'bold 28px monospace';
       var width = context.measureText(LBPage.note).width;
       context.fillStyle = 'rgba(0, 0, 0, 0.69)';
@@ -33,7 +41,7 @@ mergeInto(LibraryManager.library, {
       context.fillStyle = '#fff';
       context.textBaseline = 'top';
       context.fillText(LBPage.note, 12, 26);
-      LBPage.noteBox = [box[0], box[1], Math.ceil(box[0] + 8 + width), box[3]];
+      return width;
     },
 
     show: function(text, ms) {
@@ -44,6 +52,14 @@ mergeInto(LibraryManager.library, {
       LBPage.widen(0, LBPage.NOTE_BOX[1], LBPage.width, LBPage.NOTE_BOX[3]);
     },
 
+    presented: function() {
+      Module['framesDrawn']++;
+      if (!LBPage.putPending) {
+        LBPage.putPending = true;
+        requestAnimationFrame(LBPage.put);
+      }
+    },
+
     widen: function(left, top, right, bottom) {
       var d = LBPage.dirty;
       LBPage.dirty = d ? [Math.min(d[0], left), Math.min(d[1], top), Math.max(d[2], right), Math.max(d[3], bottom)]
@@ -52,6 +68,12 @@ mergeInto(LibraryManager.library, {
 
     put: function() {
       LBPage.putPending = false;
+      if (!LBPage.context) {
+        var shown = LBPage.note && performance.now() <= LBPage.noteUntil;
+        LBGL.draw(shown ? LBPage.note : null, LBPage.paintNote);
+        if (Module['firstFrameMs'] === undefined) Module['firstFrameMs'] = performance.now();
+        return;
+      }
       if (LBPage.noteBox) LBPage.widen.apply(null, LBPage.noteBox);
       var d = LBPage.dirty;
       if (!d) return;
@@ -62,18 +84,25 @@ mergeInto(LibraryManager.library, {
     },
   },
 
-  lbOpenCanvas__deps: ['$LBPage'],
+  // 2 when the frames go through WebGL (lbPresentIndexed), 1 through the 2D canvas
+  // (lbPresent), 0 when there is no canvas.
+  lbOpenCanvas__deps: ['$LBPage', '$LBGL'],
   lbOpenCanvas: function(width, height) {
     var canvas = Module['canvas'];
     if (!canvas) return 0;
     canvas.width = width;
     canvas.height = height;
-    LBPage.context = canvas.getContext('2d', {alpha: false});
-    if (!LBPage.context) return 0;
     LBPage.width = width;
     LBPage.height = height;
     Module['framesDrawn'] = 0;
-    return 1;
+    var gl = LBGL.open(canvas);
+    if (gl) {
+      LBGL.start(gl, width, height);
+      return 2;
+    }
+    Module['renderer'] = '2d';
+    LBPage.context = canvas.getContext('2d', {alpha: false});
+    return LBPage.context ? 1 : 0;
   },
 
   // A frame presented: the part from (left, top) to (right, bottom) changed. It goes on
@@ -88,11 +117,23 @@ mergeInto(LibraryManager.library, {
       image = LBPage.image = new ImageData(pixels, LBPage.width, LBPage.height);
     }
     if (left < right) LBPage.widen(left, top, right, bottom);
-    Module['framesDrawn']++;
-    if (!LBPage.putPending) {
-      LBPage.putPending = true;
-      requestAnimationFrame(LBPage.put);
-    }
+    LBPage.presented();
+  },
+
+  // A frame presented through WebGL: the frame's indices and palette as the game keeps
+  // them until its next frame, rows `top` to `bottom` changed, and the overlay's
+  // rectangles.
+  lbPresentIndexed__deps: ['$LBPage', '$LBGL'],
+  lbPresentIndexed: function(pixels, palette, top, bottom, rects, count) {
+    var f = LBGL.frame || (LBGL.frame = {top: LBPage.height, bottom: 0});
+    f.pixels = pixels;
+    f.palette = palette;
+    // A copy: the game lays the overlay out again before its next frame.
+    f.rects = HEAPU8.slice(rects, rects + 12 * count).buffer;
+    f.count = count;
+    f.top = Math.min(f.top, top);
+    f.bottom = Math.max(f.bottom, bottom);
+    LBPage.presented();
   },
 
   // Runs batches of the game loop's turns (WebTurns), each when the one before says the

@@ -1,12 +1,15 @@
 // The browser backend's display: the rows and columns of each frame that changed are
 // converted through its palette into RGBA, the overlay drawn over them, and put on the
 // page's canvas at the display's next refresh (library_page.js); the page scales it
-// (page_layout.js). While the page is
-// hidden or has lost the focus nothing is drawn. Under the test clock every frame's
-// checksum is recorded for the test to compare with the golden run.
+// (page_layout.js). Where the browser draws WebGL with a GPU, the changed rows' palette
+// indices go to it instead, and it looks the colours up and draws the overlay
+// (library_gl.js). While the page is hidden or has lost the focus nothing is drawn.
+// Under the test clock every frame's checksum is recorded for the test to compare with
+// the golden run.
 #include <emscripten.h>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -16,6 +19,18 @@
 #include "platform/seam/backend.h"
 #include "platform/seam/frame_changes.h"
 #include "platform/web/web_internal.h"
+
+extern "C" {
+// library_page.js
+int lbOpenCanvas(int width, int height);
+void lbPresent(const std::uint32_t* rgba, int left, int top, int right, int bottom);
+void lbPresentIndexed(const std::uint8_t* pixels, const std::uint32_t* palette, int top, int bottom,
+                      const overlay::Rect* rects, int count);
+void lbRecordFrame(const char* line);
+}
+
+// library_gl.js reads the overlay's rectangles as they lie in memory.
+static_assert(sizeof(overlay::Rect) == 12 && offsetof(overlay::Rect, argb) == 8);
 
 namespace {
 
@@ -27,6 +42,7 @@ ChangedSpan g_changed[SCREEN_HEIGHT];
 std::uint64_t g_presented = 0;
 bool g_pictureShown = false;
 std::uint64_t g_firstFrameMs = 0;
+enum class Drawing { Canvas2d, WebGl } g_drawing = Drawing::Canvas2d;
 
 // The overlay as last drawn into the picture.
 overlay::Picture g_overlayDrawn;
@@ -46,37 +62,32 @@ bool RedrawOverlayRows() {
     return true;
 }
 
-}  // namespace
-
-extern "C" {
-// library_page.js
-int lbOpenCanvas(int width, int height);
-void lbPresent(const std::uint32_t* rgba, int left, int top, int right, int bottom);
-void lbRecordFrame(const char* line);
+// Under the test clock: the frame's number, its time and checksum.
+void RecordFrame(const std::uint8_t* pixels, const std::uint32_t* palette) {
+    if (!web_backend::VirtualClock()) return;
+    if (g_presented == 0) g_firstFrameMs = backend::NowMs();
+    char line[64];
+    std::snprintf(line, sizeof line, "%llu %llu %016llx", static_cast<unsigned long long>(g_presented),
+                  static_cast<unsigned long long>(backend::NowMs() - g_firstFrameMs),
+                  static_cast<unsigned long long>(FrameChecksum(pixels, FRAME_PIXELS, palette)));
+    lbRecordFrame(line);
 }
 
-namespace backend {
-
-bool OpenWindow(const char*) {
-    if (lbOpenCanvas(SCREEN_WIDTH, SCREEN_HEIGHT) == 0) return false;
-    web_backend::StartInput();
-    return true;
-}
-
-// The page stays; it learns that the game has ended when the program exits.
-void CloseWindow() {}
-
-void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
-    if (web_backend::VirtualClock()) {
-        if (g_presented == 0) g_firstFrameMs = NowMs();
-        char line[64];
-        std::snprintf(line, sizeof line, "%llu %llu %016llx", static_cast<unsigned long long>(g_presented),
-                      static_cast<unsigned long long>(NowMs() - g_firstFrameMs),
-                      static_cast<unsigned long long>(FrameChecksum(pixels, FRAME_PIXELS, palette)));
-        lbRecordFrame(line);
+// The changed rows' indices and the palette go to the GPU, which looks the colours up.
+void PresentIndexed(const std::uint8_t* pixels, const std::uint32_t* palette) {
+    int top = SCREEN_HEIGHT, bottom = 0;
+    if (TakeFrame(g_shown, pixels, palette, g_changed) > 0) {
+        for (int y = 0; y < SCREEN_HEIGHT; ++y) {
+            if (!g_changed[y].Changed()) continue;
+            top = std::min(top, y);
+            bottom = y + 1;
+        }
     }
-    ++g_presented;
-    if (!web_backend::PageActive()) return;
+    const std::vector<overlay::Rect>& rects = overlay::Shown().rects;
+    lbPresentIndexed(g_shown.pixels, g_shown.palette, top, bottom, rects.data(), static_cast<int>(rects.size()));
+}
+
+void PresentConverted(const std::uint8_t* pixels, const std::uint32_t* palette) {
     // Canvas pixels are the bytes R, G, B, A: one little-endian word 0xAABBGGRR.
     std::uint32_t colors[256];
     for (int i = 0; i < 256; ++i) {
@@ -100,8 +111,35 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
         overlay::Blend(g_overlayDrawn, g_rgba.data(), SCREEN_WIDTH * sizeof(std::uint32_t), 0, 0, 1, true);
     }
     lbPresent(g_rgba.data(), left, top, right, bottom);
+}
+
+}  // namespace
+
+namespace backend {
+
+bool OpenWindow(const char*) {
+    const int drawing = lbOpenCanvas(SCREEN_WIDTH, SCREEN_HEIGHT);
+    if (drawing == 0) return false;
+    g_drawing = drawing == 2 ? Drawing::WebGl : Drawing::Canvas2d;
+    web_backend::StartInput();
+    return true;
+}
+
+// The page stays; it learns that the game has ended when the program exits.
+void CloseWindow() {}
+
+void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
+    RecordFrame(pixels, palette);
+    ++g_presented;
+    if (!web_backend::PageActive()) return;
+    if (g_drawing == Drawing::WebGl) {
+        PresentIndexed(pixels, palette);
+    } else {
+        PresentConverted(pixels, palette);
+    }
     // The game holds the first frame with a picture on it (play fades in from black).
-    if (!g_pictureShown && std::any_of(g_rgba.begin(), g_rgba.end(), [](std::uint32_t c) { return c != g_rgba[0]; })) {
+    if (!g_pictureShown && std::any_of(pixels, pixels + FRAME_PIXELS,
+                                       [&](std::uint8_t i) { return palette[i] != palette[pixels[0]]; })) {
         g_pictureShown = true;
         web_backend::FirstPictureShown();
     }

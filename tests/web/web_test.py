@@ -94,6 +94,30 @@ CANVAS_LIT = """(() => {
   for (let i = 0; i < d.length; i += 4) if (d[i] | d[i + 1] | d[i + 2]) ++lit;
   return lit;
 })()"""
+# Two PNG pictures of the same size: how many pixels of the first are lit, and how many
+# differ from the second by more than 2 in a channel, outside the boxes [x, y, w, h] given.
+COMPARE_PICTURES = """Promise.all([%r, %r].map(data => new Promise(resolve => {
+  const image = new Image();
+  image.onload = () => {
+    const canvas = document.createElement('canvas');
+    canvas.width = image.width;
+    canvas.height = image.height;
+    const context = canvas.getContext('2d');
+    context.drawImage(image, 0, 0);
+    resolve(context.getImageData(0, 0, image.width, image.height).data);
+  };
+  image.src = 'data:image/png;base64,' + data;
+}))).then(([a, b]) => {
+  const left = %r;
+  let lit = 0, differing = 0;
+  for (let i = 0; i < a.length; i += 4) {
+    const x = (i / 4) %% 640, y = Math.floor(i / 4 / 640);
+    if (left.some(([bx, by, bw, bh]) => x >= bx && x < bx + bw && y >= by && y < by + bh)) continue;
+    if (a[i] | a[i + 1] | a[i + 2]) ++lit;
+    if (Math.max(Math.abs(a[i] - b[i]), Math.abs(a[i + 1] - b[i + 1]), Math.abs(a[i + 2] - b[i + 2])) > 2) ++differing;
+  }
+  return [lit, differing];
+})"""
 # The overlay's strip beside the play view (score, best, kills left): x, y, width, height.
 OVERLAY_STRIP = (516, 192, 120, 160)
 # The cold visit fetches everything once; this much at most crosses the network.
@@ -344,6 +368,36 @@ class OverlayTest(BrowserCase):
         self.assertEqual(page.evaluate(strip), 0)
         self.assertIn("classic=true", page.evaluate(
             "Module.FS.readFile('/home/web_user/.config/lantern-blade/settings.ini', {encoding: 'utf8'})"))
+
+
+class WebGlTest(BrowserCase):
+    def held_picture(self, renderer):
+        """A screenshot of the first picture, held until a key, drawn as `renderer` says."""
+        page = self.open_page("window.lbRenderer = %r;" % renderer, start=False, size=(640, 480))
+        self.assertTrue(page.evaluate("Module.renderer").startswith(renderer))
+        frames = None
+        while frames != self.frames(page):
+            frames = self.frames(page)
+            time.sleep(0.5)
+        x, y, w, h = page.evaluate(BOXES)["canvas"]
+        self.assertEqual((w, h), (640, 480))
+        return page.send("Page.captureScreenshot", format="png",
+                         clip={"x": x, "y": y, "width": w, "height": h, "scale": 1})["data"]
+
+    def test_here_the_canvas_draws_and_webgl_draws_the_same_picture(self):
+        page = self.open_page(start=False)
+        # Chromium here renders WebGL in software (SwiftShader): the 2D canvas is cheaper.
+        self.assertEqual(page.evaluate("Module.renderer"), "2d")
+        shots = [self.held_picture(renderer) for renderer in ("2d", "webgl")]
+        blank = self.browser.page(self.browser.page().send("Target.createTarget", url="about:blank")["targetId"])
+        self.addCleanup(blank.close)
+        # The clocks may have moved on by a frame or two before the hold: the frame rate, the
+        # countdown and the overlay's score and time are left out.
+        moving = [[0, 0, 80, 20], [480, 0, 160, 40], [516, 210, 120, 56]]
+        lit, differing = blank.evaluate(COMPARE_PICTURES % (shots[0], shots[1], moving))
+        self.assertGreater(lit, 50000, "the picture is dark")
+        # The overlay's translucent shade is blended in 8 bits on one side, in floats on the other.
+        self.assertEqual(differing, 0)
 
 
 class PictureTest(BrowserCase):
