@@ -111,6 +111,12 @@ void ShowRanking(Api& api, const httplib::Request& req, httplib::Response& res) 
     Json(res, 200, body + "]}");
 }
 
+// The browser game's policy, as docs/WEB.md gives it to hosts.
+constexpr char SITE_POLICY[] =
+    "default-src 'self'; script-src 'self' 'wasm-unsafe-eval'; style-src 'self'; img-src 'self'; "
+    "media-src 'self' blob:; connect-src 'self'; worker-src 'self'; manifest-src 'self'; object-src 'none'; "
+    "base-uri 'none'; form-action 'none'; frame-ancestors 'none'";
+
 // The site's files come with .gz twins. The HTTP library compresses text on the fly
 // (the twin would be compressed again), but not the game's code and data: for those a
 // browser that takes gzip gets the twin, a third of the bytes.
@@ -156,8 +162,13 @@ void AddRoutes(httplib::Server& server, Api& api) {
     server.Get("/", [&api](const httplib::Request&, httplib::Response& res) {
         const auto board = api.pool.Use([&](DbConnection& db) { return Ranking(db, 100); });
         res.set_header("Cache-Control", "no-store");
-        res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'unsafe-inline'");
+        res.set_header("Content-Security-Policy", "default-src 'none'; style-src 'self'; base-uri 'none'; "
+                                                  "form-action 'none'; frame-ancestors 'none'");
         res.set_content(RankingPage(board), "text/html; charset=utf-8");
+    });
+    server.Get("/ranking.css", [](const httplib::Request&, httplib::Response& res) {
+        res.set_header("Cache-Control", "no-cache");
+        res.set_content(RANKING_STYLE, "text/css");
     });
     server.Get("/play", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/play/"); });
     if (!api.settings.site.empty()) {
@@ -165,6 +176,7 @@ void AddRoutes(httplib::Server& server, Api& api) {
         server.set_file_extension_and_mimetype_mapping("webmanifest", "application/manifest+json");
         server.set_file_extension_and_mimetype_mapping("data", "application/octet-stream");
         server.set_file_request_handler([&api](const httplib::Request& req, httplib::Response& res) {
+            res.set_header("Content-Security-Policy", SITE_POLICY);
             ServeGzipTwin(api.settings.site, req, res);
         });
     }

@@ -14,15 +14,17 @@ std::string IsoTime(std::int64_t ms) {
     return text;
 }
 
+const char RANKING_STYLE[] =
+    "body{font-family:sans-serif;background:#111;color:#eee;max-width:46em;margin:2em auto;padding:0 1em}\n"
+    "a{color:#fc6}table{border-collapse:collapse;width:100%}\n"
+    "td,th{padding:.3em .6em;text-align:left;border-bottom:1px solid #333}td.n{text-align:right}\n";
+
 std::string RankingPage(const std::vector<BoardEntry>& board) {
     std::string html =
         "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\">"
         "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">"
-        "<title>Lantern Blade world ranking</title><style>"
-        "body{font-family:sans-serif;background:#111;color:#eee;max-width:46em;margin:2em auto;padding:0 1em}"
-        "a{color:#fc6}table{border-collapse:collapse;width:100%}"
-        "td,th{padding:.3em .6em;text-align:left;border-bottom:1px solid #333}td.n{text-align:right}"
-        "</style></head><body>\n<h1>Lantern Blade world ranking</h1>\n"
+        "<title>Lantern Blade world ranking</title><link rel=\"stylesheet\" href=\"/ranking.css\">"
+        "</head><body>\n<h1>Lantern Blade world ranking</h1>\n"
         "<p>Every run here was replayed by the server before it was ranked: the score is the replay's, not a "
         "claim. A demo proves the rules were kept, not that a person played: like every demo board, this one "
         "cannot tell a script from a hand.</p>\n"

@@ -8,5 +8,7 @@
 #include "server/runs.h"
 
 std::string RankingPage(const std::vector<BoardEntry>& board);
+// Its style sheet, served beside it: the page runs under a policy without inline style.
+extern const char RANKING_STYLE[];
 // A time in milliseconds since 1970 as an ISO 8601 UTC date and time.
 std::string IsoTime(std::int64_t ms);

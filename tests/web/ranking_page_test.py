@@ -74,12 +74,18 @@ class RankingPage(unittest.TestCase):
     def test_golden_run_listed_and_watched(self):
         run = self.submit_golden()
         page = self.browser.page()
-        page.open(self.url)
+        page.open(self.url, WATCH_POLICY)
         row = 'document.querySelector(\'#ranking tr[data-id="%s"]\')' % run
         self.assertTrue(page.wait_for("!!" + row, 30))
         cells = page.evaluate("Array.from(%s.cells).map(c => c.textContent)" % row)
         self.assertEqual(cells[:3], ["1", "golden", "3439"])
         self.assertIn("not that a person played", page.evaluate("document.body.textContent"))
+        # Styled from its own sheet, under a policy without inline style.
+        self.assertEqual(page.evaluate("getComputedStyle(document.body).backgroundColor"), "rgb(17, 17, 17)")
+        self.assertEqual(page.evaluate("lbViolations"), [])
+        # The game is served under the policy the hosts are told to send.
+        with urllib.request.urlopen(self.url + "play/") as answer:
+            self.assertEqual(answer.headers["Content-Security-Policy"], devtools.content_security_policy())
 
         demo_url = "/api/runs/%s/demo" % run
         self.assertEqual(page.evaluate("%s.querySelector('a.watch').getAttribute('href')" % row),
@@ -87,6 +93,7 @@ class RankingPage(unittest.TestCase):
         page.evaluate("%s.querySelector('a.watch').click()" % row)
         self.assertTrue(page.wait_for("location.pathname === '/play/' && !!document.querySelector('canvas')", 60))
         self.assertEqual(page.evaluate("location.hash"), "#demo=" + demo_url)
+        self.assertEqual(page.evaluate("lbViolations"), [])
         watches = False
         for script in glob.glob(os.path.join(devtools.site_folder(), "page*.js")):
             with open(script) as text:
@@ -140,6 +147,10 @@ def golden_keys():
         return keys.read()
 
 
+# Every Content-Security-Policy report the page meets.
+WATCH_POLICY = """window.lbViolations = [];
+document.addEventListener('securitypolicyviolation',
+  e => window.lbViolations.push(e.effectiveDirective + ' ' + e.blockedURI));"""
 # The second load of the page plays the golden keys on the test clock, with no answer to
 # its sendings; the loads before and after it play as the player does.
 FIRST_LOAD_FAILS_ITS_SENDING = """
