@@ -13,10 +13,14 @@ the mutant. The repository's own files are never written, except the report.
   tools/mutate.py --sample 250 --matrix      # every test on every mutant: which tests kill what
   tools/mutate.py --sample 15 --seed 1 --report-name trial
   tools/mutate.py --sample 250 --seed 1 --report   # the report of a run cut short, nothing run
+  tools/mutate.py --sample 250 --seed 1 --only '^platform/music/' --build-jobs 1
+                                             # the sample's mutants of one folder, one build job
 
 The report goes to docs/mutation/<name>.md: scores per folder, file and kind of fault,
 and every surviving mutant as a diff. Results are kept in build-mutate/results.jsonl for
-the same sources and tests, so an interrupted run (Ctrl-C) goes on where it stopped.
+the same sources and tests, so an interrupted run (Ctrl-C) goes on where it stopped. A
+kill is kept beyond that while the mutated file is the same and the test that made it is
+still in the suite under its name: new tests then cost only the survivors' runs.
 """
 import argparse
 import bisect
@@ -43,9 +47,10 @@ RESULTS = WORK / "results.jsonl"
 APPLIED = WORK / "applied"  # names the mirror file that holds a mutant right now
 REPORTS = ROOT / "docs" / "mutation"
 
-FOLDERS = ["app", "gfx", "game", "scenes", "records", "platform", "platform/seam", "platform/host",
-           "platform/policy", "platform/music", "platform/headless", "platform/sdl",
-           "platform/demo"]
+# The game's folders and the stand-in; every folder under platform/ is found at the start.
+TOP_FOLDERS = ["app", "gfx", "game", "scenes", "records", "platform"]
+# Each folder's least share of a sample, so that a small folder's score means something.
+FOLDER_FLOOR = 15
 # Only main() of the SDL binary; no test program links it.
 EXCLUDED_SOURCES = {"app/entry_main.cpp"}
 # Tests that start the real SDL binary, and the long soak, are left out by default.
@@ -293,9 +298,13 @@ def apply(text, edits):
     return text
 
 
+def folders():
+    return TOP_FOLDERS + sorted(p.relative_to(ROOT).as_posix() for p in (ROOT / "platform").iterdir() if p.is_dir())
+
+
 def mutable_sources():
     sources = []
-    for folder in FOLDERS:
+    for folder in folders():
         for path in sorted((ROOT / folder).glob("*")):
             rel = path.relative_to(ROOT).as_posix()
             if path.suffix in (".cpp", ".h") and rel not in EXCLUDED_SOURCES:
@@ -316,12 +325,12 @@ def folder_of(mutant):
 
 def sample(mutants, count, seed):
     """A fixed random sample spread over the folders in proportion to their mutants, at
-    least five (or all) from each in a sample of thirty or more."""
+    least FOLDER_FLOOR (or all) from each when the sample is large enough for that."""
     by_folder = collections.defaultdict(list)
     for m in mutants:
         by_folder[folder_of(m)].append(m)
     total = len(mutants)
-    least = min(5, max(1, count // len(by_folder)))
+    least = min(FOLDER_FLOOR, max(1, count // len(by_folder)))
     quota = {f: min(len(ms), max(least, round(count * len(ms) / total))) for f, ms in by_folder.items()}
     # Rounding may leave the sum off the count: take from or give to the largest folders.
     for f in sorted(by_folder, key=lambda f: -len(by_folder[f])):
@@ -329,12 +338,13 @@ def sample(mutants, count, seed):
         if diff == 0:
             break
         quota[f] = max(min(least, len(by_folder[f])), min(len(by_folder[f]), quota[f] + diff))
-    rng = random.Random(seed)
+    # Each folder draws from its own seeded generator: a change in one folder leaves the
+    # others' mutants as they were (and their kept results of use).
     chosen = []
     for f in sorted(by_folder):
-        chosen.extend(rng.sample(by_folder[f], quota[f]))
+        chosen.extend(random.Random(f"{seed}:{f}").sample(by_folder[f], quota[f]))
     # Run in a seeded shuffle, so that a run cut short is still a sample of every folder.
-    rng.shuffle(chosen)
+    random.Random(seed).shuffle(chosen)
     return chosen
 
 
@@ -400,10 +410,11 @@ def configure():
     subprocess.run(command, check=True, stdout=subprocess.DEVNULL)
 
 
-def build(targets):
+def build(targets, jobs=None):
     """True if the targets built."""
     try:
-        done = subprocess.run(["ninja", "-C", str(BUILD), *targets], capture_output=True,
+        done = subprocess.run(["ninja", "-C", str(BUILD), *([f"-j{jobs}"] if jobs else []), *targets],
+                              capture_output=True,
                               timeout=BUILD_TIMEOUT)
     except subprocess.TimeoutExpired:
         return False
@@ -529,14 +540,14 @@ def order_for(mutant, tests):
     return batches
 
 
-def test_mutant(mutant, tests, jobs, matrix=False):
+def test_mutant(mutant, tests, jobs, build_jobs, matrix=False):
     """Builds and tests one mutant (already in the mirror): its outcome and the tests that
     killed it (the first, or with `matrix` every one). Each program is linked only when its
     tests come to run."""
     timeouts = []
     killers = []
     for batch in order_for(mutant, tests):
-        if not batch[0].target.startswith("..") and not build([batch[0].target]):
+        if not batch[0].target.startswith("..") and not build([batch[0].target], build_jobs):
             return "build-failed", []
         failed, timed_out, _ = run_tests(batch, jobs, stop_on_failure=not matrix)
         for t in failed:
@@ -645,12 +656,27 @@ def write_report(name, command, results, elapsed, run_count, skip, chosen):
 # --- Main -------------------------------------------------------------------------------------
 
 
-def load_results(fingerprint):
+def file_digest(rel):
+    return digest((ROOT / rel).read_bytes())
+
+
+def load_results(fingerprint, mutants, test_names):
+    """Results of earlier runs on the same sources and tests, and kills of a mutant whose
+    file is the same, by a test still in the suite."""
+    files = {m["id"]: m["file"] for m in mutants}
+    digests = {}
     kept = {}
     if RESULTS.exists():
         for line in RESULTS.read_text().splitlines():
             entry = json.loads(line)
-            if entry["fingerprint"] == fingerprint:
+            rel = files.get(entry["id"])
+            if rel is None:
+                continue
+            if rel not in digests:
+                digests[rel] = file_digest(rel)
+            if entry["fingerprint"] == fingerprint or (
+                    entry["outcome"] == "killed" and entry.get("file_digest") == digests[rel]
+                    and test_names is not None and all(name in test_names for name in entry["by"])):
                 kept[entry["id"]] = entry
     return kept
 
@@ -662,9 +688,10 @@ def main():
     which.add_argument("--all", action="store_true", help="every mutant")
     which.add_argument("--list", action="store_true", help="list the mutants and stop")
     parser.add_argument("--seed", type=int, default=1)
-    parser.add_argument("--only", help="only mutants whose id (file:line:col:kind:what) matches")
+    parser.add_argument("--only", help="only the mutants (of the sample) whose id (file:line:col:kind:what) matches")
     parser.add_argument("--skip", default=DEFAULT_SKIP, help="leave out tests matching 'program name'")
-    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2)
+    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 2, help="tests run at once")
+    parser.add_argument("--build-jobs", type=int, help="ninja's jobs (default: ninja's own)")
     parser.add_argument("--report-name", help="docs/mutation/<name>.md (default from the selection)")
     parser.add_argument("--fresh", action="store_true", help="ignore results of earlier runs")
     parser.add_argument("--report", action="store_true",
@@ -674,21 +701,23 @@ def main():
     args = parser.parse_args()
 
     mutants = all_mutants()
-    if args.only:
-        mutants = [m for m in mutants if re.search(args.only, m["id"])]
     if args.list:
+        mutants = [m for m in mutants if not args.only or re.search(args.only, m["id"])]
         for m in mutants:
             print(m["id"])
         print(f"{len(mutants)} mutants", file=sys.stderr)
         return 0
     chosen = mutants if args.all else sample(mutants, args.sample, args.seed)
+    if args.only:
+        chosen = [m for m in chosen if re.search(args.only, m["id"])]
     name = args.report_name or ("all" if args.all else f"sample-{args.sample}-seed-{args.seed}")
     command = "tools/mutate.py " + " ".join(sys.argv[1:])
 
     WORK.mkdir(exist_ok=True)
     fingerprint = sync_mirror()
     if args.report:
-        earlier = load_results(fingerprint)
+        names = {t.name for t in list_tests(args.skip)} if (BUILD / "CTestTestfile.cmake").exists() else None
+        earlier = load_results(fingerprint, chosen, names)
         results = [(m, earlier[m["id"]]) for m in chosen if m["id"] in earlier]
         print(f"{len(results)} of the {len(chosen)} mutants have results")
         path = write_report(name, command, results, 0, 0, args.skip, len(chosen))
@@ -696,7 +725,7 @@ def main():
         return 0
     configure()
     print("building the unchanged sources in build-mutate/", flush=True)
-    if not build([]):
+    if not build([], args.build_jobs):
         sys.exit("the unchanged sources do not build in build-mutate/")
     tests = list_tests(args.skip)
     print(f"checking the {len(tests)} tests on them", flush=True)
@@ -709,7 +738,7 @@ def main():
     for t in tests:
         t.baseline = durations.get(t.name, 1.0)
 
-    earlier = {} if args.fresh else load_results(fingerprint)
+    earlier = {} if args.fresh else load_results(fingerprint, chosen, {t.name for t in tests})
     results = []
     started = time.monotonic()
     run_count = 0
@@ -723,14 +752,14 @@ def main():
             try:
                 APPLIED.write_text(mutant["file"])
                 write_mirror(mutant["file"], apply(original.decode(), mutant["edits"]).encode())
-                outcome, by = test_mutant(mutant, tests, args.jobs, args.matrix)
+                outcome, by = test_mutant(mutant, tests, args.jobs, args.build_jobs, args.matrix)
             finally:
                 write_mirror(mutant["file"], original)
                 APPLIED.unlink()
             seconds = time.monotonic() - t0
             run_count += 1
             entry = {"id": mutant["id"], "fingerprint": fingerprint, "outcome": outcome, "by": by,
-                     "matrix": args.matrix,
+                     "matrix": args.matrix, "file_digest": digest(original),
                      "seconds": round(seconds, 2)}
             log.write(json.dumps(entry) + "\n")
             log.flush()
