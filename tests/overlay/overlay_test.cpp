@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
+#include <tuple>
 #include <vector>
 
 #include "platform/overlay/overlay.h"
@@ -23,6 +25,32 @@ Picture Laid(const View& view) {
     Picture picture;
     overlay::Lay(view, &picture);
     return picture;
+}
+
+// Where the picture holds the line as AddText lays it (its rectangles in a row, moved
+// as one), at or after rectangle `from`, and in which colour; found false when it does not.
+struct Found {
+    bool found = false;
+    int y = 0;
+    std::uint32_t argb = 0;
+    std::size_t end = 0;  // the rectangle after it
+};
+
+Found Where(const Picture& picture, const std::string& text, int scale, std::size_t from = 0) {
+    Picture line;
+    overlay::AddText(&line, text, 0, 0, scale, 0);
+    const std::vector<Rect>& r = picture.rects;
+    for (std::size_t i = from; i + line.rects.size() <= r.size(); ++i) {
+        const int dx = r[i].x - line.rects[0].x, dy = r[i].y - line.rects[0].y;
+        bool same = true;
+        for (std::size_t k = 0; k < line.rects.size() && same; ++k) {
+            const Rect& a = r[i + k];
+            const Rect& b = line.rects[k];
+            same = a.x - b.x == dx && a.y - b.y == dy && a.w == b.w && a.h == b.h && a.argb == r[i].argb;
+        }
+        if (same) return {true, dy, r[i].argb, i + line.rects.size()};
+    }
+    return {};
 }
 
 View PlayView() {
@@ -46,6 +74,18 @@ TEST(OverlayLayout, PlayCoversNeitherTheCountdownNorTheOverviewNorThePlayView) {
     }
     EXPECT_GE(picture.top, 180);
     EXPECT_LE(picture.bottom, 480);
+}
+
+// The strip reads from the top: the score, the time, the best, the kills left.
+TEST(OverlayLayout, PlayListsItsFiguresDownTheStrip) {
+    const Picture picture = Laid(PlayView());
+    Found above;
+    for (const char* text : {"SCORE", "4766", "1.23 s", "BEST", "40.10 s", "KILLS LEFT", "3"}) {
+        const Found line = Where(picture, text, std::string(text) == "4766" ? 3 : 2, above.end);
+        ASSERT_TRUE(line.found) << text;
+        EXPECT_GT(line.y, above.y) << text;
+        above = line;
+    }
 }
 
 TEST(OverlayLayout, ClassicLeavesOnlyTheReplayCaptionAndNotes) {
@@ -82,6 +122,13 @@ TEST(OverlayLayout, ResultsSayNewBestAndThePlaceUnderTheFigures) {
     EXPECT_GT(withBest.rects.size(), placeOnly.rects.size());
     for (const Rect& r : withBest.rects) EXPECT_FALSE(Overlaps(r, 200, 100, 520, 330)) << r.x << "," << r.y;
 
+    EXPECT_EQ(Where(withBest, "2nd place", 2).argb, 0xFFFFD040u) << "a place is gold";
+    EXPECT_TRUE(Where(withBest, "NEW BEST", 3).found);
+    view.place = 0;
+    EXPECT_EQ(Where(Laid(view), "not ranked", 2).argb, 0xFFFFFFFFu);
+    view.score = 0;
+    EXPECT_TRUE(Where(Laid(view), "not ranked: over 6 s", 2).found);
+
     // Not after a clear (the A shortcut): nothing.
     view.cleared = false;
     EXPECT_TRUE(Laid(view).rects.empty());
@@ -97,6 +144,16 @@ TEST(OverlayLayout, RankingMarksTheNewEntrysColumnAndListsNamesAboveTheColumns) 
         EXPECT_GE(r.x, 240);
         EXPECT_LE(r.x + r.w, 300);
     }
+    // A closed frame: the sides run from under the top bar to the bottom bar.
+    const Rect &top = marked.rects[0], &bottom = marked.rects[1];
+    for (const Rect& side : {marked.rects[2], marked.rects[3]}) {
+        EXPECT_EQ(side.y, top.y + top.h);
+        EXPECT_EQ(side.y + side.h, bottom.y);
+    }
+    EXPECT_EQ(marked.rects[3].x + marked.rects[3].w, top.x + top.w);
+    view.marked = 6;
+    EXPECT_TRUE(Laid(view).rects.empty()) << "only five columns";
+    view.marked = 3;
     view.entries[0] = {"ALICE", 1765152000};
     const Picture listed = Laid(view);
     EXPECT_GT(listed.rects.size(), marked.rects.size());
@@ -179,6 +236,16 @@ TEST(OverlayText, TimesDatesAndPlaces) {
     EXPECT_EQ(overlay::Ordinal(6), "");
     EXPECT_EQ(overlay::TextWidth("", 2), 0);
     EXPECT_EQ(overlay::TextWidth("AB", 2), 22);
+    // Each character one advance (five font pixels and a gap) right of the one before.
+    Picture pair, apart;
+    overlay::AddText(&pair, "I7", 3, 4, 2, 1);
+    overlay::AddText(&apart, "I", 3, 4, 2, 1);
+    overlay::AddText(&apart, "7", 3 + 12, 4, 2, 1);
+    ASSERT_EQ(pair.rects.size(), apart.rects.size());
+    for (std::size_t i = 0; i < pair.rects.size(); ++i) {
+        EXPECT_EQ(std::make_tuple(pair.rects[i].x, pair.rects[i].y, pair.rects[i].w),
+                  std::make_tuple(apart.rects[i].x, apart.rects[i].y, apart.rects[i].w));
+    }
 }
 
 }  // namespace

@@ -112,3 +112,20 @@ TEST(ReplaceGivenFileTest, UsesThePathAsWrittenAndNeverWritesThroughALink) {
 }
 
 }  // namespace
+
+// A replayed run saves as the recorded one did, but nothing reaches the disk: not the
+// ranking, not a file set aside, not one opened for writing.
+TEST(SandboxTest, WritesSucceedAndLeaveTheFilesAsTheyWere) {
+    test::ScratchDir scratch;
+    test::WriteFile("txt/Ranking/Ranking.txt", "unreadable");
+    SandboxWrites();
+    EXPECT_TRUE(CanReplaceFile("txt\\Ranking\\Ranking.txt", nullptr));
+    EXPECT_TRUE(ReplaceFileAtomically("txt\\Ranking\\Ranking.txt", "1,2,3,4,5,"));
+    EXPECT_EQ(SetFileAside("txt\\Ranking\\Ranking.txt", "unreadable", 5), "txt/Ranking/Ranking.txt.unreadable");
+    std::FILE* written = OpenGameFile("txt\\Ranking\\Ranking.txt", "w");
+    ASSERT_NE(written, nullptr);
+    std::fputs("6,", written);
+    std::fclose(written);
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "unreadable");
+    EXPECT_EQ(Entries("txt/Ranking"), 1);
+}

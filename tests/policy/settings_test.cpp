@@ -41,6 +41,10 @@ TEST_F(SettingsFile, WhatIsWrittenIsReadBackAndOnlyChangesAreWritten) {
     SaveSettings(Settings{});
     EXPECT_FALSE(fs::exists(file_)) << "the defaults unchanged need no file";
 
+    unsetenv("LANTERN_BLADE_WINDOWED");
+    EXPECT_TRUE(OpensFullscreen(Settings{}));
+    setenv("LANTERN_BLADE_WINDOWED", "1", 1);
+    EXPECT_FALSE(OpensFullscreen(Settings{})) << "the test switch";
     const Settings changed = Make(false, 800, 600, 30, 0);
     SaveSettings(changed);
     EXPECT_EQ(LoadSettings(), changed);
@@ -94,12 +98,15 @@ TEST_F(SettingsFile, NoFileInItsPlaceHoldsTheStartOrReachesTheTerminalRaw) {
     const std::string hostile = "\x1b]0;owned\x07\x1b[2J" + std::string(100, 'x') + "\n";
     const struct {
         std::function<void()> arrange;
-        const char* said;
+        std::string said;
     } cases[] = {
         {[&] { mkfifo(file_.c_str(), 0600); }, "settings.ini is not a regular file"},
         {[&] { fs::create_symlink("/dev/zero", file_); }, "settings.ini is not a regular file"},
-        {[&] { test::WriteFile(file_.string(), std::string(65 * 1024, '#')); }, "settings.ini is larger than 64 KB"},
-        {[&] { test::WriteFile(file_.string(), hostile); }, "is not a setting: \\x1b]0;owned\\x07\\x1b[2Jxxx"},
+        {[&] { test::WriteFile(file_.string(), std::string(64 * 1024 + 1, '#')); }, "settings.ini is larger than 64 KB"},
+        // Sixty bytes of the line are shown: fourteen escaped and 46 of the x.
+        {[&] { test::WriteFile(file_.string(), hostile); },
+         "is not a setting: \\x1b]0;owned\\x07\\x1b[2J" + std::string(46, 'x') + "...)"},
+        {[&] { test::WriteFile(file_.string(), std::string(60, 'y')); }, "setting: " + std::string(60, 'y') + ")"},
     };
     for (const auto& c : cases) {
         fs::remove(file_);
@@ -152,6 +159,11 @@ TEST_F(SettingsFile, ScreenshotsGoWhereTheDesktopKeepsPictures) {
     EXPECT_EQ(ScreenshotFolder(), fs::path("/srv/shots/Lantern Blade"));
     setenv("XDG_PICTURES_DIR", "/media/pics", 1);
     EXPECT_EQ(ScreenshotFolder(), fs::path("/media/pics/Lantern Blade"));
+    // An empty HOME is none.
+    unsetenv("XDG_PICTURES_DIR");
+    fs::remove(dir_.Path() / "config/user-dirs.dirs");
+    setenv("HOME", "", 1);
+    EXPECT_EQ(ScreenshotFolder(), fs::path());
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
 // The desktop game's --submit against the real server: nothing without a server and a
 // name set, the golden run verified, the secret made once and kept in a file only its
 // owner reads, a refusal said, a run that found no server kept and sent with the next.
+#include <httplib.h>
 #include <sys/stat.h>
 
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <thread>
+#include <tuple>
 
 #include "platform/policy/settings.h"
 #include "platform/world/world_client.h"
@@ -123,11 +126,52 @@ TEST(WorldClient, ReadsTheServersAnswersAndUrls) {
     EXPECT_EQ(JsonField("{\"score\": 3439, \"time_ms\": null}", "time_ms"), "null");
     EXPECT_EQ(JsonField("{\"score\": 3439}", "reason"), "");
     EXPECT_EQ(JsonField("{\"cut\": \"unterminated", "cut"), "unterminated");
+    EXPECT_EQ(JsonField("{\"cut\": \"at a \\", "cut"), "at a \\") << "a lone backslash at the end";
+    EXPECT_EQ(JsonField("{\"cut\": \"\\u00", "cut"), "u00") << "a \\u cut short";
     EXPECT_TRUE(ValidServerUrl("https://ranking.example/"));
     EXPECT_TRUE(ValidServerUrl("http://127.0.0.1:8000"));
     for (const char* bad : {"", "ranking.example", "ftp://x", "http://", "http:///x", "http://a b"}) {
         EXPECT_FALSE(ValidServerUrl(bad)) << bad;
     }
+}
+
+// What a server's answer means for the run: accepted with its id, refused for good (a
+// 4xx), or worth sending again (a rate limit, a timeout, a server error), with its reason.
+TEST(WorldClient, ASendIsAcceptedRefusedOrWorthAgainByTheServersAnswer) {
+    httplib::Server stub;
+    int status = 0;
+    std::string body;
+    stub.Post("/api/runs", [&](const httplib::Request& request, httplib::Response& response) {
+        response.status = request.get_header_value("X-Player-Name") == "desk" ? status : 400;
+        response.set_content(body, "application/json");
+    });
+    const int port = stub.bind_to_any_port("127.0.0.1");
+    std::thread serving([&] { stub.listen_after_bind(); });
+    const std::string server = "http://127.0.0.1:" + std::to_string(port) + "/";
+    using Outcome = SendResult::Outcome;
+    const struct {
+        int status;
+        std::string body;
+        Outcome outcome;
+        std::string id, message;
+    } answers[] = {
+        {202, "{\"id\": \"42\"}", Outcome::Accepted, "42", ""},
+        {400, "{\"error\": \"the demo differs\"}", Outcome::Refused, "", "the demo differs"},
+        {499, "", Outcome::Refused, "", "the server answered 499"},
+        {429, "{\"error\": \"slow down\"}", Outcome::Failed, "", "slow down"},
+        {408, "", Outcome::Failed, "", "the server answered 408"},
+        {503, "", Outcome::Failed, "", "the server answered 503"},
+    };
+    for (const auto& answer : answers) {
+        status = answer.status;
+        body = answer.body;
+        const SendResult sent = SendRun(server, "desk", "secret", "demo");
+        EXPECT_EQ(std::make_tuple(sent.outcome, sent.id, sent.message),
+                  std::make_tuple(answer.outcome, answer.id, answer.message))
+            << answer.status;
+    }
+    stub.stop();
+    serving.join();
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, Client, ::testing::Values("sqlite"), [](const auto& param) { return param.param; });
