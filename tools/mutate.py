@@ -240,6 +240,7 @@ def mutants_of(path, text):
         offset = edits[0][0]
         line, col = line_col(text, offset, line_starts)
         found.append({"file": path, "line": line, "col": col, "kind": kind, "what": what,
+                      "text": text[line_starts[line - 1]:text.find("\n", offset)].strip(),
                       "edits": edits, "id": f"{path}:{line}:{col}:{kind}:{what}"})
 
     for i, tok in enumerate(tokens):
@@ -341,11 +342,15 @@ def sample(mutants, count, seed):
         if diff == 0:
             break
         quota[f] = max(min(least, len(by_folder[f])), min(len(by_folder[f]), quota[f] + diff))
-    # Each folder draws from its own seeded generator: a change in one folder leaves the
-    # others' mutants as they were (and their kept results of use).
+    # Each folder's mutants ranked by a seeded hash of what each changes (the line's text,
+    # not its number): an edit elsewhere, in the folder or outside it, leaves the chosen
+    # mutants as they were (and their kept results of use).
+    def rank(m):
+        return digest(f"{seed}:{m['file']}:{m['kind']}:{m['what']}:{m['text']}".encode()), m["id"]
+
     chosen = []
     for f in sorted(by_folder):
-        chosen.extend(random.Random(f"{seed}:{f}").sample(by_folder[f], quota[f]))
+        chosen.extend(sorted(by_folder[f], key=rank)[:quota[f]])
     # Run in a seeded shuffle, so that a run cut short is still a sample of every folder.
     random.Random(seed).shuffle(chosen)
     return chosen
