@@ -31,9 +31,9 @@ Picture Laid(const View& view) {
 // as one), at or after rectangle `from`, and in which colour; found false when it does not.
 struct Found {
     bool found = false;
-    int y = 0;
+    int x = 0, y = 0;  // where AddText was given the line
     std::uint32_t argb = 0;
-    std::size_t end = 0;  // the rectangle after it
+    std::size_t begin = 0, end = 0;  // its first rectangle and the one after it
 };
 
 Found Where(const Picture& picture, const std::string& text, int scale, std::size_t from = 0) {
@@ -48,7 +48,7 @@ Found Where(const Picture& picture, const std::string& text, int scale, std::siz
             const Rect& b = line.rects[k];
             same = a.x - b.x == dx && a.y - b.y == dy && a.w == b.w && a.h == b.h && a.argb == r[i].argb;
         }
-        if (same) return {true, dy, r[i].argb, i + line.rects.size()};
+        if (same) return {true, dx, dy, r[i].argb, i, i + line.rects.size()};
     }
     return {};
 }
@@ -108,6 +108,16 @@ TEST(OverlayLayout, ClassicLeavesOnlyTheReplayCaptionAndNotes) {
     View captionOnly = view;
     captionOnly.replayOf.name.clear();
     EXPECT_EQ(Laid(captionOnly).rects.size(), withNote.rects.size());
+    // Laid again into the same picture, the same.
+    Picture again = withNote;
+    overlay::Lay(view, &again);
+    EXPECT_EQ(again.rects.size(), withNote.rects.size());
+    // The caption is centred over the play view in play, over the picture elsewhere.
+    const int width = overlay::TextWidth("REPLAY", 2);
+    captionOnly.note.clear();
+    EXPECT_EQ(Where(Laid(captionOnly), "REPLAY", 2).x, 320 - width / 2);
+    captionOnly.screen = Screen::Play;
+    EXPECT_EQ(Where(Laid(captionOnly), "REPLAY", 2).x, 256 - width / 2);
 }
 
 TEST(OverlayLayout, ResultsSayNewBestAndThePlaceUnderTheFigures) {
@@ -122,8 +132,14 @@ TEST(OverlayLayout, ResultsSayNewBestAndThePlaceUnderTheFigures) {
     EXPECT_GT(withBest.rects.size(), placeOnly.rects.size());
     for (const Rect& r : withBest.rects) EXPECT_FALSE(Overlaps(r, 200, 100, 520, 330)) << r.x << "," << r.y;
 
-    EXPECT_EQ(Where(withBest, "2nd place", 2).argb, 0xFFFFD040u) << "a place is gold";
-    EXPECT_TRUE(Where(withBest, "NEW BEST", 3).found);
+    const Found place = Where(withBest, "2nd place", 2);
+    EXPECT_EQ(place.argb, 0xFFFFD040u) << "a place is gold";
+    EXPECT_GT(place.y, Where(withBest, "NEW BEST", 3).y + 24) << "under the line above";
+    // Centred on the picture over a shaded box of its own.
+    const Rect& box = withBest.rects[place.begin - 1];
+    const int left = place.x, right = left + overlay::TextWidth("2nd place", 2);
+    EXPECT_EQ(left - box.x, box.x + box.w - right);
+    EXPECT_NEAR(left + right, 640, 1);
     view.place = 0;
     EXPECT_EQ(Where(Laid(view), "not ranked", 2).argb, 0xFFFFFFFFu);
     view.score = 0;
@@ -156,6 +172,8 @@ TEST(OverlayLayout, RankingMarksTheNewEntrysColumnAndListsNamesAboveTheColumns) 
     view.marked = 3;
     view.entries[0] = {"ALICE", 1765152000};
     const Picture listed = Laid(view);
+    EXPECT_EQ(Where(listed, "ALICE", 2).argb, 0xFFFFFFFFu);
+    EXPECT_TRUE(Where(listed, "2025-12-08", 2).found);
     EXPECT_GT(listed.rects.size(), marked.rects.size());
     for (const Rect& r : listed.rects) {
         // Clear of the title at the top right and of the columns' captions and digits.

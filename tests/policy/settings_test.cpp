@@ -87,6 +87,10 @@ TEST_F(SettingsFile, ThePlayersNameAndTheOverlaysSwitchesComeBack) {
     EXPECT_EQ(LoadSettings().name, "SIXTEEN_LETTERS!");
     EXPECT_TRUE(ValidPlayerName("~"));
     EXPECT_FALSE(ValidPlayerName("tab\there"));
+    // A secret: 16 to 128 printable characters, no space.
+    EXPECT_TRUE(ValidPlayerSecret(std::string(16, 'a')) && ValidPlayerSecret(std::string(128, '~')));
+    EXPECT_FALSE(ValidPlayerSecret(std::string(15, 'a')) || ValidPlayerSecret(std::string(129, 'a')));
+    EXPECT_FALSE(ValidPlayerSecret("a secret with spaces"));
 }
 
 // Whatever stands in the file's place, the start goes on at once with the defaults and one
@@ -96,6 +100,8 @@ TEST_F(SettingsFile, NoFileInItsPlaceHoldsTheStartOrReachesTheTerminalRaw) {
     fs::create_directories(file_.parent_path());
     alarm(10);
     const std::string hostile = "\x1b]0;owned\x07\x1b[2J" + std::string(100, 'x') + "\n";
+    std::string spaced(60, 'y');  // sixty bytes, shown whole, a space among them as it is
+    spaced[30] = ' ';
     const struct {
         std::function<void()> arrange;
         std::string said;
@@ -106,7 +112,7 @@ TEST_F(SettingsFile, NoFileInItsPlaceHoldsTheStartOrReachesTheTerminalRaw) {
         // Sixty bytes of the line are shown: fourteen escaped and 46 of the x.
         {[&] { test::WriteFile(file_.string(), hostile); },
          "is not a setting: \\x1b]0;owned\\x07\\x1b[2J" + std::string(46, 'x') + "...)"},
-        {[&] { test::WriteFile(file_.string(), std::string(60, 'y')); }, "setting: " + std::string(60, 'y') + ")"},
+        {[&] { test::WriteFile(file_.string(), spaced); }, "setting: " + spaced + ")"},
     };
     for (const auto& c : cases) {
         fs::remove(file_);

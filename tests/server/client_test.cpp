@@ -66,6 +66,10 @@ TEST_P(Client, SubmitSendsOnlyWhenSetKeepsTheSecretAndResendsWhatFailed) {
     EXPECT_NE(output.find("add name="), std::string::npos) << output;
 
     desktop.Settings(serverLine + "name=desk\n");
+    EXPECT_EQ(desktop.Submit("", &output), 2);
+    EXPECT_NE(output.find("is empty or missing"), std::string::npos) << output;
+    EXPECT_EQ(desktop.Submit(std::string(64 * 1024 + 1, 'x'), &output), 2);
+    EXPECT_NE(output.find("is over 64 KB"), std::string::npos) << output;
     ASSERT_EQ(desktop.Submit(GoldenDemo(), &output), 0) << output;
     EXPECT_NE(output.find("verified: score 3439"), std::string::npos) << output;
     const std::string settings = ReadBytes(desktop.SettingsFile());
@@ -128,6 +132,7 @@ TEST(WorldClient, ReadsTheServersAnswersAndUrls) {
     EXPECT_EQ(JsonField("{\"cut\": \"unterminated", "cut"), "unterminated");
     EXPECT_EQ(JsonField("{\"cut\": \"at a \\", "cut"), "at a \\") << "a lone backslash at the end";
     EXPECT_EQ(JsonField("{\"cut\": \"\\u00", "cut"), "u00") << "a \\u cut short";
+    EXPECT_EQ(JsonField("{\"a\": \"\\u0020\\u001f\"}", "a"), " ?");
     EXPECT_TRUE(ValidServerUrl("https://ranking.example/"));
     EXPECT_TRUE(ValidServerUrl("http://127.0.0.1:8000"));
     for (const char* bad : {"", "ranking.example", "ftp://x", "http://", "http:///x", "http://a b"}) {
@@ -172,6 +177,9 @@ TEST(WorldClient, ASendIsAcceptedRefusedOrWorthAgainByTheServersAnswer) {
     }
     stub.stop();
     serving.join();
+    const SendResult unanswered = SendRun(server, "desk", "secret", "demo");
+    EXPECT_EQ(unanswered.outcome, Outcome::Failed);
+    EXPECT_TRUE(unanswered.message.starts_with("no answer from " + server)) << unanswered.message;
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, Client, ::testing::Values("sqlite"), [](const auto& param) { return param.param; });
