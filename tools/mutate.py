@@ -199,6 +199,18 @@ def table_numbers(tokens):
     return inside
 
 
+def script_tokens(tokens):
+    """Indices of the tokens inside Emscripten's EM_JS and EM_ASM macros: JavaScript, which
+    no native build compiles (the browser's own tests run it)."""
+    inside = set()
+    for i, t in enumerate(tokens):
+        if t.kind == "ident" and re.fullmatch(r"EM_(ASYNC_)?JS|EM_ASM\w*", t.text) and i + 1 < len(tokens) \
+                and tokens[i + 1].text == "(":
+            close = matching(tokens, i + 1)
+            inside.update(range(i, (close if close is not None else len(tokens) - 1) + 1))
+    return inside
+
+
 def is_removable_statement(tokens, i, blocks):
     """A call or an assignment standing alone as a statement: `Foo(x);`, `a.b[i] = c;`, `++n;`
     is not (it starts with an operator), but `n++;` is."""
@@ -233,6 +245,7 @@ def mutants_of(path, text):
     tokens = tokenize(text)
     blocks = block_braces(tokens)
     tables = table_numbers(tokens)
+    scripts = script_tokens(tokens)
     line_starts = [0] + [m.end() for m in re.finditer("\n", text)]
     found = []
 
@@ -244,6 +257,8 @@ def mutants_of(path, text):
                       "edits": edits, "id": f"{path}:{line}:{col}:{kind}:{what}"})
 
     for i, tok in enumerate(tokens):
+        if i in scripts:
+            continue
         prev = tokens[i - 1] if i > 0 else None
         nxt = tokens[i + 1] if i + 1 < len(tokens) else None
         t = tok.text
