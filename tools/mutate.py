@@ -57,8 +57,9 @@ EXCLUDED_SOURCES = {"app/entry_main.cpp"}
 # Tests that start the real SDL binary, and the long soak, are left out by default.
 DEFAULT_SKIP = r"^(test_e2e|test_install) |^\S+ Soak\."
 GOLDEN_TEST = "Golden.TheWholeRingDrawsAndSoundsAsRecorded"
-# Files no test reads: a change to them (a report written) keeps the results.
-UNFINGERPRINTED = re.compile(r"^(docs/mutation/|tools/mutate\.py$)")
+# Files no test in a run reads (the developer notes, a report written): a change to them
+# keeps the results.
+UNFINGERPRINTED = re.compile(r"^(docs/|tools/mutate\.py$)")
 BUILD_TIMEOUT = 600
 # A test that guards itself with a watchdog (alarm(10) in a child) gets the time to use it.
 MIN_TEST_TIMEOUT = 30.0
@@ -566,11 +567,19 @@ def order_for(mutant, tests):
     return batches
 
 
-def built_from_mutant(target):
+BUILT_FROM = {}
+
+
+def built_from_mutant(target, mutant):
     """Whether the program (or a program it starts, such as the game's binary, which the
-    build makes with it) is built from the mutated file: ninja has work to do for it."""
-    dry = subprocess.run(["ninja", "-C", str(BUILD), "-n", target], capture_output=True, text=True)
-    return "no work to do" not in dry.stdout
+    build makes with it) may be built from the mutated file: a source compiled among its
+    build's commands, or any header."""
+    if not mutant["file"].endswith(".cpp"):
+        return True
+    if target not in BUILT_FROM:
+        BUILT_FROM[target] = subprocess.run(["ninja", "-C", str(BUILD), "-t", "commands", target],
+                                            capture_output=True, text=True).stdout
+    return f"/{mutant['file']} " in BUILT_FROM[target] or f"/{mutant['file']}\n" in BUILT_FROM[target]
 
 
 def test_mutant(mutant, tests, jobs, build_jobs, matrix=False):
@@ -582,7 +591,7 @@ def test_mutant(mutant, tests, jobs, build_jobs, matrix=False):
     killers = []
     for batch in order_for(mutant, tests):
         program = batch[0].target
-        if not program.startswith("..") and not built_from_mutant(program):
+        if not program.startswith("..") and not built_from_mutant(program, mutant):
             continue
         if not program.startswith("..") and not build([program], build_jobs):
             return "build-failed", []
