@@ -135,7 +135,8 @@ TEST_F(Page, KeysMeanWhatThePolicySaysAndTheBrowsersShortcutsStayItsOwn) {
 // each says what it did; the levels are the policy's, as on the desktop.
 TEST_F(Page, HotkeysActAndTheSoundFollowsThePolicysVolumeLaw) {
     EXPECT_EQ(Device().sound.open("BATTLE03.ogg", true), 0);
-    EXPECT_EQ(page::TakeCalls(), (Strings{"open BATTLE03.ogg as music", Levels(100, false)}));
+    EXPECT_EQ(Device().sound.open("Sword.wav", false), 1);
+    EXPECT_EQ(page::TakeCalls(), (Strings{"open BATTLE03.ogg as music", Levels(100, false), "open Sword.wav"}));
     EXPECT_TRUE(page::Key(true, "F11", "F11"));
     EXPECT_TRUE(page::Key(true, "Enter", "Enter", true));
     EXPECT_TRUE(page::Key(true, "m", "KeyM"));
