@@ -96,6 +96,7 @@ EMSCRIPTEN_RESULT emscripten_sample_gamepad_data() {
 }
 int emscripten_get_num_gamepads() { return static_cast<int>(Get().pads.size()); }
 EMSCRIPTEN_RESULT emscripten_get_gamepad_status(int index, EmscriptenGamepadEvent* status) {
+    if (index < 0 || static_cast<std::size_t>(index) >= Get().pads.size()) return EMSCRIPTEN_RESULT_FAILED;
     *status = Get().pads[static_cast<std::size_t>(index)];
     return EMSCRIPTEN_RESULT_SUCCESS;
 }
