@@ -8,6 +8,7 @@
 
 #include "app/main.h"
 #include "app/run_start.h"
+#include "app/watch_run.h"
 #include "platform/demo/demo.h"
 #include "platform/host/files.h"
 #include "platform/policy/settings.h"
@@ -133,7 +134,7 @@ int Replay() {
         std::fprintf(stderr, "lantern-blade: %s is not a readable demo: %s\n", g_path.c_str(), why.c_str());
         return 2;
     }
-    if (demo.header.stageHash != StageHash()) return Refuse("it was recorded on another stage");
+    if (!OnThisStage(demo)) return Refuse("it was recorded on another stage");
     if (demo.header.version != LB_VERSION) {
         std::fprintf(stderr, "lantern-blade: the demo was recorded by version %s, this is %s\n",
                      demo.header.version.c_str(), LB_VERSION);
@@ -141,13 +142,14 @@ int Replay() {
     if (!StartReplay(demo, g_task == DemoTask::Watch, g_task != DemoTask::Watch)) {
         return Refuse("the state its run starts from is damaged");
     }
+    if (g_task == DemoTask::Watch) NoteWatchedRun(demo.header);
     const auto start = std::chrono::steady_clock::now();
     if (!StartUp(GetModuleHandleA(nullptr), SW_SHOWDEFAULT)) {
         return g_hwnd == nullptr ? 1 : Refuse("the state its run starts from is out of the game's ranges");
     }
     int exitCode = 0;
     bool ended = false;
-    while (!ended && !DemoReplayOver() && DemoDifference() < 0 && !DemoStopped()) ended = LoopTurn(&exitCode);
+    while (!ended && ReplayGoesOn()) ended = LoopTurn(&exitCode);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (DemoStopped()) return 0;
 
@@ -175,6 +177,8 @@ int Replay() {
 
 }  // namespace
 
+bool OnThisStage(const Demo& demo) { return demo.header.stageHash == StageHash(); }
+
 void StartRecording(bool wholeSession) {
     DemoKeepFilesUnder(RANKING_FOLDER);
     DemoHeader header;
@@ -187,13 +191,13 @@ void StartRecording(bool wholeSession) {
 
 bool StartReplay(const Demo& demo, bool paced, bool outputsOff) {
     DemoKeepFilesUnder(RANKING_FOLDER);
-    SandboxWrites();
+    SandboxWrites(true);
     return StartDemoReplay(demo, paced, outputsOff);
 }
 
 void KeepRuns() {
     g_runKeeping.cleared = DemoNoteClear;
-    g_runKeeping.watch = WatchDemo;
+    g_runKeeping.watch = WatchRun;
     g_runKeeping.send = SendDemoToWorld;
     g_runKeeping.scored = Scored;
 }
@@ -208,7 +212,7 @@ bool BeginDemoRun() {
 }
 
 bool Replaying() {
-    return g_task == DemoTask::Watch || g_task == DemoTask::Verify || g_task == DemoTask::Time;
+    return g_task == DemoTask::Watch || g_task == DemoTask::Verify || g_task == DemoTask::Time || WatchingRun();
 }
 
 void AskForDemo(DemoTask task, const std::string& path) {

@@ -13,8 +13,12 @@ void AskForDemo(DemoTask task, const std::string& path);
 // The run kept for a place (1-5) of the ranking goes to the file (made absolute), to be sent.
 void AskForExport(int place, const std::string& path);
 
-// A demo is played back (watched, checked or timed) rather than the game played.
+// A demo is played back (watched, checked or timed, or a kept run watched in the game's
+// place) rather than the game played.
 bool Replaying();
+
+// Whether the demo was recorded on the stage files on disk.
+bool OnThisStage(const Demo& demo);
 
 // Records the run from now on, naming this version and the stage files on disk: the
 // whole session (`wholeSession`, for --record) or the current run alone.

@@ -6,6 +6,7 @@
 #include "app/overlay_view.h"
 #include "app/run_records.h"
 #include "app/scene_switch.h"
+#include "app/watch_run.h"
 #include "app/window_proc.h"
 #include "game/random.h"
 #include "game/scene_state.h"
@@ -39,8 +40,13 @@ void FillShatterTables() {
     }
 }
 
-// The current scene's handler, with the player's records looking on.
+// The current scene's handler, with the player's records looking on; a replay's clears
+// are not the player's.
 void RunSceneAndRecords() {
+    if (Replaying()) {
+        RunScene(g_msg);
+        return;
+    }
     BeforeScene();
     RunScene(g_msg);
     AfterScene(RunSoFar);
@@ -111,6 +117,7 @@ void SetLastMessage(const MSG& message) { g_msg = message; }
 void ResumeInsideTurn() { g_resumeInsideTurn = true; }
 
 bool LoopTurn(int* exitCode) {
+    StepWatch();
     const bool resume = g_resumeInsideTurn;
     g_resumeInsideTurn = false;
     if (!resume && PeekMessageA(&g_msg, nullptr, 0, 0, PM_NOREMOVE)) {

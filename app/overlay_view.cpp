@@ -4,6 +4,7 @@
 
 #include "app/demo_run.h"
 #include "app/run_records.h"
+#include "app/watch_run.h"
 #include "game/game_frame.h"
 #include "game/scene_state.h"
 #include "platform/policy/settings.h"
@@ -60,6 +61,11 @@ void Fill(overlay::View* view) {
         view->score = clear.score;
     }
     if (view->screen == overlay::Screen::Ranking && clear.made && clear.score > 0) view->marked = clear.place;
+
+    if (const DemoHeader* watched = WatchedRun()) {
+        view->replay = true;
+        view->replayOf = overlay::Signature{watched->player, static_cast<std::int64_t>(watched->date)};
+    }
 
     if (g_noteFrames > 0) {
         --g_noteFrames;

@@ -110,9 +110,9 @@ void Fields(Codec& c, Actor& actor) {
 }
 
 // The stage's files set the map afresh; everything else the stage's first turns may see
-// is here.
-bool Fields(Codec& c, MSG& lastMessage) {
-    c(g_scene, SCENE_STAGE_INIT, SCENE_STAGE_INIT);
+// is here, with the scene in the range given.
+bool Fields(Codec& c, MSG& lastMessage, int lowestScene, int highestScene) {
+    c(g_scene, lowestScene, highestScene);
     c(g_randomState);
     for (std::int32_t& entry : g_ranking) c(entry);
     Fields(c, g_player);
@@ -165,18 +165,30 @@ bool Fields(Codec& c, MSG& lastMessage) {
 
 }  // namespace
 
+namespace {
+
+bool Restore(const std::vector<std::uint8_t>& state, int lowestScene, int highestScene) {
+    Codec codec(state);
+    MSG lastMessage = LastMessage();
+    if (!Fields(codec, lastMessage, lowestScene, highestScene)) return false;
+    SetLastMessage(lastMessage);
+    return true;
+}
+
+}  // namespace
+
 std::vector<std::uint8_t> SaveRunStart() {
     std::vector<std::uint8_t> state;
     Codec codec(&state);
     MSG lastMessage = LastMessage();
-    Fields(codec, lastMessage);
+    Fields(codec, lastMessage, SCENE_OPENING_INIT, SCENE_ENDING);
     return state;
 }
 
 bool RestoreRunStart(const std::vector<std::uint8_t>& state) {
-    Codec codec(state);
-    MSG lastMessage = LastMessage();
-    if (!Fields(codec, lastMessage)) return false;
-    SetLastMessage(lastMessage);
-    return true;
+    return Restore(state, SCENE_STAGE_INIT, SCENE_STAGE_INIT);
+}
+
+bool RestoreGameAside(const std::vector<std::uint8_t>& state) {
+    return Restore(state, SCENE_OPENING_INIT, SCENE_ENDING);
 }

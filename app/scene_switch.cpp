@@ -112,6 +112,10 @@ void AwaitPiece(const std::string& alias) {
 
 void PieceEnded() { g_awaitedPiece.clear(); }
 
+void StopAwaitedPiece() {
+    if (!g_awaitedPiece.empty()) SendMusicCommand(("Stop " + g_awaitedPiece).c_str());
+}
+
 const char* SceneName(int scene) {
     const Scene* found = Find(scene);
     return found != nullptr ? found->name : "none";

@@ -16,3 +16,6 @@ const char* SceneName(int scene);
 const std::string& AwaitedPiece();
 void AwaitPiece(const std::string& alias);
 void PieceEnded();
+// Stops the piece the window waits for, if any (a run watched in the game's place starts,
+// and the game comes back, in silence).
+void StopAwaitedPiece();

@@ -16,6 +16,7 @@ namespace {
 
 constexpr char RANKING_FOLDER[] = "txt\\Ranking";
 constexpr char RANKING_FILE[] = "txt\\Ranking\\Ranking.txt";
+constexpr char SHIPPED_DEMOS[] = "txt\\Ranking\\demos";
 
 // A folder, not a link to one.
 bool RealFolder(const fs::path& path) {
@@ -92,14 +93,24 @@ std::string ShippedRanking(const fs::path& installedData) {
     return Contents(installedData / "txt" / "Ranking" / "Ranking.txt");
 }
 
-// A player's first start begins with the shipped ranking, written under the lock a save
-// takes, so that a game saving at the same moment never has its score overwritten. Only
-// a first start comes here: a later one must not wait on another game's save.
-void StartRankingFrom(const std::string& shipped) {
+// A player's first start begins with the shipped ranking and the runs its entries keep,
+// written under the lock a save takes, so that a game saving at the same moment never has
+// its score overwritten; the runs first, so that the ranking never names a run not there.
+// Only a first start comes here: a later one must not wait on another game's save.
+void StartRankingFrom(const std::string& shipped, const fs::path& installedData) {
     std::string failure;
     const int lock = LockGameFile(RANKING_FILE, LockWait::FewSeconds, &failure);
     if (lock < 0) return;
-    if (!Exists(ResolvePath(RANKING_FILE))) ReplaceFileAtomically(RANKING_FILE, shipped, &failure);
+    if (!Exists(ResolvePath(RANKING_FILE))) {
+        std::error_code error;
+        fs::create_directories(fs::path(ResolvePath(SHIPPED_DEMOS)), error);
+        for (fs::directory_iterator it(installedData / "txt" / "Ranking" / "demos", error), end; !error && it != end;
+             it.increment(error)) {
+            const std::string kept = std::string(SHIPPED_DEMOS) + "\\" + it->path().filename().string();
+            if (it->is_regular_file(error)) ReplaceFileAtomically(kept.c_str(), Contents(it->path()), &failure);
+        }
+        ReplaceFileAtomically(RANKING_FILE, shipped, &failure);
+    }
     UnlockGameFile(lock);
 }
 
@@ -125,5 +136,5 @@ void KeepScoresPerUser(const fs::path& installedData) {
     KeepFolderElsewhere(RANKING_FOLDER, folder);
     if (Exists(ResolvePath(RANKING_FILE))) return;
     const std::string shipped = ShippedRanking(installedData);
-    if (!shipped.empty()) StartRankingFrom(shipped);
+    if (!shipped.empty()) StartRankingFrom(shipped, installedData);
 }

@@ -141,6 +141,10 @@ void PostQuitMessage(int exitCode) {
     PostMessageA(nullptr, WM_QUIT, static_cast<WPARAM>(exitCode), 0);
 }
 
+void DropQueuedMessages() {
+    g_queue.clear();
+}
+
 LRESULT DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
     return 0;
 }

@@ -122,6 +122,9 @@ BOOL TranslateMessage(const MSG* msg);
 LRESULT DispatchMessageA(const MSG* msg);
 BOOL PostMessageA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 void PostQuitMessage(int exitCode);
+// Not of the old interface: drops the messages waiting in the queue without fetching
+// more (a run watched in the game's place starts, and ends, with an empty queue).
+void DropQueuedMessages();
 LRESULT DefWindowProcA(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Bit 15 is set while the key is held. Keys are virtual-key codes; letters are their

@@ -1,6 +1,8 @@
 #include "scenes/ranking.h"
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 
 #include "game/scene_state.h"
 #include "gfx/blit.h"
@@ -23,9 +25,10 @@ constexpr int UNITS_Y = 370;
 constexpr int DIGIT_STEP = -34;
 constexpr int FAILURE_LINE_HEIGHT = 16;
 
-// Z watches the best run on a fresh press only: the Z that chose the ranking in the title
-// is still held when it opens.
-bool g_watchKeyHeld = true;
+// Z watches first place's run, 1 to 5 that place's, on a fresh press only: the Z that
+// chose the ranking in the title is still held when it opens.
+constexpr int WATCH_KEYS[] = {'Z', '1', '2', '3', '4', '5'};
+bool g_watchKeysHeld[std::size(WATCH_KEYS)] = {};
 // S sends first place's run to the world ranking, likewise on a fresh press.
 bool g_sendKeyHeld = true;
 
@@ -50,7 +53,7 @@ void RankingInit() {
     LoadBitmapToSurface(g_offscreen3, "bmp\\Char\\My_char.bmp");
     ColorFill(g_back, RECT{0, 0, SCREEN_WIDTH, SCREEN_HEIGHT}, 0);
     g_scene = SCENE_RANKING;
-    g_watchKeyHeld = true;
+    std::fill(std::begin(g_watchKeysHeld), std::end(g_watchKeysHeld), true);
     g_sendKeyHeld = true;
     for (int entry = 0; entry < RANKING_SIZE; ++entry) {
         DrawNumberFiveDigits(g_ranking[entry], g_offscreen3, g_offscreen2,
@@ -66,9 +69,12 @@ void RankingFrame() {
     SlidePanel(g_back, g_offscreen2);
     VerticalBlinds(g_back);
     ShowSaveFailure();
-    const bool watchKey = IsKeyDown('Z');
-    if (watchKey && !g_watchKeyHeld) WatchPlace(0, "txt\\Ranking\\Ranking.txt");
-    g_watchKeyHeld = watchKey;
+    for (std::size_t key = 0; key < std::size(WATCH_KEYS); ++key) {
+        const bool down = IsKeyDown(WATCH_KEYS[key]);
+        const int place = key == 0 ? 0 : static_cast<int>(key) - 1;
+        if (down && !g_watchKeysHeld[key]) WatchPlace(place, "txt\\Ranking\\Ranking.txt");
+        g_watchKeysHeld[key] = down;
+    }
     const bool sendKey = IsKeyDown('S');
     if (sendKey && !g_sendKeyHeld) SendBestRun("txt\\Ranking\\Ranking.txt");
     g_sendKeyHeld = sendKey;

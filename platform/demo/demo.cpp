@@ -10,11 +10,11 @@
 #include <ctime>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <thread>
 
 #include "platform/demo/demo_reader.h"
 #include "platform/host/files.h"
-#include "platform/host/suspension.h"
 #include "platform/seam/game_view.h"
 #include "platform/seam/keys.h"
 
@@ -78,6 +78,30 @@ std::uint64_t g_paceRealStart = 0;
 std::uint32_t g_paceClockStart = 0;
 std::int64_t g_paceSkipped = 0;
 std::vector<DemoClear> g_clears;
+// Past its records a watched run goes on at the real clock's pace, no key held, so that
+// its results count up to the score; the clock then reads from here.
+bool g_coast = false;
+bool g_coasting = false;
+std::uint64_t g_coastRealStart = 0;
+std::uint32_t g_coastClockStart = 0;
+
+// A recording set aside while a kept run is watched in the middle of the session: what a
+// replay changes of it.
+struct Aside {
+    Mode mode;
+    std::uint32_t clock;
+    std::bitset<256> held;
+    std::uint64_t soundHash;
+    std::uint64_t digest;
+    std::uint64_t runFrames;
+    std::uint64_t frames;
+    std::uint64_t clockMs;
+    std::uint64_t runClockMs;
+    bool clockRead;
+    bool overflow;
+    DemoFramePoint lastPoint;
+};
+std::optional<Aside> g_aside;
 
 // The event sink of the pump being recorded or replayed.
 backend::EventSink g_sink{};
@@ -256,6 +280,7 @@ void Reset(Mode mode) {
     g_haveNext = false;
     g_exhausted = false;
     g_prelude = false;
+    g_coasting = false;
 }
 
 // The recorder's own part of a run's start: its clock, the keys held and the sounds sent
@@ -391,6 +416,7 @@ std::string DemoRecordingBytes(bool runOnly) {
 
 bool StartDemoReplay(const Demo& demo, bool paced, bool outputsOff) {
     Reset(Mode::Replaying);
+    g_coast = paced;
     g_demoCopy = std::make_unique<Demo>(demo);
     g_demo = g_demoCopy.get();
     g_reader = std::make_unique<DemoReader>(*g_demo);
@@ -454,6 +480,16 @@ std::uint32_t DemoClock(std::uint32_t live) {
     }
     if (g_mode == Mode::Recording) g_clock = live;
     if (g_mode != Mode::Replaying) return live;
+    if (g_coast && g_difference < 0 && DemoReplayOver()) {
+        if (!g_coasting) {
+            g_coasting = true;
+            g_coastRealStart = backend::NowMs();
+            g_coastClockStart = g_clock;
+            g_held.reset();
+        }
+        g_clock = g_coastClockStart + static_cast<std::uint32_t>(backend::NowMs() - g_coastRealStart);
+        return g_clock;
+    }
     const DemoRecord* tick = Take(TAG_TICK, "read the clock");
     if (tick == nullptr) return g_clock;
     g_clock += static_cast<std::uint32_t>(tick->a);
@@ -517,7 +553,7 @@ std::vector<int> DemoFinishedDevices(std::vector<int> live) {
 
 void DemoIdle(std::uint32_t milliseconds) {
     // A replay's time comes from the demo; pacing waits where the clock moves.
-    if (g_mode != Mode::Replaying) backend::Idle(milliseconds);
+    if (g_mode != Mode::Replaying || g_coasting) backend::Idle(milliseconds);
 }
 
 bool DemoPresent() {
@@ -619,21 +655,43 @@ bool HoldsTheRun(const std::string& path, std::uint32_t score, const char* purpo
 
 }  // namespace
 
-bool WatchDemo(const std::string& path, std::uint32_t score) {
-    if (g_mode == Mode::Replaying || !HoldsTheRun(path, score, "watch")) return false;
-    std::error_code error;
-    SetSuspended(true, backend::NowMs());
-    backend::ShowDemo(std::filesystem::absolute(path, error).string());
-    SetSuspended(false, backend::NowMs());
-    return true;
-}
-
 bool SendDemoToWorld(const std::string& path, std::uint32_t score) {
     if (g_mode == Mode::Replaying || !HoldsTheRun(path, score, "send")) return false;
     std::error_code error;
     backend::SendDemo(std::filesystem::absolute(path, error).string());
     return true;
 }
+
+bool DemoBeginWatch(const Demo& demo) {
+    if (g_mode == Mode::Replaying || g_aside.has_value() || demo.header.start.empty()) return false;
+    g_aside = Aside{g_mode,       g_clock,      g_held,        g_soundHash, g_digest,   g_runFrames,
+                    g_frames,     g_clockMs,    g_runClockMs,  g_clockRead, g_overflow, g_lastPoint};
+    if (StartDemoReplay(demo, true, false)) return true;
+    DemoEndWatch();
+    return false;
+}
+
+void DemoEndWatch() {
+    if (!g_aside.has_value()) return;
+    const Aside& aside = *g_aside;
+    Reset(aside.mode);
+    g_clock = aside.clock;
+    g_held = aside.held;
+    g_soundHash = aside.soundHash;
+    g_digest = aside.digest;
+    g_runFrames = aside.runFrames;
+    g_frames = aside.frames;
+    g_clockMs = aside.clockMs;
+    g_runClockMs = aside.runClockMs;
+    g_clockRead = aside.clockRead;
+    g_overflow = aside.overflow;
+    g_lastPoint = aside.lastPoint;
+    g_paced = false;
+    g_outputsOff = false;
+    g_aside.reset();
+}
+
+bool DemoGoesOnPastRecords() { return g_mode == Mode::Replaying && g_coast; }
 
 void DemoKeepFilesUnder(const char* gameFolder) {
     g_playerFolder = gameFolder;

@@ -23,7 +23,8 @@ std::string DemoRecordingBytes(bool runOnly);
 
 // Plays the demo back from now on. Paced: at the speed it was recorded, for someone to
 // watch, from the start of the run that made its last clear; what came before passes
-// unpaced, unseen and unheard. Outputs off: no window, no picture, no sound reaches the
+// unpaced, unseen and unheard; past its records the game goes on at the real clock's
+// pace with no key held (its results count up to the score). Outputs off: no window, no picture, no sound reaches the
 // backend. False when the state the demo starts from is damaged.
 bool StartDemoReplay(const Demo& demo, bool paced, bool outputsOff);
 // What the game carries into the demo's run (empty: the demo starts at the game's start).
@@ -60,11 +61,16 @@ void DemoIdle(std::uint32_t milliseconds);
 bool DemoPresent();
 void DemoSoundCommand(const char* command);
 
-// Shows the demo file to the one playing, the game waiting meanwhile with its clock held
-// as while suspended, if its last clear scored `score`. A file that is no readable demo,
-// or the demo of another score, shows nothing (a line on stderr); a replay passes over
-// it, so that it stays as recorded. True when it was shown.
-bool WatchDemo(const std::string& path, std::uint32_t score);
+// A kept run watched in the middle of the session: the recording is set aside as it
+// stands and the demo, which must carry the state its run starts from, plays back paced,
+// seen and heard, from its run's start (DemoGameStart, DemoBeginRun), until DemoEndWatch
+// takes the recording up again where it stood. False (nothing changed) during a replay or
+// another watch, or for a demo without that state or with that state damaged.
+bool DemoBeginWatch(const Demo& demo);
+void DemoEndWatch();
+// A replay is paced: past its records it goes on at the real clock's pace.
+bool DemoGoesOnPastRecords();
+
 // Sends a demo file to the world ranking server if its last clear scored `score` (the
 // backend says what comes of it); true when sent. A replay passes over it.
 bool SendDemoToWorld(const std::string& path, std::uint32_t score);

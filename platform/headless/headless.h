@@ -41,9 +41,6 @@ const std::vector<Frame>& Frames();
 std::uint64_t FrameCount();
 const Frame& LastFrame();
 
-// The demos the game asked to show, in order; each takes DEMO_SHOWN_MS of the clock.
-constexpr std::uint64_t DEMO_SHOWN_MS = 60000;
-const std::vector<std::string>& DemosShown();
 // The demos the game asked to send to a world ranking server, in order.
 const std::vector<std::string>& DemosSent();
 

@@ -1,5 +1,5 @@
 // Headless display: frames presented are kept in memory (the last few) and can be
-// written out as PNG files for looking at them; demos asked to be shown are only logged.
+// written out as PNG files for looking at them; runs asked to be sent are only logged.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -18,7 +18,6 @@ bool g_displayAvailable = true;
 std::size_t g_keep = DEFAULT_KEEP;
 std::vector<headless::Frame> g_frames;
 std::uint64_t g_frameCount = 0;
-std::vector<std::string> g_demosShown;
 std::vector<std::string> g_demosSent;
 
 void TrimFrames() {
@@ -54,11 +53,6 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
     TrimFrames();
 }
 
-void ShowDemo(const std::string& path) {
-    g_demosShown.push_back(path);
-    headless::Advance(headless::DEMO_SHOWN_MS);
-}
-
 void SendDemo(const std::string& path) {
     g_demosSent.push_back(path);
 }
@@ -72,7 +66,6 @@ void ResetDisplay() {
     g_keep = DEFAULT_KEEP;
     g_frames.clear();
     g_frameCount = 0;
-    g_demosShown.clear();
     g_demosSent.clear();
 }
 
@@ -97,10 +90,6 @@ std::uint64_t FrameCount() {
 const Frame& LastFrame() {
     static const Frame empty{};
     return g_frames.empty() ? empty : g_frames.back();
-}
-
-const std::vector<std::string>& DemosShown() {
-    return g_demosShown;
 }
 
 const std::vector<std::string>& DemosSent() {

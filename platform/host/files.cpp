@@ -278,8 +278,8 @@ void RefuseWrites(const char* reason) {
     g_writesRefused = reason;
 }
 
-void SandboxWrites() {
-    g_writesSandboxed = true;
+void SandboxWrites(bool sandboxed) {
+    g_writesSandboxed = sandboxed;
 }
 
 void FilterReads(ReadFilter filter) {
@@ -368,6 +368,7 @@ bool ReplaceGivenFile(const std::string& path, const std::string& contents, std:
 }
 
 void RemoveFile(const std::string& path) {
+    if (!g_writesRefused.empty() || g_writesSandboxed) return;
     if (::unlink(path.c_str()) == 0) KeepFile(path);
 }
 

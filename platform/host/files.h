@@ -37,9 +37,9 @@ std::FILE* OpenGameFile(const char* gamePath, const char* mode);
 // From now on nothing is written: writes fail with the reason given (for a data folder
 // that belongs to the installation, not to the player).
 void RefuseWrites(const char* reason);
-// From now on writes succeed without reaching the disk (a demo played back: its run
-// saves as the recorded one did, and nothing of the player's changes).
-void SandboxWrites();
+// From now on (until called with false) writes succeed without reaching the disk (a demo
+// played back: its run saves as the recorded one did, and nothing of the player's changes).
+void SandboxWrites(bool sandboxed);
 // From now on every open for reading goes through the filter, which opens the file with
 // `openLive` or answers from elsewhere (a demo keeps the player's files as the game reads
 // them; a replay reads them from the demo).
@@ -78,7 +78,8 @@ int LockGameFile(const char* gamePath, LockWait wait, std::string* failure);
 void UnlockGameFile(int lock);
 
 // Removes a file (a path, not a game path) and makes its absence last as
-// ReplaceFileAtomically makes a new file last.
+// ReplaceFileAtomically makes a new file last; nothing while writes are refused or
+// sandboxed.
 void RemoveFile(const std::string& path);
 
 // Removes the temporary files that replacing the file left when cut short (a killed

@@ -9,7 +9,7 @@
 std::string WriteTarget(const char* gamePath);
 // True (with *failure saying why, when given) once RefuseWrites has been called.
 bool WritesRefused(std::string* failure);
-// True once SandboxWrites has been called: saves then go nowhere and need no lock.
+// True while SandboxWrites holds: saves then go nowhere and need no lock.
 bool WritesSandboxed();
 
 // Makes a file's present state (its new contents after a rename, or its absence) last:

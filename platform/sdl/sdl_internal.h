@@ -20,10 +20,8 @@ namespace sdl_backend {
 void ForgetKeyLayout();
 // Switches between fullscreen-desktop and a resizable window (Alt+Enter, F11).
 void ToggleFullscreen();
-// The window's state for a game that takes its place for a while (a demo shown): whether
-// it is fullscreen, and hiding it and showing it again.
+// Whether the window is fullscreen.
 bool WindowFullscreen();
-void SetWindowHidden(bool hidden);
 // Follows size, exposure, focus and minimising of the game window; losing the focus or
 // being minimised suspends the game (reported through activeChanged).
 void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& sink);

@@ -111,18 +111,6 @@ bool WindowFullscreen() {
     return g_window != nullptr && Fullscreen();
 }
 
-void SetWindowHidden(bool hidden) {
-    if (g_window == nullptr) return;
-    if (hidden) {
-        SDL_HideWindow(g_window);
-        return;
-    }
-    SDL_ShowWindow(g_window);
-    SDL_RaiseWindow(g_window);
-    PlaceWithoutWindowManager(g_window);
-    ShowPicture(false);
-}
-
 void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& sink) {
     switch (event.event) {
         case SDL_WINDOWEVENT_SIZE_CHANGED:

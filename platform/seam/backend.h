@@ -50,10 +50,6 @@ void CloseSound(int id);
 // first. Pieces end on the audio thread; the stand-in takes them when it pumps its queue.
 std::vector<int> TakeFinishedSounds();
 
-// Shows the demo file (an absolute path) in the game window and returns once it has
-// played or the one watching stopped it; the game waits meanwhile, its sound held.
-void ShowDemo(const std::string& path);
-
 // Sends the demo file (an absolute path) to the world ranking server the player set, in
 // the background; what the server says comes later as a note. Returns at once.
 void SendDemo(const std::string& path);

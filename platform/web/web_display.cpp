@@ -145,10 +145,4 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
     }
 }
 
-// A page cannot run a second game beside this one to show a kept run; the desktop game
-// watches it (--playdemo).
-void ShowDemo(const std::string& path) {
-    std::fprintf(stderr, "lantern-blade: watching %s needs the desktop game\n", path.c_str());
-}
-
 }  // namespace backend

@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr char SHIPPED[] = "3200,2400,1600,1000,500,\n";
+constexpr char SHIPPED[] = "3439,3099,2539,1839,939,\n";
 
 class UserScores : public ::testing::Test {
 protected:
@@ -35,7 +35,8 @@ protected:
     fs::path mine_ = dir_.Path() / "home/.local/share/lantern-blade";
 };
 
-// The first start makes the folder private and gives it the shipped ranking; what the game
+// The first start makes the folder private and gives it the shipped ranking with the runs
+// its entries keep; what the game
 // then writes under txt\Ranking lands there and the data stays as it was. A relative
 // XDG_DATA_HOME does not count, an absolute one does.
 TEST_F(UserScores, TheRankingFolderIsThePlayersOwnAndTheDataIsNeverWritten) {
@@ -44,6 +45,9 @@ TEST_F(UserScores, TheRankingFolderIsThePlayersOwnAndTheDataIsNeverWritten) {
     EXPECT_FALSE(fs::exists("relative"));
     EXPECT_EQ(fs::status(mine_).permissions(), fs::perms::owner_all);
     EXPECT_EQ(test::ReadFile((mine_ / "Ranking.txt").string()), SHIPPED);
+    for (const char* run : {"3439-0.lbdemo", "3099-0.lbdemo", "2539-0.lbdemo", "1839-0.lbdemo", "939-0.lbdemo"}) {
+        EXPECT_EQ(test::ReadFile((mine_ / "demos" / run).string()), test::ReadFile(std::string("txt/Ranking/demos/") + run));
+    }
     EXPECT_EQ(ResolvePath("txt\\RANKING\\Ranking.txt"), (mine_ / "Ranking.txt").string());
     ASSERT_TRUE(ReplaceFileAtomically("txt\\Ranking\\Ranking2.txt", "1,2,3,4,5,"));
     EXPECT_EQ(test::ReadFile((mine_ / "Ranking2.txt").string()), "1,2,3,4,5,");

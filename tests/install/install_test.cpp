@@ -254,7 +254,7 @@ TEST_F(InstalledPackages, PlayAClearWithTheScoresKeptInThePlayersOwnFolder) {
         if (test::ReadFile((mine / "Ranking.txt").string()) != test::ReadFile(shipped.string())) break;
     }
     // The clear's score took its place among the shipped ones.
-    std::vector<int> saved, expected = {3200, 2400, 1600, 1000, 500};
+    std::vector<int> saved, expected = {3439, 3099, 2539, 1839, 939};
     std::istringstream ranking(test::ReadFile((mine / "Ranking.txt").string()));
     for (std::string number; std::getline(ranking, number, ',') && number != "\n";) saved.push_back(std::stoi(number));
     const auto score = std::find_if(saved.begin(), saved.end(), [&](int n) {
@@ -265,8 +265,13 @@ TEST_F(InstalledPackages, PlayAClearWithTheScoresKeptInThePlayersOwnFolder) {
     std::sort(expected.rbegin(), expected.rend());
     expected.pop_back();
     EXPECT_EQ(saved, expected) << ranking.str();
-    // The clear's demo follows the ranking into the player's folder.
-    EXPECT_TRUE(fs::is_regular_file(mine / "demos" / (std::to_string(*score) + "-0.lbdemo")));
+    // The clear's demo follows the ranking into the player's folder, beside the shipped
+    // entries' (the n-th entry of a score keeps "<score>-<n>.lbdemo").
+    for (std::size_t place = 0; place < saved.size(); ++place) {
+        const auto order = std::count(saved.begin(), saved.begin() + static_cast<std::ptrdiff_t>(place), saved[place]);
+        const std::string name = std::to_string(saved[place]) + "-" + std::to_string(order) + ".lbdemo";
+        EXPECT_TRUE(fs::is_regular_file(mine / "demos" / name)) << name;
+    }
     // Beside it the player's best clear, this one.
     EXPECT_TRUE(fs::is_regular_file(mine / "demos/best.lbdemo"));
     for (const std::string& name : Names(mine)) {

@@ -114,11 +114,15 @@ TEST(ReplaceGivenFileTest, UsesThePathAsWrittenAndNeverWritesThroughALink) {
 }  // namespace
 
 // A replayed run saves as the recorded one did, but nothing reaches the disk: not the
-// ranking, not a file set aside, not one opened for writing.
+// ranking, not a file set aside, not one opened for writing, not a removal; once the
+// sandbox is lifted (a run watched in the game's place has ended), writes land again.
 TEST(SandboxTest, WritesSucceedAndLeaveTheFilesAsTheyWere) {
     test::ScratchDir scratch;
     test::WriteFile("txt/Ranking/Ranking.txt", "unreadable");
-    SandboxWrites();
+    test::WriteFile("txt/Ranking/demos/100-0.lbdemo", "kept");
+    SandboxWrites(true);
+    RemoveFile("txt/Ranking/demos/100-0.lbdemo");
+    EXPECT_EQ(test::ReadFile("txt/Ranking/demos/100-0.lbdemo"), "kept");
     EXPECT_TRUE(CanReplaceFile("txt\\Ranking\\Ranking.txt", nullptr));
     EXPECT_TRUE(ReplaceFileAtomically("txt\\Ranking\\Ranking.txt", "1,2,3,4,5,"));
     EXPECT_EQ(SetFileAside("txt\\Ranking\\Ranking.txt", "unreadable", 5), "txt/Ranking/Ranking.txt.unreadable");
@@ -127,5 +131,8 @@ TEST(SandboxTest, WritesSucceedAndLeaveTheFilesAsTheyWere) {
     std::fputs("6,", written);
     std::fclose(written);
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "unreadable");
-    EXPECT_EQ(Entries("txt/Ranking"), 1);
+    EXPECT_EQ(Entries("txt/Ranking"), 2);
+    SandboxWrites(false);
+    EXPECT_TRUE(ReplaceFileAtomically("txt\\Ranking\\Ranking.txt", "1,2,3,4,5,"));
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "1,2,3,4,5,");
 }

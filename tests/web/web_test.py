@@ -38,7 +38,7 @@ GOLDEN_KEYS = os.environ.get("LB_GOLDEN_KEYS", os.path.join(SOURCE, "build/golde
 GAME = os.environ.get("LB_GAME", os.path.join(SOURCE, "build/lantern-blade"))
 RANKING = "/txt/Ranking/Ranking.txt"
 DEMOS = "/txt/Ranking/demos/"
-SHIPPED_RANKING = "3200,2400,1600,1000,500,"
+SHIPPED_RANKING = "3439,3099,2539,1839,939,"
 
 KEYS = {"right": ("ArrowRight", "ArrowRight", 39), "down": ("ArrowDown", "ArrowDown", 40),
         "left": ("ArrowLeft", "ArrowLeft", 37), "z": ("z", "KeyZ", 90)}

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -14,12 +15,17 @@
 #include <vector>
 
 #include "app/demo_run.h"
+#include "app/run_records.h"
+#include "app/watch_run.h"
 #include "game/scene_state.h"
 #include "gfx/frame_pacing.h"
 #include "platform/demo/demo.h"
 #include "platform/headless/headless.h"
 #include "platform/host/suspension.h"
+#include "platform/overlay/overlay.h"
 #include "platform/win32.h"
+#include "records/numbers.h"
+#include "records/ranking_demos.h"
 #include "records/ranking_save.h"
 #include "scenes/clear_results.h"
 #include "tests/e2e/process.h"
@@ -32,6 +38,8 @@ namespace fs = std::filesystem;
 // The golden run's clear: 2 561 ms of play.
 constexpr std::uint32_t RING_PLAY_TIME = 2561;
 constexpr std::uint32_t RING_SCORE = SCORE_BASE - RING_PLAY_TIME;
+// The route scores as the shipped first place does: its demo is the second of that score.
+const std::string KEPT_ROUTE = "txt/Ranking/demos/" + std::to_string(RING_SCORE) + "-1.lbdemo";
 
 Demo KeptDemo() {
     Demo demo;
@@ -131,21 +139,21 @@ TEST(Demo, VerifyAcceptsTheKeptDemoAndRefusesSpoiltOnes) {
 
 TEST(Demo, AClearKeepsItsDemoWhichVerifiesAndAnEntryPushedOutLosesIts) {
     whole::GameRun run([] {
-        test::WriteFile("txt/Ranking/demos/3200.lbdemo", "kept");
-        test::WriteFile("txt/Ranking/demos/500.lbdemo", "pushed out");
         test::WriteFile("txt/Ranking/demos/notes.txt", "the player's own");
         StartRecording();
     });
+    const std::string shippedFirst = test::ReadFile("txt/Ranking/demos/3439-0.lbdemo");
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && whole::PlayRoute(run));
     ASSERT_TRUE(run.UntilScene(SCENE_RESULT));
+    // The route scores as the shipped first place: below it, with a demo of its own.
     const std::string score = std::to_string(RING_SCORE);
-    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), score + ",3200,2400,1600,1000,");
-    EXPECT_EQ(test::ReadFile("txt/Ranking/demos/3200.lbdemo"), "kept");
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), score + "," + score + ",3099,2539,1839,");
+    EXPECT_EQ(test::ReadFile("txt/Ranking/demos/3439-0.lbdemo"), shippedFirst);
     EXPECT_EQ(test::ReadFile("txt/Ranking/demos/notes.txt"), "the player's own");
-    EXPECT_FALSE(fs::exists("txt/Ranking/demos/500.lbdemo"));
+    EXPECT_FALSE(fs::exists("txt/Ranking/demos/939-0.lbdemo"));
 
     std::string output;
-    EXPECT_EQ(Verify("txt/Ranking/demos/" + score + "-0.lbdemo", &output), 0) << output;
+    EXPECT_EQ(Verify(KEPT_ROUTE, &output), 0) << output;
     EXPECT_NE(output.find("clear 1: play time 2561 ms, score " + score), std::string::npos) << output;
 }
 
@@ -159,7 +167,7 @@ TEST(Demo, AClearOnAMachineUpForDaysKeepsItsDemo) {
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && whole::PlayRoute(run));
     ASSERT_TRUE(run.UntilScene(SCENE_RESULT));
     std::string output;
-    EXPECT_EQ(Verify("txt/Ranking/demos/" + std::to_string(RING_SCORE) + "-0.lbdemo", &output), 0) << output;
+    EXPECT_EQ(Verify(KEPT_ROUTE, &output), 0) << output;
 }
 
 // Another game holds the ranking's lock at the clear: the save waits for it on a thread
@@ -173,7 +181,7 @@ TEST(Demo, ASaveThatWaitedForTheLockKeepsItsDemo) {
     });
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && whole::PlayRoute(run));
     ASSERT_TRUE(run.UntilScene(SCENE_RESULT));
-    const std::string demo = "txt/Ranking/demos/" + std::to_string(RING_SCORE) + "-0.lbdemo";
+    const std::string demo = KEPT_ROUTE;
     EXPECT_FALSE(fs::exists(demo));
     ::close(otherGame);
     FinishWaitingSave();
@@ -189,7 +197,7 @@ const std::string BEST_DEMO = "txt/Ranking/demos/" + std::to_string(RING_SCORE) 
 void KeepBestDemo() {
     test::WriteFile("txt/Ranking/Ranking.txt", std::to_string(RING_SCORE) + ",2400,1600,1000,500,");
     fs::create_directories("txt/Ranking/demos");
-    fs::copy_file(whole::KEPT_DEMO, BEST_DEMO);
+    fs::copy_file(whole::KEPT_DEMO, BEST_DEMO, fs::copy_options::overwrite_existing);
 }
 
 // --export writes a place's kept run whole, replacing a link planted at the name rather
@@ -239,46 +247,105 @@ Demo RecordedApart(const std::string& recording, void (*play)(const std::string&
     return demo;
 }
 
-// Records a run that presses Z on the ranking screen with first place's demo kept, then
-// again once it is swapped for the demo of another score, and writes the run to
-// `recording`.
-void WatchFromTheRanking(const std::string& recording) {
-    whole::GameRun run([] {
-        KeepBestDemo();
-        StartRecording(true);
+constexpr const char* RANKING_FILE = "txt\\Ranking\\Ranking.txt";
+
+// What a watch showed, seen after each turn while it lasted.
+struct Watched {
+    std::vector<int> scenes;
+    std::uint32_t score = 0;
+    int mostCountedUp = 0;
+    std::string caption;
+    bool rankMusicAfter = false;
+};
+
+// Presses the key on the ranking screen and plays on until the ranking is back.
+Watched WatchWith(whole::GameRun& run, int key) {
+    Watched seen;
+    run.Watch([&seen] {
+        if (!WatchingRun()) return;
+        if (seen.scenes.empty() || seen.scenes.back() != g_scene) seen.scenes.push_back(g_scene);
+        if (!DemoClears().empty()) seen.score = DemoClears().back().score;
+        seen.mostCountedUp = std::max(seen.mostCountedUp, g_countUpPercent);
+        const overlay::View& view = overlay::Viewed();
+        if (view.replay) seen.caption = view.replayOf.name;
     });
+    EXPECT_TRUE(run.Hold(key, 1) && run.Until([] { return WatchingRun(); }) &&
+                run.Until([] { return !WatchingRun(); }) && run.Frames(1));
+    run.Watch(nullptr);
+    EXPECT_EQ(g_scene, SCENE_RANKING);
+    seen.rankMusicAfter = headless::IsPlaying("RANK.mid");
+    return seen;
+}
+
+// Records a session that watches places of the shipped ranking from its screen: 3, then
+// Z with first place's demo swapped for one of another score, then 4 stopped with Escape,
+// and S; writes the session to `recording`.
+void WatchFromTheRanking(const std::string& recording) {
+    whole::GameRun run([] { StartRecording(true); });
     // From the play through the pause menu's third item to the title, then its second.
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE) &&
                 Choose(run, 2, SCENE_TITLE) && Choose(run, 1, SCENE_RANKING) && run.Frames(30));
-    EXPECT_TRUE(headless::DemosShown().empty());
-    const std::uint64_t before = GameClockMs(headless::Now());
-    ASSERT_TRUE(run.Hold('Z', 1) && run.Frames(1));
-    EXPECT_EQ(headless::DemosShown(), std::vector<std::string>{fs::absolute(BEST_DEMO).string()});
-    EXPECT_LT(GameClockMs(headless::Now()) - before, 100u);
-    ASSERT_TRUE(run.Hold('S', 1) && run.Frames(1));
-    EXPECT_EQ(headless::DemosSent(), std::vector<std::string>{fs::absolute(BEST_DEMO).string()});
+    const std::string rankingBefore = test::ReadFile("txt/Ranking/Ranking.txt");
+    const std::vector<std::int32_t> tableBefore(g_ranking, g_ranking + RANKING_SIZE);
+    const std::uint64_t before = headless::Now();
 
-    // The same run, recorded as having scored one point less.
-    const Demo other = whole::Edited(KeptDemo(), [](const DemoRecord& record) { return record.tag == TAG_CLEAR; },
-                                     whole::ClearRecord(RING_PLAY_TIME, RING_SCORE - 1));
-    test::WriteFile(BEST_DEMO, EncodeDemo(other));
-    ASSERT_TRUE(run.Frames(1) && run.Hold('Z', 1) && run.Frames(5) && run.Hold('S', 1) && run.Frames(5));
-    EXPECT_EQ(headless::DemosShown().size(), 1u);
-    EXPECT_EQ(headless::DemosSent().size(), 1u);
+    const Watched third = WatchWith(run, '3');
+    EXPECT_EQ(third.score, static_cast<std::uint32_t>(tableBefore[2]));
+    EXPECT_EQ(third.caption, "EMBER");
+    EXPECT_NE(std::find(third.scenes.begin(), third.scenes.end(), SCENE_PLAY), third.scenes.end());
+    // The results counted up to the whole score, to where the ending would start.
+    EXPECT_EQ(third.scenes.back(), SCENE_ENDING_INIT);
+    EXPECT_EQ(third.mostCountedUp, 99);
+    EXPECT_TRUE(third.rankMusicAfter);
+    // Paced: the run's play time at least went by.
+    EXPECT_GE(headless::Now() - before, 3000u);
+    // Nothing of the run stayed: the ranking on disk and in the game, no best of the player's.
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), rankingBefore);
+    EXPECT_EQ(std::vector<std::int32_t>(g_ranking, g_ranking + RANKING_SIZE), tableBefore);
+    EXPECT_FALSE(fs::exists("txt/Ranking/Best.txt"));
+    EXPECT_FALSE(LastClear().made);
+
+    // First place's run swapped for one that scored a point less: a note, no watch.
+    const std::string first = PlaceDemoPath(0, g_ranking, RANKING_FILE);
+    const std::string kept = test::ReadFile(first);
+    Demo other;
+    std::string why;
+    ASSERT_TRUE(ReadDemoFile(first, &other, &why)) << why;
+    other = whole::Edited(other, [](const DemoRecord& record) { return record.tag == TAG_CLEAR; },
+                          whole::ClearRecord(other.scan.clears.back().playTimeMs, other.scan.clears.back().score - 1));
+    test::WriteFile(first, EncodeDemo(other));
+    ASSERT_TRUE(run.Hold('Z', 1) && run.Frames(2));
+    EXPECT_FALSE(WatchingRun());
+    EXPECT_EQ(overlay::Viewed().note, "The run kept here scored otherwise");
+    test::WriteFile(first, kept);
+
+    // Escape stops a watch within a frame, and only the watch.
+    ASSERT_TRUE(run.Hold('4', 1) && run.Until([] { return WatchingRun() && g_scene == SCENE_PLAY; }));
+    const std::uint64_t frames = headless::FrameCount();
+    headless::PressKey(VK_ESCAPE);
+    ASSERT_TRUE(run.Turn());
+    EXPECT_LE(headless::FrameCount() - frames, 1u);
+    ASSERT_TRUE(run.Turn());
+    EXPECT_FALSE(WatchingRun());
+    headless::ReleaseKey(VK_ESCAPE);
+    ASSERT_TRUE(run.Frames(1));
     EXPECT_EQ(g_scene, SCENE_RANKING);
+
+    ASSERT_TRUE(run.Hold('S', 1) && run.Frames(1));
+    EXPECT_EQ(headless::DemosSent(), std::vector<std::string>{fs::absolute(first).string()});
     ASSERT_TRUE(run.PressUntil('X', [] { return g_scene == SCENE_TITLE; }));
     test::WriteFile(recording, DemoRecordingBytes(false));
 }
 
-// Z on the ranking screen shows first place's demo, the game's clock standing still
-// meanwhile, and S sends it to the world ranking; a demo that did not score the entry's
-// score is neither shown nor sent. A replay of that run passes over all of them.
-TEST(Demo, ZOnTheRankingWatchesTheBestRunAndAReplayPassesOverIt) {
+// Keys 1 to 5 (and Z, first place) on the ranking screen watch that place's run in the
+// game's own process, through its clear to its results, and the ranking comes back as it
+// was; a run that did not score the entry's score is not watched, and says so. The session
+// around the watches plays back as recorded, passing over them.
+TEST(Demo, KeysOnTheRankingWatchThatPlacesRunAndTheRankingReturns) {
     test::ScratchDir dir;
     const Demo watched = RecordedApart(fs::absolute("watched.lbdemo").string(), WatchFromTheRanking);
     ASSERT_FALSE(testing::Test::HasFailure());
     test::CopyRealData();
-    KeepBestDemo();
     std::string why;
     ASSERT_TRUE(StartReplay(watched, false, false));
     test::StartGame();
@@ -286,7 +353,7 @@ TEST(Demo, ZOnTheRankingWatchesTheBestRunAndAReplayPassesOverIt) {
     }
     EXPECT_EQ(DemoDifference(&why), -1) << why;
     EXPECT_TRUE(DemoReplayOver());
-    EXPECT_TRUE(headless::DemosShown().empty());
+    EXPECT_FALSE(WatchingRun());
     EXPECT_TRUE(headless::DemosSent().empty());
 }
 
