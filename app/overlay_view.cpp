@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/demo_run.h"
+#include "app/ghost.h"
 #include "app/run_records.h"
 #include "app/watch_run.h"
 #include "game/game_frame.h"
@@ -52,6 +53,8 @@ void Fill(overlay::View* view) {
     view->killsLeft = clearing ? 0 : std::max(0, CLEAR_KILLS - game.kills);
     view->bestTimeMs = BestTimeMs();
     view->bestScore = view->bestTimeMs > 0 ? ScoreOf(view->bestTimeMs) : 0;
+    // A watched run is shown as it was: the player's ghost stays out of it.
+    FillGhost(!view->classic && RunSettings().ghost && !Replaying(), &view->ghost);
 
     const ClearOutcome& clear = LastClear();
     if (view->screen == overlay::Screen::Results && clear.onResults) {

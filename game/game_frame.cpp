@@ -70,16 +70,10 @@ void DrawTiles() {
     }
 }
 
-// Walking frames in columns 0 to 2, sword frames in 3 to 5.
 void DrawHero() {
-    const LONG left =
-        g_player.attack == 0
-            ? AnimColumn(g_player.anim) * TILE_SIZE
-            : HERO_SWORD_LEFT + (g_player.attack / HERO_SWORD_FRAMES_PER_COLUMN) * TILE_SIZE;
-    const LONG top = g_player.dir * TILE_SIZE;
     PlainBltFast(g_back, g_player.x - g_camera.x - SPRITE_HALF,
                  g_player.y - g_camera.y - SPRITE_HALF, g_offscreen2,
-                 RECT{left, top, left + TILE_SIZE, top + TILE_SIZE},
+                 HeroCell(g_player.dir, g_player.anim, g_player.attack),
                  DDBLTFAST_SRCCOLORKEY | DDBLTFAST_WAIT);
 }
 
@@ -206,6 +200,14 @@ void DrawCountdown() {
 }
 
 }  // namespace
+
+// Walking frames in columns 0 to 2, sword frames in 3 to 5.
+RECT HeroCell(std::uint8_t dir, std::uint8_t anim, std::uint8_t attack) {
+    const LONG left = attack == 0 ? AnimColumn(anim) * TILE_SIZE
+                                  : HERO_SWORD_LEFT + (attack / HERO_SWORD_FRAMES_PER_COLUMN) * TILE_SIZE;
+    const LONG top = dir * TILE_SIZE;
+    return RECT{left, top, left + TILE_SIZE, top + TILE_SIZE};
+}
 
 // Everything drawn before the keys are read shows the previous frame's positions.
 void GameFrame() {

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "platform/win32.h"
+
 // Non-zero when an arrow key asked for a step this frame.
 extern int g_moveRequest;
 
@@ -11,3 +13,6 @@ constexpr int CLEAR_KILLS = 5;
 constexpr std::uint32_t TIME_ALLOWANCE = 60000;
 
 void GameFrame();
+
+// The hero's 64x64 cell on the character sheet for a facing, walk frame and swing.
+RECT HeroCell(std::uint8_t dir, std::uint8_t anim, std::uint8_t attack);
