@@ -85,11 +85,9 @@ int Play() {
 int Export() {
     ReadNumbers(RANKING_SIZE, g_ranking, RANKING_PATH);
     SortDescending(RANKING_SIZE, g_ranking);
-    const int place = g_exportPlace - 1;
-    const std::string kept = PlaceDemoPath(place, g_ranking, RANKING_PATH);
-    const std::uint32_t score = static_cast<std::uint32_t>(g_ranking[place]);
+    const std::uint32_t score = static_cast<std::uint32_t>(g_ranking[g_exportPlace - 1]);
     Demo demo;
-    if (!ReadScored(kept, score, &demo)) {
+    if (!ReadPlaceDemo(g_exportPlace - 1, &demo)) {
         std::fprintf(stderr, "lantern-blade: place %d of the ranking (score %u) keeps no run that scored it\n",
                      g_exportPlace, score);
         return 2;
@@ -178,6 +176,11 @@ int Replay() {
 }  // namespace
 
 bool OnThisStage(const Demo& demo) { return demo.header.stageHash == StageHash(); }
+
+bool ReadPlaceDemo(int place, Demo* demo) {
+    return ReadScored(PlaceDemoPath(place, g_ranking, RANKING_PATH), static_cast<std::uint32_t>(g_ranking[place]),
+                      demo);
+}
 
 void StartRecording(bool wholeSession) {
     DemoKeepFilesUnder(RANKING_FOLDER);

@@ -27,6 +27,10 @@ void StartRecording(bool wholeSession = false);
 // reaches the disk. False when the state its run starts from is damaged.
 bool StartReplay(const Demo& demo, bool paced, bool outputsOff);
 
+// The demo the entry at `place` (0 for first) of g_ranking keeps, if it is of the run
+// that scored it.
+bool ReadPlaceDemo(int place, Demo* demo);
+
 // Connects the game's ranking to the recorder; the start-up calls it.
 void KeepRuns();
 // At the end of the start-up: sets the game to the state a replayed demo's run starts

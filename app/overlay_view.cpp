@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/demo_run.h"
+#include "app/entry_names.h"
 #include "app/ghost.h"
 #include "app/run_records.h"
 #include "app/watch_run.h"
@@ -64,6 +65,7 @@ void Fill(overlay::View* view) {
         view->score = clear.score;
     }
     if (view->screen == overlay::Screen::Ranking && clear.made && clear.score > 0) view->marked = clear.place;
+    FillEntryNames(view->screen == overlay::Screen::Ranking && !view->classic, view->entries);
 
     if (const DemoHeader* watched = WatchedRun()) {
         view->replay = true;
