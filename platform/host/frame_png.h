@@ -1,4 +1,5 @@
-// A frame of palette indices (rows `width` bytes apart) written as a PNG file.
+// A frame of palette indices (rows `width` bytes apart), or of 0x00RRGGBB pixels, written as
+// a PNG file.
 #pragma once
 
 #include <cstdint>
@@ -9,3 +10,7 @@
 // replaced (errno EEXIST then).
 bool WriteFramePng(const std::uint8_t* pixels, int width, int height, const std::uint32_t* palette,
                    const std::string& path, bool onlyNew);
+
+// 0x00RRGGBB pixels, rows `width` apart (a picture with something drawn over it), as an
+// RGB PNG file, replacing what stands at the path.
+bool WriteXrgbPng(const std::uint32_t* pixels, int width, int height, const std::string& path);

@@ -16,6 +16,7 @@ struct KeyEvent {
 struct Shot {
     std::uint64_t atMs;
     std::string path;
+    bool overlay = false;  // with the overlay drawn over the frame, as a window shows it
 };
 
 // "t=0 down Z; t=300 up Z down Right; ..." — each entry a time and one or more

@@ -1,5 +1,6 @@
 // Plays a script of timed key presses on the headless game, on the virtual clock, and
-// writes the frames on screen at the times asked for as palettized PNG files.
+// writes the frames on screen at the times asked for as palettized PNG files, or with the
+// overlay drawn over them (--overlay-shot) as RGB ones.
 //
 //   snapshot --data data --script "t=0 down Z; t=300 up Z" --shot 1500:play.png ...
 //
@@ -15,8 +16,12 @@
 #include <string>
 #include <vector>
 
+#include "app/demo_run.h"
 #include "app/main.h"
 #include "platform/headless/headless.h"
+#include "platform/host/frame_png.h"
+#include "platform/overlay/overlay.h"
+#include "platform/seam/screen.h"
 #include "platform/win32.h"
 #include "tools/snapshot/script.h"
 
@@ -36,7 +41,7 @@ struct Options {
 int Usage(const std::string& problem) {
     std::fprintf(stderr,
                  "snapshot: %s\nusage: snapshot --data DIR [--script \"t=MS down|up KEY ...; ...\"] "
-                 "--shot MS:FILE.png [--shot ...]\n",
+                 "--shot|--overlay-shot MS:FILE.png [...]\n",
                  problem.c_str());
     return 2;
 }
@@ -53,9 +58,10 @@ bool ParseArguments(int argc, char** argv, Options* options, std::string* error)
             options->data = fs::absolute(value);
         } else if (flag == "--script") {
             if (!snapshot::ParseScript(value, &options->events, error)) return false;
-        } else if (flag == "--shot") {
+        } else if (flag == "--shot" || flag == "--overlay-shot") {
             snapshot::Shot shot;
             if (!snapshot::ParseShot(value, &shot, error)) return false;
+            shot.overlay = flag == "--overlay-shot";
             shot.path = fs::absolute(shot.path).string();
             options->shots.push_back(shot);
         } else {
@@ -79,8 +85,18 @@ fs::path MakeScratch(const fs::path& data) {
     return pattern;
 }
 
+// The frame as a front end shows it: converted through its palette, the overlay over it.
+bool WriteWithOverlay(const headless::Frame& frame, const std::string& path) {
+    std::vector<std::uint32_t> pixels(frame.pixels.size());
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = frame.palette[frame.pixels[i]];
+    overlay::Blend(overlay::Shown(), pixels.data(), SCREEN_WIDTH * 4, 0, 0, 1, false);
+    return WriteXrgbPng(pixels.data(), SCREEN_WIDTH, SCREEN_HEIGHT, path);
+}
+
 // Runs the game until every shot is due; the number of shots not written.
 std::size_t Play(const Options& options) {
+    // Recorded as the game always is, so a clear keeps its demo and the ranking names it.
+    StartRecording();
     if (!StartUp(GetModuleHandleA(nullptr), SW_SHOWDEFAULT)) return options.shots.size();
     std::size_t failed = 0;
     const std::uint64_t start = headless::Now();
@@ -99,7 +115,8 @@ std::size_t Play(const Options& options) {
         }
         for (; nextShot < options.shots.size() && options.shots[nextShot].atMs <= elapsed; ++nextShot) {
             const snapshot::Shot& shot = options.shots[nextShot];
-            if (!headless::WritePng(headless::LastFrame(), shot.path)) {
+            if (!(shot.overlay ? WriteWithOverlay(headless::LastFrame(), shot.path)
+                               : headless::WritePng(headless::LastFrame(), shot.path))) {
                 std::fprintf(stderr, "snapshot: cannot write %s\n", shot.path.c_str());
                 ++failed;
             }
