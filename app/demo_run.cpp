@@ -10,6 +10,7 @@
 #include "app/run_start.h"
 #include "app/watch_run.h"
 #include "platform/demo/demo.h"
+#include "platform/demo/demo_backend.h"
 #include "platform/host/files.h"
 #include "platform/policy/settings.h"
 #include "records/numbers.h"
@@ -183,6 +184,7 @@ bool ReadPlaceDemo(int place, Demo* demo) {
 }
 
 void StartRecording(bool wholeSession) {
+    backend::Wrap(DemoWrapping(backend::Device()));
     DemoKeepFilesUnder(RANKING_FOLDER);
     DemoHeader header;
     header.version = LB_VERSION;
@@ -193,6 +195,9 @@ void StartRecording(bool wholeSession) {
 }
 
 bool StartReplay(const Demo& demo, bool paced, bool outputsOff) {
+    // Verified or timed, a demo is neither seen nor heard.
+    if (outputsOff) backend::Install(backend::NullOver(backend::Device()));
+    backend::Wrap(DemoWrapping(backend::Device()));
     DemoKeepFilesUnder(RANKING_FOLDER);
     SandboxWrites(true);
     return StartDemoReplay(demo, paced, outputsOff);

@@ -15,6 +15,7 @@
 #include "app/demo_run.h"
 #include "app/options.h"
 #include "app/user_scores.h"
+#include "platform/sdl/sdl_backend.h"
 #include "platform/world/submit.h"
 
 namespace {
@@ -74,6 +75,7 @@ void EnterDataFolder(const DataPlace& place) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    backend::Install(sdl_backend::Backend());
     // Sending a run needs no game data, only the settings.
     if (argc == 3 && std::strcmp(argv[1], "--submit") == 0) return SubmitRunFile(argv[2]);
     const DataPlace place = FindData();

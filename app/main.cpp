@@ -145,15 +145,14 @@ bool LoopTurn(int* exitCode) {
     const std::uint64_t framesBefore = PresentedFrameCount();
     RunSceneAndRecords();
     const bool pieceEnded = g_msg.message == MM_MCINOTIFY && g_msg.wParam == MCI_NOTIFY_SUCCESSFUL;
-    if (PresentedFrameCount() == framesBefore && !pieceEnded) DemoIdle(MsUntilNextFrame(FRAME_PERIOD_MS));
+    if (PresentedFrameCount() == framesBefore && !pieceEnded) {
+        backend::Active().clock.idle(MsUntilNextFrame(FRAME_PERIOD_MS));
+    }
 #endif
     return false;
 }
 
 int WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int cmdShow) {
     if (!StartUp(instance, cmdShow)) return 0;
-    int exitCode = 0;
-    while (!LoopTurn(&exitCode)) {
-    }
-    return exitCode;
+    return backend::Active().clock.runTurns(LoopTurn);
 }

@@ -5,6 +5,8 @@
 
 extern HWND g_hwnd;
 
+// Start-up, then the loop's turns as the backend runs them: the game's exit code, or 0 at
+// once where the host calls the turns itself (the browser).
 int WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR commandLine, int cmdShow);
 
 // Start-up steps up to the main loop; false when no window could be made (WinMain then

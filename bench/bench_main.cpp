@@ -11,6 +11,7 @@
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    test::UseHeadlessBackend();
     test::ScratchDir scratch;
     try {
         test::CopyRealData();

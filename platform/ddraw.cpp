@@ -7,8 +7,6 @@
 #include <emmintrin.h>
 #endif
 
-#include "platform/demo/demo.h"
-#include "platform/overlay/overlay.h"
 #include "platform/gdi_internal.h"
 #include "platform/seam/backend.h"
 
@@ -277,10 +275,7 @@ HRESULT IDirectDrawSurface::Flip(IDirectDrawSurface* target, DWORD flags) {
     memo_.Forget();
     back_->memo_.Forget();
     ++presentedFrames;
-    if (DemoPresent()) {
-        overlay::Compose();
-        backend::Present(pixels_.data(), screenPalette);
-    }
+    backend::Active().display.present(pixels_.data(), screenPalette);
     return DD_OK;
 }
 
@@ -346,7 +341,7 @@ HRESULT IDirectDrawSurface::SetPalette(IDirectDrawPalette* palette) {
                            (std::uint32_t{entries[i].peGreen} << 8) | entries[i].peBlue;
     }
     // The picture already on screen changes colour at once.
-    if (DemoPresent()) backend::Present(pixels_.data(), screenPalette);
+    backend::Active().display.present(pixels_.data(), screenPalette);
     return DD_OK;
 }
 

@@ -33,8 +33,14 @@ UINT g_nextDeviceId = 1;
 // Pieces the backend reported as played to their end, not yet delivered.
 std::vector<int> g_finishedSounds;
 
+void (*g_watcher)(const char* command) = nullptr;
+
+const backend::Sound& Sounds() {
+    return backend::Active().sound;
+}
+
 void CollectFinishes() {
-    const std::vector<int> reported = backend::TakeFinishedSounds();
+    const std::vector<int> reported = Sounds().takeFinished();
     g_finishedSounds.insert(g_finishedSounds.end(), reported.begin(), reported.end());
 }
 
@@ -73,16 +79,6 @@ void ForgetFinishes(int sound) {
     std::erase(g_finishedSounds, sound);
 }
 
-// A demo played back without sound still opens the files that are there, so the
-// devices are those of the recorded run.
-int SilentSound(const char* file) {
-    static int next = 0;
-    std::FILE* opened = OpenGameFile(file, "rb");
-    if (opened == nullptr) return -1;
-    std::fclose(opened);
-    return next++;
-}
-
 void AbortPendingNotify(Device& device) {
     if (device.notifyWindow == nullptr) return;
     PostMessageA(device.notifyWindow, MM_MCINOTIFY, MCI_NOTIFY_ABORTED,
@@ -92,13 +88,13 @@ void AbortPendingNotify(Device& device) {
 
 void StopDevice(Device& device) {
     AbortPendingNotify(device);
-    if (!DemoOutputsOff()) backend::StopSound(device.sound);
+    Sounds().stop(device.sound);
     device.playing = false;
     ForgetFinishes(device.sound);
 }
 
 void ReleaseSound(const Device& device) {
-    if (!DemoOutputsOff()) backend::CloseSound(device.sound);
+    Sounds().close(device.sound);
 }
 
 MCIERROR Open(const std::vector<std::string_view>& tokens) {
@@ -119,7 +115,7 @@ MCIERROR Open(const std::vector<std::string_view>& tokens) {
         return MCIERR_EXTENSION_NOT_FOUND;
     }
 
-    const int sound = DemoOutputsOff() ? SilentSound(file.c_str()) : backend::OpenSound(ResolvePath(file.c_str()), music);
+    const int sound = Sounds().open(ResolvePath(file.c_str()), music);
     if (sound < 0) return MCIERR_FILE_NOT_FOUND;
     g_devices.push_back(Device{std::string(tokens[3]), g_nextDeviceId++, sound, music, false, nullptr});
     return 0;
@@ -148,7 +144,7 @@ MCIERROR Play(Device& device, const std::vector<std::string_view>& tokens, HWND 
             if (&other != &device && other.music && other.playing) StopDevice(other);
         }
     }
-    if (!DemoOutputsOff() && !DemoPassingOver()) backend::PlaySound(device.sound);
+    Sounds().play(device.sound);
     device.playing = true;
     ForgetFinishes(device.sound);
     if (notify) device.notifyWindow = callback;
@@ -188,11 +184,15 @@ DWORD timeGetTime() {
 MCIERROR mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND callback) {
     if (returnString != nullptr && returnLength > 0) returnString[0] = '\0';
     if (command == nullptr) return MCIERR_MISSING_COMMAND_STRING;
-    backend::RecordMciCommand(command);
+    if (g_watcher != nullptr) g_watcher(command);
     DemoSoundCommand(command);
     const std::size_t length = strnlen(command, MCI_MAX_COMMAND_LENGTH + 1);
     if (length > MCI_MAX_COMMAND_LENGTH) return MCIERR_PARAM_OVERFLOW;
     return Execute(std::string_view(command, length), callback);
+}
+
+void WatchMciCommands(void (*watcher)(const char* command)) {
+    g_watcher = watcher;
 }
 
 void DeliverFinishedSounds() {

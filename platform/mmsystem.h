@@ -37,6 +37,9 @@ DWORD timeGetTime();
 // start from its beginning, so "from" takes 0 alone.
 constexpr std::size_t MCI_MAX_COMMAND_LENGTH = 1024;
 MCIERROR mciSendStringA(LPCSTR command, LPSTR returnString, UINT returnLength, HWND callback);
+// From now on every command string sent is also given to the watcher, as sent (the tests
+// keep a log of them); null stops it.
+void WatchMciCommands(void (*watcher)(const char* command));
 
 // Stops and closes every device still open, as "close" would but without a command
 // string: for the teardown, which must release what no Close command released.

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/demo/demo.h"
 #include "platform/host/suspension.h"
 #include "platform/mci_delivery.h"
 #include "platform/mmsystem.h"
@@ -47,7 +46,7 @@ void Suspend(bool active) {
 }
 
 void PumpQueue() {
-    DemoPumpEvents(backend::EventSink{PostKeyDown, PostClose, Suspend});
+    backend::Active().input.pumpEvents(backend::EventSink{PostKeyDown, PostClose, Suspend});
     DeliverFinishedSounds();
 }
 
@@ -68,7 +67,7 @@ HWND CreateWindowExA(DWORD exStyle, LPCSTR className, LPCSTR windowName, DWORD s
         if (windowClass.name == className) found = &windowClass;
     }
     if (found == nullptr || found->windowProc == nullptr) return nullptr;
-    if (!DemoOutputsOff() && !backend::OpenWindow(windowName != nullptr ? windowName : "")) return nullptr;
+    if (!backend::Active().display.open(windowName != nullptr ? windowName : "")) return nullptr;
 
     HWND hwnd = &g_windows.emplace_back(HWND__{found->windowProc});
     hwnd->windowProc(hwnd, WM_CREATE, 0, reinterpret_cast<LPARAM>(param));
@@ -150,7 +149,7 @@ LRESULT DefWindowProcA(HWND, UINT, WPARAM, LPARAM) {
 }
 
 SHORT GetAsyncKeyState(int virtualKey) {
-    return DemoKeyHeld(virtualKey) ? static_cast<SHORT>(0x8000) : SHORT{0};
+    return backend::Active().input.keyHeld(virtualKey) ? static_cast<SHORT>(0x8000) : SHORT{0};
 }
 
 int wsprintfA(LPSTR buffer, std::size_t size, LPCSTR format, ...) {

@@ -36,6 +36,7 @@ LAYERS = {
     "platform/policy": 1,
     "platform/overlay": 1,
     "platform/host": 0,
+    "platform/desktop": 0,
     "platform/music": 0,
 }
 SDL_FOLDER = "platform/sdl"

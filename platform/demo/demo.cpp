@@ -439,8 +439,6 @@ void DemoBeginRun() {
     g_prelude = false;
 }
 
-bool DemoOutputsOff() { return g_mode == Mode::Replaying && g_outputsOff; }
-
 bool DemoPassingOver() {
     if (g_mode != Mode::Replaying || g_difference >= 0) return false;
     Peek();

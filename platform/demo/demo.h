@@ -32,7 +32,6 @@ bool StartDemoReplay(const Demo& demo, bool paced, bool outputsOff);
 // start up and be set to that state first.
 std::vector<std::uint8_t> DemoGameStart();
 void DemoBeginRun();
-bool DemoOutputsOff();
 // A watched replay is passing over the earlier part of the session: no piece starts.
 bool DemoPassingOver();
 // Every record has been read back.

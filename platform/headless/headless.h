@@ -6,7 +6,12 @@
 #include <string>
 #include <vector>
 
+#include "platform/seam/backend.h"
+
 namespace headless {
+
+// The headless backend's table, for a test's or a tool's entry point to install.
+const backend::Backend& Backend();
 
 struct Frame {
     std::vector<std::uint8_t> pixels;  // 640x480 palette indices
@@ -44,7 +49,9 @@ const Frame& LastFrame();
 // The demos the game asked to send to a world ranking server, in order.
 const std::vector<std::string>& DemosSent();
 
-// Every MCI command string sent, in order.
+// Every MCI command string sent, in order, as the stand-in tells LogMciCommand (a test's
+// entry point has it watch the commands).
+void LogMciCommand(const char* command);
 const std::vector<std::string>& MciLog();
 void ClearMciLog();
 // Files opened as sounds, and which are playing; a music piece the engine's scanner

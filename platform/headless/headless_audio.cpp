@@ -43,7 +43,7 @@ bool IsFile(const Sound& sound, const std::string& fileName) {
 
 }  // namespace
 
-namespace backend {
+namespace headless {
 
 int OpenSound(const std::string& path, bool music) {
     std::error_code error;
@@ -86,11 +86,11 @@ std::vector<int> TakeFinishedSounds() {
     return std::exchange(g_finished, {});
 }
 
-void RecordMciCommand(const char* command) {
+void LogMciCommand(const char* command) {
     g_mciLog.emplace_back(command);
 }
 
-}  // namespace backend
+}  // namespace headless
 
 namespace headless {
 

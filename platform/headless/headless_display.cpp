@@ -6,7 +6,7 @@
 
 #include "platform/headless/headless.h"
 #include "platform/headless/headless_internal.h"
-#include "platform/host/frame_png.h"
+#include "platform/desktop/frame_png.h"
 #include "platform/seam/backend.h"
 
 namespace {
@@ -28,7 +28,7 @@ void TrimFrames() {
 
 }  // namespace
 
-namespace backend {
+namespace headless {
 
 bool OpenWindow(const char*) {
     return g_displayAvailable;
@@ -57,7 +57,7 @@ void SendDemo(const std::string& path) {
     g_demosSent.push_back(path);
 }
 
-}  // namespace backend
+}  // namespace headless
 
 namespace headless {
 

@@ -29,9 +29,9 @@ void Script(int virtualKey, bool down) {
 
 }  // namespace
 
-namespace backend {
+namespace headless {
 
-void PumpEvents(const EventSink& sink) {
+void PumpEvents(const backend::EventSink& sink) {
     ++g_pumps;
     while (!g_events.empty()) {
         const int event = g_events.front();
@@ -60,7 +60,7 @@ void Idle(std::uint32_t) {
     ++g_nowMs;
 }
 
-}  // namespace backend
+}  // namespace headless
 
 namespace headless {
 

@@ -1,5 +1,6 @@
 #include "platform/host/files.h"
 #include "platform/host/files_internal.h"
+#include "platform/host/storage.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -100,22 +101,6 @@ mode_t ModeFor(const std::string& target) {
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0) return info.st_mode & 07777;
     return 0666 & ~CurrentUmask();
-}
-
-// A rename that never replaces a file already there (EEXIST instead).
-bool RenameNoReplace(const std::string& from, const std::string& to) {
-#ifdef __EMSCRIPTEN__
-    // The browser's files have no such rename; there one thread writes them, and every
-    // tab writes the ranking only holding its lock, so a look first is as safe.
-    struct stat info {};
-    if (::lstat(to.c_str(), &info) == 0) {
-        errno = EEXIST;
-        return false;
-    }
-    return std::rename(from.c_str(), to.c_str()) == 0;
-#else
-    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
-#endif
 }
 
 // The names of the regular files (not links) beside the target that start with the prefix.
@@ -402,7 +387,7 @@ std::string SetFileAside(const char* gamePath, const char* label, int keep) {
         std::string name = prefix + stamp;
         if (n != 1) name += '-' + std::to_string(n);
         const fs::path path = target.parent_path() / name;
-        if (RenameNoReplace(target, path)) {
+        if (HostStorage().renameNoReplace(target, path)) {
             KeepFile(path);
             KeepFile(target);
             for (std::size_t i = 0; i + static_cast<std::size_t>(keep) <= aside.size(); ++i) {

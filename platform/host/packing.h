@@ -1,8 +1,9 @@
 // Byte buffers packed in the zlib format (deflate with its header and check), so a packed
 // file written on one platform reads on every other: zlib itself on the desktop, the
-// browser's own compression streams in the browser.
+// browser's own compression streams in the browser, chosen at start with the backend.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -22,7 +23,20 @@ public:
     // when the packed bytes are damaged, cut short or go on after the stream's end.
     long Next(std::uint8_t* out, std::size_t room);
 
-private:
+    // What an unpacking under way keeps: the platform's own.
     struct State;
+
+private:
     State* state_;
 };
+
+// A platform's packing: a whole buffer at once, and an unpacking started, read a piece at
+// a time as Unpacker::Next says, and ended.
+struct Packing {
+    bool (*pack)(const std::vector<std::uint8_t>& bytes, std::vector<std::uint8_t>* packed);
+    Unpacker::State* (*startUnpacking)(const std::uint8_t* packed, std::size_t packedLength);
+    long (*unpackNext)(Unpacker::State* state, std::uint8_t* out, std::size_t room);
+    void (*endUnpacking)(Unpacker::State* state);
+};
+
+void UsePacking(const Packing& packing);

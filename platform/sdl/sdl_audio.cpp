@@ -168,7 +168,7 @@ void ShutDownAudio() {
 
 }  // namespace sdl_backend
 
-namespace backend {
+namespace sdl_backend {
 
 int OpenSound(const std::string& path, bool music) {
     if (!Readable(path)) {
@@ -239,4 +239,4 @@ std::vector<int> TakeFinishedSounds() {
     return std::exchange(g_finished, {});
 }
 
-}  // namespace backend
+}  // namespace sdl_backend

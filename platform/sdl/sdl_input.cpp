@@ -135,9 +135,9 @@ void ForgetKeyLayout() {
 
 }  // namespace sdl_backend
 
-namespace backend {
+namespace sdl_backend {
 
-void PumpEvents(const EventSink& sink) {
+void PumpEvents(const backend::EventSink& sink) {
     if (sdl_backend::TakeHangUp()) sink.closeRequested();
     sdl_backend::ExpireNote();
     sdl_backend::PollSending();
@@ -183,4 +183,4 @@ bool KeyHeld(int virtualKey) {
     return sdl_backend::ControllerHeld(virtualKey);
 }
 
-}  // namespace backend
+}  // namespace sdl_backend

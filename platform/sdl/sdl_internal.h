@@ -15,6 +15,8 @@
 
 namespace sdl_backend {
 
+#include "platform/seam/backend_modules.h"
+
 // The keyboard's layout is asked anew at the next key read (a display opened, the layout
 // changed).
 void ForgetKeyLayout();

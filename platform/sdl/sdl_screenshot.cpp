@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/host/frame_png.h"
+#include "platform/desktop/frame_png.h"
 #include "platform/host/user_dirs.h"
 #include "platform/sdl/sdl_internal.h"
 

@@ -47,18 +47,14 @@ void PollSending() {
     ShowNote("World ranking: " + line, "world ranking: " + line);
 }
 
-}  // namespace sdl_backend
-
-namespace backend {
-
 void SendDemo(const std::string& path) {
     if (g_sender != 0) {
-        sdl_backend::ShowNote("A run is being sent already", "a run is being sent already; " + path + " is not");
+        ShowNote("A run is being sent already", "a run is being sent already; " + path + " is not");
         return;
     }
     int pipeEnds[2];
     if (pipe2(pipeEnds, O_CLOEXEC) != 0) {
-        sdl_backend::ShowNote("Cannot send the run", "cannot start sending " + path);
+        ShowNote("Cannot send the run", "cannot start sending " + path);
         return;
     }
     posix_spawn_file_actions_t actions;
@@ -66,19 +62,19 @@ void SendDemo(const std::string& path) {
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 1);
     posix_spawn_file_actions_adddup2(&actions, pipeEnds[1], 2);
     pid_t child = 0;
-    const int failure = sdl_backend::SpawnGame({"--submit", path}, &actions, &child);
+    const int failure = SpawnGame({"--submit", path}, &actions, &child);
     posix_spawn_file_actions_destroy(&actions);
     close(pipeEnds[1]);
     if (failure != 0) {
         close(pipeEnds[0]);
-        sdl_backend::ShowNote("Cannot send the run", "cannot start sending " + path + ": " + std::strerror(failure));
+        ShowNote("Cannot send the run", "cannot start sending " + path + ": " + std::strerror(failure));
         return;
     }
     fcntl(pipeEnds[0], F_SETFL, O_NONBLOCK);
     g_sender = child;
     g_output = pipeEnds[0];
     g_said.clear();
-    sdl_backend::ShowNote("Sending the run to the world ranking", "sending " + path + " to the world ranking");
+    ShowNote("Sending the run to the world ranking", "sending " + path + " to the world ranking");
 }
 
-}  // namespace backend
+}  // namespace sdl_backend

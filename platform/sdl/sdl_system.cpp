@@ -70,7 +70,7 @@ void WakeIdle() {
 
 }  // namespace sdl_backend
 
-namespace backend {
+namespace sdl_backend {
 
 std::uint64_t NowMs() {
     timespec now{};
@@ -99,7 +99,4 @@ void Idle(std::uint32_t milliseconds) {
     g_idleEnded = true;
 }
 
-// The real game has no use for the command log.
-void RecordMciCommand(const char*) {}
-
-}  // namespace backend
+}  // namespace sdl_backend

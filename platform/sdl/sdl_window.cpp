@@ -143,7 +143,7 @@ void HandleWindowEvent(const SDL_WindowEvent& event, const backend::EventSink& s
 
 }  // namespace sdl_backend
 
-namespace backend {
+namespace sdl_backend {
 
 bool OpenWindow(const char*) {
     // SDL reads the class from the environment; one the player set stays.
@@ -223,4 +223,4 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
     sdl_backend::LogPresent();
 }
 
-}  // namespace backend
+}  // namespace sdl_backend

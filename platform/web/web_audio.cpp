@@ -5,10 +5,10 @@
 // middle of a scripted run.
 #include <emscripten.h>
 
+#include <cstdio>
 #include <utility>
 #include <vector>
 
-#include "platform/seam/backend.h"
 #include "platform/policy/settings.h"
 #include "platform/policy/volume.h"
 #include "platform/web/web_internal.h"
@@ -62,7 +62,7 @@ void ChangeVolume(int steps) {
 
 }  // namespace web_backend
 
-namespace backend {
+namespace web_backend {
 
 int OpenSound(const std::string& path, bool music) {
     const int id = lbAudioOpen(path.c_str(), music ? 1 : 0);
@@ -86,9 +86,7 @@ std::vector<int> TakeFinishedSounds() {
     return std::exchange(g_finished, {});
 }
 
-void RecordMciCommand(const char*) {}
-
-}  // namespace backend
+}  // namespace web_backend
 
 // Called by library_audio.js when a piece has played to its end.
 extern "C" EMSCRIPTEN_KEEPALIVE void WebSoundFinished(int id) {

@@ -1,13 +1,14 @@
-// The clock, the idle pause and the loop's turns (web_loop.h). A batch of turns runs
-// until one ends in an idle pause, which says how long until the game has something to
-// do; the browser's timer then starts the next batch. Under the test clock, time moves
+// The clock, the idle pause and the loop's turns. The browser runs the turns from a timer
+// set for when the game's next frame is due, so nothing waits inside the game (no
+// Asyncify unwinding on the way from one frame to the next). A batch of turns runs until
+// one ends in an idle pause, which says how long until the game has something to do; the
+// browser's timer then starts the next batch. Under the test clock, time moves
 // one millisecond per idle turn, as in the headless tests, and a batch runs for a few
 // milliseconds of real time before the browser gets its turn.
 #include <emscripten.h>
 
 #include "platform/seam/backend.h"
 #include "platform/web/web_internal.h"
-#include "platform/web/web_loop.h"
 
 extern "C" void lbRunTurns();  // library_page.js
 
@@ -26,7 +27,7 @@ std::uint32_t g_pauseMs = 0;
 
 }  // namespace
 
-namespace backend {
+namespace web_backend {
 
 std::uint64_t NowMs() {
     if (web_backend::VirtualClock()) return g_virtualNow;
@@ -42,13 +43,10 @@ void Idle(std::uint32_t milliseconds) {
     g_pauseMs = milliseconds > 0 ? milliseconds : 1;
 }
 
-}  // namespace backend
-
-namespace web_backend {
-
-void RunTurns(bool (*turn)(int* exitCode)) {
+int RunTurns(bool (*turn)(int* exitCode)) {
     g_turn = turn;
     lbRunTurns();
+    return 0;
 }
 
 }  // namespace web_backend

@@ -115,7 +115,7 @@ void PresentConverted(const std::uint8_t* pixels, const std::uint32_t* palette) 
 
 }  // namespace
 
-namespace backend {
+namespace web_backend {
 
 bool OpenWindow(const char*) {
     const int drawing = lbOpenCanvas(SCREEN_WIDTH, SCREEN_HEIGHT);
@@ -145,4 +145,4 @@ void Present(const std::uint8_t* pixels, const std::uint32_t* palette) {
     }
 }
 
-}  // namespace backend
+}  // namespace web_backend

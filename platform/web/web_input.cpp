@@ -181,9 +181,9 @@ void QueueKeyDown(int virtualKey) {
 
 }  // namespace web_backend
 
-namespace backend {
+namespace web_backend {
 
-void PumpEvents(const EventSink& sink) {
+void PumpEvents(const backend::EventSink& sink) {
     // The script's steps are stamped with the count of pumps before them: each turn of
     // the game's loop starts with a pump, so a step lands on the very turn it was made for.
     for (; g_nextStep < g_script.size() && g_script[g_nextStep].atPump <= g_pumps; ++g_nextStep) {
@@ -223,7 +223,7 @@ bool KeyHeld(int virtualKey) {
            web_backend::GamepadHeld(virtualKey);
 }
 
-}  // namespace backend
+}  // namespace web_backend
 
 extern "C" {
 

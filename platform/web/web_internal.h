@@ -4,8 +4,21 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/host/packing.h"
+#include "platform/host/storage.h"
+#include "platform/seam/backend.h"
 
 namespace web_backend {
+
+#include "platform/seam/backend_modules.h"
+extern const Storage STORAGE;
+extern const Packing PACKING;
+// Hands the loop to the browser (web_clock.cpp): the turns run from its timers until the
+// game quits, and the program then exits with the code.
+int RunTurns(bool (*turn)(int* exitCode));
 
 // Installs the page's keyboard, focus and visibility handlers.
 void StartInput();

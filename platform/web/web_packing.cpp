@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "platform/host/packing.h"
+#include "platform/web/web_internal.h"
 
 // Runs the bytes through the stream and keeps the result for lbTakePacked; its length, or
 // -1 when the stream fails (damaged input, a browser without the streams) or gives more
@@ -46,7 +46,17 @@ EM_JS(void, lbTakePacked, (std::uint8_t* out), {
   Module.lbPacked = null;
 });
 
-bool PackBytes(const std::vector<std::uint8_t>& bytes, std::vector<std::uint8_t>* packed) {
+// The browser's streams answer only asynchronously, so here the whole stream is unpacked
+// at once, up to a bound no demo this game accepts comes near, and handed out in pieces.
+struct Unpacker::State {
+    std::vector<std::uint8_t> bytes;
+    std::size_t given = 0;
+    bool damaged = false;
+};
+
+namespace {
+
+bool Pack(const std::vector<std::uint8_t>& bytes, std::vector<std::uint8_t>* packed) {
     const int size = static_cast<int>(bytes.size());
     // A stored stream (the worst case) adds a few bytes per 16 KB block.
     const int length = lbPackThrough(0, bytes.data(), size, size + size / 1024 + 64);
@@ -56,30 +66,30 @@ bool PackBytes(const std::vector<std::uint8_t>& bytes, std::vector<std::uint8_t>
     return true;
 }
 
-// The browser's streams answer only asynchronously, so here the whole stream is unpacked
-// at once, up to a bound no demo this game accepts comes near, and handed out in pieces.
-struct Unpacker::State {
-    std::vector<std::uint8_t> bytes;
-    std::size_t given = 0;
-    bool damaged = false;
-};
-
-Unpacker::Unpacker(const std::uint8_t* packed, std::size_t packedLength) : state_(new State) {
+Unpacker::State* StartUnpacking(const std::uint8_t* packed, std::size_t packedLength) {
     constexpr int LIMIT = 64 << 20;
+    auto* state = new Unpacker::State;
     const int length = lbPackThrough(1, packed, static_cast<int>(packedLength), LIMIT);
-    state_->damaged = length < 0;
+    state->damaged = length < 0;
     if (length > 0) {
-        state_->bytes.resize(static_cast<std::size_t>(length));
-        lbTakePacked(state_->bytes.data());
+        state->bytes.resize(static_cast<std::size_t>(length));
+        lbTakePacked(state->bytes.data());
     }
+    return state;
 }
 
-Unpacker::~Unpacker() { delete state_; }
+void EndUnpacking(Unpacker::State* state) {
+    delete state;
+}
 
-long Unpacker::Next(std::uint8_t* out, std::size_t room) {
-    if (state_->damaged) return -1;
-    const std::size_t count = std::min(room, state_->bytes.size() - state_->given);
-    std::copy_n(state_->bytes.data() + state_->given, count, out);
-    state_->given += count;
+long UnpackNext(Unpacker::State* state, std::uint8_t* out, std::size_t room) {
+    if (state->damaged) return -1;
+    const std::size_t count = std::min(room, state->bytes.size() - state->given);
+    std::copy_n(state->bytes.data() + state->given, count, out);
+    state->given += count;
     return static_cast<long>(count);
 }
+
+}  // namespace
+
+const Packing web_backend::PACKING{Pack, StartUnpacking, UnpackNext, EndUnpacking};

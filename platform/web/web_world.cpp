@@ -36,15 +36,11 @@ void ApplyPageSettings() {
     SaveSettings(settings);
 }
 
-}  // namespace web_backend
-
-namespace backend {
-
 void SendDemo(const std::string& path) {
     lbSendDemo(path.c_str());
 }
 
-}  // namespace backend
+}  // namespace web_backend
 
 extern "C" {
 

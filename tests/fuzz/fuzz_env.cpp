@@ -37,6 +37,7 @@ void RemoveScratch() {
 }
 
 void StartOnce(bool shippedData) {
+    backend::Install(headless::Backend());
     std::string pattern = (fs::temp_directory_path() / "lantern-blade-fuzz-XXXXXX").string();
     if (::mkdtemp(pattern.data()) == nullptr) std::abort();
     g_scratch = pattern;

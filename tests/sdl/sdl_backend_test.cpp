@@ -27,6 +27,7 @@
 #include "game/scene_state.h"
 #include "game/stage.h"
 #include "platform/ddraw.h"
+#include "platform/sdl/sdl_backend.h"
 #include "platform/sdl/sdl_internal.h"
 #include "scenes/opening_title.h"
 #include "tests/e2e/display.h"
@@ -62,6 +63,7 @@ bool PlayUntil(const std::function<bool()>& done, std::chrono::milliseconds time
 class SdlBackend : public ::testing::Test {
 protected:
     void SetUp() override {
+        backend::Install(sdl_backend::Backend());
         if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0) {
             GTEST_SKIP() << "Xvfb or xdotool is not installed";
         }

@@ -8,11 +8,17 @@
 
 #include "app/main.h"
 #include "platform/headless/headless.h"
+#include "platform/mmsystem.h"
 #include "platform/win32.h"
 
 namespace fs = std::filesystem;
 
 namespace test {
+
+void UseHeadlessBackend() {
+    backend::Install(headless::Backend());
+    WatchMciCommands(headless::LogMciCommand);
+}
 
 ScratchDir::ScratchDir() : previous_(fs::current_path()) {
     std::string pattern = (fs::temp_directory_path() / "lantern-blade-test-XXXXXX").string();

@@ -11,6 +11,10 @@
 
 namespace test {
 
+// Installs the headless backend and has every MCI command string logged by it (the test
+// programs' main does, first).
+void UseHeadlessBackend();
+
 // A fresh temporary folder as the working directory until destroyed, then removed.
 class ScratchDir {
 public:

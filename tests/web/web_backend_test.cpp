@@ -16,7 +16,7 @@
 #include "platform/policy/volume.h"
 #include "platform/seam/backend.h"
 #include "platform/seam/keys.h"
-#include "platform/web/web_loop.h"
+#include "platform/web/web_backend.h"
 #include "tests/web/page_double.h"
 
 extern "C" {
@@ -31,31 +31,6 @@ void WebUseVirtualClock(const char* script);
 namespace {
 
 using Strings = std::vector<std::string>;
-
-// The backend's calls as the stand-in makes them.
-struct Calls {
-    struct {
-        bool (*open)(const char*) = backend::OpenWindow;
-        void (*present)(const std::uint8_t*, const std::uint32_t*) = backend::Present;
-    } display;
-    struct {
-        void (*pumpEvents)(const backend::EventSink&) = backend::PumpEvents;
-        bool (*keyHeld)(int) = backend::KeyHeld;
-    } input;
-    struct {
-        std::uint64_t (*nowMs)() = backend::NowMs;
-        void (*idle)(std::uint32_t) = backend::Idle;
-    } clock;
-    struct {
-        int (*open)(const std::string&, bool) = backend::OpenSound;
-        void (*play)(int) = backend::PlaySound;
-        void (*stop)(int) = backend::StopSound;
-        void (*close)(int) = backend::CloseSound;
-    } sound;
-    struct {
-        void (*send)(const std::string&) = backend::SendDemo;
-    } world;
-};
 
 // A folder of its own for the test, its working folder.
 class ScratchDir {
@@ -79,11 +54,13 @@ class Page : public ::testing::Test {
 protected:
     void SetUp() override {
         setenv("XDG_CONFIG_HOME", (dir_.Path() / "config").c_str(), 1);
+        backend::Install(web_backend::Backend());
         ASSERT_TRUE(Device().display.open("Lantern Blade"));
         page::TakeCalls();
     }
 
-    static Calls Device() { return {}; }
+    // The browser backend's table, as the stand-in calls it.
+    static const backend::Backend& Device() { return web_backend::Backend(); }
 
     // The presses since the last pump.
     static std::vector<int> Pump() {
@@ -215,15 +192,15 @@ TEST_F(Page, TheFirstPictureIsHeldUntilThePlayersStart) {
 // Where WebGL draws, the changed rows' indices go to it with the overlay, unconverted.
 TEST(WebGl, TheChangedRowsGoToTheGpuAsIndices) {
     page::Get().canvasKind = 2;
-    ASSERT_TRUE(backend::OpenWindow("Lantern Blade"));
+    ASSERT_TRUE(web_backend::Backend().display.open("Lantern Blade"));
     WebStart();
     std::vector<std::uint8_t> pixels(640 * 480, 0);
     std::uint32_t palette[256] = {};
     palette[1] = 0x123456;
     pixels[7 * 640] = 1;
-    backend::Present(pixels.data(), palette);
+    web_backend::Backend().display.present(pixels.data(), palette);
     pixels[9 * 640 + 3] = 1;
-    backend::Present(pixels.data(), palette);
+    web_backend::Backend().display.present(pixels.data(), palette);
     EXPECT_EQ(page::TakeCalls(), (Strings{"open 640x480", "indexed rows 0 to 480, 0 overlay rectangles",
                                           "indexed rows 9 to 10, 0 overlay rectangles"}));
     EXPECT_EQ(page::Get().presents, 0);
@@ -286,14 +263,14 @@ int g_turn = 0;
 bool Turn(int* exitCode) {
     ++g_turn;
     page::Get().now += 10;
-    if (g_turn == 4) backend::Idle(5);
-    if (g_turn == 5) backend::Idle(0);
+    if (g_turn == 4) web_backend::Backend().clock.idle(5);
+    if (g_turn == 5) web_backend::Backend().clock.idle(0);
     *exitCode = 3;
     return g_turn == 6;
 }
 
 TEST_F(Page, TheBrowserRunsTheTurnsInBatchesUntilTheGameQuits) {
-    web_backend::RunTurns(Turn);
+    EXPECT_EQ(Device().clock.runTurns(Turn), 0) << "main returns to the browser at once";
     EXPECT_EQ(page::TakeCalls(), Strings{"run turns"});
     EXPECT_EQ(WebTurns(), 0);
     EXPECT_EQ(g_turn, 3);

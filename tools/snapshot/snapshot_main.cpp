@@ -133,6 +133,7 @@ std::size_t Play(const Options& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    backend::Install(headless::Backend());
     Options options;
     std::string error;
     if (!ParseArguments(argc, argv, &options, &error)) return Usage(error);

@@ -1,20 +1,24 @@
 // How game files stay safe on the desktop: the lock every process takes to write one
-// (flock on "<file>.lock" beside it), and the flush that makes a rename durable. The
-// browser keeps its files its own way (platform/web/web_storage.cpp).
+// (flock on "<file>.lock" beside it), the flush that makes a rename durable, and the
+// kernel's rename that never replaces. The browser keeps its files its own way
+// (platform/web/web_storage.cpp).
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
 
-#include "platform/host/files.h"
+#include "platform/desktop/desktop.h"
 #include "platform/host/files_internal.h"
 
-int LockGameFile(const char* gamePath, LockWait wait, std::string* failure) {
+namespace {
+
+int Lock(const char* gamePath, LockWait wait, std::string* failure) {
     if (WritesRefused(failure)) return -1;
     if (WritesSandboxed()) return ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     // Only the player may open the lock: anyone who can open a file can hold a lock on it.
@@ -38,14 +42,22 @@ int LockGameFile(const char* gamePath, LockWait wait, std::string* failure) {
     return busy ? LOCK_BUSY : -1;
 }
 
-void UnlockGameFile(int lock) {
+void Unlock(int lock) {
     if (lock >= 0) ::close(lock);
 }
 
-void KeepFile(const std::string& file) {
+void Keep(const std::string& file) {
     const std::filesystem::path folder = std::filesystem::path(file).parent_path();
     const int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return;
     ::fsync(fd);
     ::close(fd);
 }
+
+bool RenameNoReplace(const std::string& from, const std::string& to) {
+    return ::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
+}
+
+}  // namespace
+
+const Storage desktop::STORAGE{Lock, Unlock, Keep, RenameNoReplace};

@@ -1,4 +1,4 @@
-#include "platform/host/frame_png.h"
+#include "platform/desktop/frame_png.h"
 
 #include <fcntl.h>
 #include <png.h>
