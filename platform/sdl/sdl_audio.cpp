@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <mutex>
@@ -19,8 +18,8 @@
 
 #include "platform/host/user_dirs.h"
 #include "platform/music/music.h"
-#include "platform/policy/volume.h"
 #include "platform/sdl/sdl_internal.h"
+#include "platform/sdl/sdl_levels.h"
 #include "platform/sdl/sdl_limiter.h"
 #include "platform/seam/backend.h"
 
@@ -62,15 +61,13 @@ bool Readable(const std::string& path) {
     return access(path.c_str(), R_OK) == 0;
 }
 
-// The effects' fixed gain is each channel's volume; the player's effects volume and the
-// mute are the mixer's master volume over them (kept by the mixer, device or not).
+// The master volume is kept by the mixer, device or not.
 void ApplyVolumes() {
-    Mix_MasterVolume(g_muted ? 0 : static_cast<int>(std::lround(policy::VolumeGain(g_effectsPercent) * MIX_MAX_VOLUME)));
+    const sdl_backend::MixerLevels levels = sdl_backend::MixerLevelsFor(g_musicPercent, g_effectsPercent, g_muted);
+    Mix_MasterVolume(levels.masterVolume);
     if (g_audio != AudioState::Ready) return;
-    Mix_Volume(-1, static_cast<int>(std::lround(sdl_backend::MIX_HEADROOM * policy::EFFECTS_LEVEL * MIX_MAX_VOLUME)));
-    if (g_musicAvailable) {
-        music::SetMusicLevel(sdl_backend::MIX_HEADROOM * policy::MusicGain(g_musicPercent, g_muted));
-    }
+    Mix_Volume(-1, levels.channelVolume);
+    if (g_musicAvailable) music::SetMusicLevel(levels.music);
 }
 
 void Limit(void*, Uint8* stream, int length) {

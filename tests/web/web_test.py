@@ -41,7 +41,7 @@ DEMOS = "/txt/Ranking/demos/"
 SHIPPED_RANKING = "3439,3099,2539,1839,939,"
 
 KEYS = {"right": ("ArrowRight", "ArrowRight", 39), "down": ("ArrowDown", "ArrowDown", 40),
-        "left": ("ArrowLeft", "ArrowLeft", 37), "z": ("z", "KeyZ", 90)}
+        "left": ("ArrowLeft", "ArrowLeft", 37), "z": ("z", "KeyZ", 90), "x": ("x", "KeyX", 88)}
 # The whole-game tests' quick route, by the play clock in ms: right to the pair east of
 # the start and a swing, down and a swing, left across the rug and a swing; five kills.
 ROUTE = [("right", 230, 430), ("z", 650, 740), ("down", 970, 1170), ("z", 1390, 1480),
@@ -72,6 +72,38 @@ AudioBufferSourceNode.prototype.start = function(...args) {
   window.lbSoundsStarted.push(this.buffer ? this.buffer.length : 0);
   return start.apply(this, args);
 };"""
+# What the page sends to the speakers, as the listener hears it: whatever feeds the
+# destination feeds a tap too, which adds up the squares of both channels' samples; and
+# the length in seconds of every buffer started.
+MEASURE_OUTPUT = """window.lbOutput = {squares: 0, samples: 0, started: []};
+const connect = AudioNode.prototype.connect;
+AudioNode.prototype.connect = function(target, ...rest) {
+  if (target instanceof AudioDestinationNode) {
+    const tap = this.context.createScriptProcessor(4096, 2, 2);
+    tap.onaudioprocess = e => {
+      for (let c = 0; c < e.inputBuffer.numberOfChannels; ++c) {
+        const data = e.inputBuffer.getChannelData(c);
+        let sum = 0;
+        for (let i = 0; i < data.length; ++i) sum += data[i] * data[i];
+        lbOutput.squares += sum;
+        lbOutput.samples += data.length;
+      }
+    };
+    connect.call(this, tap);
+    connect.call(tap, target);
+  }
+  return connect.call(this, target, ...rest);
+};
+const start = AudioBufferSourceNode.prototype.start;
+AudioBufferSourceNode.prototype.start = function(...args) {
+  lbOutput.started.push(this.buffer ? this.buffer.duration : 0);
+  return start.apply(this, args);
+};"""
+# A music piece lasts longer than this; an effect, less.
+MUSIC_SECONDS = 20
+# The title music's level over this much of its start (it is made at the desktop's level
+# over its whole length, and its first seconds are within a dB of that).
+LEVEL_SECONDS = 10
 FIRST_FRAME = "window.Module && Module.firstFrameMs"
 # Every Content-Security-Policy report the page meets.
 WATCH_POLICY = """window.lbViolations = [];
@@ -326,6 +358,34 @@ class TouchTest(BrowserCase):
             expected = round(sword.getnframes() * rate / sword.getframerate())
         self.assertTrue(page.wait_for("lbSoundsStarted.some(n => Math.abs(n - %d) <= 1)" % expected, 5),
                         "Z did not swing: %s" % page.evaluate("lbSoundsStarted"))
+
+
+class SoundTest(BrowserCase):
+    def press(self, page, name):
+        page.key("keyDown", *KEYS[name])
+        self.until_frame(page, self.frames(page) + 3)
+        page.key("keyUp", *KEYS[name])
+        self.until_frame(page, self.frames(page) + 3)
+
+    def test_the_title_music_plays_at_the_desktops_level(self):
+        page = self.open_page(before_load=MEASURE_OUTPUT)
+        self.until_frame(page, self.frames(page) + 10)
+        # The pause menu's third item is the title, whose music starts from its beginning.
+        for name in ("x", "down", "down"):
+            self.press(page, name)
+        started = page.evaluate("lbOutput.started.length")
+        self.press(page, "z")
+        self.assertTrue(page.wait_for("lbOutput.started.slice(%d).some(s => s > %d)" % (started, MUSIC_SECONDS), 10),
+                        "the title music did not start")
+        started = page.evaluate("lbOutput.squares = lbOutput.samples = 0, lbOutput.started.length")
+        rate = page.evaluate("new AudioContext().sampleRate")
+        self.assertTrue(page.wait_for("lbOutput.samples >= %d" % (2 * rate * LEVEL_SECONDS), 3 * LEVEL_SECONDS),
+                        "the page's sound did not run")
+        heard = page.evaluate("lbOutput")
+        self.assertFalse([s for s in heard["started"][started:] if s < MUSIC_SECONDS], "an effect played over it")
+        level = 10 * math.log10(max(heard["squares"], 1e-30) / heard["samples"])
+        print("\nthe title music in the page: %.1f dBFS RMS over its first %d s" % (level, LEVEL_SECONDS))
+        self.assertAlmostEqual(level, -20.0, delta=1.5)
 
 
 class PageTest(BrowserCase):
