@@ -19,7 +19,7 @@
 #include "app/demo_run.h"
 #include "app/main.h"
 #include "platform/headless/headless.h"
-#include "platform/host/frame_png.h"
+#include "platform/desktop/frame_png.h"
 #include "platform/overlay/overlay.h"
 #include "platform/seam/screen.h"
 #include "platform/win32.h"
