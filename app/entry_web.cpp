@@ -2,13 +2,58 @@
 // system, the working folder, so the game starts at once; the page holds no options.
 // Every run is recorded, so that a score entering the ranking keeps its demo. The
 // backend's clock hands the loop's turns to the browser, so main returns to it after the
-// start-up with the program still alive.
+// start-up with the program still alive. The page may ask to watch a run (a Watch link of the
+// world ranking, a file dropped on it): the game watches it as it watches a ranked run.
+#include <emscripten.h>
+
+#include <cstdio>
+#include <string>
+#include <utility>
+
 #include "app/demo_run.h"
 #include "app/main.h"
+#include "app/overlay_view.h"
+#include "platform/demo/demo_format.h"
+#include "platform/seam/backend.h"
 #include "platform/web/web_backend.h"
+#include "records/ranking_demos.h"
+
+namespace {
+
+// A demo file the page put in its file system, watched at the next turn: reading it may
+// wait for the browser's unpacking, which only a turn of the loop can.
+std::string g_toWatch;
+
+void Watch(const std::string& path) {
+    Demo demo;
+    std::string why;
+    if (!ReadDemoFile(path, &demo, &why)) {
+        std::fprintf(stderr, "lantern-blade: %s is not a demo this game can show: %s\n", path.c_str(), why.c_str());
+        ShowOverlayNote("Not a run this game can show");
+        return;
+    }
+    if (demo.scan.clears.empty()) {
+        ShowOverlayNote("This run never clears the stage");
+        return;
+    }
+    if (g_runKeeping.watch != nullptr) g_runKeeping.watch(path, demo.scan.clears.back().score);
+}
+
+bool Turn(int* exitCode) {
+    if (!g_toWatch.empty()) Watch(std::exchange(g_toWatch, {}));
+    return LoopTurn(exitCode);
+}
+
+}  // namespace
+
+// Called by the page (page.js) with the demo file it wrote.
+extern "C" EMSCRIPTEN_KEEPALIVE void WebWatch(const char* path) {
+    g_toWatch = path;
+}
 
 int main() {
     backend::Install(web_backend::Backend());
     StartRecording();
-    return WinMain(GetModuleHandleA(nullptr), nullptr, const_cast<LPSTR>(""), SW_SHOWDEFAULT);
+    if (!StartUp(GetModuleHandleA(nullptr), SW_SHOWDEFAULT)) return 0;
+    return backend::Active().clock.runTurns(Turn);
 }

@@ -33,6 +33,7 @@ import publish  # noqa: E402
 
 GOLDEN_RING = os.path.join(SOURCE, "tests/whole_game/golden/ring.txt")
 # Written by the golden test of the ordinary build (ctest -R Golden).
+GOLDEN_DEMO = os.path.join(SOURCE, "tests/whole_game/golden/ring.lbdemo")
 GOLDEN_KEYS = os.environ.get("LB_GOLDEN_KEYS", os.path.join(SOURCE, "build/golden/keys.txt"))
 # The desktop game of the ordinary build, which checks the demos the browser keeps.
 GAME = os.environ.get("LB_GAME", os.path.join(SOURCE, "build/lantern-blade"))
@@ -150,6 +151,12 @@ COMPARE_PICTURES = """Promise.all([%r, %r].map(data => new Promise(resolve => {
   }
   return [lit, differing];
 })"""
+# A file of that name and contents (base64) dropped on the page.
+DROP = """(() => {
+  const files = new DataTransfer();
+  files.items.add(new File([Uint8Array.from(atob(%r), c => c.charCodeAt(0))], %r));
+  window.dispatchEvent(new DragEvent('drop', {dataTransfer: files, cancelable: true}));
+})()"""
 # The overlay's strip beside the play view (score, best, kills left): x, y, width, height.
 OVERLAY_STRIP = (516, 192, 120, 160)
 # The cold visit fetches everything once; this much at most crosses the network.
@@ -432,6 +439,20 @@ class OverlayTest(BrowserCase):
         self.assertEqual(page.evaluate(strip), 0)
         self.assertIn("classic=true", page.evaluate(
             "Module.FS.readFile('/home/web_user/.config/lantern-blade/settings.ini', {encoding: 'utf8'})"))
+
+
+class DropTest(BrowserCase):
+    def test_a_demo_dropped_on_the_page_goes_to_the_game_to_watch(self):
+        page = self.open_page()
+        with open(GOLDEN_DEMO, "rb") as demo:
+            golden = base64.b64encode(demo.read()).decode()
+        page.evaluate(DROP % (golden, "notes.txt"))
+        self.assertTrue(page.wait_for("/Drop a .lbdemo/.test(Module.lastNote)", 10))
+        self.assertFalse(page.evaluate("Module.FS.analyzePath('/tmp/watched.lbdemo').exists"))
+        page.evaluate(DROP % (golden, "run.lbdemo"))
+        watched = ("Module.FS.analyzePath('/tmp/watched.lbdemo').exists && "
+                   "btoa(String.fromCharCode(...Module.FS.readFile('/tmp/watched.lbdemo')))")
+        self.assertEqual(page.wait_for(watched, 10), golden)
 
 
 class WebGlTest(BrowserCase):

@@ -56,7 +56,7 @@ var Module = (function() {
         say('');
         watchNow();
       } else {
-        say('Press any key, click or touch to play');
+        say('Press any key, click or touch to ' + (namedRun() ? 'watch the run' : 'play'));
       }
     },
     onAbort: function(what) {
@@ -184,12 +184,16 @@ var Module = (function() {
     if (!toWatch) return;
     module.FS.writeFile(WATCH_PATH, toWatch);
     toWatch = null;
-    if (module._WebWatch) module.ccall('WebWatch', null, ['string'], [WATCH_PATH]);
+    module.ccall('WebWatch', null, ['string'], [WATCH_PATH]);
+  }
+  function namedRun() {
+    var named = /(?:^#|&)demo=([^&]+)/.exec(location.hash);
+    return named ? named[1] : null;
   }
   function watchNamedRun() {
-    var named = /(?:^#|&)demo=([^&]+)/.exec(location.hash);
+    var named = namedRun();
     if (!named) return;
-    var address = new URL(decodeURIComponent(named[1]), location.href);
+    var address = new URL(decodeURIComponent(named), location.href);
     if (address.origin !== location.origin) {
       note('Only runs from this site can be watched here');
       return;
