@@ -26,10 +26,6 @@ struct Presented {
     bool seen = false;
     POINT camera{};
     std::uint32_t stageStart = 0;
-    std::uint32_t frameTime = 0;
-    // The play time of the last frame of play: taken when a frame of play moves the
-    // frame clock on, since the play time read between two such frames (as a pause ends)
-    // can stand a pause's length behind.
     std::uint32_t playTimeMs = 0;
 };
 Presented g_before;
@@ -50,10 +46,9 @@ void ReadTrack() {
 
 }  // namespace
 
-void FillGhost(bool wanted, overlay::Ghost* ghost) {
+void FillGhost(bool wanted, std::uint32_t playTimeMs, overlay::Ghost* ghost) {
     const Presented before = g_before;
-    const bool played = !before.seen || before.frameTime != g_frameTime;
-    g_before = Presented{true, g_camera, g_stageStart, g_frameTime, played ? PlayTime() : before.playTimeMs};
+    g_before = Presented{true, g_camera, g_stageStart, playTimeMs};
     if (!wanted || g_scene != SCENE_PLAY || !before.seen) return;
     if (!g_trackRead || g_trackOf != BestTimeMs()) ReadTrack();
     // A play frame draws the world before it moves, so its picture shows the hero as the

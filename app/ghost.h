@@ -6,6 +6,7 @@
 
 #include "platform/overlay/overlay.h"
 
-// Called at each present. Fills `ghost` when it is `wanted` and play is on screen, the best
-// run keeps its demo and that run's hero is still on its way.
-void FillGhost(bool wanted, overlay::Ghost* ghost);
+// Called at each present with the play time of the last frame of play. Fills `ghost` when
+// it is `wanted` and play is on screen, the best run keeps its demo and that run's hero is
+// still on its way.
+void FillGhost(bool wanted, std::uint32_t playTimeMs, overlay::Ghost* ghost);

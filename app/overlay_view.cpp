@@ -8,6 +8,7 @@
 #include "app/run_records.h"
 #include "app/watch_run.h"
 #include "game/game_frame.h"
+#include "game/run_state.h"
 #include "game/scene_state.h"
 #include "platform/policy/settings.h"
 #include "platform/overlay/overlay.h"
@@ -20,6 +21,8 @@ namespace {
 constexpr int NOTE_FRAMES = 100;
 
 bool g_classic = false;
+std::uint32_t g_playedAt = 0;  // the frame clock of the last frame of play seen
+std::uint32_t g_playedMs = 0;
 std::string g_note;
 int g_noteFrames = 0;
 
@@ -42,6 +45,17 @@ overlay::Screen ScreenOf(int scene) {
     }
 }
 
+// The play time of the last frame of play. As a pause ends the game's play time already
+// leaves the pause out while its frame clock still stands at the pause's start, so until
+// play moves that clock on it reads a pause's length short.
+std::uint32_t PlayedMs(const GameView& game) {
+    if (g_frameTime != g_playedAt) {
+        g_playedAt = g_frameTime;
+        g_playedMs = game.playTimeMs;
+    }
+    return g_playedMs;
+}
+
 void Fill(overlay::View* view) {
     GameView game;
     if (!ReadGameView(&game)) return;
@@ -49,13 +63,13 @@ void Fill(overlay::View* view) {
     view->screen = ScreenOf(game.scene);
     const bool clearing = game.scene == SCENE_CLEAR_INIT || game.scene == SCENE_CLEAR;
     // From the clearing frame on, the play time is the clear's (the kill count is reset).
-    view->playTimeMs = game.playTimeMs;
+    view->playTimeMs = PlayedMs(game);
     view->score = ScoreOf(view->playTimeMs);
     view->killsLeft = clearing ? 0 : std::max(0, CLEAR_KILLS - game.kills);
     view->bestTimeMs = BestTimeMs();
     view->bestScore = view->bestTimeMs > 0 ? ScoreOf(view->bestTimeMs) : 0;
     // A watched run is shown as it was: the player's ghost stays out of it.
-    FillGhost(!view->classic && RunSettings().ghost && !Replaying(), &view->ghost);
+    FillGhost(!view->classic && RunSettings().ghost && !Replaying(), view->playTimeMs, &view->ghost);
 
     const ClearOutcome& clear = LastClear();
     if (view->screen == overlay::Screen::Results && clear.onResults) {

@@ -57,10 +57,14 @@ TEST(OverlayRun, LiveScoreIsSixThousandLessThePlayTimeAtEveryPlayFrame) {
     ASSERT_TRUE(run.Until([] { return g_frameTime - g_stageStart >= 6500; }));
     EXPECT_EQ(overlay::Viewed().score, 0u);
     EXPECT_EQ(overlay::Viewed().killsLeft, 5);
-    // A restart starts the score from 6000 again, and the route kills five.
+    // A restart starts the score from 6000 again, and the route kills five, paused once:
+    // the score stands still through the pause and goes on from there.
     ASSERT_TRUE(run.Hold('C', 1));
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY));
-    ASSERT_TRUE(whole::PlayRoute(run));
+    ASSERT_TRUE(whole::PlayRoute(run, [&run] {
+        return run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE) && run.Frames(20) &&
+               run.PressUntil('Z', [] { return g_scene == SCENE_PLAY; }) && run.Frames(2);
+    }));
     EXPECT_GT(playFrames, 400);
     EXPECT_LT(killsLeftSeen, 5);
     // The clearing frame keeps the clear's score and shows no kill left.
