@@ -4,6 +4,7 @@
 #include <string>
 #include <utility>
 
+#include "app/demo_run.h"
 #include "app/ghost_track.h"
 #include "app/run_records.h"
 #include "game/game_frame.h"
@@ -30,16 +31,18 @@ struct Presented {
 };
 Presented g_before;
 
-// A best time whose demo is missing, damaged or of another run has no ghost.
+// The best run's track or, before any clear (a fresh install), first place's run: a ghost
+// to race from the first day. A best whose demo is missing, damaged or of another run has
+// no ghost.
 void ReadTrack() {
     g_trackRead = true;
     g_trackOf = BestTimeMs();
     g_track = GhostTrack{};
-    if (g_trackOf == 0) return;
     Demo demo;
     std::string why;
-    if (!ReadDemoFile(ResolvePath(BEST_DEMO_PATH), &demo, &why) || !ReadGhostTrack(demo, &g_track) ||
-        g_track.clearMs != g_trackOf) {
+    const bool read = g_trackOf == 0 ? ReadPlaceDemo(0, &demo)
+                                     : ReadDemoFile(ResolvePath(BEST_DEMO_PATH), &demo, &why);
+    if (!read || !ReadGhostTrack(demo, &g_track) || (g_trackOf != 0 && g_track.clearMs != g_trackOf)) {
         g_track = GhostTrack{};
     }
 }
