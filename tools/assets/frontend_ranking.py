@@ -109,10 +109,8 @@ def ranking_picture():
                  outline=None, shadow=None)
     text.centred(idx, "stand on the right", 490, 348, text.SERIF_CONDENSED, 15, "earth", levels=(3, 3),
                  outline=None, shadow=None)
-    text.centred(idx, "Z  watch the 1st", 490, 384, text.SANS_BOLD, 13, "earth", levels=(5, 5),
-                 outline=None, shadow=None)
-    text.centred(idx, "X  return", 490, 404, text.SANS_BOLD, 13, "earth", levels=(5, 5),
-                 outline=None, shadow=None)
+    for line, top in (("Z  watch the 1st", 372), ("1-5  watch that place", 390), ("X  return", 408)):
+        text.centred(idx, line, 490, top, text.SANS_BOLD, 13, "earth", levels=(5, 5), outline=None, shadow=None)
     return idx
 
 
