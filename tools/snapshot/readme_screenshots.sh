@@ -2,8 +2,9 @@
 # Makes the README's screenshots with the snapshot tool: one scripted run on the shipped
 # data that clears the stage, sees the results, the ending, the title and the ranking
 # (with the overlay: the new entry outlined and named), then starts again and pauses; a
-# run that races the ghost of the same route kept as the best, with the overlay; and a
-# contact sheet of the first seconds of play. Settings of its own: the overlay's defaults.
+# run that races the ghost of the same route kept as the best, with the overlay; a contact
+# sheet of the first seconds of play; and the same run watching second place's run.
+# Settings of its own: the overlay's defaults.
 #   tools/snapshot/readme_screenshots.sh [build folder, default build] [output folder]
 set -euo pipefail
 cd "$(dirname "$0")/../.."
@@ -43,3 +44,7 @@ mkdir -p "$best/txt/Ranking/demos"
 cp tests/whole_game/golden/route.lbdemo "$best/txt/Ranking/demos/best.lbdemo"
 printf '2561,' > "$best/txt/Ranking/Best.txt"
 "$build/snapshot" --data "$best" --script "t=300 down Down; t=700 up Down" --overlay-shot "800:$out/ghost.png"
+
+# A replay's caption: the same run to the ranking, where 2 watches second place's run.
+replay="$(printf '%s\n' "$script" | sed -n '1,4p') t=12450 down 2; t=12490 up 2"
+"$build/snapshot" --data data --script "$replay" --overlay-shot "14000:$out/replay.png"
