@@ -49,11 +49,7 @@ std::map<std::string, std::string> Snapshot(const fs::path& root) {
     return files;
 }
 
-std::set<std::string> Names(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
-    return names;
-}
+using test::Names;
 
 // The file's lines that start with the prefix.
 std::vector<std::string> LinesStartingWith(const std::string& text, const std::string& prefix) {
@@ -134,6 +130,20 @@ protected:
         return code;
     }
 
+    // Both packages made by CPack in the scratch folder, the game's then the data's.
+    std::pair<fs::path, fs::path> MakePackages() {
+        std::string log;
+        EXPECT_EQ(Shell("cpack -G DEB --config " + Quoted(LB_BINARY_DIR "/CPackConfig.cmake") + " -B " +
+                            Quoted(scratch_.Path()), &log), 0) << log;
+        return {scratch_.Path() / ("lantern-blade_" LB_VERSION "_" + architecture_ + ".deb"),
+                scratch_.Path() / "lantern-blade-data_" LB_VERSION "_all.deb"};
+    }
+
+    void Unpack(const fs::path& deb) {
+        std::string log;
+        ASSERT_EQ(Shell("dpkg-deb -x " + Quoted(deb) + " " + Quoted(root_), &log), 0) << log;
+    }
+
     test::ScratchDir scratch_;
     std::string architecture_;
     fs::path root_ = scratch_.Path() / "root";
@@ -144,13 +154,8 @@ protected:
 // stays as it was, and the player's folder holds the ranking files, no copy of the data.
 // --help needs no home and writes nothing.
 TEST_F(InstalledPackages, PlayAClearWithTheScoresKeptInThePlayersOwnFolder) {
-    std::string log;
-    const std::string cpack = "cpack -G DEB --config " + Quoted(LB_BINARY_DIR "/CPackConfig.cmake");
-    ASSERT_EQ(Shell(cpack + " -B " + Quoted(scratch_.Path()), &log), 0) << log;
-    const fs::path game = scratch_.Path() / ("lantern-blade_" LB_VERSION "_" + architecture_ + ".deb");
-    const fs::path data = scratch_.Path() / "lantern-blade-data_" LB_VERSION "_all.deb";
-
-    std::string gameInfo, dataInfo, gameFiles, dataFiles;
+    const auto [game, data] = MakePackages();
+    std::string log, gameInfo, dataInfo, gameFiles, dataFiles;
     ASSERT_EQ(Shell("dpkg-deb -f " + Quoted(game), &gameInfo), 0) << gameInfo << log;
     ASSERT_EQ(Shell("dpkg-deb -f " + Quoted(data), &dataInfo), 0) << dataInfo << log;
     ASSERT_EQ(Shell("dpkg-deb -c " + Quoted(game) + " | awk '{print $6}'", &gameFiles), 0);
@@ -198,11 +203,8 @@ TEST_F(InstalledPackages, PlayAClearWithTheScoresKeptInThePlayersOwnFolder) {
         EXPECT_EQ(LinesStartingWith(said, "E:").size() + LinesStartingWith(said, "W:").size(), 0u) << said;
     }
 
-    ASSERT_EQ(Shell("dpkg-deb -x " + Quoted(game) + " " + Quoted(root_) + " && dpkg-deb -x " + Quoted(data) + " " +
-                        Quoted(root_),
-                    &log),
-              0)
-        << log;
+    Unpack(game);
+    Unpack(data);
     const fs::path share = root_ / "usr/share";
     // The licence text in the copyright file (indented, "." for an empty line) is LICENSE's.
     std::string licence;
@@ -291,14 +293,9 @@ TEST_F(InstalledPackages, PlayAClearWithTheScoresKeptInThePlayersOwnFolder) {
 // the scores and own files from that copy; the copied data files, and the old launcher's
 // lock beside the copy, go on the first start, with one line saying so, and only then.
 TEST_F(InstalledPackages, AnOldPerUserCopyKeepsItsScoresAndLosesItsCopiedData) {
-    std::string log;
-    const std::string cpack = "cpack -G DEB --config " + Quoted(LB_BINARY_DIR "/CPackConfig.cmake");
-    ASSERT_EQ(Shell(cpack + " -B " + Quoted(scratch_.Path()), &log), 0) << log;
-    for (const std::string& deb :
-         {"lantern-blade_" LB_VERSION "_" + architecture_, std::string("lantern-blade-data_" LB_VERSION "_all")}) {
-        ASSERT_EQ(Shell("dpkg-deb -x " + Quoted(scratch_.Path() / (deb + ".deb")) + " " + Quoted(root_), &log), 0)
-            << log;
-    }
+    const auto [game, data] = MakePackages();
+    Unpack(game);
+    Unpack(data);
     const fs::path home = PlayerFolder("home");
     const fs::path copy = home / ".local/share/lantern-blade";
     fs::create_directories(copy.parent_path());

@@ -20,11 +20,7 @@ constexpr const char* KEPT_RANKING = "txt\\Ranking\\Ranking.txt";
 std::string g_runOfTest;
 std::string RunOfTest() { return g_runOfTest; }
 
-std::set<std::string> KeptDemos() {
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator("txt/Ranking/demos")) names.insert(entry.path().filename().string());
-    return names;
-}
+std::set<std::string> KeptDemos() { return test::Names("txt/Ranking/demos"); }
 
 // What each place's demo holds.
 std::vector<std::string> PlaceDemos() {

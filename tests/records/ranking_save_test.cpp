@@ -27,12 +27,7 @@ namespace fs = std::filesystem;
 constexpr const char* RANKING = "txt\\Ranking\\Ranking.txt";
 constexpr uid_t NOBODY = 65534;
 
-std::set<std::string> Names(const char* folder) {
-    std::set<std::string> names;
-    std::error_code missing;
-    for (const auto& entry : fs::directory_iterator(folder, missing)) names.insert(entry.path().filename().string());
-    return names;
-}
+using test::Names;
 
 // Writing past four bytes kills this process, or with `failOnly` fails ("File too large").
 void LimitFileSize(bool failOnly) {

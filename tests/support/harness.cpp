@@ -45,6 +45,13 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
+std::set<std::string> Names(const fs::path& folder) {
+    std::set<std::string> names;
+    std::error_code missing;
+    for (const auto& entry : fs::directory_iterator(folder, missing)) names.insert(entry.path().filename().string());
+    return names;
+}
+
 void CopyRealData() {
     fs::copy(fs::path(LB_SOURCE_DIR) / "data", fs::current_path(),
              fs::copy_options::recursive | fs::copy_options::overwrite_existing);

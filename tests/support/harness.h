@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -32,6 +33,8 @@ private:
 // Writes a file, creating its folders; the path uses forward slashes.
 void WriteFile(const std::string& path, const std::string& contents);
 std::string ReadFile(const std::string& path);
+// The names in a folder; none when it is missing.
+std::set<std::string> Names(const std::filesystem::path& folder);
 // Copies the repository's data/ tree into the working directory.
 void CopyRealData();
 // Writes an uncompressed 8-bit BMP of the given indices (rows top to bottom) with a

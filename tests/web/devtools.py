@@ -24,6 +24,10 @@ CHROMIUM_FLAGS = [
     "--remote-debugging-port=0", "--window-size=800,600", "--autoplay-policy=no-user-gesture-required",
 ]
 
+# Every Content-Security-Policy report the page meets.
+WATCH_POLICY = """window.lbViolations = [];
+document.addEventListener('securitypolicyviolation',
+  e => window.lbViolations.push(e.effectiveDirective + ' ' + e.blockedURI));"""
 
 WEB_DOC = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../docs/WEB.md")
 

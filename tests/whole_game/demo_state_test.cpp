@@ -2,13 +2,10 @@
 // only on its own stage; the release demos verify; hostile files are refused cleanly
 // and cheaply; a stalled recording never holds a watcher.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
-#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -22,49 +19,16 @@
 #include "platform/headless/headless.h"
 #include "platform/host/packing.h"
 #include "records/ranking_demos.h"
-#include "tests/e2e/process.h"
 #include "tests/whole_game/game_run.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-constexpr const char* RING_CLEAR = "clear 1: play time 2561 ms, score 3439\n";
-// The route scores as the shipped first place does: its demo is the second of that score.
-const std::string KEPT = "txt/Ranking/demos/3439-1.lbdemo";
-
-struct Verified {
-    int code = -1;
-    std::string out;  // stdout and stderr together
-    long peakKb = 0;
-};
-
-// The game binary's --verify in the working folder, with its peak resident memory.
-Verified VerifyBinary(const std::string& demoPath) {
-    Verified result;
-    const std::string log = (fs::current_path() / "verify.log").string();
-    const pid_t child = fork();
-    if (child == 0) {
-        std::freopen(log.c_str(), "w", stdout);
-        dup2(fileno(stdout), 2);
-        execl(LB_BINARY_DIR "/lantern-blade", "lantern-blade", "--verify", demoPath.c_str(), nullptr);
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(child, &status, 0, &usage);
-    result.code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    result.out = test::ReadFile("verify.log");
-    result.peakKb = usage.ru_maxrss;
-    return result;
-}
-
-Demo ReadDemo(const std::string& path) {
-    Demo demo;
-    std::string why;
-    EXPECT_TRUE(ReadDemoFile(path, &demo, &why)) << path << ": " << why;
-    return demo;
-}
+using whole::KEPT_ROUTE;
+using whole::RING_CLEAR;
+using whole::ReadDemo;
+using Verified = whole::BinaryRun;
 
 // Flips every pixel of one row of an 8-bit picture to the next palette index.
 void ChangeARow(const std::string& path, int row) {
@@ -81,18 +45,29 @@ void ChangeARow(const std::string& path, int row) {
 }
 
 // Plays the route to a clear in a scratch copy of the data, after `before`, recording as
-// the game always does; the clear's kept demo is then in KEPT.
+// the game always does; the clear's kept demo is then in KEPT_ROUTE.
 void ClearAfter(whole::GameRun& run, const std::function<bool()>& before) {
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY));
     ASSERT_TRUE(before());
     ASSERT_TRUE(whole::PlayRoute(run) && run.UntilScene(SCENE_RESULT));
 }
 
+// On a machine up for days (the clock's first reading is where it stood, not time
+// played), the route's clear keeps its demo beside the shipped entry of the same score;
+// the entry pushed out loses its own, a player's file stays.
 TEST(DemoState, AKeptRunVerifiesAloneWithOtherArtButNotOnAnotherStageMap) {
-    whole::GameRun run([] { StartRecording(); });
+    whole::GameRun run([] {
+        headless::SetTime(4ull * 24 * 3600 * 1000);
+        test::WriteFile("txt/Ranking/demos/notes.txt", "the player's own");
+        StartRecording();
+    });
+    const std::string shippedFirst = test::ReadFile("txt/Ranking/demos/3439-0.lbdemo");
     ClearAfter(run, [] { return true; });
-    ASSERT_TRUE(fs::exists(KEPT));
-    const Demo kept = ReadDemo(KEPT);
+    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "3439,3439,3099,2539,1839,");
+    EXPECT_EQ(test::ReadFile("txt/Ranking/demos/3439-0.lbdemo"), shippedFirst);
+    EXPECT_EQ(test::ReadFile("txt/Ranking/demos/notes.txt"), "the player's own");
+    EXPECT_FALSE(fs::exists("txt/Ranking/demos/939-0.lbdemo"));
+    const Demo kept = ReadDemo(KEPT_ROUTE);
     EXPECT_EQ(kept.header.format, DEMO_FORMAT);
     EXPECT_EQ(kept.header.player, "PLAYER");
     EXPECT_FALSE(kept.header.start.empty());
@@ -103,26 +78,25 @@ TEST(DemoState, AKeptRunVerifiesAloneWithOtherArtButNotOnAnotherStageMap) {
     EXPECT_EQ(play->x, 352);
     EXPECT_LT(play->playTimeMs, 40u);
     EXPECT_TRUE(std::any_of(track.begin(), track.end(), [](const DemoFramePoint& p) { return p.x > 352; }));
-    // Beside the shipped entry of the same score, each with its own.
     EXPECT_TRUE(PlaceKeepsItsRun(0, "txt\\Ranking\\Ranking.txt"));
     EXPECT_TRUE(PlaceKeepsItsRun(1, "txt\\Ranking\\Ranking.txt"));
     EXPECT_EQ(ReadDemo(PlaceDemoPath(0, g_ranking, "txt\\Ranking\\Ranking.txt")).header.player, "LANTERN");
-    EXPECT_EQ(fs::path(PlaceDemoPath(1, g_ranking, "txt\\Ranking\\Ranking.txt")), fs::path(KEPT));
+    EXPECT_EQ(fs::path(PlaceDemoPath(1, g_ranking, "txt\\Ranking\\Ranking.txt")), fs::path(KEPT_ROUTE));
 
     ChangeARow("bmp/Char/My_char.bmp", 10);
     ChangeARow("bmp/Ranking/Ranking.bmp", 10);
-    Verified verified = VerifyBinary(KEPT);
+    Verified verified = whole::Verify(KEPT_ROUTE);
     EXPECT_EQ(verified.code, 0) << verified.out;
     EXPECT_EQ(verified.out.rfind(RING_CLEAR, 0), 0u) << verified.out;
     EXPECT_NE(verified.out.find("\nplayer: PLAYER\ndate: 20"), std::string::npos) << verified.out;
-    verified = VerifyBinary(whole::KEPT_DEMO);
+    verified = whole::Verify(whole::KEPT_DEMO);
     EXPECT_EQ(verified.code, 0) << verified.out;
     EXPECT_EQ(verified.out.rfind(RING_CLEAR, 0), 0u) << verified.out;
 
     std::string map = test::ReadFile("txt/Map/Map.txt");
     map[map.find_first_of("123456789")] = '0';
     test::WriteFile("txt/Map/Map.txt", map);
-    verified = VerifyBinary(KEPT);
+    verified = whole::Verify(KEPT_ROUTE);
     EXPECT_EQ(verified.code, 2) << verified.out;
     EXPECT_NE(verified.out.find("lantern-blade: "), std::string::npos) << verified.out;
     EXPECT_NE(verified.out.find("another stage"), std::string::npos) << verified.out;
@@ -151,7 +125,7 @@ TEST(DemoState, AClearAfterAMinuteOfWalkingAndARestartKeepsASmallDemo) {
     const std::uintmax_t size = fs::file_size(kept);
     std::printf("kept demo of a clear after a minute of walking and a restart: %ju bytes\n", size);
     EXPECT_LT(size, 8192u);
-    const Verified verified = VerifyBinary(kept);
+    const Verified verified = whole::Verify(kept);
     EXPECT_EQ(verified.code, 0) << verified.out;
     EXPECT_NE(verified.out.find(", score " + score + "\nplayer: PLAYER\n"), std::string::npos) << verified.out;
 }
@@ -161,7 +135,7 @@ TEST(DemoState, EveryReleaseDemoVerifies) {
     test::CopyRealData();
     int seen = 0;
     for (const fs::directory_entry& file : fs::directory_iterator(LB_SOURCE_DIR "/tests/demos")) {
-        const Verified verified = VerifyBinary(file.path().string());
+        const Verified verified = whole::Verify(file.path().string());
         EXPECT_EQ(verified.code, 0) << file.path() << ": " << verified.out;
         EXPECT_EQ(verified.out.rfind("clear 1: ", 0), 0u) << file.path() << ": " << verified.out;
         EXPECT_NE(verified.out.find("\ninputs: "), std::string::npos) << verified.out;
@@ -203,18 +177,6 @@ std::string PackedDemo(const DemoHeader& header, const std::vector<std::uint8_t>
     Demo demo;
     EXPECT_TRUE(PackDemo(header, stream, &demo));
     return EncodeDemo(demo);
-}
-
-// Runs `body` in a child process (a game of its own); whether it passed.
-bool Apart(const std::function<void()>& body) {
-    const pid_t child = fork();
-    if (child == 0) {
-        body();
-        _exit(testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    waitpid(child, &status, 0);
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // A week of pauses, a ranking file of 250 MB, a stream said to be 256 MB, a deflate bomb,
@@ -265,17 +227,17 @@ TEST(DemoState, HostileDemosAreRefusedCleanlyInLittleMemory) {
     // Made apart, so that this process stays small for the children's measures.
     std::vector<std::string> names = {"week.lbdemo", "ranking.lbdemo", "declared.lbdemo", "bomb.lbdemo",
                                       "rules.lbdemo"};
-    ASSERT_TRUE(Apart(MakeHostileDemos));
+    ASSERT_TRUE(whole::Apart(MakeHostileDemos));
     ASSERT_EQ(mkfifo("fifo.lbdemo", 0600), 0);
     for (const char* other : {"fifo.lbdemo", "/dev/zero", "/proc/self/mem"}) names.push_back(other);
     for (const std::string& name : names) {
-        const Verified verified = VerifyBinary(name);
+        const Verified verified = whole::Verify(name);
         EXPECT_EQ(verified.code, 2) << name << ": " << verified.out;
         EXPECT_EQ(verified.out.rfind("lantern-blade: ", 0), 0u) << name << ": " << verified.out;
         EXPECT_EQ(std::count(verified.out.begin(), verified.out.end(), '\n'), 1) << name << ": " << verified.out;
         EXPECT_LT(verified.peakKb, 150 * 1024) << name;
     }
-    EXPECT_NE(VerifyBinary("rules.lbdemo").out.find("rules version 2"), std::string::npos);
+    EXPECT_NE(whole::Verify("rules.lbdemo").out.find("rules version 2"), std::string::npos);
 }
 
 
@@ -284,7 +246,7 @@ TEST(DemoState, HostileDemosAreRefusedCleanlyInLittleMemory) {
 TEST(DemoState, AWatchedStallWaitsASecondAtMostAndEscapeStopsIt) {
     test::ScratchDir dir;
     const std::string path = (fs::current_path() / "stalled.lbdemo").string();
-    ASSERT_TRUE(Apart([&path] {
+    ASSERT_TRUE(whole::Apart([&path] {
         whole::GameRun run([] { StartRecording(true); });
         ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && run.Frames(20));
         headless::Advance(30000);
@@ -295,7 +257,7 @@ TEST(DemoState, AWatchedStallWaitsASecondAtMostAndEscapeStopsIt) {
     ASSERT_GE(stalled.scan.clockMs, 30000u);
     test::CopyRealData();
 
-    EXPECT_TRUE(Apart([&stalled] {
+    EXPECT_TRUE(whole::Apart([&stalled] {
         ASSERT_TRUE(StartReplay(stalled, true, false));
         test::StartGame();
         const std::uint64_t start = headless::Now();

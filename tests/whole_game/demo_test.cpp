@@ -34,19 +34,12 @@
 namespace {
 
 namespace fs = std::filesystem;
+using whole::RunBinary;
+using whole::Verify;
 
 // The golden run's clear: 2 561 ms of play.
 constexpr std::uint32_t RING_PLAY_TIME = 2561;
 constexpr std::uint32_t RING_SCORE = SCORE_BASE - RING_PLAY_TIME;
-// The route scores as the shipped first place does: its demo is the second of that score.
-const std::string KEPT_ROUTE = "txt/Ranking/demos/" + std::to_string(RING_SCORE) + "-1.lbdemo";
-
-Demo KeptDemo() {
-    Demo demo;
-    std::string why;
-    EXPECT_TRUE(ReadDemoFile(whole::KEPT_DEMO, &demo, &why)) << why;
-    return demo;
-}
 
 // The golden record's frame checks, in order.
 std::vector<std::string> GoldenChecksums() {
@@ -58,30 +51,11 @@ std::vector<std::string> GoldenChecksums() {
     return checks;
 }
 
-// The game binary run with the options in the working folder: its exit code and output.
-int RunBinary(std::vector<std::string> options, std::string* output) {
-    const std::string log = (fs::current_path() / "game.log").string();
-    fs::remove(log);
-    options.insert(options.begin(), LB_BINARY_DIR "/lantern-blade");
-    e2e::Process game(options, log);
-    const int code = game.Wait(std::chrono::minutes(2));
-    *output = test::ReadFile("game.log");
-    return code;
-}
-
-int Verify(const std::string& demoPath, std::string* output) {
-    return RunBinary({"--verify", demoPath}, output);
-}
-
-void WriteDemo(const std::string& path, const Demo& demo) {
-    test::WriteFile(path, EncodeDemo(demo));
-}
-
 TEST(Demo, TheKeptDemoPlaysBackToTheGoldenFramesAndScore) {
     test::ScratchDir dir;
     test::CopyRealData();
     const std::string ranking = test::ReadFile("txt/Ranking/Ranking.txt");
-    ASSERT_TRUE(StartReplay(KeptDemo(), false, false));
+    ASSERT_TRUE(StartReplay(whole::ReadDemo(whole::KEPT_DEMO), false, false));
     headless::KeepFrames(8);
     test::StartGame();
     std::vector<std::string> checks;
@@ -110,64 +84,32 @@ TEST(Demo, TheKeptDemoPlaysBackToTheGoldenFramesAndScore) {
 TEST(Demo, VerifyAcceptsTheKeptDemoAndRefusesSpoiltOnes) {
     test::ScratchDir dir;
     test::CopyRealData();
-    std::string output;
-    const Demo kept = KeptDemo();
-    WriteDemo("ring.lbdemo", kept);
-    EXPECT_EQ(Verify("ring.lbdemo", &output), 0) << output;
-    EXPECT_NE(output.find("clear 1: play time 2561 ms, score " + std::to_string(RING_SCORE)), std::string::npos)
-        << output;
+    const Demo kept = whole::ReadDemo(whole::KEPT_DEMO);
+    test::WriteFile("ring.lbdemo", EncodeDemo(kept));
+    whole::BinaryRun run = Verify("ring.lbdemo");
+    EXPECT_EQ(run.code, 0) << run.out;
+    EXPECT_EQ(run.out.rfind(whole::RING_CLEAR, 0), 0u) << run.out;
 
     const std::string bytes = EncodeDemo(kept);
     test::WriteFile("cut.lbdemo", bytes.substr(0, bytes.size() / 2));
-    EXPECT_EQ(Verify("cut.lbdemo", &output), 2) << output;
     test::WriteFile("other.lbdemo", "3200,2400,1600,1000,500,");
-    EXPECT_EQ(Verify("other.lbdemo", &output), 2) << output;
-    EXPECT_EQ(Verify("missing.lbdemo", &output), 2) << output;
+    for (const char* refused : {"cut.lbdemo", "other.lbdemo", "missing.lbdemo"}) {
+        EXPECT_EQ(Verify(refused).code, 2) << refused;
+    }
 
     // The first step right becomes a step up.
-    WriteDemo("edited.lbdemo", whole::EditedKey(kept, VK_RIGHT, VK_UP));
-    EXPECT_EQ(Verify("edited.lbdemo", &output), 1) << output;
-    EXPECT_NE(output.find("lantern-blade: the demo differs at frame "), std::string::npos) << output;
+    test::WriteFile("edited.lbdemo", EncodeDemo(whole::EditedKey(kept, VK_RIGHT, VK_UP)));
+    run = Verify("edited.lbdemo");
+    EXPECT_EQ(run.code, 1) << run.out;
+    EXPECT_NE(run.out.find("lantern-blade: the demo differs at frame "), std::string::npos) << run.out;
 
     // Another stage: the first enemy stands elsewhere.
     std::string enemies = test::ReadFile("txt/en.txt");
     enemies[enemies.find_first_of("123456789")] = '0';
     test::WriteFile("txt/en.txt", enemies);
-    EXPECT_EQ(Verify("ring.lbdemo", &output), 2) << output;
-    EXPECT_NE(output.find("another stage"), std::string::npos) << output;
-}
-
-TEST(Demo, AClearKeepsItsDemoWhichVerifiesAndAnEntryPushedOutLosesIts) {
-    whole::GameRun run([] {
-        test::WriteFile("txt/Ranking/demos/notes.txt", "the player's own");
-        StartRecording();
-    });
-    const std::string shippedFirst = test::ReadFile("txt/Ranking/demos/3439-0.lbdemo");
-    ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && whole::PlayRoute(run));
-    ASSERT_TRUE(run.UntilScene(SCENE_RESULT));
-    // The route scores as the shipped first place: below it, with a demo of its own.
-    const std::string score = std::to_string(RING_SCORE);
-    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), score + "," + score + ",3099,2539,1839,");
-    EXPECT_EQ(test::ReadFile("txt/Ranking/demos/3439-0.lbdemo"), shippedFirst);
-    EXPECT_EQ(test::ReadFile("txt/Ranking/demos/notes.txt"), "the player's own");
-    EXPECT_FALSE(fs::exists("txt/Ranking/demos/939-0.lbdemo"));
-
-    std::string output;
-    EXPECT_EQ(Verify(KEPT_ROUTE, &output), 0) << output;
-    EXPECT_NE(output.find("clear 1: play time 2561 ms, score " + score), std::string::npos) << output;
-}
-
-// A machine up for days: the clock's first reading is where it stood, not time played,
-// so the run is kept and verifies.
-TEST(Demo, AClearOnAMachineUpForDaysKeepsItsDemo) {
-    whole::GameRun run([] {
-        headless::SetTime(4ull * 24 * 3600 * 1000);
-        StartRecording();
-    });
-    ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && whole::PlayRoute(run));
-    ASSERT_TRUE(run.UntilScene(SCENE_RESULT));
-    std::string output;
-    EXPECT_EQ(Verify(KEPT_ROUTE, &output), 0) << output;
+    run = Verify("ring.lbdemo");
+    EXPECT_EQ(run.code, 2) << run.out;
+    EXPECT_NE(run.out.find("another stage"), std::string::npos) << run.out;
 }
 
 // Another game holds the ranking's lock at the clear: the save waits for it on a thread
@@ -181,14 +123,13 @@ TEST(Demo, ASaveThatWaitedForTheLockKeepsItsDemo) {
     });
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && whole::PlayRoute(run));
     ASSERT_TRUE(run.UntilScene(SCENE_RESULT));
-    const std::string demo = KEPT_ROUTE;
-    EXPECT_FALSE(fs::exists(demo));
+    EXPECT_FALSE(fs::exists(whole::KEPT_ROUTE));
     ::close(otherGame);
     FinishWaitingSave();
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt").rfind(std::to_string(RING_SCORE) + ",", 0), 0u);
-    std::string output;
-    EXPECT_EQ(Verify(demo, &output), 0) << output;
-    EXPECT_NE(output.find("clear 1: play time 2561 ms"), std::string::npos) << output;
+    const whole::BinaryRun verified = Verify(whole::KEPT_ROUTE);
+    EXPECT_EQ(verified.code, 0) << verified.out;
+    EXPECT_EQ(verified.out.rfind(whole::RING_CLEAR, 0), 0u) << verified.out;
 }
 
 const std::string BEST_DEMO = "txt/Ranking/demos/" + std::to_string(RING_SCORE) + "-0.lbdemo";
@@ -208,19 +149,20 @@ TEST(Demo, ExportWritesAPlacesRunOrSaysWhyNot) {
     KeepBestDemo();
     test::WriteFile("precious", "the player's own");
     fs::create_symlink(fs::absolute("precious"), "sent.lbdemo");
-    std::string output;
-    EXPECT_EQ(RunBinary({"--export", "1", "sent.lbdemo"}, &output), 0) << output;
+    whole::BinaryRun run = RunBinary({"--export", "1", "sent.lbdemo"});
+    EXPECT_EQ(run.code, 0) << run.out;
     EXPECT_EQ(test::ReadFile("sent.lbdemo"), test::ReadFile(BEST_DEMO));
     EXPECT_EQ(test::ReadFile("precious"), "the player's own");
-    EXPECT_EQ(Verify("sent.lbdemo", &output), 0) << output;
+    EXPECT_EQ(Verify("sent.lbdemo").code, 0);
 
     for (const std::vector<std::string>& refused : std::vector<std::vector<std::string>>{
              {"--export", "2", "other.lbdemo"}, {"--export", "6", "other.lbdemo"}, {"--export", "1"}}) {
-        EXPECT_EQ(RunBinary(refused, &output), 2) << output;
-        EXPECT_EQ(output.rfind("lantern-blade: ", 0), 0u) << output;
+        run = RunBinary(refused);
+        EXPECT_EQ(run.code, 2) << run.out;
+        EXPECT_EQ(run.out.rfind("lantern-blade: ", 0), 0u) << run.out;
         EXPECT_FALSE(fs::exists("other.lbdemo"));
     }
-    EXPECT_NE(output.find("--export needs a place"), std::string::npos) << output;
+    EXPECT_NE(run.out.find("--export needs a place"), std::string::npos) << run.out;
 }
 
 // Picks the menu item `moves` down with Z, until the game is in `scene`.
@@ -233,18 +175,8 @@ bool Choose(whole::GameRun& run, int moves, int scene) {
 // Plays a recording in a process of its own, so that a replay then starts a fresh game,
 // and reads back what it wrote to `recording`.
 Demo RecordedApart(const std::string& recording, void (*play)(const std::string&)) {
-    const pid_t recorder = fork();
-    if (recorder == 0) {
-        play(recording);
-        _exit(testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    waitpid(recorder, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    Demo demo;
-    std::string why;
-    EXPECT_TRUE(ReadDemoFile(recording, &demo, &why)) << why;
-    return demo;
+    EXPECT_TRUE(whole::Apart([&] { play(recording); }));
+    return whole::ReadDemo(recording);
 }
 
 constexpr const char* RANKING_FILE = "txt\\Ranking\\Ranking.txt";
@@ -308,9 +240,7 @@ void WatchFromTheRanking(const std::string& recording) {
     // First place's run swapped for one that scored a point less: a note, no watch.
     const std::string first = PlaceDemoPath(0, g_ranking, RANKING_FILE);
     const std::string kept = test::ReadFile(first);
-    Demo other;
-    std::string why;
-    ASSERT_TRUE(ReadDemoFile(first, &other, &why)) << why;
+    Demo other = whole::ReadDemo(first);
     other = whole::Edited(other, [](const DemoRecord& record) { return record.tag == TAG_CLEAR; },
                           whole::ClearRecord(other.scan.clears.back().playTimeMs, other.scan.clears.back().score - 1));
     test::WriteFile(first, EncodeDemo(other));

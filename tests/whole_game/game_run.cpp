@@ -1,7 +1,13 @@
 #include "tests/whole_game/game_run.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "app/scene_switch.h"
 #include "game/run_state.h"
@@ -133,6 +139,43 @@ bool PlayWholeRing(GameRun& run, std::string* failedStep) {
            step("the pause menu's third item leads to the title", choose(VK_DOWN, 2, SCENE_TITLE)) &&
            step("the title's third item quits with exit code 0",
                 choose(VK_DOWN, 2, SCENE_QUIT) && !run.Until([] { return false; }) && run.ExitCode() == 0);
+}
+
+BinaryRun RunBinary(const std::vector<std::string>& options) {
+    const std::string log = (std::filesystem::current_path() / "game.log").string();
+    std::vector<char*> argv{const_cast<char*>(LB_BINARY_DIR "/lantern-blade")};
+    for (const std::string& option : options) argv.push_back(const_cast<char*>(option.c_str()));
+    argv.push_back(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        std::freopen(log.c_str(), "w", stdout);
+        dup2(fileno(stdout), 2);
+        alarm(120);
+        execv(argv[0], argv.data());
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    wait4(child, &status, 0, &usage);
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), test::ReadFile(log), usage.ru_maxrss};
+}
+
+Demo ReadDemo(const std::string& path) {
+    Demo demo;
+    std::string why;
+    EXPECT_TRUE(ReadDemoFile(path, &demo, &why)) << path << ": " << why;
+    return demo;
+}
+
+bool Apart(const std::function<void()>& body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        body();
+        _exit(testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 Demo Edited(const Demo& demo, const std::function<bool(const DemoRecord&)>& pick, const std::vector<std::uint8_t>& bytes) {

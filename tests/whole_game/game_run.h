@@ -13,8 +13,24 @@
 
 namespace whole {
 
-// The demo of the golden run, kept beside its record.
+// The demo of the golden run, kept beside its record, and its clear.
 inline const char* const KEPT_DEMO = LB_SOURCE_DIR "/tests/whole_game/golden/ring.lbdemo";
+inline const char* const RING_CLEAR = "clear 1: play time 2561 ms, score 3439\n";
+// The route scores as the shipped first place does: its demo is the second of that score.
+inline const char* const KEPT_ROUTE = "txt/Ranking/demos/3439-1.lbdemo";
+
+// The game binary run in the working folder (killed after two minutes): its exit code,
+// what it wrote to stdout and stderr, and its peak resident memory.
+struct BinaryRun {
+    int code = -1;
+    std::string out;
+    long peakKb = 0;
+};
+BinaryRun RunBinary(const std::vector<std::string>& options);
+inline BinaryRun Verify(const std::string& demoPath) { return RunBinary({"--verify", demoPath}); }
+Demo ReadDemo(const std::string& path);
+// Runs `body` in a child process (a game of its own); whether it passed.
+bool Apart(const std::function<void()>& body);
 
 // The golden record's check of a frame: FNV-1a over 64-bit words, pixels then palette.
 std::uint64_t FrameChecksum(const headless::Frame& frame);

@@ -30,11 +30,8 @@ namespace ghost_run {
 const std::string BEST_DEMO = "txt/Ranking/demos/best.lbdemo";
 
 GhostTrack TrackOf(const std::string& path) {
-    Demo demo;
-    std::string why;
     GhostTrack track;
-    EXPECT_TRUE(ReadDemoFile(path, &demo, &why)) << why;
-    EXPECT_TRUE(ReadGhostTrack(demo, &track));
+    EXPECT_TRUE(ReadGhostTrack(whole::ReadDemo(path), &track));
     return track;
 }
 
@@ -163,27 +160,18 @@ TEST(GhostRun, GInPlayTurnsItOffAndTheSettingKeepsThat) {
     EXPECT_NE(test::ReadFile("config/lantern-blade/settings.ini").find("ghost=false"), std::string::npos);
 }
 
-TEST(GhostRun, ClassicPlayShowsNoGhost) {
-    whole::GameRun run([] {
-        RouteIsTheBest();
-        AskForClassic();
-    });
-    int shown = 0;
-    AtPlayFrames(run, [&] { shown += overlay::Viewed().ghost.shown; });
-    ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && run.Frames(60));
-    EXPECT_EQ(shown, 0);
-}
+// --classic, or a best demo cut short, of another run than the best or missing.
+class GhostRunWithout : public testing::TestWithParam<std::string> {};
 
-class GhostRunDamaged : public testing::TestWithParam<std::string> {};
-
-TEST_P(GhostRunDamaged, BestDemoGivesNoGhost) {
-    const std::string damage = GetParam();
-    whole::GameRun run([damage] {
+TEST_P(GhostRunWithout, PlayShowsNoGhost) {
+    const std::string why = GetParam();
+    whole::GameRun run([why] {
         RouteIsTheBest();
         const std::string demo = test::ReadFile(BEST_DEMO);
-        if (damage == "truncated") test::WriteFile(BEST_DEMO, demo.substr(0, demo.size() / 2));
-        if (damage == "another_run") test::WriteFile("txt/Ranking/Best.txt", "2000,");
-        if (damage == "missing") std::filesystem::remove(BEST_DEMO);
+        if (why == "classic") AskForClassic();
+        if (why == "truncated") test::WriteFile(BEST_DEMO, demo.substr(0, demo.size() / 2));
+        if (why == "another_run") test::WriteFile("txt/Ranking/Best.txt", "2000,");
+        if (why == "missing") std::filesystem::remove(BEST_DEMO);
     });
     int shown = 0;
     AtPlayFrames(run, [&] { shown += overlay::Viewed().ghost.shown; });
@@ -191,6 +179,6 @@ TEST_P(GhostRunDamaged, BestDemoGivesNoGhost) {
     EXPECT_EQ(shown, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Damages, GhostRunDamaged, testing::Values("truncated", "another_run", "missing"));
+INSTANTIATE_TEST_SUITE_P(Causes, GhostRunWithout, testing::Values("classic", "truncated", "another_run", "missing"));
 
 }  // namespace ghost_run

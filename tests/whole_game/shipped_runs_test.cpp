@@ -18,7 +18,6 @@
 #include "platform/policy/settings.h"
 #include "records/numbers.h"
 #include "records/ranking_demos.h"
-#include "tests/e2e/process.h"
 #include "tests/support/harness.h"
 #include "tests/whole_game/game_run.h"
 
@@ -69,15 +68,12 @@ TEST(ShippedRanking, EachPlaceKeepsARunThatVerifiesWithItsScore) {
     for (int place = 0; place < RANKING_SIZE; ++place) {
         SCOPED_TRACE(place + 1);
         EXPECT_TRUE(PlaceKeepsItsRun(place, "txt\\Ranking\\Ranking.txt"));
-        e2e::Process verify({LB_BINARY_DIR "/lantern-blade", "--verify",
-                             PlaceDemoPath(place, g_ranking, "txt\\Ranking\\Ranking.txt")},
-                            (dir.Path() / "verify.log").string());
-        EXPECT_EQ(verify.Wait(std::chrono::minutes(2)), 0);
-        const std::string said = test::ReadFile((dir.Path() / "verify.log").string());
-        EXPECT_NE(said.find(", score " + std::to_string(g_ranking[place]) + "\nplayer: " +
-                            SHIPPED_RUNS[place].player + "\n"),
+        const whole::BinaryRun verified = whole::Verify(PlaceDemoPath(place, g_ranking, "txt\\Ranking\\Ranking.txt"));
+        EXPECT_EQ(verified.code, 0);
+        EXPECT_NE(verified.out.find(", score " + std::to_string(g_ranking[place]) + "\nplayer: " +
+                                    SHIPPED_RUNS[place].player + "\n"),
                   std::string::npos)
-            << said;
+            << verified.out;
     }
 }
 
