@@ -130,20 +130,6 @@ protected:
         return code;
     }
 
-    // Both packages made by CPack in the scratch folder, the game's then the data's.
-    std::pair<fs::path, fs::path> MakePackages() {
-        std::string log;
-        EXPECT_EQ(Shell("cpack -G DEB --config " + Quoted(LB_BINARY_DIR "/CPackConfig.cmake") + " -B " +
-                            Quoted(scratch_.Path()), &log), 0) << log;
-        return {scratch_.Path() / ("lantern-blade_" LB_VERSION "_" + architecture_ + ".deb"),
-                scratch_.Path() / "lantern-blade-data_" LB_VERSION "_all.deb"};
-    }
-
-    void Unpack(const fs::path& deb) {
-        std::string log;
-        ASSERT_EQ(Shell("dpkg-deb -x " + Quoted(deb) + " " + Quoted(root_), &log), 0) << log;
-    }
-
     test::ScratchDir scratch_;
     std::string architecture_;
     fs::path root_ = scratch_.Path() / "root";
@@ -154,8 +140,13 @@ protected:
 // stays as it was, and the player's folder holds the ranking files, no copy of the data.
 // --help needs no home and writes nothing.
 TEST_F(InstalledPackages, PlayAClearWithTheScoresKeptInThePlayersOwnFolder) {
-    const auto [game, data] = MakePackages();
-    std::string log, gameInfo, dataInfo, gameFiles, dataFiles;
+    std::string log;
+    const std::string cpack = "cpack -G DEB --config " + Quoted(LB_BINARY_DIR "/CPackConfig.cmake");
+    ASSERT_EQ(Shell(cpack + " -B " + Quoted(scratch_.Path()), &log), 0) << log;
+    const fs::path game = scratch_.Path() / ("lantern-blade_" LB_VERSION "_" + architecture_ + ".deb");
+    const fs::path data = scratch_.Path() / "lantern-blade-data_" LB_VERSION "_all.deb";
+
+    std::string gameInfo, dataInfo, gameFiles, dataFiles;
     ASSERT_EQ(Shell("dpkg-deb -f " + Quoted(game), &gameInfo), 0) << gameInfo << log;
     ASSERT_EQ(Shell("dpkg-deb -f " + Quoted(data), &dataInfo), 0) << dataInfo << log;
     ASSERT_EQ(Shell("dpkg-deb -c " + Quoted(game) + " | awk '{print $6}'", &gameFiles), 0);
@@ -203,8 +194,8 @@ TEST_F(InstalledPackages, PlayAClearWithTheScoresKeptInThePlayersOwnFolder) {
         EXPECT_EQ(LinesStartingWith(said, "E:").size() + LinesStartingWith(said, "W:").size(), 0u) << said;
     }
 
-    Unpack(game);
-    Unpack(data);
+    ASSERT_EQ(Shell("dpkg-deb -x " + Quoted(game) + " " + Quoted(root_) + " && dpkg-deb -x " + Quoted(data) + " " +
+                        Quoted(root_), &log), 0) << log;
     const fs::path share = root_ / "usr/share";
     // The licence text in the copyright file (indented, "." for an empty line) is LICENSE's.
     std::string licence;
@@ -287,37 +278,6 @@ TEST_F(InstalledPackages, PlayAClearWithTheScoresKeptInThePlayersOwnFolder) {
     EXPECT_EQ(inHome, std::set<std::string>{".local"});
     EXPECT_EQ(fs::status(mine).permissions(), fs::perms::owner_all);
     EXPECT_EQ(Snapshot(root_), installed) << "the installed tree was written";
-}
-
-// A player whose earlier version copied all the data into ~/.local/share/lantern-blade keeps
-// the scores and own files from that copy; the copied data files, and the old launcher's
-// lock beside the copy, go on the first start, with one line saying so, and only then.
-TEST_F(InstalledPackages, AnOldPerUserCopyKeepsItsScoresAndLosesItsCopiedData) {
-    const auto [game, data] = MakePackages();
-    Unpack(game);
-    Unpack(data);
-    const fs::path home = PlayerFolder("home");
-    const fs::path copy = home / ".local/share/lantern-blade";
-    fs::create_directories(copy.parent_path());
-    fs::copy(root_ / "usr/share/games/lantern-blade", copy, fs::copy_options::recursive);
-    test::WriteFile((copy / "txt/Ranking/Ranking.txt").string(), "9000,8000,7000,6000,5000,");
-    test::WriteFile((copy / "txt/Ranking/Ranking2.txt").string(), "9000,8000,7000,6000,5000,");
-    test::WriteFile((copy / "txt/Ranking/Ranking.txt.lock").string(), "");
-    test::WriteFile((copy / "bmp/my-drawing.bmp").string(), "mine");
-    test::WriteFile((home / ".local/share/.lantern-blade.lock").string(), "");
-    if (::geteuid() == 0) Shell("chown -R nobody:nogroup " + Quoted(home));
-
-    std::string said;
-    ASSERT_EQ(Play(home, "", &said), 0) << said;
-    EXPECT_EQ(LinesStartingWith(said, "lantern-blade: the scores of your old copy").size(), 1u) << said;
-    EXPECT_EQ(Names(copy), (std::set<std::string>{"Ranking.txt", "Ranking.txt.lock", "Ranking2.txt", "bmp"}));
-    EXPECT_EQ(Names(copy / "bmp"), std::set<std::string>{"my-drawing.bmp"});
-    EXPECT_EQ(Names(home / ".local/share"), std::set<std::string>{"lantern-blade"});
-    EXPECT_EQ(test::ReadFile((copy / "Ranking.txt").string()), "9000,8000,7000,6000,5000,");
-
-    ASSERT_EQ(Play(home, "", &said), 0) << said;
-    EXPECT_EQ(said.find("old copy"), std::string::npos) << said;
-    EXPECT_EQ(test::ReadFile((copy / "Ranking.txt").string()), "9000,8000,7000,6000,5000,");
 }
 
 // `cmake --install` honours DESTDIR and the prefix, and the tree finds its data wherever it

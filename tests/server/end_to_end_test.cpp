@@ -132,7 +132,7 @@ TEST_P(EndToEnd, BadRequestsAreRefusedWithReasons) {
     EXPECT_EQ(Request(port, "GET", "/api/runs/nonsense").status, 404);
     EXPECT_EQ(Request(port, "GET", "/api/ranking?limit=0").status, 400);
     EXPECT_EQ(Request(port, "GET", "/api/ranking?limit=abc").status, 400);
-    EXPECT_EQ(Field(Request(port, "GET", "/api/ranking").body, "entries"), "");
+    EXPECT_EQ(Field(Request(port, "GET", "/api/ranking").body, "entries"), "[]");
 }
 
 // The browser game is served under /play/, the game's code and data as their .gz twins

@@ -68,20 +68,6 @@ Answer Submit(int port, const std::string& demo, const std::string& name, const 
                    demo, from);
 }
 
-std::string Field(const std::string& json, const std::string& name) {
-    const std::regex pattern("\"" + name + "\": (\"((\\\\.|[^\"\\\\])*)\"|[-0-9a-z.]+)");
-    std::smatch match;
-    if (!std::regex_search(json, match, pattern)) return "";
-    if (!match[2].matched) return match[1];
-    std::string text = match[2];
-    std::string out;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\\' && i + 1 < text.size()) ++i;
-        out += text[i];
-    }
-    return out;
-}
-
 ServerRun::ServerRun(const std::string& database, const std::string& logPath, const std::vector<std::string>& extra) {
     std::vector<std::string> argv = {LB_BINARY_DIR "/lantern-blade-server",
                                      "--listen",

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/world/world_client.h"
 #include "tests/e2e/process.h"
 
 namespace servertest {
@@ -24,9 +25,8 @@ Answer Request(int port, const std::string& method, const std::string& path, con
 Answer Submit(int port, const std::string& demo, const std::string& name, const std::string& secret,
               const std::string& from = "127.0.0.1");
 
-// A field of a flat JSON answer: a string's text (unescaped only for \" and \\), a
-// number or null as written; empty when absent.
-std::string Field(const std::string& json, const std::string& name);
+// A field of an answer, read as the game's world client reads it.
+inline std::string Field(const std::string& json, const std::string& name) { return JsonField(json, name); }
 
 class ServerRun {
 public:
