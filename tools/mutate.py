@@ -10,6 +10,7 @@ the mutant. The repository's own files are never written, except the report.
   tools/mutate.py --sample 250 --seed 1      # the fixed sample, spread over every folder
   tools/mutate.py --all                      # every mutant (a night)
   tools/mutate.py --list [--only REGEX]      # the mutants, nothing run
+  tools/mutate.py --sample 250 --list        # the sample's mutants, nothing run
   tools/mutate.py --sample 250 --matrix      # every test on every mutant: which tests kill what
   tools/mutate.py --sample 15 --seed 1 --report-name trial
   tools/mutate.py --sample 250 --seed 1 --report   # the report of a run cut short, nothing run
@@ -50,8 +51,10 @@ REPORTS = ROOT / "docs" / "mutation"
 
 # The game's folders and the stand-in; every folder under platform/ is found at the start.
 TOP_FOLDERS = ["app", "gfx", "game", "scenes", "records", "platform"]
-# Each folder's least share of a sample, so that a small folder's score means something.
+# Each folder's least share of a sample, so that a small folder's score means something; a
+# sample of SCORED_SAMPLE or more gives it to every folder, even beyond the sample's size.
 FOLDER_FLOOR = 15
+SCORED_SAMPLE = 100
 # Only main() of the SDL binary; no test program links it.
 EXCLUDED_SOURCES = {"app/entry_main.cpp"}
 # Tests that start the real SDL binary, and the long soak, are left out by default.
@@ -346,12 +349,13 @@ def folder_of(mutant):
 
 def sample(mutants, count, seed):
     """A fixed random sample spread over the folders in proportion to their mutants, at
-    least FOLDER_FLOOR (or all) from each when the sample is large enough for that."""
+    least FOLDER_FLOOR (or all) from each when the sample is meant to score folders (a
+    smaller one, a trial, spreads evenly)."""
     by_folder = collections.defaultdict(list)
     for m in mutants:
         by_folder[folder_of(m)].append(m)
     total = len(mutants)
-    least = min(FOLDER_FLOOR, max(1, count // len(by_folder)))
+    least = FOLDER_FLOOR if count >= SCORED_SAMPLE else min(FOLDER_FLOOR, max(1, count // len(by_folder)))
     quota = {f: min(len(ms), max(least, round(count * len(ms) / total))) for f, ms in by_folder.items()}
     # Rounding may leave the sum off the count: take from or give to the largest folders.
     for f in sorted(by_folder, key=lambda f: -len(by_folder[f])):
@@ -378,6 +382,10 @@ def sample(mutants, count, seed):
 
 def digest(data):
     return hashlib.sha1(data).hexdigest()
+
+
+def file_digest_of(path):
+    return digest(path.read_bytes()) if path.is_file() else None
 
 
 def repository_files():
@@ -567,7 +575,16 @@ def order_for(mutant, tests):
     return batches
 
 
-BUILT_FROM = {}
+BUILD_COMMANDS = {}
+# The digest of every program the unchanged sources build, by its path in the build.
+UNCHANGED_PROGRAMS = {}
+
+
+def build_commands(target):
+    if target not in BUILD_COMMANDS:
+        BUILD_COMMANDS[target] = subprocess.run(["ninja", "-C", str(BUILD), "-t", "commands", target],
+                                                capture_output=True, text=True).stdout
+    return BUILD_COMMANDS[target]
 
 
 def built_from_mutant(target, mutant):
@@ -576,25 +593,50 @@ def built_from_mutant(target, mutant):
     build's commands, or any header."""
     if not mutant["file"].endswith(".cpp"):
         return True
-    if target not in BUILT_FROM:
-        BUILT_FROM[target] = subprocess.run(["ninja", "-C", str(BUILD), "-t", "commands", target],
-                                            capture_output=True, text=True).stdout
-    return f"/{mutant['file']} " in BUILT_FROM[target] or f"/{mutant['file']}\n" in BUILT_FROM[target]
+    commands = build_commands(target)
+    return f"/{mutant['file']} " in commands or f"/{mutant['file']}\n" in commands
+
+
+def programs_of(target):
+    """The programs the target's build links: itself and those it starts (the game's binary,
+    the server's), which the build makes with it."""
+    outputs = set(re.findall(r" -o (\S+)", build_commands(target)))
+    return sorted(o for o in outputs if (BUILD / o).is_file() and os.access(BUILD / o, os.X_OK)
+                  and not re.search(r"\.(o|a|so|gch|pch)$", o))
+
+
+def note_unchanged_programs():
+    for path in BUILD.rglob("*"):
+        if path.is_file() and os.access(path, os.X_OK) and path.suffix not in (".o", ".a", ".so", ".sh", ".py"):
+            UNCHANGED_PROGRAMS[path.relative_to(BUILD).as_posix()] = file_digest_of(path)
+
+
+def changed_by_mutant(target):
+    """Whether a program the target runs came out of the mutant's build with other bytes:
+    the same bytes behave the same in every test."""
+    return any(UNCHANGED_PROGRAMS.get(p) != file_digest_of(BUILD / p) for p in programs_of(target))
 
 
 def test_mutant(mutant, tests, jobs, build_jobs, matrix=False):
     """Builds and tests one mutant (already in the mirror): its outcome and the tests that
     killed it (the first, or with `matrix` every one). Each program is linked only when its
-    tests come to run; a program not built from the mutated file cannot tell it, and its
-    tests are passed over (the browser's sources, for one, are built into one program)."""
+    tests come to run; a program not built from the mutated file, or built to the same bytes
+    as without the mutant, cannot tell it, and its tests are passed over (the browser's
+    sources, for one, are built into one program). A mutant that changes no program is
+    equivalent: the compiler found it the same code."""
     timeouts = []
     killers = []
+    changed_any = False
     for batch in order_for(mutant, tests):
         program = batch[0].target
-        if not program.startswith("..") and not built_from_mutant(program, mutant):
-            continue
-        if not program.startswith("..") and not build([program], build_jobs):
-            return "build-failed", []
+        if not program.startswith(".."):
+            if not built_from_mutant(program, mutant):
+                continue
+            if not build([program], build_jobs):
+                return "build-failed", []
+            if not changed_by_mutant(program):
+                continue
+            changed_any = True
         failed, timed_out, _ = run_tests(batch, jobs, stop_on_failure=not matrix)
         for t in failed:
             t.kills += 1
@@ -608,7 +650,7 @@ def test_mutant(mutant, tests, jobs, build_jobs, matrix=False):
         return "killed", killers
     if timeouts:
         return "timed-out", [timeouts[0].name]
-    return "survived", []
+    return "survived" if changed_any else "equivalent", []
 
 
 # --- The report ------------------------------------------------------------------------------
@@ -620,11 +662,12 @@ def score(counts):
 
 
 def table(title, groups):
-    lines = [f"| {title} | mutants | killed | survived | timed out | build failed | score |",
-             "|---|---:|---:|---:|---:|---:|---:|"]
+    lines = [f"| {title} | mutants | killed | survived | timed out | build failed | same code | score |",
+             "|---|---:|---:|---:|---:|---:|---:|---:|"]
     for name, counts in groups:
         lines.append(f"| {name} | {sum(counts.values())} | {counts['killed']} | {counts['survived']} | "
-                     f"{counts['timed-out']} | {counts['build-failed']} | {score(counts)} |")
+                     f"{counts['timed-out']} | {counts['build-failed']} | {counts['equivalent']} | "
+                     f"{score(counts)} |")
     return lines
 
 
@@ -635,7 +678,7 @@ def count_by(results, key):
         groups[key(m)][r["outcome"]] += 1
         total[r["outcome"]] += 1
     for counts in list(groups.values()) + [total]:
-        for outcome in ("killed", "survived", "timed-out", "build-failed"):
+        for outcome in ("killed", "survived", "timed-out", "build-failed", "equivalent"):
             counts.setdefault(outcome, 0)
     return sorted(groups.items()) + [("**all**", total)]
 
@@ -673,7 +716,8 @@ def write_report(name, command, results, elapsed, run_count, skip, chosen):
              f"`{command}` on {head}{' with local changes' if dirty else ''}, "
              f"{datetime.datetime.now(datetime.timezone.utc):%Y-%m-%d %H:%M} UTC.",
              f"Tests left out: `{skip}`. Score = killed / (killed + survived + timed out); a mutant "
-             f"that does not build is not counted.", ""]
+             f"that does not build, or builds every program to the same bytes (same code), is not "
+             f"counted.", ""]
     if len(results) < chosen:
         lines += [f"Cut short: {len(results)} of the {chosen} mutants tested.", ""]
     if run_count:
@@ -690,10 +734,12 @@ def write_report(name, command, results, elapsed, run_count, skip, chosen):
         lines += [f"### {m['file']}:{m['line']} {m['kind']}: {m['what']}{label}", "", "```diff",
                   mutant_diff(m).rstrip("\n"), "```", ""]
     lines += kill_matrix(results)
-    failed = [m for m, r in results if r["outcome"] == "build-failed"]
-    if failed:
-        lines += [f"## Mutants that do not build ({len(failed)})", ""]
-        lines += [f"- {m['file']}:{m['line']} {m['kind']}: {m['what']}" for m in failed] + [""]
+    for outcome, title in (("build-failed", "Mutants that do not build"),
+                           ("equivalent", "Mutants the compiler makes the same code")):
+        listed = [m for m, r in results if r["outcome"] == outcome]
+        if listed:
+            lines += [f"## {title} ({len(listed)})", ""]
+            lines += [f"- {m['file']}:{m['line']} {m['kind']}: {m['what']}" for m in listed] + [""]
     path = REPORTS / f"{name}.md"
     path.write_text("\n".join(lines))
     return path
@@ -729,10 +775,10 @@ def load_results(fingerprint, mutants, test_names):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
-    which = parser.add_mutually_exclusive_group(required=True)
+    which = parser.add_mutually_exclusive_group()
     which.add_argument("--sample", type=int, help="a fixed random sample of this many mutants")
-    which.add_argument("--all", action="store_true", help="every mutant")
-    which.add_argument("--list", action="store_true", help="list the mutants and stop")
+    which.add_argument("--all", action="store_true", help="every mutant (the default of --list)")
+    parser.add_argument("--list", action="store_true", help="list the mutants and stop")
     parser.add_argument("--seed", type=int, default=1)
     parser.add_argument("--only", help="only the mutants (of the sample) whose id (file:line:col:kind:what) matches")
     parser.add_argument("--skip", default=DEFAULT_SKIP, help="leave out tests matching 'program name'")
@@ -746,16 +792,17 @@ def main():
                         help="run every test on every mutant and record all that kill it (slow)")
     args = parser.parse_args()
 
+    if args.sample is None and not args.all and not args.list:
+        parser.error("one of the arguments --sample --all --list is required")
     mutants = all_mutants()
-    if args.list:
-        mutants = [m for m in mutants if not args.only or re.search(args.only, m["id"])]
-        for m in mutants:
-            print(m["id"])
-        print(f"{len(mutants)} mutants", file=sys.stderr)
-        return 0
-    chosen = mutants if args.all else sample(mutants, args.sample, args.seed)
+    chosen = sample(mutants, args.sample, args.seed) if args.sample else mutants
     if args.only:
         chosen = [m for m in chosen if re.search(args.only, m["id"])]
+    if args.list:
+        for m in chosen:
+            print(m["id"])
+        print(f"{len(chosen)} mutants", file=sys.stderr)
+        return 0
     name = args.report_name or ("all" if args.all else f"sample-{args.sample}-seed-{args.seed}")
     command = "tools/mutate.py " + " ".join(sys.argv[1:])
 
@@ -773,6 +820,7 @@ def main():
     print("building the unchanged sources in build-mutate/", flush=True)
     if not build([], args.build_jobs, timeout=None):
         sys.exit("the unchanged sources do not build in build-mutate/")
+    note_unchanged_programs()
     tests = list_tests(args.skip)
     checked = json.loads(BASELINE.read_text()) if BASELINE.exists() else {}
     durations = checked.get("durations") if checked.get("fingerprint") == fingerprint + args.skip else None
