@@ -28,7 +28,9 @@ namespace {
 namespace fs = std::filesystem;
 using Samples = std::vector<std::int16_t>;
 
-constexpr int PASS_BLOCK = 512;  // frames rendered per call while taking a pass
+// Frames rendered per call while taking a pass: the engine's own block, so that a pass's
+// length is known to the block its end fell in.
+constexpr int PASS_BLOCK = 64;
 
 // Renders until the piece reports its end: one pass, from its start.
 Samples Pass() {

@@ -40,10 +40,14 @@ TEST(Limiter, RestoresTheLevelAndHoldsWhatWouldClip) {
     }
 
     // A swing and a kill over loud music: half as much again as full scale.
-    std::vector<std::int16_t> loud = Tone(1.5, 4410);
+    const std::vector<std::int16_t> sum = Tone(1.5, 4410);
+    std::vector<std::int16_t> loud = sum;
     sdl_backend::LimitMix(loud.data(), 4410);
     EXPECT_LT(Peak(loud), 32767) << "nothing reaches full scale";
     EXPECT_GT(Peak(loud), 30000) << "the peaks stay near it";
+    int wrapped = 0;
+    for (std::size_t i = delay; i < loud.size(); ++i) wrapped += (loud[i] < 0) != (sum[i - delay] < 0);
+    EXPECT_EQ(wrapped, 0) << "a sample beyond full scale wrapped round to the other side";
     int flat = 0;
     for (std::size_t i = 2; i < loud.size(); i += 2) flat += loud[i] == loud[i - 2] && std::abs(loud[i]) > 30000;
     EXPECT_LT(flat, 40) << "a held peak keeps its shape: no flat tops";

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <SDL_mixer.h>
@@ -15,6 +16,7 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
+#include <cstring>
 #include <ctime>
 #include <cstdlib>
 #include <filesystem>
@@ -261,18 +263,29 @@ int PixelsNotAsPresented(const std::vector<std::uint8_t>& pixels, const std::uin
     return differing;
 }
 
+// The game's SDL window, or null.
+SDL_Window* OpenSdlWindow() {
+    for (Uint32 id = 1; id < 100; ++id) {
+        if (SDL_Window* window = SDL_GetWindowFromID(id)) return window;
+    }
+    return nullptr;
+}
+
 // A screen the picture's size: each frame reaches it whole, drawn through the window
 // surface or through a renderer, when a few rows change and when only the palette does.
+// OpenGL drawn by the processor (this X server's), asked for or not, gives way to the
+// window surface.
 TEST_F(SdlBackend, TheScreenShowsEveryFrameWholeWhenFewRowsOrOnlyThePaletteChange) {
     std::vector<std::uint8_t> pixels(640 * 480);
     std::uint32_t palette[256];
     for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>(i % 640 + i / 640 * 3);
     for (std::uint32_t i = 0; i < 256; ++i) palette[i] = (i << 16) | ((i * 5 & 0xFF) << 8) | (255 - i);
-    for (const char* driver : {"", "software"}) {
+    for (const char* driver : {"", "software", "opengl", "opengles2"}) {
         SCOPED_TRACE(*driver == '\0' ? "window surface" : driver);
         setenv("SDL_RENDER_DRIVER", driver, 1);
         ASSERT_TRUE(backend::OpenWindow("Direct X"));
         ASSERT_TRUE(display_->WaitForWindow("Lantern Blade", 10s));
+        EXPECT_EQ(SDL_GetRenderer(OpenSdlWindow()) != nullptr, std::strcmp(driver, "software") == 0);
         const auto shows = [&] {
             backend::Present(pixels.data(), palette);
             return PixelsNotAsPresented(pixels, palette) == 0;
@@ -376,6 +389,8 @@ TEST_F(SdlBackend, WithoutAWindowManagerFullscreenCoversTheScreenAndSwitches) {
         });
     };
     EXPECT_TRUE(placed({0, 0, 1280, 1024}));
+    // SDL is not asked for fullscreen, which it would wait for a window manager to grant.
+    EXPECT_EQ(SDL_GetWindowFlags(OpenSdlWindow()) & SDL_WINDOW_FULLSCREEN, 0u);
     ASSERT_TRUE(display_->Xdotool("key F11"));
     EXPECT_TRUE(placed({0, 32, 1280, 960}));
     EXPECT_TRUE(PumpUntil([&] { return Settings().find("fullscreen=false") != std::string::npos; }));
@@ -405,6 +420,20 @@ TEST_F(SdlBackend, WithoutAWindowManagerAWindowIsAWholeMultipleThatFitsAndWrites
     ChooseDisplay(DisplayChoice::AsSaved);
 }
 
+// A volume changed just before the game ends is kept, though it had no time to settle.
+TEST_F(SdlBackend, AVolumeChangedJustBeforeTheEndIsKept) {
+    const pid_t child = fork();
+    if (child == 0) {
+        if (!backend::OpenWindow("Direct X")) _exit(2);
+        sdl_backend::ChangeVolume(-1);
+        std::exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    EXPECT_NE(Settings().find("music_volume=90\neffects_volume=90"), std::string::npos) << Settings();
+}
+
 // The first window opens at the saved size when that fits the screen with the window's
 // frame, else at the largest whole multiple of the picture that does.
 TEST(FirstWindow, FitsTheScreenWithItsFrame) {
@@ -432,6 +461,10 @@ TEST(FirstWindow, FitsTheScreenWithItsFrame) {
 TEST_F(SdlBackend, AGamepadPlaysTheTitleMenuAndASwingAndMayBeUnpluggedMidGame) {
     fs::copy(LB_SOURCE_DIR "/data", scratch_ / "game", fs::copy_options::recursive);
     fs::current_path(scratch_ / "game");
+    // SDL's disk driver writes what would reach the speakers into a file.
+    const fs::path speakers = scratch_ / "speakers.raw";
+    setenv("SDL_AUDIODRIVER", "disk", 1);
+    setenv("SDL_DISKAUDIOFILE", speakers.c_str(), 1);
     ASSERT_TRUE(StartUp(nullptr, SW_SHOWDEFAULT));
 
     SDL_VirtualJoystickDesc pad{};
@@ -454,10 +487,17 @@ TEST_F(SdlBackend, AGamepadPlaysTheTitleMenuAndASwingAndMayBeUnpluggedMidGame) {
 
     g_scene = SCENE_TITLE_INIT;
     ASSERT_TRUE(PlayUntil([] { return g_scene == SCENE_TITLE; }));
+    const auto heard = [&] {
+        std::ifstream in(speakers, std::ios::binary);
+        return std::any_of(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>(),
+                           [](char byte) { return byte != 0; });
+    };
+    EXPECT_TRUE(PlayUntil(heard)) << "the title's music is silent";
     EXPECT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_DOWN, [] { return g_titleSel == 1; }));
     EXPECT_TRUE(press(SDL_CONTROLLER_BUTTON_DPAD_UP, [] { return g_titleSel == 0; }));
     ASSERT_TRUE(press(SDL_CONTROLLER_BUTTON_A, [] { return g_scene == SCENE_PLAY; }));
-    EXPECT_TRUE(press(SDL_CONTROLLER_BUTTON_A, [] { return g_player.attack != 0; })) << "no swing";
+    EXPECT_TRUE(press(SDL_CONTROLLER_BUTTON_A, [] { return g_player.attack != 0 && Mix_Playing(-1) > 0; }))
+        << "no swing heard";
 
     // Pulled out while the stick is pushed: the hero stops and the game plays on.
     SDL_JoystickSetVirtualAxis(joystick, SDL_CONTROLLER_AXIS_LEFTX, SDL_JOYSTICK_AXIS_MAX);
