@@ -81,7 +81,10 @@ TEST(RankingDemos, ARunThatCannotBeKeptLeavesItsEntryWithoutADemo) {
     g_runKeeping.runBytes = RunOfTest;
     test::WriteFile("txt/Ranking/Ranking.txt", "3000,2000,1000,500,100,");
     test::WriteFile("txt/Ranking/demos/1000.lbdemo", "c");
+    testing::internal::CaptureStderr();
     SaveWithRun(1000, "");
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("not kept in txt/Ranking/demos/1000-1.lbdemo: the run is past"),
+              std::string::npos);
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), "3000,2000,1000,1000,500,");
     EXPECT_EQ(PlaceDemos(), (std::vector<std::string>{"-", "-", "c", "-", "-"}));
 }
