@@ -14,6 +14,7 @@
 #include "app/main.h"
 #include "app/overlay_view.h"
 #include "platform/demo/demo_format.h"
+#include "platform/overlay/overlay.h"
 #include "platform/seam/backend.h"
 #include "platform/web/web_backend.h"
 #include "records/ranking_demos.h"
@@ -49,6 +50,18 @@ bool Turn(int* exitCode) {
 // Called by the page (page.js) with the demo file it wrote.
 extern "C" EMSCRIPTEN_KEEPALIVE void WebWatch(const char* path) {
     g_toWatch = path;
+}
+
+// What the overlay showed over the last picture, a line each, for the page's tests: the
+// screen (other, play, results or ranking), "replay <player>" while a run is watched
+// (else "game"), and the note.
+extern "C" EMSCRIPTEN_KEEPALIVE const char* WebOverlayShown() {
+    static constexpr const char* SCREENS[] = {"other", "play", "results", "ranking"};
+    static std::string shown;
+    const overlay::View& view = overlay::Viewed();
+    shown = std::string(SCREENS[static_cast<int>(view.screen)]) + "\n" +
+            (view.replay ? "replay " + view.replayOf.name : std::string("game")) + "\n" + view.note;
+    return shown.c_str();
 }
 
 int main() {

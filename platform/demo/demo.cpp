@@ -54,6 +54,10 @@ std::uint64_t g_runClockMs = 0;
 bool g_clockRead = false;
 bool g_overflow = false;
 DemoFramePoint g_lastPoint;
+// When the current run cleared (UTC seconds, 0 before it has): the date its demo
+// carries, so that the same run packed twice (kept in the ranking and as the best, which
+// the browser's waits may put seconds apart) gives the same bytes.
+std::uint64_t g_clearDate = 0;
 
 // Playing back.
 const Demo* g_demo = nullptr;
@@ -173,7 +177,8 @@ void WatcherKey(int virtualKey) {
 
 void WatcherClose() { g_stopped = true; }
 
-// Waits until the replay's clock is due on the real one, listening to the one watching.
+// Waits until the replay's clock is due on the real one (or, where the host pauses only
+// between turns, asks for that pause), listening to the one watching.
 void Pace() {
     if (!g_paceStarted) {
         g_paceStarted = true;
@@ -187,6 +192,13 @@ void Pace() {
     if (due - now > MOST_PACED_WAIT_MS) {
         g_paceSkipped += due - now - MOST_PACED_WAIT_MS;
         due = now + MOST_PACED_WAIT_MS;
+    }
+    // A host that pauses only between turns (the browser) is asked for the pause, and the
+    // turn goes on: what it draws is shown once the pause is over.
+    if (backend::Device().clock.pausesBetweenTurns) {
+        if (due > now) backend::Idle(static_cast<std::uint32_t>(due - now));
+        if (!g_outputsOff) backend::PumpEvents(backend::EventSink{WatcherKey, WatcherClose, IgnoreActive});
+        return;
     }
     for (std::int64_t at = now; at < due && !g_stopped; at = static_cast<std::int64_t>(backend::NowMs())) {
         backend::Idle(static_cast<std::uint32_t>(std::min<std::int64_t>(due - at, WATCH_POLL_MS)));
@@ -272,6 +284,7 @@ void Reset(Mode mode) {
     g_overflow = false;
     g_clockRead = false;
     g_lastPoint = DemoFramePoint{};
+    g_clearDate = 0;
     g_difference = -1;
     g_differenceWhy.clear();
     g_paceStarted = false;
@@ -397,7 +410,7 @@ bool DemoRecording() { return g_mode == Mode::Recording; }
 std::string DemoRecordingBytes(bool runOnly) {
     if (g_mode != Mode::Recording || g_overflow) return std::string();
     DemoHeader header = g_header;
-    header.date = static_cast<std::uint64_t>(std::time(nullptr));
+    header.date = g_clearDate != 0 ? g_clearDate : static_cast<std::uint64_t>(std::time(nullptr));
     std::vector<std::uint8_t> stream;
     if (runOnly && g_haveRun) {
         header.start = g_runStart;
@@ -607,6 +620,7 @@ void DemoNoteStage(const std::vector<std::uint8_t>& gameState) {
         g_haveRun = !g_overflow;
         g_runAt = g_stream.size();
         g_runClockMs = 0;
+        g_clearDate = 0;
         if (!g_whole || g_runAt == 0) KeepOnlyTheRun();
         g_runFrames = 0;
         if (Writing()) Out(TAG_STAGE);
@@ -623,6 +637,7 @@ void DemoNoteClear(std::uint32_t playTimeMs, std::uint32_t score) {
         Out(TAG_CLEAR);
         OutVarint(playTimeMs);
         OutVarint(score);
+        g_clearDate = static_cast<std::uint64_t>(std::time(nullptr));
     }
     if (g_mode != Mode::Replaying) return;
     g_clears.push_back(DemoClear{playTimeMs, score});

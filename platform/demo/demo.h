@@ -17,7 +17,8 @@
 void StartDemoRecording(const DemoHeader& header, bool wholeSession);
 bool DemoRecording();
 // The recording as a demo file's bytes: the current run from its stage's start with the
-// state it started from (`runOnly`), or all that is kept. Empty when nothing is recorded,
+// state it started from (`runOnly`), or all that is kept, dated when the current run
+// cleared (else now). Empty when nothing is recorded,
 // the run went past the bounds, or the bytes cannot be packed.
 std::string DemoRecordingBytes(bool runOnly);
 

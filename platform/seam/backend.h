@@ -53,6 +53,10 @@ struct Clock {
     // (the browser, from its timers) is handed them and returns 0 at once; the program
     // exits with the code when the game quits.
     int (*runTurns)(bool (*turn)(int* exitCode));
+    // The host pauses only between turns (the browser, whose page must never wait inside
+    // one): idle then returns at once, and the pause it asks for begins when the turn
+    // ends. What has to wait for the clock asks for the pause and lets the turn end.
+    bool pausesBetweenTurns = false;
 };
 
 // A sound is opened from a file; music pieces play one at a time, effects mix over them.

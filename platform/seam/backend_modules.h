@@ -17,12 +17,13 @@ void CloseSound(int id);
 std::vector<int> TakeFinishedSounds();
 void SendDemo(const std::string& path);
 
+// A host that calls the loop's turns itself (not TurnsHere) pauses only between them.
 inline backend::Backend Table(int (*runTurns)(bool (*turn)(int* exitCode)), const Storage& storage,
                               const Packing& packing) {
     return {
         {OpenWindow, CloseWindow, Present},
         {PumpEvents, KeyHeld},
-        {NowMs, Idle, runTurns},
+        {NowMs, Idle, runTurns, runTurns != backend::TurnsHere},
         {OpenSound, PlaySound, StopSound, CloseSound, TakeFinishedSounds},
         {SendDemo},
         storage,

@@ -5,7 +5,8 @@
 // game loop's turns.
 mergeInto(LibraryManager.library, {
   // The page's own notes (the world ranking's answers), shown as the backend's are.
-  $LBPage__postset: "Module['showNote'] = function(text, ms) { console.log('lantern-blade: ' + text); LBPage.show(text, ms); };",
+  $LBPage__postset: "Module['showNote'] = function(text, ms) { console.log('lantern-blade: ' + text); LBPage.show(text, ms); };" +
+                    "Module['callNow'] = LBPage.callNow;",
   $LBPage__deps: ['$LBGL'],
   $LBPage: {
     context: null,  // the 2D context, null when drawing through WebGL
@@ -15,6 +16,7 @@ mergeInto(LibraryManager.library, {
     dirty: null,  // [left, top, right, bottom] changed since the last put
     putPending: false,
     noteBox: null,  // where the note was drawn, put again once it is gone
+    nextBatch: null,  // sets the game loop's next batch of turns going in that many ms
     note: '',
     noteUntil: 0,
     NOTE_MS: 1000,
@@ -42,6 +44,24 @@ mergeInto(LibraryManager.library, {
       context.textBaseline = 'top';
       context.fillText(LBPage.note, 12, 26);
       return width;
+    },
+
+    // Calls one of the game's exported functions that never waits, with numbers or
+    // strings, and returns its number or string at once, as ccall does but also while
+    // the game waits for the browser: there ccall would answer with a promise, taking
+    // the wait's one completion handler from whatever waited before it.
+    callNow: function(name, returnType, args) {
+      var stack = stackSave();
+      var values = (args || []).map(function(arg) {
+        if (typeof arg !== 'string') return arg;
+        var size = lengthBytesUTF8(arg) + 1;
+        var at = stackAlloc(size);
+        stringToUTF8(arg, at, size);
+        return at;
+      });
+      var result = Module['_' + name].apply(null, values);
+      stackRestore(stack);
+      return returnType === 'string' ? UTF8ToString(result) : result;
     },
 
     show: function(text, ms) {
@@ -137,25 +157,26 @@ mergeInto(LibraryManager.library, {
   },
 
   // Runs batches of the game loop's turns (WebTurns), each when the one before says the
-  // game is next due. A batch that waits for the browser (a save under the Web Lock,
-  // a demo packed) is taken up again where it waited; the next is due once it ends.
-  lbRunTurns__deps: ['$Asyncify', '$callUserCallback', '$runtimeKeepalivePush'],
+  // game is next due (lbNextBatch). A batch that waits for the browser (a save under the
+  // Web Lock, a demo packed) is taken up again where it waited, and says so once it ends.
+  lbRunTurns__deps: ['$LBPage', '$callUserCallback', '$runtimeKeepalivePush'],
   lbRunTurns: function() {
     // The program lives on after main returns, until the game quits.
     runtimeKeepalivePush();
     var channel = new MessageChannel();
-    function due(ms) {
-      if (ms < 0) return;
-      if (ms === 0) channel.port2.postMessage(null); else setTimeout(batch, ms);
-    }
     function batch() {
-      callUserCallback(function() {
-        var ms = Module['_WebTurns']();
-        if (Asyncify.currData) Asyncify.whenDone().then(due); else due(ms);
-      });
+      callUserCallback(function() { Module['_WebTurns'](); });
     }
     channel.port1.onmessage = batch;
-    due(0);
+    LBPage.nextBatch = function(ms) {
+      if (ms === 0) channel.port2.postMessage(null); else setTimeout(batch, ms);
+    };
+    LBPage.nextBatch(0);
+  },
+
+  lbNextBatch__deps: ['$LBPage'],
+  lbNextBatch: function(ms) {
+    LBPage.nextBatch(ms);
   },
 
   lbShowNote__deps: ['$LBPage'],

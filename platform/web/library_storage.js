@@ -126,12 +126,15 @@ mergeInto(LibraryManager.library, {
   lbKeepFile__deps: ['$LBStorage'],
   lbKeepFile: function(pathPointer) {
     var path = UTF8ToString(pathPointer);
-    var bytes = FS.analyzePath(path).exists ? FS.readFile(path) : null;
-    // The page offers a kept demo for download.
-    if (bytes && /\.lbdemo$/.test(path) && Module['demoKept']) Module['demoKept'](path);
     return Asyncify.handleAsync(function() {
-      return LBStorage.transact('readwrite', function(store) { store.put(bytes, path); })
-        .catch(function(error) { console.warn('lantern-blade: ' + path + ' not kept: ' + error); });
+      var bytes = FS.analyzePath(path).exists ? FS.readFile(path) : null;
+      return LBStorage.transact('readwrite', function(store) { store.put(bytes, path); }).then(function() {
+        // The page offers a kept demo for download (once: the game takes up its turn
+        // again by calling here once more, where handleAsync only answers).
+        if (bytes && /\.lbdemo$/.test(path) && Module['demoKept']) Module['demoKept'](path);
+      }, function(error) {
+        console.warn('lantern-blade: ' + path + ' not kept: ' + error);
+      });
     });
   },
 });

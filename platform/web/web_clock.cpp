@@ -10,7 +10,11 @@
 #include "platform/seam/backend.h"
 #include "platform/web/web_internal.h"
 
-extern "C" void lbRunTurns();  // library_page.js
+extern "C" {
+// library_page.js
+void lbRunTurns();
+void lbNextBatch(int ms);
+}
 
 namespace {
 
@@ -51,18 +55,20 @@ int RunTurns(bool (*turn)(int* exitCode)) {
 
 }  // namespace web_backend
 
-// Called by library_page.js: a batch of turns. Returns the milliseconds until the next
-// batch is due, or -1 once the game has quit (the program has then exited).
-extern "C" EMSCRIPTEN_KEEPALIVE int WebTurns() {
+// Called by library_page.js: a batch of turns, which ends by setting when the next one is
+// due; none once the game has quit (the program has then exited). A batch that waited for
+// the browser on the way (Asyncify) sets it once it is over: the page asks nothing of the
+// wait, which its own calls into the game may wait for too.
+extern "C" EMSCRIPTEN_KEEPALIVE void WebTurns() {
     const double start = emscripten_get_now();
     g_paused = false;
     for (;;) {
         int exitCode = 0;
         if (g_turn(&exitCode)) {
             emscripten_force_exit(exitCode);
-            return -1;
+            return;
         }
-        if (g_paused) return static_cast<int>(g_pauseMs);
-        if (emscripten_get_now() - start >= BATCH_MS) return 0;
+        if (g_paused) return lbNextBatch(static_cast<int>(g_pauseMs));
+        if (emscripten_get_now() - start >= BATCH_MS) return lbNextBatch(0);
     }
 }

@@ -120,6 +120,7 @@ void lbPresentIndexed(const std::uint8_t*, const std::uint32_t*, int top, int bo
 void lbRecordFrame(const char* line) { Get().recordedFrames.emplace_back(line); }
 void lbSendDemo(const char* path) { page::Call(std::string("send ") + path); }
 void lbRunTurns() { page::Call("run turns"); }
+void lbNextBatch(int ms) { page::Call("next batch " + std::to_string(ms)); }
 void lbShowNote(const char* text) { page::Call(std::string("note ") + text); }
 void lbToggleFullscreen() { page::Call("fullscreen"); }
 

@@ -6,6 +6,7 @@ its Watch link opens the game in the page with the run's demo.
     /usr/bin/python3 tests/web/ranking_page_test.py    (LB_SERVER, LB_WEB_SITE to override)
 """
 
+import base64
 import json
 import os
 import re
@@ -22,6 +23,8 @@ import devtools  # noqa: E402
 SOURCE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../..")
 SERVER = os.environ.get("LB_SERVER", os.path.join(SOURCE, "build/lantern-blade-server"))
 GOLDEN = os.path.join(SOURCE, "tests/whole_game/golden/ring.lbdemo")
+RUN = os.path.join(SOURCE, "data/txt/Ranking/demos/3099-0.lbdemo")
+GOLDEN_KEYS = os.environ.get("LB_GOLDEN_KEYS", os.path.join(SOURCE, "build/golden/keys.txt"))
 
 
 class RankingPage(unittest.TestCase):
@@ -51,11 +54,11 @@ class RankingPage(unittest.TestCase):
         self.log.close()
         self.scratch.cleanup()
 
-    def submit_golden(self):
-        with open(GOLDEN, "rb") as demo:
+    def submit(self, path, name):
+        with open(path, "rb") as demo:
             request = urllib.request.Request(self.url + "api/runs", data=demo.read(), method="POST", headers={
-                "Content-Type": "application/octet-stream", "X-Player-Name": "golden",
-                "X-Player-Secret": "a-secret-for-the-browser-test"})
+                "Content-Type": "application/octet-stream", "X-Player-Name": name,
+                "X-Player-Secret": "a-secret-for-the-browser-test-" + name})
         with urllib.request.urlopen(request) as answer:
             self.assertEqual(answer.status, 202)
             run = json.load(answer)["id"]
@@ -70,43 +73,141 @@ class RankingPage(unittest.TestCase):
         return run
 
     def test_golden_run_listed_and_watched(self):
-        run = self.submit_golden()
+        run = self.submit(GOLDEN, "golden")
+        # The golden ring records a whole session; a run kept alone (as the game sends
+        # them) is what a Watch link plays in the page.
+        watched = self.submit(RUN, "blade")
         page = self.browser.page()
         page.open(self.url, devtools.WATCH_POLICY)
-        row = 'document.querySelector(\'#ranking tr[data-id="%s"]\')' % run
-        self.assertTrue(page.wait_for("!!" + row, 30))
-        cells = page.evaluate("Array.from(%s.cells).map(c => c.textContent)" % row)
+        row = 'document.querySelector(\'#ranking tr[data-id="%s"]\')'
+        self.assertTrue(page.wait_for("!!" + row % run, 30))
+        cells = page.evaluate("Array.from(%s.cells).map(c => c.textContent)" % row % run)
         self.assertEqual(cells[:3], ["1", "golden", "3439"])
+        cells = page.evaluate("Array.from(%s.cells).map(c => c.textContent)" % row % watched)
+        self.assertEqual(cells[:3], ["2", "blade", "3099"])
         self.assertIn("not that a person played", page.evaluate("document.body.textContent"))
         # Styled from its own sheet, under a policy without inline style.
-        self.assertEqual(page.evaluate("getComputedStyle(document.body).backgroundColor"), "rgb(17, 17, 17)")
+        self.assertEqual(page.wait_for("document.readyState === 'complete' && "
+                                       "getComputedStyle(document.body).backgroundColor", 30), "rgb(17, 17, 17)")
         self.assertEqual(page.evaluate("lbViolations"), [])
         # The game is served under the policy the hosts are told to send.
         with urllib.request.urlopen(self.url + "play/") as answer:
             self.assertEqual(answer.headers["Content-Security-Policy"], devtools.content_security_policy())
 
-        demo_url = "/api/runs/%s/demo" % run
-        self.assertEqual(page.evaluate("%s.querySelector('a.watch').getAttribute('href')" % row),
+        demo_url = "/api/runs/%s/demo" % watched
+        self.assertEqual(page.evaluate("%s.querySelector('a.watch').getAttribute('href')" % row % watched),
                          "/play/#demo=" + demo_url)
-        page.evaluate("%s.querySelector('a.watch').click()" % row)
+        page.evaluate("%s.querySelector('a.watch').click()" % row % watched)
         self.assertTrue(page.wait_for("location.pathname === '/play/' && !!document.querySelector('canvas')", 60))
         self.assertEqual(page.evaluate("location.hash"), "#demo=" + demo_url)
         self.assertEqual(page.evaluate("lbViolations"), [])
-        # The page fetched the run's demo from the server, and at the first key hands it to
-        # the game to watch.
+        # The page fetched the run's demo from the server, and at the first key the game
+        # plays it: the picture moves under the REPLAY caption with the run's player, on
+        # through its results, and the game comes back.
         self.assertTrue(page.wait_for(
             "performance.getEntriesByType('resource').some(e => e.name.endsWith('%s'))" % demo_url, 60))
         self.assertTrue(page.wait_for("window.Module && Module.calledRun", 60))
         self.assertIn("watch the run", page.evaluate("document.getElementById('notice').textContent"))
         page.key("keyDown", "Shift", "ShiftLeft", 16)
         page.key("keyUp", "Shift", "ShiftLeft", 16)
-        with open(GOLDEN, "rb") as demo:
-            golden = list(demo.read())
-        self.assertTrue(page.wait_for(
-            "Module.FS.analyzePath('/tmp/watched.lbdemo').exists && "
-            "JSON.stringify(Array.from(Module.FS.readFile('/tmp/watched.lbdemo'))) === %r" % json.dumps(golden)
-            .replace(" ", ""), 30))
+        self.assertTrue(page.wait_for(OVERLAY + ".startsWith('play\\nreplay BLADE')", 30), page.evaluate(OVERLAY))
+        pictures = set()
+        while len(pictures) < 5 and page.evaluate(OVERLAY).startswith("play\nreplay"):
+            pictures.add(page.evaluate(PICTURE))
+            time.sleep(0.2)
+        self.assertGreaterEqual(len(pictures), 5, "the picture stood still while the run played")
+        if os.environ.get("LB_SHOT"):
+            with open(os.environ["LB_SHOT"], "wb") as shot:
+                shot.write(base64.b64decode(page.send("Page.captureScreenshot", format="png")["data"]))
+        self.assertTrue(page.wait_for(OVERLAY + ".startsWith('results\\nreplay BLADE')", 30), page.evaluate(OVERLAY))
+        self.assertTrue(page.wait_for(OVERLAY + ".split('\\n')[1] === 'game'", 30), page.evaluate(OVERLAY))
+        self.assertNotIn("did not play back", page.evaluate(OVERLAY))
 
+    def test_the_game_it_serves_sends_a_clear_under_the_name_set_and_keeps_one_that_found_no_answer(self):
+        page = self.browser.page()
+        page.open(self.url + "play/", FIRST_LOAD_FAILS_ITS_SENDING % golden_keys())
+        self.assertTrue(page.wait_for("window.Module && Module.calledRun", 60))
+        # With no name set nothing is sent, and the page says what to set.
+        page.evaluate("LanternWorld.send(new Uint8Array([1]), '')")
+        self.assertTrue(page.wait_for("/Set your name/.test(Module.lastNote)", 30))
+        # The name is set in the page's settings and kept in the game's settings file.
+        page.evaluate("document.getElementById('settings').click()")
+        self.assertTrue(page.evaluate("document.getElementById('settings-panel').open"))
+        page.evaluate("document.getElementById('player-name').value = 'x\u00e9'; "
+                      "document.getElementById('settings-save').click()")
+        self.assertTrue(page.evaluate("!document.getElementById('name-problem').hidden"), "an accent was taken")
+        page.evaluate("document.getElementById('player-name').value = 'in a browser'; "
+                      "document.getElementById('settings-save').click()")
+        self.assertFalse(page.evaluate("document.getElementById('settings-panel').open"))
+        self.assertTrue(page.wait_for(STORED_SETTINGS + ".then(text => text.includes('name=in a browser'))", 30))
+
+        # The golden run on the test clock clears; the server does not answer its sending,
+        # so the run is kept in the browser.
+        page.send("Page.reload")
+        self.assertTrue(page.wait_for("window.Module && Module.ended", 300), "the ring did not end")
+        self.assertTrue(page.wait_for(OUTBOX + ".then(runs => runs === 1)", 30), "the unsent run was not kept")
+        self.assertEqual(self.ranking(), [])
+
+        # At the next visit it is sent, and its verdict shown.
+        page.send("Page.reload")
+        self.assertTrue(page.wait_for("window.Module && /verified, score 3439/.test(Module.lastNote)", 120),
+                        page.evaluate("window.Module && Module.lastNote"))
+        self.assertEqual(self.ranking(), [("in a browser", 3439)])
+        self.assertEqual(page.evaluate(OUTBOX), 0)
+        page.close()
+
+    def ranking(self):
+        with urllib.request.urlopen(self.url + "api/ranking") as answer:
+            return [(e["name"], e["score"]) for e in json.load(answer)["entries"]]
+
+
+def golden_keys():
+    with open(GOLDEN_KEYS) as keys:
+        return keys.read()
+
+
+# What the game's overlay showed over the last picture (screen, replay or game, note).
+OVERLAY = "Module.callNow('WebOverlayShown', 'string')"
+# A digest of the picture on the canvas.
+PICTURE = """(() => {
+  const canvas = document.getElementById('screen');
+  const pixels = canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data;
+  let hash = 2166136261;
+  for (let i = 0; i < pixels.length; i += 4) hash = Math.imul(hash ^ pixels[i] ^ pixels[i + 1] << 8, 16777619);
+  return hash >>> 0;
+})()"""
+# The second load of the page plays the golden keys on the test clock, with no answer to
+# its sendings; the loads before and after it play as the player does.
+FIRST_LOAD_FAILS_ITS_SENDING = """
+const load = Number(sessionStorage.getItem('lbLoad') || 0) + 1;
+sessionStorage.setItem('lbLoad', load);
+if (load === 2) {
+  window.lbKeyScript = %r;
+  const fetch = window.fetch;
+  window.fetch = (url, options) => options && options.method === 'POST'
+    ? Promise.reject(new TypeError('no answer')) : fetch(url, options);
+}"""
+STORED_SETTINGS = """new Promise((resolve, reject) => {
+  const open = indexedDB.open('lantern-blade');
+  open.onsuccess = () => {
+    const request = open.result.transaction('files').objectStore('files')
+      .get('/home/web_user/.config/lantern-blade/settings.ini');
+    request.onsuccess = () => resolve(request.result ? new TextDecoder().decode(request.result) : '');
+    request.onerror = () => reject(request.error);
+  };
+})"""
+# How many runs the page keeps unsent; 0 before it keeps any (the database is not made
+# here, or the page would find it without its stores).
+OUTBOX = """new Promise((resolve, reject) => {
+  const open = indexedDB.open('lantern-blade-world');
+  open.onupgradeneeded = () => open.transaction.abort();
+  open.onerror = () => resolve(0);
+  open.onsuccess = () => {
+    const request = open.result.transaction('outbox').objectStore('outbox').count();
+    request.onsuccess = () => resolve(request.result);
+    request.onerror = () => reject(request.error);
+  };
+})"""
 
 
 if __name__ == "__main__":

@@ -23,7 +23,7 @@ extern "C" {
 const char* WebPlayerName();
 int WebClassic();
 void WebChangeSettings(const char* name, int classic);
-int WebTurns();
+void WebTurns();
 void WebStart();
 void WebUseVirtualClock(const char* script);
 }
@@ -272,11 +272,15 @@ bool Turn(int* exitCode) {
 TEST_F(Page, TheBrowserRunsTheTurnsInBatchesUntilTheGameQuits) {
     EXPECT_EQ(Device().clock.runTurns(Turn), 0) << "main returns to the browser at once";
     EXPECT_EQ(page::TakeCalls(), Strings{"run turns"});
-    EXPECT_EQ(WebTurns(), 0);
+    WebTurns();
     EXPECT_EQ(g_turn, 3);
-    EXPECT_EQ(WebTurns(), 5);
-    EXPECT_EQ(WebTurns(), 1);
-    EXPECT_EQ(WebTurns(), -1);
+    EXPECT_EQ(page::TakeCalls(), Strings{"next batch 0"});
+    WebTurns();
+    EXPECT_EQ(page::TakeCalls(), Strings{"next batch 5"});
+    WebTurns();
+    EXPECT_EQ(page::TakeCalls(), Strings{"next batch 1"});
+    WebTurns();
+    EXPECT_EQ(page::TakeCalls(), Strings{}) << "no batch after the quit";
     EXPECT_EQ(page::Get().exitCode, 3);
     EXPECT_EQ(Device().clock.nowMs(), 60u);
 }

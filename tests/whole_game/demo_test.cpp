@@ -9,9 +9,12 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/demo_run.h"
@@ -110,6 +113,23 @@ TEST(Demo, VerifyAcceptsTheKeptDemoAndRefusesSpoiltOnes) {
     run = Verify("ring.lbdemo");
     EXPECT_EQ(run.code, 2) << run.out;
     EXPECT_NE(run.out.find("another stage"), std::string::npos) << run.out;
+}
+
+// The run is dated when it cleared, not when it is packed: kept twice (in the ranking and
+// as the best) or packed again seconds later, it is the same bytes, so it goes to a world
+// ranking once.
+TEST(Demo, TheSameRunPackedAgainLaterIsTheSameBytes) {
+    const std::string best = "txt/Ranking/demos/best.lbdemo";
+    whole::GameRun run([] { StartRecording(); });
+    ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && whole::PlayRoute(run));
+    ASSERT_TRUE(run.UntilScene(SCENE_RESULT) && run.Until([&best] { return fs::exists(best); }));
+    EXPECT_EQ(test::ReadFile(best), test::ReadFile(whole::KEPT_ROUTE));
+    const std::string packed = DemoRecordingBytes(true);
+    // The wall clock's next second, without a turn of the game.
+    for (const std::time_t then = std::time(nullptr); std::time(nullptr) == then;) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    EXPECT_EQ(DemoRecordingBytes(true), packed);
 }
 
 // Another game holds the ranking's lock at the clear: the save waits for it on a thread
@@ -333,6 +353,35 @@ TEST(Demo, AWatchedDemoStartsAtTheRunThatCleared) {
     EXPECT_GT(passedOver, 40u);
     EXPECT_EQ(DemoClears().size(), 1u);
     // Shown from there at the recorded pace: one frame period a frame.
+    EXPECT_GE(headless::Now() - start, (headless::FrameCount() - 1) * FRAME_PERIOD_MS * 9 / 10);
+}
+
+std::uint32_t g_pauseAsked = 0;
+
+// Where the host pauses only between turns (the browser), a watched run never waits inside
+// a turn: each asks for the pause its next frame needs, and the run keeps its pace.
+TEST(Demo, AWatchedRunWaitsOnlyBetweenTurnsWhereTheHostPausesThere) {
+    test::ScratchDir dir;
+    test::CopyRealData();
+    backend::Backend host = headless::Backend();
+    host.clock.pausesBetweenTurns = true;
+    host.clock.idle = [](std::uint32_t ms) { g_pauseAsked = std::max(g_pauseAsked, ms); };
+    backend::Install(host);
+    const std::unique_ptr<void, void (*)(void*)> restore(&g_pauseAsked, [](void*) { test::UseHeadlessBackend(); });
+    ASSERT_TRUE(StartReplay(whole::ReadDemo(whole::KEPT_DEMO), true, false));
+    test::StartGame();
+    const std::uint64_t start = headless::Now();
+    bool ended = false;
+    while (!ended && !DemoReplayOver() && DemoDifference() < 0) {
+        g_pauseAsked = 0;
+        const std::uint64_t before = headless::Now();
+        ended = test::Turn();
+        ASSERT_EQ(headless::Now(), before) << "a turn waited";
+        headless::Advance(g_pauseAsked);
+    }
+    std::string why;
+    EXPECT_EQ(DemoDifference(&why), -1) << why;
+    EXPECT_TRUE(DemoReplayOver());
     EXPECT_GE(headless::Now() - start, (headless::FrameCount() - 1) * FRAME_PERIOD_MS * 9 / 10);
 }
 

@@ -48,7 +48,7 @@ var Module = (function() {
       watchNamedRun();
       // The tests' switch: a key script on a virtual clock instead of the player.
       if (typeof window.lbKeyScript === 'string') {
-        module.ccall('WebUseVirtualClock', null, ['string'], [window.lbKeyScript]);
+        module.callNow('WebUseVirtualClock', null, [window.lbKeyScript]);
         module.started = true;
       }
       if (module.started) {
@@ -184,7 +184,7 @@ var Module = (function() {
     if (!toWatch) return;
     module.FS.writeFile(WATCH_PATH, toWatch);
     toWatch = null;
-    module.ccall('WebWatch', null, ['string'], [WATCH_PATH]);
+    module.callNow('WebWatch', null, [WATCH_PATH]);
   }
   function namedRun() {
     var named = /(?:^#|&)demo=([^&]+)/.exec(location.hash);
@@ -227,7 +227,7 @@ var Module = (function() {
 
   // The player's name for the world ranking and classic play live in the game's settings.
   function playerName() {
-    return module.ccall('WebPlayerName', 'string', [], []);
+    return module.callNow('WebPlayerName', 'string');
   }
   // The world ranking's answers are longer than the game's notes.
   function note(text) {
@@ -241,7 +241,7 @@ var Module = (function() {
     event.currentTarget.blur();
     if (!module.calledRun || panel.open) return;
     nameField.value = playerName();
-    classic.checked = module.ccall('WebClassic', 'number', [], []) !== 0;
+    classic.checked = module.callNow('WebClassic', 'number') !== 0;
     nameProblem.hidden = true;
     module._WebHold(1);
     panel.showModal();
@@ -254,7 +254,7 @@ var Module = (function() {
       nameField.focus();
       return;
     }
-    module.ccall('WebChangeSettings', null, ['string', 'number'], [name, classic.checked ? 1 : 0]);
+    module.callNow('WebChangeSettings', null, [name, classic.checked ? 1 : 0]);
     panel.close();
   }
   document.getElementById('settings-save').addEventListener('click', saveSettings);
