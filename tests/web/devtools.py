@@ -29,6 +29,10 @@ WATCH_POLICY = """window.lbViolations = [];
 document.addEventListener('securitypolicyviolation',
   e => window.lbViolations.push(e.effectiveDirective + ' ' + e.blockedURI));"""
 
+# What the game's overlay showed over the last picture: the screen, "replay <player>" or
+# "game", and the note, a line each.
+OVERLAY = "Module.callNow('WebOverlayShown', 'string')"
+
 WEB_DOC = os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../docs/WEB.md")
 
 

@@ -110,18 +110,19 @@ class RankingPage(unittest.TestCase):
         self.assertIn("watch the run", page.evaluate("document.getElementById('notice').textContent"))
         page.key("keyDown", "Shift", "ShiftLeft", 16)
         page.key("keyUp", "Shift", "ShiftLeft", 16)
-        self.assertTrue(page.wait_for(OVERLAY + ".startsWith('play\\nreplay BLADE')", 30), page.evaluate(OVERLAY))
+        shown = devtools.OVERLAY
+        self.assertTrue(page.wait_for(shown + ".startsWith('play\\nreplay BLADE')", 30), page.evaluate(shown))
         pictures = set()
-        while len(pictures) < 5 and page.evaluate(OVERLAY).startswith("play\nreplay"):
+        while len(pictures) < 5 and page.evaluate(shown).startswith("play\nreplay"):
             pictures.add(page.evaluate(PICTURE))
             time.sleep(0.2)
         self.assertGreaterEqual(len(pictures), 5, "the picture stood still while the run played")
         if os.environ.get("LB_SHOT"):
             with open(os.environ["LB_SHOT"], "wb") as shot:
                 shot.write(base64.b64decode(page.send("Page.captureScreenshot", format="png")["data"]))
-        self.assertTrue(page.wait_for(OVERLAY + ".startsWith('results\\nreplay BLADE')", 30), page.evaluate(OVERLAY))
-        self.assertTrue(page.wait_for(OVERLAY + ".split('\\n')[1] === 'game'", 30), page.evaluate(OVERLAY))
-        self.assertNotIn("did not play back", page.evaluate(OVERLAY))
+        self.assertTrue(page.wait_for(shown + ".startsWith('results\\nreplay BLADE')", 30), page.evaluate(shown))
+        self.assertTrue(page.wait_for(shown + ".split('\\n')[1] === 'game'", 30), page.evaluate(shown))
+        self.assertNotIn("did not play back", page.evaluate(shown))
 
     def test_the_game_it_serves_sends_a_clear_under_the_name_set_and_keeps_one_that_found_no_answer(self):
         page = self.browser.page()
@@ -166,8 +167,6 @@ def golden_keys():
         return keys.read()
 
 
-# What the game's overlay showed over the last picture (screen, replay or game, note).
-OVERLAY = "Module.callNow('WebOverlayShown', 'string')"
 # A digest of the picture on the canvas.
 PICTURE = """(() => {
   const canvas = document.getElementById('screen');

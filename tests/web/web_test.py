@@ -453,10 +453,18 @@ class DropTest(BrowserCase):
         page.evaluate(DROP % (golden, "notes.txt"))
         self.assertTrue(page.wait_for("/Drop a .lbdemo/.test(Module.lastNote)", 10))
         self.assertFalse(page.evaluate("Module.FS.analyzePath('/tmp/watched.lbdemo').exists"))
-        page.evaluate(DROP % (golden, "run.lbdemo"))
+        # The golden ring records a whole session: the game says how to watch it.
+        page.evaluate(DROP % (golden, "ring.lbdemo"))
         watched = ("Module.FS.analyzePath('/tmp/watched.lbdemo').exists && "
                    "btoa(String.fromCharCode(...Module.FS.readFile('/tmp/watched.lbdemo')))")
         self.assertEqual(page.wait_for(watched, 10), golden)
+        self.assertTrue(page.wait_for(devtools.OVERLAY + ".endsWith('\\nWatch this run with --playdemo')", 10),
+                        page.evaluate(devtools.OVERLAY))
+        # A run kept alone plays in the page, captioned with its player.
+        with open(os.path.join(SOURCE, "data/txt/Ranking/demos/2539-0.lbdemo"), "rb") as demo:
+            page.evaluate(DROP % (base64.b64encode(demo.read()).decode(), "run.lbdemo"))
+        self.assertTrue(page.wait_for(devtools.OVERLAY + ".startsWith('play\\nreplay EMBER')", 30),
+                        page.evaluate(devtools.OVERLAY))
 
 
 class WebGlTest(BrowserCase):
