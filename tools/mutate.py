@@ -657,8 +657,11 @@ def test_mutant(mutant, tests, jobs, build_jobs, matrix=False):
 
 
 def score(counts):
-    judged = counts["killed"] + counts["survived"] + counts["timed-out"]
-    return f"{100 * counts['killed'] / judged:.1f} %" if judged else "-"
+    """The share caught: killed, or hung past its time (ctest's per-test limit fails such a
+    test in any run of the suite)."""
+    caught = counts["killed"] + counts["timed-out"]
+    judged = caught + counts["survived"]
+    return f"{100 * caught / judged:.1f} %" if judged else "-"
 
 
 def table(title, groups):
@@ -715,11 +718,14 @@ def write_report(name, command, results, elapsed, run_count, skip, chosen):
     lines = [f"# Mutation run: {name}", "",
              f"`{command}` on {head}{' with local changes' if dirty else ''}, "
              f"{datetime.datetime.now(datetime.timezone.utc):%Y-%m-%d %H:%M} UTC.",
-             f"Tests left out: `{skip}`. Score = killed / (killed + survived + timed out); a mutant "
+             f"Tests left out: `{skip}`. Score = (killed + timed out) / (killed + survived + timed out); a mutant "
              f"that does not build, or builds every program to the same bytes (same code), is not "
              f"counted.", ""]
     if len(results) < chosen:
         lines += [f"Cut short: {len(results)} of the {chosen} mutants tested.", ""]
+    if not run_count:
+        lines += ["Each mutant's last result on its file as it is now: a kill by a test still in the suite, "
+                  "anything else as the suite of its run left it.", ""]
     if run_count:
         lines.append(f"{run_count} mutants run in {elapsed:.0f} s ({elapsed / run_count:.1f} s each); "
                      f"{len(results) - run_count} taken from earlier runs on the same sources.")
@@ -727,19 +733,20 @@ def write_report(name, command, results, elapsed, run_count, skip, chosen):
     lines += table("folder", count_by(results, folder_of)) + [""]
     lines += table("kind", count_by(results, lambda m: m["kind"])) + [""]
     lines += table("file", count_by(results, lambda m: m["file"])) + [""]
-    survivors = [(m, r) for m, r in results if r["outcome"] in ("survived", "timed-out")]
+    survivors = [(m, r) for m, r in results if r["outcome"] == "survived"]
     lines += [f"## Surviving mutants ({len(survivors)})", ""]
     for m, r in survivors:
-        label = "" if r["outcome"] == "survived" else f" (timed out in {r['by'][0]})"
-        lines += [f"### {m['file']}:{m['line']} {m['kind']}: {m['what']}{label}", "", "```diff",
+        lines += [f"### {m['file']}:{m['line']} {m['kind']}: {m['what']}", "", "```diff",
                   mutant_diff(m).rstrip("\n"), "```", ""]
     lines += kill_matrix(results)
-    for outcome, title in (("build-failed", "Mutants that do not build"),
+    for outcome, title in (("timed-out", "Mutants that hang a test (caught by its time limit)"),
+                           ("build-failed", "Mutants that do not build"),
                            ("equivalent", "Mutants the compiler makes the same code")):
-        listed = [m for m, r in results if r["outcome"] == outcome]
+        listed = [(m, r) for m, r in results if r["outcome"] == outcome]
         if listed:
             lines += [f"## {title} ({len(listed)})", ""]
-            lines += [f"- {m['file']}:{m['line']} {m['kind']}: {m['what']}" for m in listed] + [""]
+            lines += [f"- {m['file']}:{m['line']} {m['kind']}: {m['what']}"
+                      + (f" ({r['by'][0]})" if r["by"] else "") for m, r in listed] + [""]
     path = REPORTS / f"{name}.md"
     path.write_text("\n".join(lines))
     return path
@@ -752,9 +759,10 @@ def file_digest(rel):
     return digest((ROOT / rel).read_bytes())
 
 
-def load_results(fingerprint, mutants, test_names):
+def load_results(fingerprint, mutants, test_names, as_measured=False):
     """Results of earlier runs on the same sources and tests, and kills of a mutant whose
-    file is the same, by a test still in the suite."""
+    file is the same, by a test still in the suite. `as_measured`: also the last other
+    result on the file as it is, measured by the suite of its run."""
     files = {m["id"]: m["file"] for m in mutants}
     digests = {}
     kept = {}
@@ -766,9 +774,10 @@ def load_results(fingerprint, mutants, test_names):
                 continue
             if rel not in digests:
                 digests[rel] = file_digest(rel)
-            if entry["fingerprint"] == fingerprint or (
-                    entry["outcome"] == "killed" and entry.get("file_digest") == digests[rel]
-                    and test_names is not None and all(name in test_names for name in entry["by"])):
+            same_file = entry.get("file_digest") == digests[rel]
+            if entry["outcome"] == "killed":
+                same_file = same_file and test_names is not None and all(name in test_names for name in entry["by"])
+            if entry["fingerprint"] == fingerprint or (same_file and (as_measured or entry["outcome"] == "killed")):
                 kept[entry["id"]] = entry
     return kept
 
@@ -810,7 +819,7 @@ def main():
     fingerprint = sync_mirror()
     if args.report:
         names = {t.name for t in list_tests(args.skip)} if (BUILD / "CTestTestfile.cmake").exists() else None
-        earlier = load_results(fingerprint, chosen, names)
+        earlier = load_results(fingerprint, chosen, names, as_measured=True)
         results = [(m, earlier[m["id"]]) for m in chosen if m["id"] in earlier]
         print(f"{len(results)} of the {len(chosen)} mutants have results")
         path = write_report(name, command, results, 0, 0, args.skip, len(chosen))
