@@ -47,17 +47,35 @@ enum class Drawing { Canvas2d, WebGl } g_drawing = Drawing::Canvas2d;
 // The overlay as last drawn into the picture.
 overlay::Picture g_overlayDrawn;
 
-// The overlay is drawn into the converted picture, so the rows under it (where it was
-// and where it is) are converted again and it is drawn anew whenever it or the picture
-// under it changed; true when that is due.
+// The columns the overlay's rectangles cover, widened by them.
+void WidenByRects(const overlay::Picture& picture, ChangedSpan* columns) {
+    for (const overlay::Rect& rect : picture.rects) {
+        columns->left = std::min<int>(columns->left, rect.x);
+        columns->right = std::max<int>(columns->right, rect.x + rect.w);
+    }
+}
+
+// The overlay is drawn into the converted picture, so where it lies (where it was and
+// where it is: its rows, in its columns) is converted again and it is drawn anew whenever
+// it or the picture under it changed; true when that is due. Otherwise the picture under
+// it still carries it, and it is not drawn again (its shades would darken).
 bool RedrawOverlayRows() {
     const overlay::Picture& now = overlay::Shown();
     bool due = now.rects != g_overlayDrawn.rects;
     for (int y = g_overlayDrawn.top; y < g_overlayDrawn.bottom && !due; ++y) due = g_changed[y].Changed();
     for (int y = now.top; y < now.bottom && !due; ++y) due = g_changed[y].Changed();
     if (!due) return false;
-    std::fill(g_changed + g_overlayDrawn.top, g_changed + g_overlayDrawn.bottom, ChangedSpan{0, SCREEN_WIDTH});
-    std::fill(g_changed + now.top, g_changed + now.bottom, ChangedSpan{0, SCREEN_WIDTH});
+    ChangedSpan columns{SCREEN_WIDTH, 0};
+    WidenByRects(g_overlayDrawn, &columns);
+    WidenByRects(now, &columns);
+    columns.left = std::max(columns.left, 0);
+    columns.right = std::min(columns.right, SCREEN_WIDTH);
+    const int top = std::min(g_overlayDrawn.top, now.top), bottom = std::max(g_overlayDrawn.bottom, now.bottom);
+    for (int y = std::max(top, 0); y < std::min(bottom, SCREEN_HEIGHT) && columns.Changed(); ++y) {
+        ChangedSpan& span = g_changed[y];
+        span = span.Changed() ? ChangedSpan{std::min(span.left, columns.left), std::max(span.right, columns.right)}
+                              : columns;
+    }
     g_overlayDrawn = now;
     return true;
 }
@@ -108,7 +126,9 @@ void PresentConverted(const std::uint8_t* pixels, const std::uint32_t* palette) 
             top = std::min(top, y);
             bottom = y + 1;
         }
-        overlay::Blend(g_overlayDrawn, g_rgba.data(), SCREEN_WIDTH * sizeof(std::uint32_t), 0, 0, 1, true);
+        if (overlayChanged) {
+            overlay::Blend(g_overlayDrawn, g_rgba.data(), SCREEN_WIDTH * sizeof(std::uint32_t), 0, 0, 1, true);
+        }
     }
     lbPresent(g_rgba.data(), left, top, right, bottom);
 }

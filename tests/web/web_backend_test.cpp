@@ -4,6 +4,7 @@
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -12,6 +13,7 @@
 #include "platform/host/files.h"
 #include "platform/host/files_internal.h"
 #include "platform/host/packing.h"
+#include "platform/overlay/overlay.h"
 #include "platform/policy/settings.h"
 #include "platform/policy/volume.h"
 #include "platform/seam/backend.h"
@@ -166,6 +168,38 @@ TEST_F(Page, AFrameGoesOnTheCanvasInItsColoursOnlyWhereItChanged) {
     page::Hide(false);
     Pump();
     EXPECT_EQ(g_active, (std::vector<bool>{false, true}));
+}
+
+// The overlay is drawn over the picture once: a frame that changes only rows away from it
+// leaves its shade as it was, and a change in its rows converts them again only across its
+// columns (and the change's).
+TEST_F(Page, TheOverlayIsDrawnOnceAndRowsUnderItConvertedOnlyInItsColumns) {
+    WebStart();
+    overlay::SetFeed([](overlay::View* view) { view->note = "Sound on"; });
+    overlay::Compose();
+    const overlay::Rect box = overlay::Shown().rects.front();
+    const std::size_t under = static_cast<std::size_t>(box.y) * 640 + static_cast<std::size_t>(box.x);
+    std::vector<std::uint8_t> pixels(640 * 480, 1);
+    std::uint32_t palette[256] = {};
+    palette[1] = 0x808080;
+    palette[2] = 0x123456;
+    Device().display.present(pixels.data(), palette);
+    const page::Page& shown = page::Get();
+    const std::uint32_t shaded = shown.canvas[under];
+    EXPECT_NE(shaded, 0xFF808080u) << "the overlay is drawn";
+    pixels[0] = 2;
+    Device().display.present(pixels.data(), palette);
+    EXPECT_EQ(shown.canvas[under], shaded) << "drawn twice over";
+    pixels[static_cast<std::size_t>(box.y) * 640 + 639] = 2;
+    Device().display.present(pixels.data(), palette);
+    EXPECT_EQ(shown.canvas[under], shaded);
+    const overlay::Picture& drawn = overlay::Shown();
+    int left = 640;
+    for (const overlay::Rect& rect : drawn.rects) left = std::min<int>(left, rect.x);
+    EXPECT_EQ(std::vector<int>(shown.presentedRect, shown.presentedRect + 4),
+              (std::vector<int>{left, drawn.top, 640, drawn.bottom}));
+    overlay::SetFeed(nullptr);
+    overlay::Compose();
 }
 
 // The first picture stands until the player's first key, click or touch.
