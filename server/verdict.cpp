@@ -4,6 +4,7 @@
 // sandbox failed, and the run must wait for one that works.
 #include "server/verdict.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <sstream>
 #include <vector>
@@ -59,7 +60,10 @@ Verdict ReadVerdict(const VerifierEnd& end, const std::string& out, const std::s
     for (const std::string& line : Lines(out)) {
         unsigned n = 0, timeMs = 0, score = 0;
         char tail = 0;
-        if (std::sscanf(line.c_str(), "clear %u: play time %u ms, score %u%c", &n, &timeMs, &score, &tail) == 3) {
+        // A clear's line as the game prints it; a number past what a play time or score can
+        // be (sscanf saturates what overflows) is not a clear.
+        if (std::sscanf(line.c_str(), "clear %u: play time %u ms, score %u%c", &n, &timeMs, &score, &tail) == 3 &&
+            timeMs <= INT32_MAX && score <= 6000) {
             cleared = true;
             verified.timeMs = static_cast<int>(timeMs);
             verified.score = static_cast<int>(score);
