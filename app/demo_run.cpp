@@ -25,6 +25,9 @@ constexpr const char* STAGE_FILES[] = {"txt\\en.txt", "txt\\Map\\Map.txt"};
 DemoTask g_task = DemoTask::None;
 std::string g_path;
 int g_exportPlace = 0;
+// The demo played back, and when its replay started (for --timedemo).
+Demo g_replayed;
+std::chrono::steady_clock::time_point g_replayStart;
 
 // FNV-1a over the stage files as they are on disk, so a demo names the stage it was
 // played on.
@@ -127,35 +130,24 @@ void PrintVerified(const Demo& demo) {
 }
 
 int Replay() {
-    Demo demo;
-    std::string why;
-    if (!ReadDemoFile(g_path, &demo, &why)) {
-        std::fprintf(stderr, "lantern-blade: %s is not a readable demo: %s\n", g_path.c_str(), why.c_str());
-        return 2;
-    }
-    if (!OnThisStage(demo)) return Refuse("it was recorded on another stage");
-    if (demo.header.version != LB_VERSION) {
-        std::fprintf(stderr, "lantern-blade: the demo was recorded by version %s, this is %s\n",
-                     demo.header.version.c_str(), LB_VERSION);
-    }
-    if (!StartReplay(demo, g_task == DemoTask::Watch, g_task != DemoTask::Watch)) {
-        return Refuse("the state its run starts from is damaged");
-    }
-    if (g_task == DemoTask::Watch) NoteWatchedRun(demo.header);
-    const auto start = std::chrono::steady_clock::now();
-    if (!StartUp(GetModuleHandleA(nullptr), SW_SHOWDEFAULT)) {
-        return g_hwnd == nullptr ? 1 : Refuse("the state its run starts from is out of the game's ranges");
-    }
+    const int refused = BeginReplay();
+    if (refused >= 0) return refused;
     int exitCode = 0;
-    bool ended = false;
-    while (!ended && ReplayGoesOn()) ended = LoopTurn(&exitCode);
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    while (!ReplayTurn(&exitCode)) {
+    }
+    return exitCode;
+}
+
+// The replay's outcome once its turns are over, told as RunGame tells it.
+int EndReplay() {
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - g_replayStart).count();
     if (DemoStopped()) return 0;
 
     const std::vector<DemoClear>& clears = DemoClears();
     for (std::size_t i = 0; i < clears.size(); ++i) {
         std::printf("clear %zu: play time %u ms, score %u\n", i + 1, clears[i].playTimeMs, clears[i].score);
     }
+    std::string why;
     long difference = DemoDifference(&why);
     if (difference < 0 && !DemoReplayOver()) {
         difference = static_cast<long>(DemoFrames());
@@ -169,7 +161,7 @@ int Replay() {
         std::printf("%llu frames in %.3f s: %.1f frames per second\n", static_cast<unsigned long long>(DemoFrames()),
                     seconds, static_cast<double>(DemoFrames()) / seconds);
     } else if (g_task == DemoTask::Verify) {
-        PrintVerified(demo);
+        PrintVerified(g_replayed);
     }
     return 0;
 }
@@ -216,6 +208,35 @@ bool BeginDemoRun() {
     if (!RestoreRunStart(state)) return false;
     DemoBeginRun();
     ResumeInsideTurn();
+    return true;
+}
+
+int BeginReplay() {
+    std::string why;
+    if (!ReadDemoFile(g_path, &g_replayed, &why)) {
+        std::fprintf(stderr, "lantern-blade: %s is not a readable demo: %s\n", g_path.c_str(), why.c_str());
+        return 2;
+    }
+    if (!OnThisStage(g_replayed)) return Refuse("it was recorded on another stage");
+    if (g_replayed.header.version != LB_VERSION) {
+        std::fprintf(stderr, "lantern-blade: the demo was recorded by version %s, this is %s\n",
+                     g_replayed.header.version.c_str(), LB_VERSION);
+    }
+    if (!StartReplay(g_replayed, g_task == DemoTask::Watch, g_task != DemoTask::Watch)) {
+        return Refuse("the state its run starts from is damaged");
+    }
+    if (g_task == DemoTask::Watch) NoteWatchedRun(g_replayed.header);
+    g_replayStart = std::chrono::steady_clock::now();
+    if (!StartUp(GetModuleHandleA(nullptr), SW_SHOWDEFAULT)) {
+        return g_hwnd == nullptr ? 1 : Refuse("the state its run starts from is out of the game's ranges");
+    }
+    return -1;
+}
+
+bool ReplayTurn(int* exitCode) {
+    int loopExit = 0;
+    if (ReplayGoesOn() && !LoopTurn(&loopExit)) return false;
+    *exitCode = EndReplay();
     return true;
 }
 

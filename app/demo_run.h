@@ -37,6 +37,12 @@ void KeepRuns();
 // from, if it has one; false when that state is damaged.
 bool BeginDemoRun();
 
+// The demo asked for, played back from the game's start-up in turns (a host that runs the
+// loop itself, the browser): -1 once it plays, else RunGame's exit code for a demo that
+// cannot be played. Then each loop turn, true with RunGame's exit code once it is over.
+int BeginReplay();
+bool ReplayTurn(int* exitCode);
+
 // Runs the game or the demo in the data folder; the process's exit code. A demo checked
 // or timed exits 0 when it plays back as recorded, 1 when the replay differs and 2 when
 // the file is not a demo this game can play (unreadable, damaged, past the bounds, of

@@ -4,6 +4,8 @@
 // backend's clock hands the loop's turns to the browser, so main returns to it after the
 // start-up with the program still alive. The page may ask to watch a run (a Watch link of the
 // world ranking, a file dropped on it): the game watches it as it watches a ranked run.
+// A demo of a whole session starts from the game's own start-up, so the page starts the
+// game again with its path and main plays it as --playdemo does, then the page plays on.
 #include <emscripten.h>
 
 #include <cstdio>
@@ -18,6 +20,8 @@
 #include "platform/seam/backend.h"
 #include "platform/web/web_backend.h"
 #include "records/ranking_demos.h"
+
+extern "C" void lbWatchFromStart(const char* path);  // library_page.js
 
 namespace {
 
@@ -35,6 +39,10 @@ void Watch(const std::string& path) {
     }
     if (demo.scan.clears.empty()) {
         ShowOverlayNote("This run never clears the stage");
+        return;
+    }
+    if (demo.header.start.empty()) {
+        lbWatchFromStart(path.c_str());
         return;
     }
     if (g_runKeeping.watch != nullptr) g_runKeeping.watch(path, demo.scan.clears.back().score);
@@ -64,8 +72,13 @@ extern "C" EMSCRIPTEN_KEEPALIVE const char* WebOverlayShown() {
     return shown.c_str();
 }
 
-int main() {
+int main(int argc, char** argv) {
     backend::Install(web_backend::Backend());
+    if (argc > 1) {
+        AskForDemo(DemoTask::Watch, argv[1]);
+        const int refused = BeginReplay();
+        return refused >= 0 ? refused : backend::Active().clock.runTurns(ReplayTurn);
+    }
     StartRecording();
     if (!StartUp(GetModuleHandleA(nullptr), SW_SHOWDEFAULT)) return 0;
     return backend::Active().clock.runTurns(Turn);

@@ -13,7 +13,7 @@ add_executable(lantern-blade app/entry_web.cpp)
 target_link_libraries(lantern-blade PRIVATE lb_core lb_web)
 set(LB_WEB_LINK_OPTIONS
   -sASYNCIFY -sASYNCIFY_STACK_SIZE=65536 "-sASYNCIFY_IMPORTS=['lbLockFile','lbKeepFile']" -sALLOW_MEMORY_GROWTH -sINITIAL_MEMORY=33554432
-  -sENVIRONMENT=web -sEXIT_RUNTIME -sDYNAMIC_EXECUTION=0 -sEXPORTED_RUNTIME_METHODS=ccall,FS "--preload-file=${LB_WEB_DATA}@/")
+  -sENVIRONMENT=web -sEXIT_RUNTIME -sDYNAMIC_EXECUTION=0 -sEXPORTED_RUNTIME_METHODS=ccall,FS,callMain "--preload-file=${LB_WEB_DATA}@/")
 foreach(library ${LB_WEB_LIBRARIES})
   list(APPEND LB_WEB_LINK_OPTIONS "--js-library=${library}")
 endforeach()

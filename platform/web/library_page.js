@@ -189,6 +189,11 @@ mergeInto(LibraryManager.library, {
     if (Module['sendDemo']) Module['sendDemo'](UTF8ToString(path));
   },
 
+  // A whole session's demo to watch from the game's start-up: the page starts again for it.
+  lbWatchFromStart: function(path) {
+    if (Module['watchFromStart']) Module['watchFromStart'](UTF8ToString(path));
+  },
+
   lbToggleFullscreen: function() {
     if (Module['toggleFullscreen']) Module['toggleFullscreen']();
   },

@@ -28,6 +28,8 @@ std::uint64_t g_virtualNow = VIRTUAL_START_MS;
 bool (*g_turn)(int*) = nullptr;
 bool g_paused = false;     // the last turn ended in an idle pause
 std::uint32_t g_pauseMs = 0;
+// The game has quit with that code; the program ends at the next batch.
+int g_quitWith = -1;
 
 }  // namespace
 
@@ -58,15 +60,21 @@ int RunTurns(bool (*turn)(int* exitCode)) {
 // Called by library_page.js: a batch of turns, which ends by setting when the next one is
 // due; none once the game has quit (the program has then exited). A batch that waited for
 // the browser on the way (Asyncify) sets it once it is over: the page asks nothing of the
-// wait, which its own calls into the game may wait for too.
+// wait, which its own calls into the game may wait for too. The program ends in a batch of
+// its own: one taken up after such a wait runs outside the page's guard, where the end's
+// unwinding would reach the page as an error.
 extern "C" EMSCRIPTEN_KEEPALIVE void WebTurns() {
+    if (g_quitWith >= 0) {
+        emscripten_force_exit(g_quitWith);
+        return;
+    }
     const double start = emscripten_get_now();
     g_paused = false;
     for (;;) {
         int exitCode = 0;
         if (g_turn(&exitCode)) {
-            emscripten_force_exit(exitCode);
-            return;
+            g_quitWith = exitCode;
+            return lbNextBatch(0);
         }
         if (g_paused) return lbNextBatch(static_cast<int>(g_pauseMs));
         if (emscripten_get_now() - start >= BATCH_MS) return lbNextBatch(0);

@@ -1,7 +1,8 @@
 """The world ranking page in headless Chromium: the server of the ordinary build
 (build/lantern-blade-server) on a scratch SQLite database serves the browser build;
 the golden run is sent, verified, listed on the page under its name with its score, and
-its Watch link opens the game in the page with the run's demo.
+its Watch link plays the run in the page; a run named while the game plays is watched in
+the game's place.
 
     /usr/bin/python3 tests/web/ranking_page_test.py    (LB_SERVER, LB_WEB_SITE to override)
 """
@@ -74,8 +75,7 @@ class RankingPage(unittest.TestCase):
 
     def test_golden_run_listed_and_watched(self):
         run = self.submit(GOLDEN, "golden")
-        # The golden ring records a whole session; a run kept alone (as the game sends
-        # them) is what a Watch link plays in the page.
+        # Beside it, a run kept alone, as the game sends them.
         watched = self.submit(RUN, "blade")
         page = self.browser.page()
         page.open(self.url, devtools.WATCH_POLICY)
@@ -94,35 +94,55 @@ class RankingPage(unittest.TestCase):
         with urllib.request.urlopen(self.url + "play/") as answer:
             self.assertEqual(answer.headers["Content-Security-Policy"], devtools.content_security_policy())
 
-        demo_url = "/api/runs/%s/demo" % watched
-        self.assertEqual(page.evaluate("%s.querySelector('a.watch').getAttribute('href')" % row % watched),
+        # The golden run records a whole session: its Watch link opens the game, which at
+        # the first key plays the session from its start-up, unseen up to the run of its
+        # clear, then that run seen under the REPLAY caption with the run's player, on
+        # through its results; then the page plays on without it.
+        demo_url = "/api/runs/%s/demo" % run
+        self.assertEqual(page.evaluate("%s.querySelector('a.watch').getAttribute('href')" % row % run),
                          "/play/#demo=" + demo_url)
-        page.evaluate("%s.querySelector('a.watch').click()" % row % watched)
+        page.evaluate("%s.querySelector('a.watch').click()" % row % run)
         self.assertTrue(page.wait_for("location.pathname === '/play/' && !!document.querySelector('canvas')", 60))
         self.assertEqual(page.evaluate("location.hash"), "#demo=" + demo_url)
         self.assertEqual(page.evaluate("lbViolations"), [])
-        # The page fetched the run's demo from the server, and at the first key the game
-        # plays it: the picture moves under the REPLAY caption with the run's player, on
-        # through its results, and the game comes back.
         self.assertTrue(page.wait_for(
             "performance.getEntriesByType('resource').some(e => e.name.endsWith('%s'))" % demo_url, 60))
         self.assertTrue(page.wait_for("window.Module && Module.calledRun", 60))
         self.assertIn("watch the run", page.evaluate("document.getElementById('notice').textContent"))
+        self.press_shift(page)
+        self.watch_to_its_end(page, "PLAYER")
+        self.assertTrue(page.wait_for("location.hash === '' && window.Module && Module.calledRun && "
+                                      "/to play/.test(document.getElementById('notice').textContent)", 60))
+        self.assertEqual(page.evaluate("lbViolations"), [])
+
+        # A run kept alone (as the game sends them), named while the game plays, is watched
+        # in the game's place, and the game comes back as it stood.
+        self.press_shift(page)
+        self.assertTrue(page.wait_for(devtools.OVERLAY + ".split('\\n')[1] === 'game'", 30))
+        page.evaluate("location.hash = '#demo=/api/runs/%s/demo'" % watched)
+        self.watch_to_its_end(page, "BLADE")
+        self.assertTrue(page.wait_for(devtools.OVERLAY + ".split('\\n')[1] === 'game'", 30),
+                        page.evaluate(devtools.OVERLAY))
+        self.assertNotIn("did not play back", page.evaluate(devtools.OVERLAY))
+
+    @staticmethod
+    def press_shift(page):
         page.key("keyDown", "Shift", "ShiftLeft", 16)
         page.key("keyUp", "Shift", "ShiftLeft", 16)
+
+    def watch_to_its_end(self, page, player):
         shown = devtools.OVERLAY
-        self.assertTrue(page.wait_for(shown + ".startsWith('play\\nreplay BLADE')", 30), page.evaluate(shown))
+        self.assertTrue(page.wait_for(shown + ".startsWith('play\\nreplay %s')" % player, 60), page.evaluate(shown))
         pictures = set()
         while len(pictures) < 3 and page.evaluate(shown).startswith("play\nreplay"):
             pictures.add(page.evaluate(PICTURE))
             time.sleep(0.1)
         self.assertGreaterEqual(len(pictures), 3, "the picture stood still while the run played")
         if os.environ.get("LB_SHOT"):
-            with open(os.environ["LB_SHOT"], "wb") as shot:
+            with open(os.environ["LB_SHOT"] + "-" + player + ".png", "wb") as shot:
                 shot.write(base64.b64decode(page.send("Page.captureScreenshot", format="png")["data"]))
-        self.assertTrue(page.wait_for(shown + ".startsWith('results\\nreplay BLADE')", 30), page.evaluate(shown))
-        self.assertTrue(page.wait_for(shown + ".split('\\n')[1] === 'game'", 30), page.evaluate(shown))
-        self.assertNotIn("did not play back", page.evaluate(shown))
+        self.assertTrue(page.wait_for(shown + ".startsWith('results\\nreplay %s')" % player, 30),
+                        page.evaluate(shown))
 
     def test_the_game_it_serves_sends_a_clear_under_the_name_set_and_keeps_one_that_found_no_answer(self):
         page = self.browser.page()

@@ -292,7 +292,7 @@ TEST_F(Page, PadButtonsPressOnceAndHoldTheirKeysAsThePolicyMapsThem) {
 }
 
 // Turns run until one pauses (its wait to the next batch) or a batch has run 30 ms; the
-// game's quit ends the program with its code.
+// game's quit ends the program with its code, in the next batch.
 int g_turn = 0;
 bool Turn(int* exitCode) {
     ++g_turn;
@@ -314,8 +314,12 @@ TEST_F(Page, TheBrowserRunsTheTurnsInBatchesUntilTheGameQuits) {
     WebTurns();
     EXPECT_EQ(page::TakeCalls(), Strings{"next batch 1"});
     WebTurns();
+    EXPECT_EQ(page::TakeCalls(), Strings{"next batch 0"}) << "the program ends in a batch of its own";
+    EXPECT_EQ(page::Get().exitCode, -1);
+    WebTurns();
     EXPECT_EQ(page::TakeCalls(), Strings{}) << "no batch after the quit";
     EXPECT_EQ(page::Get().exitCode, 3);
+    EXPECT_EQ(g_turn, 6);
     EXPECT_EQ(Device().clock.nowMs(), 60u);
 }
 

@@ -9,7 +9,8 @@ so all meet the same machine:
   (the hero stands in the lantern's light while the enemies wander), drawing as it
   chooses (the 2D canvas where the browser has no GPU);
 - a bare page that only puts a 640x480 picture (changed every time) on a 2D canvas 50
-  times a second, scaled to fill the window as the game's canvas is (square pixels).
+  times a second, placed and scaled exactly as the game's canvas was in the measure
+  before it (square pixels).
 With --webgl, also the game made to draw through WebGL (its palette lookup on the GPU,
 whatever GPU the browser reports) and a bare page that does the same: a 640x480 texture
 of palette indices, changed every time, drawn through a palette texture 50 times a second.
@@ -37,6 +38,13 @@ BARE_CSS = """html, body { margin: 0; height: 100%; background: #000; overflow: 
 #screen { position: fixed; inset: 0; margin: auto; image-rendering: pixelated;
           width: min(100vw, calc(100vh * 4 / 3)); height: min(100vh, calc(100vw * 3 / 4)); }
 """
+# Where the game's page put its canvas: the bare page's goes there too.
+PLACE_AS = """window.lbBox = %r;
+document.addEventListener('DOMContentLoaded', () => {
+  const style = document.getElementById('screen').style;
+  [style.left, style.top, style.width, style.height] = window.lbBox.map(v => v + 'px');
+  style.margin = '0';
+});"""
 BARE_JS = """'use strict';
 var context = document.getElementById('screen').getContext('2d', {alpha: false});
 var image = context.createImageData(640, 480);
@@ -101,6 +109,9 @@ const raf = window.requestAnimationFrame.bind(window);
 window.requestAnimationFrame = f => raf(t => { window.lbPuts.push(performance.now()); f(t); });"""
 
 
+CANVAS_BOX = []  # the game's canvas as its page placed it: x, y, width, height
+
+
 def browser_ticks(pid):
     """User and system ticks of the process and all its descendants."""
     children = {}
@@ -123,13 +134,13 @@ def browser_ticks(pid):
     return total + int(fields[11]) + int(fields[12])
 
 
-def measure(url, seconds, game, renderer=None):
+def measure(url, seconds, game, renderer=None, box=None):
     browser = devtools.Browser()
     try:
         page = browser.page()
         page.send("Emulation.setFocusEmulationEnabled", enabled=True)
         before = "window.lbRenderer = %r;" % renderer if renderer else ""
-        page.open(url, before + WATCH_FRAMES if game else None)
+        page.open(url, before + WATCH_FRAMES if game else PLACE_AS % (box,) if box else None)
         figures = {}
         if game:
             page.wait_for("window.Module && Module.firstFrameMs", 60)
@@ -139,6 +150,8 @@ def measure(url, seconds, game, renderer=None):
             page.key("keyDown", "Shift", "ShiftLeft", 16)
             page.key("keyUp", "Shift", "ShiftLeft", 16)
             frames = "Module.framesDrawn"
+            CANVAS_BOX[:] = page.evaluate(
+                "(r => [r.x, r.y, r.width, r.height])(Module.canvas.getBoundingClientRect())")
         else:
             page.wait_for("window.framesDrawn > 0", 30)
             frames = "window.framesDrawn"
@@ -182,10 +195,10 @@ def main():
         sites = [devtools.Site(devtools.site_folder()), devtools.Site(bare_folder), devtools.Site(bare_gl_folder)]
         game_site, bare_site, bare_gl_site = sites
         measures = {"game": lambda: measure(game_site.url, options.seconds, True),
-                    "bare": lambda: measure(bare_site.url, options.seconds, False)}
+                    "bare": lambda: measure(bare_site.url, options.seconds, False, box=CANVAS_BOX)}
         if options.webgl:
             measures["game webgl"] = lambda: measure(game_site.url, options.seconds, True, "webgl")
-            measures["bare webgl"] = lambda: measure(bare_gl_site.url, options.seconds, False)
+            measures["bare webgl"] = lambda: measure(bare_gl_site.url, options.seconds, False, box=CANVAS_BOX)
         try:
             results = {name: [] for name in measures}
             for _ in range(options.rounds):

@@ -15,6 +15,12 @@ var Module = (function() {
   var notice = document.getElementById('notice');
   var touch = document.getElementById('touch');
   var failed = false;
+  // A run named in the address, or a whole session's demo kept across the reload that
+  // started the game again for it, is watched from the game's start-up (as --playdemo
+  // shows it) at the first key; then the page plays on without it.
+  var WATCH_KEY = 'lantern-blade-watch';
+  var keptWatch = takeKeptWatch();
+  var watchAtLoad = keptWatch !== null || namedRun() !== null;
 
   function say(text) {
     if (failed) return;
@@ -34,6 +40,7 @@ var Module = (function() {
     frameRecord: [],
     started: false,
     ended: false,
+    noInitialRun: watchAtLoad,
     locateFile: function(name) {
       return files[name] || name;
     },
@@ -45,25 +52,32 @@ var Module = (function() {
       keepSite();
       offerBestDemo();
       LanternWorld.start(playerName(), note);
-      watchNamedRun();
+      if (keptWatch) watch(keptWatch); else watchNamedRun();
       // The tests' switch: a key script on a virtual clock instead of the player.
       if (typeof window.lbKeyScript === 'string') {
         module.callNow('WebUseVirtualClock', null, [window.lbKeyScript]);
         module.started = true;
       }
       if (module.started) {
-        module._WebStart();
-        say('');
-        watchNow();
+        begin();
       } else {
-        say('Press any key, click or touch to ' + (namedRun() ? 'watch the run' : 'play'));
+        say('Press any key, click or touch to ' + (watchAtLoad ? 'watch the run' : 'play'));
       }
     },
     onAbort: function(what) {
       fail('The game stopped: ' + what + '. Reload the page to play again.');
     },
-    onExit: function() {
+    onExit: function(code) {
       module.ended = true;
+      if (watchAtLoad) {
+        history.replaceState(null, '', location.pathname + location.search);
+        if (code === 0) {
+          location.reload();
+        } else {
+          fail('This run cannot be shown here (the console says why). Reload the page to play.');
+        }
+        return;
+      }
       say('The game has ended. Reload the page to play again.');
     },
     toggleFullscreen: function() {
@@ -93,11 +107,12 @@ var Module = (function() {
     module.started = true;
     document.body.classList.add('started');
     if (module.unlockAudio) module.unlockAudio();
-    if (module.calledRun) {
-      module._WebStart();
-      say('');
-      watchNow();
-    }
+    if (module.calledRun) begin();
+  }
+  function begin() {
+    say('');
+    if (!watchAtLoad) module._WebStart();
+    watchNow();
   }
   window.addEventListener('keydown', start, true);
   window.addEventListener('pointerdown', start, true);
@@ -172,9 +187,15 @@ var Module = (function() {
   var WATCH_PATH = '/tmp/watched.lbdemo';
   var WATCH_LIMIT = 1 << 20;
   var toWatch = null;
+  var watchingAtLoad = false;  // main plays the run asked for at load
   function watch(bytes) {
     if (bytes.length > WATCH_LIMIT) {
+      playInstead();
       note('That file is too large to be a demo of this game');
+      return;
+    }
+    if (watchingAtLoad) {
+      keepAndReload(bytes);
       return;
     }
     toWatch = bytes;
@@ -184,7 +205,56 @@ var Module = (function() {
     if (!toWatch) return;
     module.FS.writeFile(WATCH_PATH, toWatch);
     toWatch = null;
-    module.callNow('WebWatch', null, [WATCH_PATH]);
+    if (watchAtLoad) {
+      watchingAtLoad = true;
+      module.callMain([WATCH_PATH]);
+      module._WebStart();
+    } else {
+      module.callNow('WebWatch', null, [WATCH_PATH]);
+    }
+  }
+  // A run asked for at load that cannot be had: the game is played instead.
+  function playInstead() {
+    if (!watchAtLoad) return;
+    watchAtLoad = false;
+    history.replaceState(null, '', location.pathname + location.search);
+    module.callMain([]);
+    if (module.started) {
+      module._WebStart();
+    } else {
+      say('Press any key, click or touch to play');
+    }
+  }
+  // The game met a whole session's demo while it played: the page starts again to watch
+  // it from the start-up, keeping its bytes for the reload in this tab's session storage.
+  module.watchFromStart = function(path) {
+    keepAndReload(module.FS.readFile(path));
+  };
+  function keepAndReload(bytes) {
+    try {
+      var text = '';
+      for (var i = 0; i < bytes.length; i += 0x8000) {
+        text += String.fromCharCode.apply(null, bytes.subarray(i, i + 0x8000));
+      }
+      sessionStorage.setItem(WATCH_KEY, btoa(text));
+    } catch (error) {
+      note('This run cannot be watched here: ' + error.message);
+      return;
+    }
+    location.reload();
+  }
+  function takeKeptWatch() {
+    try {
+      var text = sessionStorage.getItem(WATCH_KEY);
+      sessionStorage.removeItem(WATCH_KEY);
+      if (text === null) return null;
+      var binary = atob(text);
+      var bytes = new Uint8Array(binary.length);
+      for (var i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
+      return bytes;
+    } catch (error) {
+      return null;
+    }
   }
   function namedRun() {
     var named = /(?:^#|&)demo=([^&]+)/.exec(location.hash);
@@ -193,8 +263,14 @@ var Module = (function() {
   function watchNamedRun() {
     var named = namedRun();
     if (!named) return;
-    var address = new URL(decodeURIComponent(named), location.href);
-    if (address.origin !== location.origin) {
+    var address = null;
+    try {
+      address = new URL(decodeURIComponent(named), location.href);
+    } catch (error) {
+      address = null;
+    }
+    if (!address || address.origin !== location.origin) {
+      playInstead();
       note('Only runs from this site can be watched here');
       return;
     }
@@ -204,11 +280,17 @@ var Module = (function() {
     }).then(function(buffer) {
       watch(new Uint8Array(buffer));
     }).catch(function(error) {
+      playInstead();
       note('The run could not be fetched: ' + error.message);
     });
   }
   window.addEventListener('hashchange', function() {
-    if (module.calledRun) watchNamedRun();
+    // A run watched from the start-up is the page's whole game: it starts again for another.
+    if (watchAtLoad) {
+      location.reload();
+    } else if (module.calledRun) {
+      watchNamedRun();
+    }
   });
   window.addEventListener('dragover', function(event) {
     event.preventDefault();
@@ -217,7 +299,7 @@ var Module = (function() {
   window.addEventListener('drop', function(event) {
     event.preventDefault();
     var file = event.dataTransfer.files[0];
-    if (!file) return;
+    if (!file || !module.calledRun) return;
     if (!/\.lbdemo$/i.test(file.name)) {
       note('Drop a .lbdemo file to watch it');
       return;

@@ -7,7 +7,8 @@
 // at least half the size it would have over the whole window; else they lie over the
 // picture's lower corners. The notice sits over the middle of the picture, clear of
 // every button. The demo's download button and the settings button go beside the
-// fullscreen button (below it in a band too narrow for them).
+// fullscreen button (below it in a band too narrow for them). Without touch buttons the
+// three of them stand in a margin the picture leaves, else in a strip above it.
 'use strict';
 
 var LanternLayout = (function() {
@@ -59,14 +60,32 @@ var LanternLayout = (function() {
     return {picture: picture(room, ratio), buttons: pad, fullscreen: fullscreen, clearAbove: top - MARGIN};
   }
 
+  // The download and settings buttons in a column under the fullscreen button.
+  function stacked(placed) {
+    placed.download = rect(placed.fullscreen.x, placed.fullscreen.y + FULLSCREEN_H + MARGIN,
+                           FULLSCREEN_W, FULLSCREEN_H);
+    placed.settings = rect(placed.fullscreen.x, placed.download.y + FULLSCREEN_H + MARGIN,
+                           FULLSCREEN_W, FULLSCREEN_H);
+    return placed;
+  }
+
+  // No touch buttons: the page's three in a column right of the picture where its margin
+  // holds them, else in a row in a strip of their own above it.
+  function withoutTouch(width, height, ratio) {
+    var fullscreen = rect(width - MARGIN - FULLSCREEN_W, MARGIN, FULLSCREEN_W, FULLSCREEN_H);
+    var pic = picture(rect(0, 0, width, height), ratio);
+    if (width - pic.x - pic.w >= FULLSCREEN_W + 2 * MARGIN) {
+      return stacked({picture: pic, buttons: {}, fullscreen: fullscreen, clearAbove: height});
+    }
+    var strip = FULLSCREEN_H + 2 * MARGIN;
+    if (pic.y < strip) pic = picture(rect(0, strip, width, height - strip), ratio);
+    return {picture: pic, buttons: {}, fullscreen: fullscreen, clearAbove: height};
+  }
+
   // Every place for a window of that size; `touch` when the touch buttons are shown.
   function compute(width, height, ratio, touch) {
     var whole = rect(0, 0, width, height);
-    if (!touch) {
-      return {picture: picture(whole, ratio), buttons: {},
-              fullscreen: rect(width - MARGIN - FULLSCREEN_W, MARGIN, FULLSCREEN_W, FULLSCREEN_H),
-              clearAbove: height};
-    }
+    if (!touch) return withoutTouch(width, height, ratio);
     var full = pictureScale(width, height, ratio);
     // Below: two boxes side by side, the fullscreen button above the right one.
     var below = Math.min(BUTTON_MAX, (width - 3 * MARGIN) / 6);
@@ -94,13 +113,7 @@ var LanternLayout = (function() {
     if (best) {
       var placed = withButtons(width, height, ratio, best.room, best.size, best.fullscreen);
       placed.clearAbove = height;
-      if (best.room === besideRoom) {
-        placed.download = rect(placed.fullscreen.x, placed.fullscreen.y + FULLSCREEN_H + MARGIN,
-                               FULLSCREEN_W, FULLSCREEN_H);
-        placed.settings = rect(placed.fullscreen.x, placed.download.y + FULLSCREEN_H + MARGIN,
-                               FULLSCREEN_W, FULLSCREEN_H);
-      }
-      return placed;
+      return best.room === besideRoom ? stacked(placed) : placed;
     }
     // No room beside the picture: over its lower corners, the notice kept above them.
     var size = Math.max(Math.min(BUTTON_MAX, width / 8, (height - FULLSCREEN_H - 4 * MARGIN) / 4), 24);
