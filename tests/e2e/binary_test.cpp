@@ -79,9 +79,7 @@ std::vector<int> RoundStarts(const std::vector<int>& envelope) {
 // under the game (a crash, the session ended): the game ends at once with one line and
 // code 1 instead of spinning on the dead connection, its ranking whole.
 TEST_F(GameBinary, LoopsItsMusicAtOnceWithoutClippingAndEndsAtOnceWhenTheDisplayIsLost) {
-    if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0) {
-        GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    }
+    if (!e2e::CanRunDisplay()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
     std::ofstream("BATTLE03.mid", std::ios::binary) << test::OrganNote(480, 960);
     const std::string ranking = test::ReadFile("txt/Ranking/Ranking.txt");
     e2e::VirtualDisplay display(Log("xvfb.log"));
@@ -150,9 +148,7 @@ TEST_F(GameBinary, TheUsageNamesTheScoresFolderOfThisStart) {
 // the game passes over the one, says so of the other and plays on, presenting frames. A
 // hang-up then ends it in order, with code 0.
 TEST_F(GameBinary, FifosNamedInTheEnvironmentHoldNothingAndAHangUpEndsTheGameInOrder) {
-    if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0) {
-        GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    }
+    if (!e2e::CanRunDisplay()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
     for (const char* fifo : {"font.sf2", "frames"}) ASSERT_EQ(::mkfifo(Log(fifo).c_str(), 0600), 0);
     ::setenv("LANTERN_BLADE_SOUNDFONT", Log("font.sf2").c_str(), 1);
     ::setenv("LANTERN_BLADE_FRAME_LOG", Log("frames").c_str(), 1);

@@ -1,5 +1,5 @@
-// Demos: the kept demo of the golden run played back against the golden frames, the game
-// binary's --verify on it and on spoilt copies, and the demos the ranking keeps.
+// Demos: the kept demo of the golden run played back against the golden frames, the demos
+// the ranking keeps, exported and watched.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -63,7 +63,7 @@ TEST(Demo, TheKeptDemoPlaysBackToTheGoldenFramesAndScore) {
     test::StartGame();
     std::vector<std::string> checks;
     std::uint64_t seen = 0;
-    while (!DemoReplayOver() && DemoDifference() < 0 && !test::Turn()) {
+    whole::ReplayToEnd([&] {
         const std::vector<headless::Frame>& kept = headless::Frames();
         for (std::size_t i = kept.size() - (headless::FrameCount() - seen); i < kept.size(); ++i) {
             char check[17];
@@ -72,47 +72,13 @@ TEST(Demo, TheKeptDemoPlaysBackToTheGoldenFramesAndScore) {
             checks.emplace_back(check);
         }
         seen = headless::FrameCount();
-    }
-    std::string why;
-    EXPECT_EQ(DemoDifference(&why), -1) << why;
-    EXPECT_TRUE(DemoReplayOver());
+    });
     EXPECT_EQ(checks, GoldenChecksums());
     ASSERT_EQ(DemoClears().size(), 1u);
     EXPECT_EQ(DemoClears()[0].playTimeMs, RING_PLAY_TIME);
     EXPECT_EQ(DemoClears()[0].score, RING_SCORE);
     // Played back, the run saved nothing over the player's ranking.
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), ranking);
-}
-
-TEST(Demo, VerifyAcceptsTheKeptDemoAndRefusesSpoiltOnes) {
-    test::ScratchDir dir;
-    test::CopyRealData();
-    const Demo kept = whole::ReadDemo(whole::KEPT_DEMO);
-    test::WriteFile("ring.lbdemo", EncodeDemo(kept));
-    whole::BinaryRun run = Verify("ring.lbdemo");
-    EXPECT_EQ(run.code, 0) << run.out;
-    EXPECT_EQ(run.out.rfind(whole::RING_CLEAR, 0), 0u) << run.out;
-
-    const std::string bytes = EncodeDemo(kept);
-    test::WriteFile("cut.lbdemo", bytes.substr(0, bytes.size() / 2));
-    test::WriteFile("other.lbdemo", "3200,2400,1600,1000,500,");
-    for (const char* refused : {"cut.lbdemo", "other.lbdemo", "missing.lbdemo"}) {
-        EXPECT_EQ(Verify(refused).code, 2) << refused;
-    }
-
-    // The first step right becomes a step up.
-    test::WriteFile("edited.lbdemo", EncodeDemo(whole::EditedKey(kept, VK_RIGHT, VK_UP)));
-    run = Verify("edited.lbdemo");
-    EXPECT_EQ(run.code, 1) << run.out;
-    EXPECT_NE(run.out.find("lantern-blade: the demo differs at frame "), std::string::npos) << run.out;
-
-    // Another stage: the first enemy stands elsewhere.
-    std::string enemies = test::ReadFile("txt/en.txt");
-    enemies[enemies.find_first_of("123456789")] = '0';
-    test::WriteFile("txt/en.txt", enemies);
-    run = Verify("ring.lbdemo");
-    EXPECT_EQ(run.code, 2) << run.out;
-    EXPECT_NE(run.out.find("another stage"), std::string::npos) << run.out;
 }
 
 // The run is dated when it cleared, not when it is packed: kept twice (in the ranking and
@@ -147,9 +113,7 @@ TEST(Demo, ASaveThatWaitedForTheLockKeepsItsDemo) {
     ::close(otherGame);
     FinishWaitingSave();
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt").rfind(std::to_string(RING_SCORE) + ",", 0), 0u);
-    const whole::BinaryRun verified = Verify(whole::KEPT_ROUTE);
-    EXPECT_EQ(verified.code, 0) << verified.out;
-    EXPECT_EQ(verified.out.rfind(whole::RING_CLEAR, 0), 0u) << verified.out;
+    whole::ExpectVerify(whole::KEPT_ROUTE, 0, whole::RING_CLEAR);
 }
 
 const std::string BEST_DEMO = "txt/Ranking/demos/" + std::to_string(RING_SCORE) + "-0.lbdemo";
@@ -185,20 +149,6 @@ TEST(Demo, ExportWritesAPlacesRunOrSaysWhyNot) {
     EXPECT_NE(run.out.find("--export needs a place"), std::string::npos) << run.out;
 }
 
-// Picks the menu item `moves` down with Z, until the game is in `scene`.
-bool Choose(whole::GameRun& run, int moves, int scene) {
-    bool ok = run.Frames(2);
-    for (int i = 0; ok && i < moves; ++i) ok = run.Hold(VK_DOWN, 1) && run.Frames(1);
-    return ok && run.PressUntil('Z', [scene] { return g_scene == scene; });
-}
-
-// Plays a recording in a process of its own, so that a replay then starts a fresh game,
-// and reads back what it wrote to `recording`.
-Demo RecordedApart(const std::string& recording, void (*play)(const std::string&)) {
-    EXPECT_TRUE(whole::Apart([&] { play(recording); }));
-    return whole::ReadDemo(recording);
-}
-
 constexpr const char* RANKING_FILE = "txt\\Ranking\\Ranking.txt";
 
 // What a watch showed, seen after each turn while it lasted.
@@ -231,12 +181,11 @@ Watched WatchWith(whole::GameRun& run, int key) {
 
 // Records a session that watches places of the shipped ranking from its screen: 3, then
 // Z with first place's demo swapped for one of another score, then 4 stopped with Escape,
-// and S; writes the session to `recording`.
-void WatchFromTheRanking(const std::string& recording) {
-    whole::GameRun run([] { StartRecording(true); });
+// and S.
+void WatchFromTheRanking(whole::GameRun& run) {
     // From the play through the pause menu's third item to the title, then its second.
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE) &&
-                Choose(run, 2, SCENE_TITLE) && Choose(run, 1, SCENE_RANKING) && run.Frames(30));
+                whole::Choose(run, VK_DOWN, 2, SCENE_TITLE) && whole::Choose(run, VK_DOWN, 1, SCENE_RANKING) && run.Frames(30));
     const std::string rankingBefore = test::ReadFile("txt/Ranking/Ranking.txt");
     const std::vector<std::int32_t> tableBefore(g_ranking, g_ranking + RANKING_SIZE);
     const std::uint64_t before = headless::Now();
@@ -284,7 +233,6 @@ void WatchFromTheRanking(const std::string& recording) {
     ASSERT_TRUE(run.Hold('S', 1) && run.Frames(1));
     EXPECT_EQ(headless::DemosSent(), std::vector<std::string>{fs::absolute(first).string()});
     ASSERT_TRUE(run.PressUntil('X', [] { return g_scene == SCENE_TITLE; }));
-    test::WriteFile(recording, DemoRecordingBytes(false));
 }
 
 // Keys 1 to 5 (and Z, first place) on the ranking screen watch that place's run in the
@@ -293,34 +241,28 @@ void WatchFromTheRanking(const std::string& recording) {
 // around the watches plays back as recorded, passing over them.
 TEST(Demo, KeysOnTheRankingWatchThatPlacesRunAndTheRankingReturns) {
     test::ScratchDir dir;
-    const Demo watched = RecordedApart(fs::absolute("watched.lbdemo").string(), WatchFromTheRanking);
+    const Demo watched = whole::RecordedApart(WatchFromTheRanking);
     ASSERT_FALSE(testing::Test::HasFailure());
     test::CopyRealData();
-    std::string why;
     ASSERT_TRUE(StartReplay(watched, false, false));
     test::StartGame();
-    while (!DemoReplayOver() && DemoDifference() < 0 && !test::Turn()) {
-    }
-    EXPECT_EQ(DemoDifference(&why), -1) << why;
-    EXPECT_TRUE(DemoReplayOver());
+    whole::ReplayToEnd();
     EXPECT_FALSE(WatchingRun());
     EXPECT_TRUE(headless::DemosSent().empty());
 }
 
 // A session that leaves its first game for the title and clears the second.
-void ClearTheSecondGame(const std::string& recording) {
-    whole::GameRun run([] { StartRecording(true); });
+void ClearTheSecondGame(whole::GameRun& run) {
     ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && run.Frames(20) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE) &&
-                Choose(run, 2, SCENE_TITLE) && run.Frames(20) && Choose(run, 0, SCENE_PLAY) &&
+                whole::Choose(run, VK_DOWN, 2, SCENE_TITLE) && run.Frames(20) && whole::Choose(run, VK_DOWN, 0, SCENE_PLAY) &&
                 whole::PlayRoute(run) && run.UntilScene(SCENE_RESULT));
-    test::WriteFile(recording, DemoRecordingBytes(false));
 }
 
 // Watched, a demo shows the run of its last clear from the stage's start, paced: the
 // session before it passes unseen and unheard, and the replay still matches throughout.
 TEST(Demo, AWatchedDemoStartsAtTheRunThatCleared) {
     test::ScratchDir dir;
-    const Demo session = RecordedApart(fs::absolute("session.lbdemo").string(), ClearTheSecondGame);
+    const Demo session = whole::RecordedApart(ClearTheSecondGame);
     ASSERT_FALSE(testing::Test::HasFailure());
     ASSERT_GT(session.scan.lastRunStart, 0u);
     test::CopyRealData();
@@ -331,7 +273,7 @@ TEST(Demo, AWatchedDemoStartsAtTheRunThatCleared) {
     bool battleAtFirstShown = false;
     std::uint64_t passedOver = 0;
     std::uint64_t start = headless::Now();
-    while (!DemoReplayOver() && DemoDifference() < 0 && !test::Turn()) {
+    whole::ReplayToEnd([&] {
         titleHeard = titleHeard || headless::IsPlaying("OPENING.mid");
         if (firstShownScene < 0 && headless::FrameCount() > 0) {
             firstShownScene = g_scene;
@@ -342,10 +284,7 @@ TEST(Demo, AWatchedDemoStartsAtTheRunThatCleared) {
         if (firstShownScene < 0) {
             EXPECT_EQ(headless::Now(), start) << "paced before the run";
         }
-    }
-    std::string why;
-    EXPECT_EQ(DemoDifference(&why), -1) << why;
-    EXPECT_TRUE(DemoReplayOver());
+    });
     EXPECT_FALSE(titleHeard);
     EXPECT_EQ(firstShownScene, SCENE_PLAY);
     EXPECT_TRUE(battleAtFirstShown);
