@@ -137,8 +137,7 @@ TEST(DemoState, AClearAfterAMinuteOfWalkingAndARestartKeepsASmallDemo) {
 }
 
 TEST(DemoState, EveryReleaseDemoVerifies) {
-    test::ScratchDir dir;
-    test::CopyRealData();
+    test::DataDir dir;
     int seen = 0;
     for (const fs::directory_entry& file : fs::directory_iterator(LB_SOURCE_DIR "/tests/demos")) {
         whole::ExpectVerify(file.path().string(), 0, "clear 1: ");
@@ -225,8 +224,7 @@ void MakeHostileDemos() {
 
 // Each refused with exit 2, a line on stderr, at once and in little memory.
 TEST(DemoState, HostileDemosAreRefusedCleanlyInLittleMemory) {
-    test::ScratchDir dir;
-    test::CopyRealData();
+    test::DataDir dir;
     // Made apart, so that this process stays small for the children's measures.
     std::vector<std::string> names = {"week.lbdemo", "ranking.lbdemo", "declared.lbdemo", "bomb.lbdemo",
                                       "rules.lbdemo"};

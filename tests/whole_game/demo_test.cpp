@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,14 +23,12 @@
 #include "gfx/frame_pacing.h"
 #include "platform/demo/demo.h"
 #include "platform/headless/headless.h"
-#include "platform/host/suspension.h"
 #include "platform/overlay/overlay.h"
 #include "platform/win32.h"
 #include "records/numbers.h"
 #include "records/ranking_demos.h"
 #include "records/ranking_save.h"
 #include "scenes/clear_results.h"
-#include "tests/e2e/process.h"
 #include "tests/whole_game/game_run.h"
 
 namespace {
@@ -55,8 +52,7 @@ std::vector<std::string> GoldenChecksums() {
 }
 
 TEST(Demo, TheKeptDemoPlaysBackToTheGoldenFramesAndScore) {
-    test::ScratchDir dir;
-    test::CopyRealData();
+    test::DataDir dir;
     const std::string ranking = test::ReadFile("txt/Ranking/Ranking.txt");
     ASSERT_TRUE(StartReplay(whole::ReadDemo(whole::KEPT_DEMO), false, false));
     headless::KeepFrames(8);
@@ -128,8 +124,7 @@ void KeepBestDemo() {
 // --export writes a place's kept run whole, replacing a link planted at the name rather
 // than writing through it; a place that keeps no run of its score, or no place, is refused.
 TEST(Demo, ExportWritesAPlacesRunOrSaysWhyNot) {
-    test::ScratchDir dir;
-    test::CopyRealData();
+    test::DataDir dir;
     KeepBestDemo();
     test::WriteFile("precious", "the player's own");
     fs::create_symlink(fs::absolute("precious"), "sent.lbdemo");
@@ -300,8 +295,7 @@ std::uint32_t g_pauseAsked = 0;
 // Where the host pauses only between turns (the browser), a watched run never waits inside
 // a turn: each asks for the pause its next frame needs, and the run keeps its pace.
 TEST(Demo, AWatchedRunWaitsOnlyBetweenTurnsWhereTheHostPausesThere) {
-    test::ScratchDir dir;
-    test::CopyRealData();
+    test::DataDir dir;
     backend::Backend host = headless::Backend();
     host.clock.pausesBetweenTurns = true;
     host.clock.idle = [](std::uint32_t ms) { g_pauseAsked = std::max(g_pauseAsked, ms); };

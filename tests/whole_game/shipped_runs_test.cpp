@@ -61,8 +61,7 @@ INSTANTIATE_TEST_SUITE_P(FivePaces, ShippedRuns, testing::Range(0, 5));
 // On a fresh install every shipped entry keeps the run that scored it, which verifies
 // alone with that score under its player's name.
 TEST(ShippedRanking, EachPlaceKeepsARunThatVerifiesWithItsScore) {
-    test::ScratchDir dir;
-    test::CopyRealData();
+    test::DataDir dir;
     KeepRuns();
     ReadNumbers(RANKING_SIZE, g_ranking, "txt\\Ranking\\Ranking.txt");
     for (int place = 0; place < RANKING_SIZE; ++place) {
