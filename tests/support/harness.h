@@ -61,8 +61,6 @@ bool RunUntil(Pred pred, int maxTurns = 200000) {
     }
     return pred();
 }
-// Runs turns until the game ends; its exit code, or -1 when maxTurns pass first.
-int RunToExit(int maxTurns = 100000);
 // Runs turns until n more frames have been presented.
 bool RunFrames(int n, int maxTurns = 200000);
 

@@ -37,9 +37,8 @@ namespace fs = std::filesystem;
 using whole::RunBinary;
 using whole::Verify;
 
-// The golden run's clear: 2 561 ms of play.
-constexpr std::uint32_t RING_PLAY_TIME = 2561;
-constexpr std::uint32_t RING_SCORE = SCORE_BASE - RING_PLAY_TIME;
+// The golden run's clear: 2 561 ms of play, scored 3 439.
+constexpr std::uint32_t RING_PLAY_TIME = 2561, RING_SCORE = 3439;
 
 // The golden record's frame checks, in order.
 std::vector<std::string> GoldenChecksums() {
