@@ -83,22 +83,4 @@ TEST_F(RecordPath, ALinkPlantedByAnotherUserKeepsItsTargetsBytes) {
     EXPECT_GT(fs::file_size("shared/myrun.lbdemo"), 0u) << Output();
 }
 
-// The display lost under a recording game (the X server gone) ends it at once, and the
-// run so far is still written.
-TEST_F(RecordPath, ARunIsWrittenWhenTheDisplayIsLost) {
-    if (::geteuid() == 0) {
-        ASSERT_EQ(std::system(("chown -R nobody:nogroup " + dir_.Path().string()).c_str()), 0);
-    }
-    e2e::VirtualDisplay display((dir_.Path() / "xvfb.log").string());
-    ASSERT_TRUE(display.Ready());
-    ::setenv("DISPLAY", display.Name().c_str(), 1);
-    auto game = Record((dir_.Path() / "run.lbdemo").string());
-    ASSERT_TRUE(display.WaitForWindow("Lantern Blade", 30s)) << Output();
-    display.Kill();
-    EXPECT_EQ(game->Wait(20s), 1) << Output();
-    ::unsetenv("DISPLAY");
-    EXPECT_NE(Output().find("the run is recorded in"), std::string::npos) << Output();
-    EXPECT_GT(fs::file_size("run.lbdemo"), 0u);
-}
-
 }  // namespace
