@@ -6,14 +6,11 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/demo_run.h"
@@ -74,23 +71,6 @@ TEST(Demo, TheKeptDemoPlaysBackToTheGoldenFramesAndScore) {
     EXPECT_EQ(DemoClears()[0].score, RING_SCORE);
     // Played back, the run saved nothing over the player's ranking.
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), ranking);
-}
-
-// The run is dated when it cleared, not when it is packed: kept twice (in the ranking and
-// as the best) or packed again seconds later, it is the same bytes, so it goes to a world
-// ranking once.
-TEST(Demo, TheSameRunPackedAgainLaterIsTheSameBytes) {
-    const std::string best = "txt/Ranking/demos/best.lbdemo";
-    whole::GameRun run([] { StartRecording(); });
-    ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && whole::PlayRoute(run));
-    ASSERT_TRUE(run.UntilScene(SCENE_RESULT) && run.Until([&best] { return fs::exists(best); }));
-    EXPECT_EQ(test::ReadFile(best), test::ReadFile(whole::KEPT_ROUTE));
-    const std::string packed = DemoRecordingBytes(true);
-    // The wall clock's next second, without a turn of the game.
-    for (const std::time_t then = std::time(nullptr); std::time(nullptr) == then;) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    EXPECT_EQ(DemoRecordingBytes(true), packed);
 }
 
 // Another game holds the ranking's lock at the clear: the save waits for it on a thread
