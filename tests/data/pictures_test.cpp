@@ -64,8 +64,7 @@ int Rgb(const RGBQUAD& e) { return e.rgbRed << 16 | e.rgbGreen << 8 | e.rgbBlue;
 // cover the screen: the opening and title go keyed, where a key pixel would be a hole, the
 // ranking background and ending unkeyed, where it would show as the key colour.
 TEST(Pictures, EveryLoadFindsItsSizeAndTheOneSharedPaletteWithADarkKey) {
-    test::ScratchDir dir;
-    test::CopyRealData();
+    test::DataDir dir;
     const struct {
         const char* path;
         int width, height;
@@ -113,8 +112,7 @@ TEST(Pictures, EveryLoadFindsItsSizeAndTheOneSharedPaletteWithADarkKey) {
 // Cells copied without a key, or keyed over the play background (tiles), where a key pixel
 // would show or be a hole: every pixel is art. Glyphs and overview cells are told apart.
 TEST(Pictures, OpaqueCellsAreAllArt) {
-    test::ScratchDir dir;
-    test::CopyRealData();
+    test::DataDir dir;
     std::vector<RECT> tiles, rankingColumns;
     for (int code = 0; code < 70; ++code) {
         tiles.push_back({code % 10 * 64, code / 10 * 64, code % 10 * 64 + 64, code / 10 * 64 + 64});
@@ -167,8 +165,7 @@ RECT Drawn(const Picture& picture, RECT r) {
 // alike, so that only the enlargement tells the selected one. And the ranking sheet's top
 // and bottom edges run level from the rolled-up strip to the right-hand rod.
 TEST(Pictures, PauseItemsLookAlikeAndTheRankingSheetHasNoStep) {
-    test::ScratchDir dir;
-    test::CopyRealData();
+    test::DataDir dir;
     const struct {
         RECT source;
         int x, y;

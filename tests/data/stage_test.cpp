@@ -32,8 +32,7 @@ bool BoxIsFree(std::int32_t x, std::int32_t y) {
 // Codes 0 to 69 have a tile; 99 is the marked cell; anything else would be drawn as bare
 // background. Nothing stops a step off the map, so the edge must be wall all round.
 TEST(ShippedStage, IsWholeClosedAndClearableFromAFreeStart) {
-    test::ScratchDir dir;
-    test::CopyRealData();
+    test::DataDir dir;
     test::StartGame();
     for (auto& row : g_map) std::fill(std::begin(row), std::end(row), UNREAD);
     LoadStage();

@@ -26,14 +26,15 @@ class GameBinary : public ::testing::Test {
 protected:
     GameBinary() { test::CopyRealData(); }
 
-    // Starts the game on the display named, or on none.
-    void Start(const std::string& display) {
+    // Starts the game with the options on the display named, or on none.
+    void Start(const std::string& display, const std::vector<std::string>& options = {}) {
         ::setenv("SDL_AUDIODRIVER", "disk", 1);
         ::setenv("SDL_DISKAUDIOFILE", Log("capture.raw").c_str(), 1);
         for (const char* name : {"SDL_VIDEODRIVER", "WAYLAND_DISPLAY", "DISPLAY"}) ::unsetenv(name);
         if (!display.empty()) ::setenv("DISPLAY", display.c_str(), 1);
-        game_ = std::make_unique<e2e::Process>(std::vector<std::string>{LB_BINARY_DIR "/lantern-blade"},
-                                               Log("game.log"));
+        std::vector<std::string> argv{LB_BINARY_DIR "/lantern-blade"};
+        argv.insert(argv.end(), options.begin(), options.end());
+        game_ = std::make_unique<e2e::Process>(argv, Log("game.log"));
         ASSERT_TRUE(game_->Started());
     }
 
@@ -76,17 +77,16 @@ std::vector<int> RoundStarts(const std::vector<int>& envelope) {
 
 // The battle piece replaced by a one-second piece (an organ note for its first half, its
 // last event at 1.0 s) loops at once and swings over it never clip. Then the X server dies
-// under the game (a crash, the session ended): the game ends at once with one line and
-// code 1 instead of spinning on the dead connection, its ranking whole.
+// under the game (a crash, the session ended): the game ends at once with a line and
+// code 1 instead of spinning on the dead connection, its ranking whole and the run it
+// recorded written.
 TEST_F(GameBinary, LoopsItsMusicAtOnceWithoutClippingAndEndsAtOnceWhenTheDisplayIsLost) {
-    if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0) {
-        GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    }
+    if (!e2e::CanRunDisplay()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
     std::ofstream("BATTLE03.mid", std::ios::binary) << test::OrganNote(480, 960);
     const std::string ranking = test::ReadFile("txt/Ranking/Ranking.txt");
     e2e::VirtualDisplay display(Log("xvfb.log"));
     ASSERT_TRUE(display.Ready()) << test::ReadFile(Log("xvfb.log"));
-    Start(display.Name());
+    Start(display.Name(), {"--record", Log("run.lbdemo")});
     ASSERT_TRUE(display.WaitForWindow("Lantern Blade", 30s)) << "no window; game output: " << Output();
 
     // The piece loops alone for its first rounds (the stage may load slowly under the
@@ -102,12 +102,16 @@ TEST_F(GameBinary, LoopsItsMusicAtOnceWithoutClippingAndEndsAtOnceWhenTheDisplay
 
     display.Kill();
     EXPECT_EQ(game_->Wait(5s), 1) << Output();
-    // Before the line only SDL's note that it writes the mix to a file.
+    // Before the lines only SDL's note that it writes the mix to a file.
     const std::string output = Output();
-    EXPECT_EQ(output.substr(std::min(output.find("lantern-blade:"), output.size())),
-              "lantern-blade: the connection to the display was lost\n")
+    const std::string said = output.substr(std::min(output.find("lantern-blade:"), output.size()));
+    EXPECT_EQ(said.rfind("lantern-blade: the connection to the display was lost\n"
+                         "lantern-blade: the run is recorded in " + Log("run.lbdemo"), 0),
+              0u)
         << output;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << output;
     EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking.txt"), ranking);
+    EXPECT_GT(fs::file_size(Log("run.lbdemo")), 0u);
 
     Envelope(Log("capture.raw"), &clipped);
     EXPECT_EQ(clipped, 0);
@@ -139,8 +143,7 @@ TEST_F(GameBinary, WithoutADisplayOrGameDataSaysSoInOneLineAndExitsWithOne) {
 // Started where a copy of the data is, the game keeps its scores there, and its usage
 // says so rather than naming the per-user folder of an installed game.
 TEST_F(GameBinary, TheUsageNamesTheScoresFolderOfThisStart) {
-    game_ = std::make_unique<e2e::Process>(std::vector<std::string>{LB_BINARY_DIR "/lantern-blade", "--help"},
-                                           Log("game.log"));
+    Start("", {"--help"});
     ASSERT_EQ(game_->Wait(20s), 0) << Output();
     EXPECT_NE(Output().find("Scores:   " + (dir_.Path() / "txt/Ranking/").string() + "\n"), std::string::npos)
         << Output();
@@ -150,9 +153,7 @@ TEST_F(GameBinary, TheUsageNamesTheScoresFolderOfThisStart) {
 // the game passes over the one, says so of the other and plays on, presenting frames. A
 // hang-up then ends it in order, with code 0.
 TEST_F(GameBinary, FifosNamedInTheEnvironmentHoldNothingAndAHangUpEndsTheGameInOrder) {
-    if (std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") != 0) {
-        GTEST_SKIP() << "Xvfb or xdotool is not installed";
-    }
+    if (!e2e::CanRunDisplay()) GTEST_SKIP() << "Xvfb or xdotool is not installed";
     for (const char* fifo : {"font.sf2", "frames"}) ASSERT_EQ(::mkfifo(Log(fifo).c_str(), 0600), 0);
     ::setenv("LANTERN_BLADE_SOUNDFONT", Log("font.sf2").c_str(), 1);
     ::setenv("LANTERN_BLADE_FRAME_LOG", Log("frames").c_str(), 1);

@@ -7,6 +7,8 @@
 
 namespace e2e {
 
+bool CanRunDisplay() { return std::system("command -v Xvfb >/dev/null && command -v xdotool >/dev/null") == 0; }
+
 VirtualDisplay::VirtualDisplay(const std::string& logFile, const std::string& screen) {
     int ready[2];
     if (::pipe(ready) != 0) return;

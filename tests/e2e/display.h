@@ -10,6 +10,9 @@
 
 namespace e2e {
 
+// Whether Xvfb and xdotool are installed.
+bool CanRunDisplay();
+
 class VirtualDisplay {
 public:
     // Starts Xvfb with a screen of that size (WIDTHxHEIGHTxDEPTH) on a display number it

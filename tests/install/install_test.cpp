@@ -2,7 +2,6 @@
 // copyright, lintian where installed), unpacked to a scratch root, and the installed game
 // played there under Xvfb by an ordinary user with a scratch home.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 

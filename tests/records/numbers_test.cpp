@@ -63,25 +63,6 @@ TEST(ReadNumbers, AMissingFileOrOneThatIsNoRegularFileChangesNothing) {
     alarm(0);
 }
 
-// Each number with a comma and no line break, written anew beside the old file and renamed
-// over it, through a link too (the link stays); without the folder, nothing and no crash.
-TEST(WriteNumbers, WritesEachNumberWithACommaAtomicallyOrNothingWithoutTheFolder) {
-    test::ScratchDir dir;
-    const V values{7, -3, 0, 2147483647, -2147483647 - 1};
-    WriteNumbers(5, values.data(), "txt\\Ranking\\Ranking2.txt");
-    EXPECT_FALSE(std::filesystem::exists("txt"));
-    test::WriteFile("kept/old.txt", "1,2,3,4,5,");
-    std::filesystem::create_directories("txt/Ranking");
-    std::filesystem::create_symlink("../../kept/old.txt", "txt/Ranking/Ranking2.txt");
-    std::FILE* old = std::fopen("kept/old.txt", "r");
-    WriteNumbers(5, values.data(), "txt\\Ranking\\Ranking2.txt");
-    EXPECT_EQ(test::ReadFile("txt/Ranking/Ranking2.txt"), "7,-3,0,2147483647,-2147483648,");
-    EXPECT_TRUE(std::filesystem::is_symlink("txt/Ranking/Ranking2.txt"));
-    char before[16] = {};
-    EXPECT_EQ(std::fread(before, 1, sizeof before, old), 10u) << "the old file was truncated in place";
-    std::fclose(old);
-}
-
 // Negative values are huge as unsigned numbers; among them the one nearer zero wins. Only
 // the count given is sorted.
 TEST(SortDescending, OrdersTheCountGivenAsUnsignedNumbers) {

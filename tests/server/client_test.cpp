@@ -38,20 +38,13 @@ public:
         std::filesystem::remove(log);
         e2e::Process game({LB_BINARY_DIR "/lantern-blade", "--submit", file}, log);
         const int code = game.Wait(std::chrono::seconds(120));
-        *output = ReadBytes(log);
+        *output = test::ReadFile(log);
         return code;
     }
 
 private:
     std::filesystem::path home_;
 };
-
-std::size_t Kept(const std::filesystem::path& outbox) {
-    std::error_code error;
-    if (!std::filesystem::is_directory(outbox, error)) return 0;
-    return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(outbox),
-                                                  std::filesystem::directory_iterator()));
-}
 
 TEST_P(Client, SubmitSendsOnlyWhenSetKeepsTheSecretAndResendsWhatFailed) {
     LB_START_SERVER(server, {"--workers", "1"});
@@ -60,19 +53,19 @@ TEST_P(Client, SubmitSendsOnlyWhenSetKeepsTheSecretAndResendsWhatFailed) {
 
     EXPECT_EQ(desktop.Submit(GoldenDemo(), &output), 2);
     EXPECT_NE(output.find("no world ranking server is set"), std::string::npos) << output;
-    const std::string serverLine = "server=http://127.0.0.1:" + std::to_string(server->Port()) + "\n";
-    desktop.Settings(serverLine);
+    const auto serverLine = [&server] { return "server=http://127.0.0.1:" + std::to_string(server->Port()) + "\n"; };
+    desktop.Settings(serverLine());
     EXPECT_EQ(desktop.Submit(GoldenDemo(), &output), 2);
     EXPECT_NE(output.find("add name="), std::string::npos) << output;
 
-    desktop.Settings(serverLine + "name=desk\n");
+    desktop.Settings(serverLine() + "name=desk\n");
     EXPECT_EQ(desktop.Submit("", &output), 2);
     EXPECT_NE(output.find("is empty or missing"), std::string::npos) << output;
     EXPECT_EQ(desktop.Submit(std::string(64 * 1024 + 1, 'x'), &output), 2);
     EXPECT_NE(output.find("is over 64 KB"), std::string::npos) << output;
     ASSERT_EQ(desktop.Submit(GoldenDemo(), &output), 0) << output;
     EXPECT_NE(output.find("verified: score 3439"), std::string::npos) << output;
-    const std::string settings = ReadBytes(desktop.SettingsFile());
+    const std::string settings = test::ReadFile(desktop.SettingsFile());
     const auto at = settings.find("secret=");
     ASSERT_NE(at, std::string::npos) << settings;
     const std::string secret = settings.substr(at, settings.find('\n', at) - at);
@@ -83,22 +76,19 @@ TEST_P(Client, SubmitSendsOnlyWhenSetKeepsTheSecretAndResendsWhatFailed) {
     // The same secret holds the name again; a refusal says why.
     EXPECT_EQ(desktop.Submit(HostileDemos()[0].second, &output), 1) << output;
     EXPECT_NE(output.find("refused: the demo differs"), std::string::npos) << output;
-    EXPECT_NE(ReadBytes(desktop.SettingsFile()).find(secret), std::string::npos) << "the secret is made once";
+    EXPECT_NE(test::ReadFile(desktop.SettingsFile()).find(secret), std::string::npos) << "the secret is made once";
 
     // No server to answer: kept, and sent first once one answers.
     server->Kill();
     EXPECT_EQ(desktop.Submit(GoldenDemo(), &output), 2);
     EXPECT_NE(output.find("the run is kept"), std::string::npos) << output;
-    EXPECT_EQ(Kept(desktop.Outbox()), 1u);
+    EXPECT_EQ(test::Names(desktop.Outbox()).size(), 1u);
     server = Start({"--workers", "1"});
     ASSERT_NE(server, nullptr);
-    std::string text = ReadBytes(desktop.SettingsFile());
-    text.replace(text.find("server="), text.find('\n', text.find("server=")) - text.find("server="),
-                 "server=http://127.0.0.1:" + std::to_string(server->Port()));
-    desktop.Settings(text);
+    desktop.Settings(serverLine() + "name=desk\n" + secret + "\n");
     desktop.Submit(HostileDemos()[0].second, &output);
     EXPECT_NE(output.find("a kept run was sent"), std::string::npos) << output;
-    EXPECT_EQ(Kept(desktop.Outbox()), 0u);
+    EXPECT_EQ(test::Names(desktop.Outbox()).size(), 0u);
 }
 
 // A secret made by a run sent while the game plays survives the game saving its own

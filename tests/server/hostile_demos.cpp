@@ -8,11 +8,11 @@
 
 #include "platform/demo/demo_format.h"
 #include "platform/demo/demo_reader.h"
-#include "tests/server/server_run.h"
+#include "tests/support/harness.h"
 
 namespace servertest {
 
-std::string GoldenDemo() { return ReadBytes(LB_SOURCE_DIR "/tests/whole_game/golden/ring.lbdemo"); }
+std::string GoldenDemo() { return test::ReadFile(LB_SOURCE_DIR "/tests/whole_game/golden/ring.lbdemo"); }
 
 namespace {
 

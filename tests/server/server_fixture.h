@@ -30,7 +30,7 @@ protected:
     std::unique_ptr<ServerRun> Start(const std::vector<std::string>& options) {
         if (Database().empty()) return nullptr;
         auto server = std::make_unique<ServerRun>(Database(), Log(), options);
-        EXPECT_TRUE(server->Listening()) << ReadBytes(Log());
+        EXPECT_TRUE(server->Listening()) << test::ReadFile(Log());
         return server->Listening() ? std::move(server) : nullptr;
     }
     std::string Log() const { return (dir_.Path() / "server.log").string(); }

@@ -9,17 +9,11 @@
 #include <chrono>
 #include <fstream>
 #include <regex>
-#include <sstream>
 #include <thread>
 
-namespace servertest {
+#include "tests/support/harness.h"
 
-std::string ReadBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+namespace servertest {
 
 Answer Request(int port, const std::string& method, const std::string& path, const Headers& headers,
                const std::string& body, const std::string& from) {
@@ -79,11 +73,11 @@ ServerRun::ServerRun(const std::string& database, const std::string& logPath, co
                                      "--game",
                                      LB_BINARY_DIR "/lantern-blade"};
     argv.insert(argv.end(), extra.begin(), extra.end());
-    const std::size_t logStart = ReadBytes(logPath).size();
+    const std::size_t logStart = test::ReadFile(logPath).size();
     process_ = std::make_unique<e2e::Process>(argv, logPath);
     const std::regex listening("listening on http://127\\.0\\.0\\.1:([0-9]+)/");
     for (int i = 0; i < 600 && port_ == 0; ++i) {
-        const std::string log = ReadBytes(logPath).substr(std::min(logStart, ReadBytes(logPath).size()));
+        const std::string log = test::ReadFile(logPath).substr(std::min(logStart, test::ReadFile(logPath).size()));
         std::smatch match;
         if (std::regex_search(log, match, listening)) {
             port_ = std::stoi(match[1]);

@@ -46,6 +46,4 @@ private:
     int port_ = 0;
 };
 
-std::string ReadBytes(const std::string& path);
-
 }  // namespace servertest

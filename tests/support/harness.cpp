@@ -95,14 +95,6 @@ bool Turn(int* exitCode) {
     return ended;
 }
 
-int RunToExit(int maxTurns) {
-    int code = -1;
-    for (int i = 0; i < maxTurns; ++i) {
-        if (Turn(&code)) return code;
-    }
-    return -1;
-}
-
 bool RunFrames(int n, int maxTurns) {
     const std::uint64_t target = headless::FrameCount() + static_cast<std::uint64_t>(n);
     return RunUntil([&] { return headless::FrameCount() >= target; }, maxTurns);

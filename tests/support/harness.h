@@ -30,13 +30,19 @@ private:
     std::filesystem::path previous_;
 };
 
+// Copies the repository's data/ tree into the working directory.
+void CopyRealData();
+// A scratch directory holding a copy of the repository's data/ tree.
+class DataDir : public ScratchDir {
+public:
+    DataDir() { CopyRealData(); }
+};
+
 // Writes a file, creating its folders; the path uses forward slashes.
 void WriteFile(const std::string& path, const std::string& contents);
 std::string ReadFile(const std::string& path);
 // The names in a folder; none when it is missing.
 std::set<std::string> Names(const std::filesystem::path& folder);
-// Copies the repository's data/ tree into the working directory.
-void CopyRealData();
 // Writes an uncompressed 8-bit BMP of the given indices (rows top to bottom) with a
 // palette of 256 entries 0x00RRGGBB.
 void WriteBmp(const std::string& path, int width, int height, const std::vector<std::uint8_t>& pixels,
@@ -55,8 +61,6 @@ bool RunUntil(Pred pred, int maxTurns = 200000) {
     }
     return pred();
 }
-// Runs turns until the game ends; its exit code, or -1 when maxTurns pass first.
-int RunToExit(int maxTurns = 100000);
 // Runs turns until n more frames have been presented.
 bool RunFrames(int n, int maxTurns = 200000);
 

@@ -1,6 +1,6 @@
 // Demos that check the game's state: a kept run verifies alone, whatever the art, and
-// only on its own stage; the release demos verify; hostile files are refused cleanly
-// and cheaply; a stalled recording never holds a watcher.
+// only on its own stage; spoilt and hostile files are refused, cleanly and cheaply; the
+// release demos verify; a stalled recording never holds a watcher.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,7 +54,8 @@ void ClearAfter(whole::GameRun& run, const std::function<bool()>& before) {
 
 // On a machine up for days (the clock's first reading is where it stood, not time
 // played), the route's clear keeps its demo beside the shipped entry of the same score;
-// the entry pushed out loses its own, a player's file stays.
+// the entry pushed out loses its own, a player's file stays. The kept run and the golden
+// one verify alone with other art; spoilt copies and another stage are refused.
 TEST(DemoState, AKeptRunVerifiesAloneWithOtherArtButNotOnAnotherStageMap) {
     whole::GameRun run([] {
         headless::SetTime(4ull * 24 * 3600 * 1000);
@@ -85,21 +86,28 @@ TEST(DemoState, AKeptRunVerifiesAloneWithOtherArtButNotOnAnotherStageMap) {
 
     ChangeARow("bmp/Char/My_char.bmp", 10);
     ChangeARow("bmp/Ranking/Ranking.bmp", 10);
-    Verified verified = whole::Verify(KEPT_ROUTE);
-    EXPECT_EQ(verified.code, 0) << verified.out;
-    EXPECT_EQ(verified.out.rfind(RING_CLEAR, 0), 0u) << verified.out;
-    EXPECT_NE(verified.out.find("\nplayer: PLAYER\ndate: 20"), std::string::npos) << verified.out;
-    verified = whole::Verify(whole::KEPT_DEMO);
-    EXPECT_EQ(verified.code, 0) << verified.out;
-    EXPECT_EQ(verified.out.rfind(RING_CLEAR, 0), 0u) << verified.out;
+    whole::ExpectVerify(KEPT_ROUTE, 0, std::string(RING_CLEAR) + "player: PLAYER\ndate: 20");
+    whole::ExpectVerify(whole::KEPT_DEMO, 0, RING_CLEAR);
 
-    std::string map = test::ReadFile("txt/Map/Map.txt");
-    map[map.find_first_of("123456789")] = '0';
-    test::WriteFile("txt/Map/Map.txt", map);
-    verified = whole::Verify(KEPT_ROUTE);
-    EXPECT_EQ(verified.code, 2) << verified.out;
-    EXPECT_NE(verified.out.find("lantern-blade: "), std::string::npos) << verified.out;
-    EXPECT_NE(verified.out.find("another stage"), std::string::npos) << verified.out;
+    // Spoilt copies: cut short, no demo, none there, the first step right made a step up.
+    const std::string bytes = test::ReadFile(whole::KEPT_DEMO);
+    test::WriteFile("cut.lbdemo", bytes.substr(0, bytes.size() / 2));
+    test::WriteFile("other.lbdemo", "3200,2400,1600,1000,500,");
+    for (const char* refused : {"cut.lbdemo", "other.lbdemo", "missing.lbdemo"}) {
+        whole::ExpectVerify(refused, 2, "lantern-blade: ");
+    }
+    test::WriteFile("edited.lbdemo", EncodeDemo(whole::EditedKey(ReadDemo(whole::KEPT_DEMO), VK_RIGHT, VK_UP)));
+    whole::ExpectVerify("edited.lbdemo", 1, "lantern-blade: the demo differs at frame ");
+
+    // Another stage: the first enemy or the first map code moved.
+    for (const char* stage : {"txt/en.txt", "txt/Map/Map.txt"}) {
+        const std::string before = test::ReadFile(stage);
+        std::string changed = before;
+        changed[changed.find_first_of("123456789")] = '0';
+        test::WriteFile(stage, changed);
+        whole::ExpectVerify(KEPT_ROUTE, 2, "another stage");
+        test::WriteFile(stage, before);
+    }
 }
 
 // A minute of walking about, two kills and a restart with C, then the route: the kept
@@ -125,20 +133,14 @@ TEST(DemoState, AClearAfterAMinuteOfWalkingAndARestartKeepsASmallDemo) {
     const std::uintmax_t size = fs::file_size(kept);
     std::printf("kept demo of a clear after a minute of walking and a restart: %ju bytes\n", size);
     EXPECT_LT(size, 8192u);
-    const Verified verified = whole::Verify(kept);
-    EXPECT_EQ(verified.code, 0) << verified.out;
-    EXPECT_NE(verified.out.find(", score " + score + "\nplayer: PLAYER\n"), std::string::npos) << verified.out;
+    whole::ExpectVerify(kept, 0, ", score " + score + "\nplayer: PLAYER\n");
 }
 
 TEST(DemoState, EveryReleaseDemoVerifies) {
-    test::ScratchDir dir;
-    test::CopyRealData();
+    test::DataDir dir;
     int seen = 0;
     for (const fs::directory_entry& file : fs::directory_iterator(LB_SOURCE_DIR "/tests/demos")) {
-        const Verified verified = whole::Verify(file.path().string());
-        EXPECT_EQ(verified.code, 0) << file.path() << ": " << verified.out;
-        EXPECT_EQ(verified.out.rfind("clear 1: ", 0), 0u) << file.path() << ": " << verified.out;
-        EXPECT_NE(verified.out.find("\ninputs: "), std::string::npos) << verified.out;
+        whole::ExpectVerify(file.path().string(), 0, "clear 1: ");
         ++seen;
     }
     EXPECT_GE(seen, 2);
@@ -222,8 +224,7 @@ void MakeHostileDemos() {
 
 // Each refused with exit 2, a line on stderr, at once and in little memory.
 TEST(DemoState, HostileDemosAreRefusedCleanlyInLittleMemory) {
-    test::ScratchDir dir;
-    test::CopyRealData();
+    test::DataDir dir;
     // Made apart, so that this process stays small for the children's measures.
     std::vector<std::string> names = {"week.lbdemo", "ranking.lbdemo", "declared.lbdemo", "bomb.lbdemo",
                                       "rules.lbdemo"};
@@ -245,15 +246,11 @@ TEST(DemoState, HostileDemosAreRefusedCleanlyInLittleMemory) {
 // second at most; Escape stops a watch at once.
 TEST(DemoState, AWatchedStallWaitsASecondAtMostAndEscapeStopsIt) {
     test::ScratchDir dir;
-    const std::string path = (fs::current_path() / "stalled.lbdemo").string();
-    ASSERT_TRUE(whole::Apart([&path] {
-        whole::GameRun run([] { StartRecording(true); });
+    const Demo stalled = whole::RecordedApart([](whole::GameRun& run) {
         ASSERT_TRUE(run.UntilScene(SCENE_PLAY) && run.Frames(20));
         headless::Advance(30000);
         ASSERT_TRUE(run.Frames(20));
-        test::WriteFile(path, DemoRecordingBytes(false));
-    }));
-    const Demo stalled = ReadDemo(path);
+    });
     ASSERT_GE(stalled.scan.clockMs, 30000u);
     test::CopyRealData();
 
@@ -261,11 +258,7 @@ TEST(DemoState, AWatchedStallWaitsASecondAtMostAndEscapeStopsIt) {
         ASSERT_TRUE(StartReplay(stalled, true, false));
         test::StartGame();
         const std::uint64_t start = headless::Now();
-        while (!DemoReplayOver() && DemoDifference() < 0 && !test::Turn()) {
-        }
-        std::string why;
-        EXPECT_EQ(DemoDifference(&why), -1) << why;
-        EXPECT_TRUE(DemoReplayOver());
+        whole::ReplayToEnd();
         EXPECT_LE(headless::Now() - start, stalled.scan.clockMs - 29000);
     }));
 

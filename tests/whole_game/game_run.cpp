@@ -6,13 +6,14 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 
+#include "app/demo_run.h"
 #include "app/scene_switch.h"
 #include "game/run_state.h"
 #include "game/scene_state.h"
 #include "game/stage.h"
+#include "platform/demo/demo.h"
 #include "platform/headless/headless.h"
 #include "platform/host/frame_checksum.h"
 #include "platform/host/suspension.h"
@@ -109,17 +110,18 @@ bool PlayRoute(GameRun& run, const std::function<bool()>& afterFirstGroup, std::
     return run.Until([giveUp] { return g_scene != SCENE_PLAY || PlayClock() >= giveUp; });
 }
 
+bool Choose(GameRun& run, int key, int moves, int scene) {
+    bool ok = run.Frames(2);
+    for (int i = 0; ok && i < moves; ++i) ok = run.Hold(key, 1) && run.Frames(1);
+    return ok && run.PressUntil('Z', InScene(scene));
+}
+
 bool PlayWholeRing(GameRun& run, std::string* failedStep) {
     auto step = [failedStep](const char* what, bool ok) {
         if (!ok && failedStep->empty()) *failedStep = std::string(what) + ", stuck in " + SceneName(g_scene);
         return ok;
     };
-    // Lets the menu's keys settle, moves its cursor, and holds Z until the scene comes.
-    auto choose = [&run](int key, int moves, int scene) {
-        bool ok = run.Frames(2);
-        for (int i = 0; ok && i < moves; ++i) ok = run.Hold(key, 1) && run.Frames(1);
-        return ok && run.PressUntil('Z', InScene(scene));
-    };
+    auto choose = [&run](int key, int moves, int scene) { return Choose(run, key, moves, scene); };
     auto pause = [&run](int key) {
         return run.Hold(key, 10) && run.Hold('X', 1) && run.UntilScene(SCENE_PAUSE);
     };
@@ -160,6 +162,19 @@ BinaryRun RunBinary(const std::vector<std::string>& options) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), test::ReadFile(log), usage.ru_maxrss};
 }
 
+void ExpectVerify(const std::string& demoPath, int code, const std::string& says) {
+    const BinaryRun run = Verify(demoPath);
+    EXPECT_EQ(run.code, code) << demoPath << ": " << run.out;
+    EXPECT_NE(run.out.find(says), std::string::npos) << demoPath << ": " << run.out;
+}
+
+void ReplayToEnd(const std::function<void()>& afterTurn) {
+    while (!DemoReplayOver() && DemoDifference() < 0 && !test::Turn()) afterTurn();
+    std::string why;
+    EXPECT_EQ(DemoDifference(&why), -1) << why;
+    EXPECT_TRUE(DemoReplayOver());
+}
+
 Demo ReadDemo(const std::string& path) {
     Demo demo;
     std::string why;
@@ -176,6 +191,16 @@ bool Apart(const std::function<void()>& body) {
     int status = 0;
     waitpid(child, &status, 0);
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+Demo RecordedApart(const std::function<void(GameRun&)>& play) {
+    const std::string path = (std::filesystem::current_path() / "session.lbdemo").string();
+    EXPECT_TRUE(Apart([&] {
+        GameRun run([] { StartRecording(true); });
+        play(run);
+        test::WriteFile(path, DemoRecordingBytes(false));
+    }));
+    return ReadDemo(path);
 }
 
 Demo Edited(const Demo& demo, const std::function<bool(const DemoRecord&)>& pick, const std::vector<std::uint8_t>& bytes) {

@@ -28,7 +28,12 @@ struct BinaryRun {
 };
 BinaryRun RunBinary(const std::vector<std::string>& options);
 inline BinaryRun Verify(const std::string& demoPath) { return RunBinary({"--verify", demoPath}); }
+// --verify's exit code for the demo is `code` and what it says holds `says`.
+void ExpectVerify(const std::string& demoPath, int code, const std::string& says);
 Demo ReadDemo(const std::string& path);
+// Plays the demo StartReplay was given to its end, calling `afterTurn` after each turn,
+// and expects it to have matched throughout.
+void ReplayToEnd(const std::function<void()>& afterTurn = [] {});
 // Runs `body` in a child process (a game of its own); whether it passed.
 bool Apart(const std::function<void()>& body);
 
@@ -62,6 +67,14 @@ private:
     std::vector<int> scenes_;
     std::function<void()> afterTurn_;
 };
+
+// Lets a menu's keys settle, moves its cursor `moves` times with `key`, and holds Z until
+// the game is in `scene`.
+bool Choose(GameRun& run, int key, int moves, int scene);
+
+// Records a whole session in a process of its own, so that a replay then starts a fresh
+// game: `play` drives a game recording from its start. The demo it made.
+Demo RecordedApart(const std::function<void(GameRun&)>& play);
 
 // Plays the fixed route through the shipped stage, five kills; `afterFirstGroup`, if given,
 // runs once the first two are down, and the route goes on if it returns true. `lateMs`

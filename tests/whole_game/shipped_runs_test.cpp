@@ -61,19 +61,14 @@ INSTANTIATE_TEST_SUITE_P(FivePaces, ShippedRuns, testing::Range(0, 5));
 // On a fresh install every shipped entry keeps the run that scored it, which verifies
 // alone with that score under its player's name.
 TEST(ShippedRanking, EachPlaceKeepsARunThatVerifiesWithItsScore) {
-    test::ScratchDir dir;
-    test::CopyRealData();
+    test::DataDir dir;
     KeepRuns();
     ReadNumbers(RANKING_SIZE, g_ranking, "txt\\Ranking\\Ranking.txt");
     for (int place = 0; place < RANKING_SIZE; ++place) {
         SCOPED_TRACE(place + 1);
         EXPECT_TRUE(PlaceKeepsItsRun(place, "txt\\Ranking\\Ranking.txt"));
-        const whole::BinaryRun verified = whole::Verify(PlaceDemoPath(place, g_ranking, "txt\\Ranking\\Ranking.txt"));
-        EXPECT_EQ(verified.code, 0);
-        EXPECT_NE(verified.out.find(", score " + std::to_string(g_ranking[place]) + "\nplayer: " +
-                                    SHIPPED_RUNS[place].player + "\n"),
-                  std::string::npos)
-            << verified.out;
+        whole::ExpectVerify(PlaceDemoPath(place, g_ranking, "txt\\Ranking\\Ranking.txt"), 0,
+                            ", score " + std::to_string(g_ranking[place]) + "\nplayer: " + SHIPPED_RUNS[place].player + "\n");
     }
 }
 
