@@ -1,5 +1,6 @@
 // What the browser backend asks of the page (tools/web/page.js): the canvas a frame is
-// put on, at the display's next refresh and only where it changed (or drawn through
+// put on, once at the end of the batch of turns that presented it and only where it
+// changed (the browser shows it at its next refresh), or drawn through
 // WebGL where there is a GPU: library_gl.js); the note about one of the backend's keys
 // drawn over it; fullscreen; the frame record the tests read; and the timer that runs the
 // game loop's turns.
@@ -72,12 +73,12 @@ mergeInto(LibraryManager.library, {
       LBPage.widen(0, LBPage.NOTE_BOX[1], LBPage.width, LBPage.NOTE_BOX[3]);
     },
 
+    // Put at the end of the batch, not at the next refresh: a callback of its own at each
+    // refresh would wake the page twice a frame, and cost about a tenth of what the
+    // browser spends on the game.
     presented: function() {
       Module['framesDrawn']++;
-      if (!LBPage.putPending) {
-        LBPage.putPending = true;
-        requestAnimationFrame(LBPage.put);
-      }
+      LBPage.putPending = true;
     },
 
     widen: function(left, top, right, bottom) {
@@ -126,7 +127,7 @@ mergeInto(LibraryManager.library, {
   },
 
   // A frame presented: the part from (left, top) to (right, bottom) changed. It goes on
-  // the canvas at the display's next refresh, with whatever later frames change by then.
+  // the canvas at the end of its batch, with whatever later frames of the batch change.
   lbPresent__deps: ['$LBPage'],
   lbPresent: function(rgba, left, top, right, bottom) {
     // Put on the canvas straight from the game's memory, without a copy of its own; made
@@ -176,6 +177,7 @@ mergeInto(LibraryManager.library, {
 
   lbNextBatch__deps: ['$LBPage'],
   lbNextBatch: function(ms) {
+    if (LBPage.putPending) LBPage.put();
     LBPage.nextBatch(ms);
   },
 

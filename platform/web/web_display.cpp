@@ -1,6 +1,6 @@
 // The browser backend's display: the rows and columns of each frame that changed are
 // converted through its palette into RGBA, the overlay drawn over them, and put on the
-// page's canvas at the display's next refresh (library_page.js); the page scales it
+// page's canvas at the end of the batch of turns (library_page.js); the page scales it
 // (page_layout.js). Where the browser draws WebGL with a GPU, the changed rows' palette
 // indices go to it instead, and it looks the colours up and draws the overlay
 // (library_gl.js). While the page is hidden or has lost the focus nothing is drawn.

@@ -348,6 +348,8 @@ class TouchTest(BrowserCase):
     def test_the_on_screen_buttons_walk_swing_and_restart(self):
         page = self.open_page(before_load=COUNT_SOUNDS, touch=True)
         self.assertTrue(page.evaluate("document.getElementById('touch').classList.contains('shown')"))
+        # The held first picture is still fading in: the hero's dot shows a few frames on.
+        self.until_frame(page, self.frames(page) + 10)
         start = self.hero_cell(page)
         self.touch(page, "touchStart", 39)
         self.until_frame(page, self.frames(page) + 30)

@@ -103,10 +103,13 @@ setInterval(function() {
   ++window.framesDrawn;
 }, 20);
 """
-# Every refresh's time (the page puts its frame then), kept by the page.
+# When the page put a picture on its canvas, kept by the page.
 WATCH_FRAMES = """window.lbPresents = []; window.lbPuts = [];
-const raf = window.requestAnimationFrame.bind(window);
-window.requestAnimationFrame = f => raf(t => { window.lbPuts.push(performance.now()); f(t); });"""
+const put = CanvasRenderingContext2D.prototype.putImageData;
+CanvasRenderingContext2D.prototype.putImageData = function(...args) {
+  window.lbPuts.push(performance.now());
+  return put.apply(this, args);
+};"""
 
 
 CANVAS_BOX = []  # the game's canvas as its page placed it: x, y, width, height
