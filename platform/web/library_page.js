@@ -177,8 +177,9 @@ mergeInto(LibraryManager.library, {
 
   lbNextBatch__deps: ['$LBPage'],
   lbNextBatch: function(ms) {
-    if (LBPage.putPending) LBPage.put();
+    // The timer first, so that the put's own time does not make the next frame late.
     LBPage.nextBatch(ms);
+    if (LBPage.putPending) LBPage.put();
   },
 
   lbShowNote__deps: ['$LBPage'],
