@@ -105,6 +105,12 @@ TEST(Demo, VerifyAcceptsTheKeptDemoAndRefusesSpoiltOnes) {
     run = Verify("edited.lbdemo");
     EXPECT_EQ(run.code, 1) << run.out;
     EXPECT_NE(run.out.find("lantern-blade: the demo differs at frame "), std::string::npos) << run.out;
+    // A clear where the run reads its first clock: it differs before its first frame.
+    test::WriteFile("first.lbdemo", EncodeDemo(whole::Edited(kept, [](const DemoRecord&) { return true; },
+                                                             whole::ClearRecord(RING_PLAY_TIME, RING_SCORE))));
+    run = Verify("first.lbdemo");
+    EXPECT_EQ(run.code, 1) << run.out;
+    EXPECT_NE(run.out.find("differs at frame 0: "), std::string::npos) << run.out;
 
     // Another stage: the first enemy stands elsewhere.
     std::string enemies = test::ReadFile("txt/en.txt");
