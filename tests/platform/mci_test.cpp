@@ -140,7 +140,7 @@ TEST_F(Mci, EachNotifyEndsOnceInSuccessOrAbortAndOnlyWithACallback) {
     EXPECT_EQ(Run({"Play BAT03 from 0 notify", "end BATTLE03.mid", "Play BAT03 from 0 notify"}),
               (Notes{{ABORTED, bat}}));
     // One music piece at a time, while the effects mix over it.
-    EXPECT_EQ(Run({"~Play SWO from 0 notify", "Play OPE01 from 0 notify"}),
+    EXPECT_EQ(Run({"Play OPE01 from 0 notify", "~Play SWO from 0 notify"}),
               (Notes{{ABORTED, bat}}));
     EXPECT_FALSE(headless::IsPlaying("BATTLE03.mid"));
     EXPECT_TRUE(headless::IsPlaying("OPENING.mid"));
