@@ -241,8 +241,10 @@ TEST(DemoState, HostileDemosAreRefusedCleanlyInLittleMemory) {
 }
 
 
+bool g_escapeInWaits = false;
+
 // A recording made while the game stood still for 30 s: watched, the step takes a
-// second at most; Escape stops a watch at once.
+// second at most; Escape stops a watch at once, pressed even while it waits.
 TEST(DemoState, AWatchedStallWaitsASecondAtMostAndEscapeStopsIt) {
     test::ScratchDir dir;
     const std::string path = (fs::current_path() / "stalled.lbdemo").string();
@@ -272,7 +274,13 @@ TEST(DemoState, AWatchedStallWaitsASecondAtMostAndEscapeStopsIt) {
     ASSERT_TRUE(StartReplay(stalled, true, false));
     test::StartGame();
     ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_PLAY; }));
-    headless::PressKey(VK_ESCAPE);
+    backend::Backend host = headless::Backend();
+    host.clock.idle = [](std::uint32_t ms) {
+        if (g_escapeInWaits) headless::PressKey(VK_ESCAPE);
+        headless::Backend().clock.idle(ms);
+    };
+    backend::Install(host);
+    g_escapeInWaits = true;
     const std::uint64_t pressed = headless::Now();
     test::Turn();
     EXPECT_TRUE(DemoStopped());
