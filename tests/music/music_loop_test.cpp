@@ -125,6 +125,10 @@ TEST_F(MusicLoop, LaterPassesAndRunsReadTheFirstBackOverTheTailsOfThePassBefore)
     ASSERT_EQ(again.size(), 1u);
     ASSERT_EQ(again[0].size(), first.size());
     EXPECT_LE(Apart(again[0], first, 0, first.size()), 2);
+    // A piece of seven seconds is kept too: the bound on a take is for a piece that never ends.
+    test::WriteFile("long.mid", test::OrganNote(960, 7 * 960));
+    Run(takes, 1, "long.mid");
+    EXPECT_EQ(Takes(takes).size(), 2u);
 }
 
 TEST_F(MusicLoop, TakesThatCannotBeWrittenOrAreDamagedLeaveTheMusicToTheSynthesizer) {

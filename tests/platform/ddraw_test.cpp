@@ -46,6 +46,11 @@ TEST_F(DDrawTest, RefusesBadRectanglesWholeAndTakesOneThatJustFits) {
     EXPECT_EQ(dest->BltFast(8, 8, source, nullptr, 0), DD_OK);
     EXPECT_EQ(At(dest, 8, 8), At(source, 0, 0));
     EXPECT_EQ(At(dest, 15, 15), At(source, 7, 7));
+    // Only the primary has a back buffer, and only one asked for as such is given.
+    DDSCAPS caps{DDSCAPS_BACKBUFFER}, other{0};
+    IDirectDrawSurface* attached = nullptr;
+    EXPECT_EQ(source->GetAttachedSurface(&caps, &attached), DDERR_INVALIDPARAMS);
+    EXPECT_EQ(g_primary->GetAttachedSurface(&other, &attached), DDERR_INVALIDPARAMS);
 }
 
 // The copy takes sixteen pixels at a time and the rest one by one: rows of 16 pixels all

@@ -140,6 +140,17 @@ TEST_F(GdiTest, EllipseUsesTheBrushResolvedAgainstTheScreenPaletteWhenDrawn) {
 }
 
 // The fps text is drawn in every frame of the whole game; near the edges it is cut.
+// A copy within one picture reads each row before it is overwritten.
+TEST_F(GdiTest, ACopyDownItsOwnPictureMovesItWhole) {
+    IDirectDrawSurface* surface = MakeSurface(8, 8);
+    Paint(surface, Pattern);
+    HDC dc = nullptr;
+    ASSERT_EQ(surface->GetDC(&dc), DD_OK);
+    EXPECT_TRUE(BitBlt(dc, 0, 2, 8, 6, dc, 0, 0, SRCCOPY));
+    surface->ReleaseDC(dc);
+    EXPECT_EQ(Mismatches(surface, [](int x, int y) { return Pattern(x, y < 2 ? y : y - 2); }), 0);
+}
+
 TEST_F(GdiTest, TextIsCutAtTheEdges) {
     IDirectDrawSurface* edge = DrawnOn(20, 10, [](HDC dc) {
         EXPECT_TRUE(TextOutA(dc, -3, 4, "fps 50", 6));

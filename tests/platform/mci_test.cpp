@@ -102,7 +102,7 @@ TEST_F(Mci, ParserIgnoresCaseAndBlanksAndRefusesMalformedCommandsWithoutSideEffe
         {"open Sword.wav alias ope01", MCIERR_DUPLICATE_ALIAS},
         {"Open GAMEOVER.mid Alias GAM01", MCIERR_FILE_NOT_FOUND},
         {"Open folder.mid Alias DIR", MCIERR_FILE_NOT_FOUND},
-        {"play OPE01" + std::string(MCI_MAX_COMMAND_LENGTH, ' '), MCIERR_PARAM_OVERFLOW},
+        {"play OPE01" + std::string(1015, ' '), MCIERR_PARAM_OVERFLOW},  // 1025 characters
         // No refused open made its alias.
         {"Play GAM01 from 0 notify", MCIERR_INVALID_DEVICE_NAME},
         {"Stop GAM01", MCIERR_INVALID_DEVICE_NAME},
@@ -140,7 +140,7 @@ TEST_F(Mci, EachNotifyEndsOnceInSuccessOrAbortAndOnlyWithACallback) {
     EXPECT_EQ(Run({"Play BAT03 from 0 notify", "end BATTLE03.mid", "Play BAT03 from 0 notify"}),
               (Notes{{ABORTED, bat}}));
     // One music piece at a time, while the effects mix over it.
-    EXPECT_EQ(Run({"~Play SWO from 0 notify", "Play OPE01 from 0 notify"}),
+    EXPECT_EQ(Run({"Play OPE01 from 0 notify", "~Play SWO from 0 notify"}),
               (Notes{{ABORTED, bat}}));
     EXPECT_FALSE(headless::IsPlaying("BATTLE03.mid"));
     EXPECT_TRUE(headless::IsPlaying("OPENING.mid"));

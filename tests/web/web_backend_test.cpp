@@ -198,6 +198,11 @@ TEST_F(Page, TheOverlayIsDrawnOnceAndRowsUnderItConvertedOnlyInItsColumns) {
     for (const overlay::Rect& rect : drawn.rects) left = std::min<int>(left, rect.x);
     EXPECT_EQ(std::vector<int>(shown.presentedRect, shown.presentedRect + 4),
               (std::vector<int>{left, drawn.top, 640, drawn.bottom}));
+    // The overlay alone changes over a still picture: it is drawn anew.
+    overlay::SetFeed([](overlay::View* view) { view->note = "Sound off"; });
+    overlay::Compose();
+    Device().display.present(pixels.data(), palette);
+    EXPECT_NE(std::vector<int>(shown.presentedRect, shown.presentedRect + 4), (std::vector<int>{640, 480, 0, 0}));
     overlay::SetFeed(nullptr);
     overlay::Compose();
 }

@@ -98,6 +98,11 @@ TEST(DemoState, AKeptRunVerifiesAloneWithOtherArtButNotOnAnotherStageMap) {
     }
     test::WriteFile("edited.lbdemo", EncodeDemo(whole::EditedKey(ReadDemo(whole::KEPT_DEMO), VK_RIGHT, VK_UP)));
     whole::ExpectVerify("edited.lbdemo", 1, "lantern-blade: the demo differs at frame ");
+    // A clear where the run reads its first clock: it differs before its first frame.
+    test::WriteFile("first.lbdemo", EncodeDemo(whole::Edited(ReadDemo(whole::KEPT_DEMO),
+                                                             [](const DemoRecord&) { return true; },
+                                                             whole::ClearRecord(2561, 3439))));
+    whole::ExpectVerify("first.lbdemo", 1, "differs at frame 0: ");
 
     // Another stage: the first enemy or the first map code moved.
     for (const char* stage : {"txt/en.txt", "txt/Map/Map.txt"}) {
@@ -242,8 +247,10 @@ TEST(DemoState, HostileDemosAreRefusedCleanlyInLittleMemory) {
 }
 
 
+bool g_escapeInWaits = false;
+
 // A recording made while the game stood still for 30 s: watched, the step takes a
-// second at most; Escape stops a watch at once.
+// second at most; Escape stops a watch at once, pressed even while it waits.
 TEST(DemoState, AWatchedStallWaitsASecondAtMostAndEscapeStopsIt) {
     test::ScratchDir dir;
     const Demo stalled = whole::RecordedApart([](whole::GameRun& run) {
@@ -265,7 +272,13 @@ TEST(DemoState, AWatchedStallWaitsASecondAtMostAndEscapeStopsIt) {
     ASSERT_TRUE(StartReplay(stalled, true, false));
     test::StartGame();
     ASSERT_TRUE(test::RunUntil([] { return g_scene == SCENE_PLAY; }));
-    headless::PressKey(VK_ESCAPE);
+    backend::Backend host = headless::Backend();
+    host.clock.idle = [](std::uint32_t ms) {
+        if (g_escapeInWaits) headless::PressKey(VK_ESCAPE);
+        headless::Backend().clock.idle(ms);
+    };
+    backend::Install(host);
+    g_escapeInWaits = true;
     const std::uint64_t pressed = headless::Now();
     test::Turn();
     EXPECT_TRUE(DemoStopped());
