@@ -15,14 +15,12 @@
 #include "gfx/surfaces.h"
 #include "platform/ddraw.h"
 #include "platform/host/files.h"
-#include "records/numbers.h"
 
 namespace {
 
 GhostTrack g_track;
 bool g_trackRead = false;
 std::uint32_t g_trackOf = 0;  // the best time the track was read for
-std::int32_t g_trackFirst = 0;  // and first place's score then (its run is the ghost before a clear)
 
 // The game at the last present.
 struct Presented {
@@ -39,7 +37,6 @@ Presented g_before;
 void ReadTrack() {
     g_trackRead = true;
     g_trackOf = BestTimeMs();
-    g_trackFirst = g_ranking[0];
     g_track = GhostTrack{};
     Demo demo;
     std::string why;
@@ -56,7 +53,7 @@ void FillGhost(bool wanted, std::uint32_t playTimeMs, overlay::Ghost* ghost) {
     const Presented before = g_before;
     g_before = Presented{true, g_camera, g_stageStart, playTimeMs};
     if (!wanted || g_scene != SCENE_PLAY || !before.seen) return;
-    if (!g_trackRead || g_trackOf != BestTimeMs() || g_trackFirst != g_ranking[0]) ReadTrack();
+    if (!g_trackRead || g_trackOf != BestTimeMs()) ReadTrack();
     // A play frame draws the world before it moves, so its picture shows the hero as the
     // run's previous frame left him (at the stage's start on its first), at the camera
     // of then: the ghost is placed for that moment too, and meets the hero on the same

@@ -1,7 +1,7 @@
 // The ghost of the player's best run (first place's before any clear) on the overlay: the
-// run's track read from its kept demo when the best (or first place) changes, and the
-// hero's cell where that run's hero was at the play time of the picture on screen. It only
-// reads the game: nothing it does enters a frame, a check or a demo.
+// run's track read from its kept demo when the best changes, and the hero's cell where
+// that run's hero was at the play time of the picture on screen. It only reads the game:
+// nothing it does enters a frame, a check or a demo.
 #pragma once
 
 #include "platform/overlay/overlay.h"

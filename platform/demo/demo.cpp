@@ -177,6 +177,11 @@ void WatcherKey(int virtualKey) {
 
 void WatcherClose() { g_stopped = true; }
 
+// What the one watching pressed or closed, heard unless the replay is unseen.
+void PumpWatcher() {
+    if (!g_outputsOff) backend::PumpEvents(backend::EventSink{WatcherKey, WatcherClose, IgnoreActive});
+}
+
 // Waits until the replay's clock is due on the real one (or, where the host pauses only
 // between turns, asks for that pause), listening to the one watching.
 void Pace() {
@@ -197,12 +202,12 @@ void Pace() {
     // turn goes on: what it draws is shown once the pause is over.
     if (backend::Device().clock.pausesBetweenTurns) {
         if (due > now) backend::Idle(static_cast<std::uint32_t>(due - now));
-        if (!g_outputsOff) backend::PumpEvents(backend::EventSink{WatcherKey, WatcherClose, IgnoreActive});
+        PumpWatcher();
         return;
     }
     for (std::int64_t at = now; at < due && !g_stopped; at = static_cast<std::int64_t>(backend::NowMs())) {
         backend::Idle(static_cast<std::uint32_t>(std::min<std::int64_t>(due - at, WATCH_POLL_MS)));
-        if (!g_outputsOff) backend::PumpEvents(backend::EventSink{WatcherKey, WatcherClose, IgnoreActive});
+        PumpWatcher();
     }
 }
 

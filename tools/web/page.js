@@ -61,7 +61,7 @@ var Module = (function() {
       if (module.started) {
         begin();
       } else {
-        say('Press any key, click or touch to ' + (watchAtLoad ? 'watch the run' : 'play'));
+        invite();
       }
     },
     onAbort: function(what) {
@@ -222,8 +222,11 @@ var Module = (function() {
     if (module.started) {
       module._WebStart();
     } else {
-      say('Press any key, click or touch to play');
+      invite();
     }
+  }
+  function invite() {
+    say('Press any key, click or touch to ' + (watchAtLoad ? 'watch the run' : 'play'));
   }
   // The game met a whole session's demo while it played: the page starts again to watch
   // it from the start-up, keeping its bytes for the reload in this tab's session storage.
