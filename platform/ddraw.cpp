@@ -44,10 +44,11 @@ KeyRange KeyOf(const IDirectDrawSurface& source, bool keyed) {
 }
 
 // One row, equal widths. Keyed: where a source pixel lies in the key range the destination
-// keeps its pixel. SSE2, the x86-64 baseline, takes sixteen pixels at a time; most runs
-// of sixteen are all key (the lantern's disc, a sprite's margin) or have none (walls, the
-// darkness), and then the destination is not read. Other processors, and a row's last
-// few pixels, take the plain loop.
+// keeps its pixel. SSE2, the x86-64 baseline (and the browser's WebAssembly SIMD, which
+// takes the same intrinsics), takes sixteen pixels at a time; most runs of sixteen are all
+// key (the lantern's disc, a sprite's margin) or have none (walls, the darkness), and then
+// the destination is not read. Other processors, and a row's last few pixels, take the
+// plain loop.
 void CopyRow(BYTE* to, const BYTE* from, int count, KeyRange key) {
     if (!key.active) {
         std::memmove(to, from, static_cast<std::size_t>(count));

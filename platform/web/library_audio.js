@@ -24,6 +24,8 @@ mergeInto(LibraryManager.library, {
     unlocked: false,
     // A run scheduled to follow an ended piece that no restart claims is cut after this.
     CLAIM_SECONDS: 0.5,
+    BUFFER_FRAMES: 1024,
+    RATE: 44100,
     // Stops fade out over a few milliseconds, so that nothing clicks.
     FADE_SECONDS: 0.004,
 
@@ -31,7 +33,10 @@ mergeInto(LibraryManager.library, {
       if (LBAudio.context) return true;
       var Context = window.AudioContext || window.webkitAudioContext;
       if (!Context) return false;
-      var context = LBAudio.context = new Context();
+      // The desktop's buffer of 1024 frames: an effect still starts within about a frame
+      // of its picture, and the browser's audio threads wake half as often as for the
+      // default 'interactive' (a saving of about a point of a core in Chromium).
+      var context = LBAudio.context = new Context({latencyHint: LBAudio.BUFFER_FRAMES / LBAudio.RATE});
       LBAudio.music = context.createGain();
       LBAudio.effects = context.createGain();
       var headroom = context.createGain();

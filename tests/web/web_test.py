@@ -637,12 +637,24 @@ class SiteTest(BrowserCase):
     def site_dir(self):
         return devtools.site_folder()
 
+    def said(self, page, words):
+        said = "document.getElementById('notice') !== null && document.getElementById('notice').textContent"
+        return page.wait_for("(%s || '').includes(%r) && %s" % (said, words, said), 20)
+
     def test_a_page_from_a_file_says_to_serve_it_over_http(self):
         page = self.browser.page()
         self.addCleanup(page.close)
         page.open("file://" + os.path.abspath(os.path.join(self.site_dir(), "index.html")))
-        said = "document.getElementById('notice') !== null && document.getElementById('notice').textContent"
-        self.assertIn("serve it over http", page.wait_for("(%s || '').includes('serve it over http') && %s" % (said, said), 20))
+        self.assertIn("serve it over http", self.said(page, "serve it over http"))
+
+    def test_a_browser_without_webassembly_simd_is_told_what_it_needs(self):
+        site = devtools.Site(self.site_dir())
+        self.addCleanup(site.close)
+        page = self.browser.page()
+        self.addCleanup(page.close)
+        page.open(site.url, "WebAssembly.validate = () => false;")
+        self.assertIn("Firefox since 89", self.said(page, "needs WebAssembly with SIMD"))
+        self.assertFalse(page.evaluate("Array.from(document.scripts).some(s => s.src.includes('lantern-blade'))"))
 
     def test_a_file_missing_from_the_host_is_said_on_the_page(self):
         with tempfile.TemporaryDirectory() as folder:

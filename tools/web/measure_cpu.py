@@ -187,7 +187,8 @@ def measure(url, seconds, game, renderer=None, box=None):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--seconds", type=float, default=10)
-    parser.add_argument("--rounds", type=int, default=2)
+    # Rounds of a few seconds spread as wide as the difference sought: five at the least.
+    parser.add_argument("--rounds", type=int, default=5)
     parser.add_argument("--webgl", action="store_true", help="measure the WebGL drawing too")
     options = parser.parse_args()
     with tempfile.TemporaryDirectory() as bare_folder, tempfile.TemporaryDirectory() as bare_gl_folder:
@@ -214,7 +215,9 @@ def main():
         for figures in rounds:
             print(name + ": " + ", ".join("%s %s" % (k, "-" if v is None else "%.1f" % v) for k, v in figures.items()))
     cpu = {name: statistics.mean(r["cpu %"] for r in rounds) for name, rounds in results.items()}
-    print("the game's browser uses %.2f times the bare page's (target 1.3)" % (cpu["game"] / cpu["bare"]))
+    print("the game's browser uses %.2f times the bare page's (target 1.3); round by round %s"
+          % (cpu["game"] / cpu["bare"], ", ".join("%.2f" % (game["cpu %"] / bare["cpu %"])
+                                                   for game, bare in zip(results["game"], results["bare"]))))
     if options.webgl:
         print("through WebGL: the game %.2f times the bare 2D page, the bare WebGL page %.2f times it"
               % (cpu["game webgl"] / cpu["bare"], cpu["bare webgl"] / cpu["bare"]))

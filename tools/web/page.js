@@ -35,6 +35,14 @@ var Module = (function() {
     failed = true;
   }
 
+  // The game's WebAssembly uses SIMD: a module of one SIMD function (a splat and a
+  // population count, the instruction set's last) tells whether this browser has it.
+  function runsWebAssemblySimd() {
+    var module = [0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 10, 1, 8, 0, 65, 0,
+                  253, 15, 253, 98, 11];
+    return typeof WebAssembly === 'object' && WebAssembly.validate(new Uint8Array(module));
+  }
+
   var module = {
     canvas: canvas,
     frameRecord: [],
@@ -397,6 +405,12 @@ var Module = (function() {
   if (location.protocol === 'file:') {
     fail('This page cannot run from a file: serve it over http (for example ' +
          '"python3 -m http.server" in its folder, then open http://localhost:8000/).');
+    return module;
+  }
+  if (!runsWebAssemblySimd()) {
+    fail('This browser cannot run the game: it needs WebAssembly with SIMD, which Chrome and ' +
+         'Edge have since version 91, Firefox since 89 and Safari since 16.4. Update it, or ' +
+         'open the page in another.');
     return module;
   }
   var game = document.createElement('script');
