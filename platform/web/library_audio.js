@@ -24,6 +24,7 @@ mergeInto(LibraryManager.library, {
     unlocked: false,
     // A run scheduled to follow an ended piece that no restart claims is cut after this.
     CLAIM_SECONDS: 0.5,
+    // The desktop's audio buffer, which the context asks the browser for.
     BUFFER_FRAMES: 1024,
     RATE: 44100,
     // Stops fade out over a few milliseconds, so that nothing clicks.
@@ -33,9 +34,9 @@ mergeInto(LibraryManager.library, {
       if (LBAudio.context) return true;
       var Context = window.AudioContext || window.webkitAudioContext;
       if (!Context) return false;
-      // The desktop's buffer of 1024 frames: an effect still starts within about a frame
-      // of its picture, and the browser's audio threads wake half as often as for the
-      // default 'interactive' (a saving of about a point of a core in Chromium).
+      // With the desktop's buffer an effect still starts within about a frame of its
+      // picture, and the browser's audio threads wake half as often as for the default
+      // 'interactive' (a saving of about a point of a core in Chromium).
       var context = LBAudio.context = new Context({latencyHint: LBAudio.BUFFER_FRAMES / LBAudio.RATE});
       LBAudio.music = context.createGain();
       LBAudio.effects = context.createGain();

@@ -648,11 +648,9 @@ class SiteTest(BrowserCase):
         self.assertIn("serve it over http", self.said(page, "serve it over http"))
 
     def test_a_browser_without_webassembly_simd_is_told_what_it_needs(self):
-        site = devtools.Site(self.site_dir())
-        self.addCleanup(site.close)
         page = self.browser.page()
         self.addCleanup(page.close)
-        page.open(site.url, "WebAssembly.validate = () => false;")
+        page.open(self.site.url, "WebAssembly.validate = () => false;")
         self.assertIn("Firefox since 89", self.said(page, "needs WebAssembly with SIMD"))
         self.assertFalse(page.evaluate("Array.from(document.scripts).some(s => s.src.includes('lantern-blade'))"))
 

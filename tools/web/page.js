@@ -38,9 +38,9 @@ var Module = (function() {
   // The game's WebAssembly uses SIMD: a module of one SIMD function (a splat and a
   // population count, the instruction set's last) tells whether this browser has it.
   function runsWebAssemblySimd() {
-    var module = [0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 10, 1, 8, 0, 65, 0,
-                  253, 15, 253, 98, 11];
-    return typeof WebAssembly === 'object' && WebAssembly.validate(new Uint8Array(module));
+    var simd = [0, 97, 115, 109, 1, 0, 0, 0, 1, 5, 1, 96, 0, 1, 123, 3, 2, 1, 0, 10, 10, 1, 8, 0, 65, 0,
+                253, 15, 253, 98, 11];
+    return typeof WebAssembly === 'object' && WebAssembly.validate(new Uint8Array(simd));
   }
 
   var module = {
@@ -78,7 +78,7 @@ var Module = (function() {
     onExit: function(code) {
       module.ended = true;
       if (watchAtLoad) {
-        history.replaceState(null, '', location.pathname + location.search);
+        forgetNamedRun();
         if (code === 0) {
           location.reload();
         } else {
@@ -225,7 +225,7 @@ var Module = (function() {
   function playInstead() {
     if (!watchAtLoad) return;
     watchAtLoad = false;
-    history.replaceState(null, '', location.pathname + location.search);
+    forgetNamedRun();
     module.callMain([]);
     if (module.started) {
       module._WebStart();
@@ -266,6 +266,10 @@ var Module = (function() {
     } catch (error) {
       return null;
     }
+  }
+  // The address without the run it named, so that a reload plays.
+  function forgetNamedRun() {
+    history.replaceState(null, '', location.pathname + location.search);
   }
   function namedRun() {
     var named = /(?:^#|&)demo=([^&]+)/.exec(location.hash);
